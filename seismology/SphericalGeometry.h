@@ -25,9 +25,12 @@ GreatCircle greatCircle(float latA, float lonA, float latB, float lonB);
 // units of the Earth radius, x east and y down; (0, 0) when the point is on
 // the far side.
 PointF projectOrthographic(float latitude, float longitude, float viewAngle);
+// The same projection, telling visibility apart from the centre of the disc
+// (which also projects to (0, 0)): true when the point is on the near side.
+bool projectOrthographic(float latitude, float longitude, float viewAngle, PointF& out);
 
 Vec3 rotateAboutX(Vec3 v, float s, float c);
 Vec3 rotateAboutY(Vec3 v, float s, float c);
 
-// Brings a into 0..n-1 by adding or subtracting n.
+// Brings a into 0..n-1 by adding or subtracting n; 0 when n is not positive.
 int16_t wrapAngle(int16_t a, int16_t n);
