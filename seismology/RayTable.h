@@ -34,7 +34,8 @@ public:
     void close();
 
     bool isOpen() const { return file_ != nullptr; }
-    int16_t timeStep() const { return step_; }
+    // Seconds between steps (the first non-zero record time); 0: no step.
+    int32_t timeStep() const { return step_; }
     std::size_t indexCount() const { return index_.size(); }
 
     using RecordFn = std::function<void(const RayRecordHeader&, const RayPoint*, int)>;
@@ -45,6 +46,7 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::vector<uint32_t> index_;
-    int16_t step_ = 0;
+    int32_t step_ = 0;   // 1..65535, or 0
     std::vector<RayPoint> points_;   // reused between calls
+    std::vector<char> ioBuffer_;     // read buffer of file_, large enough for a step
 };

@@ -1,5 +1,6 @@
 #include "seismology/SphericalGeometry.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -39,7 +40,8 @@ GreatCircle greatCircle(float latA, float lonA, float latB, float lonB) {
     // Rounding can carry the cosine a hair beyond +-1 for coincident or
     // antipodal points; arccos would then give no number.
     const float cosD = clampUnit(sinT1 * sinT2 * std::cos(delta) + cosT1 * cosT2);
-    r.distance = degrees(std::acos(cosD));
+    // The truncated factor turns a float pi into a hair more than 180.
+    r.distance = std::min(degrees(std::acos(cosD)), 180.0f);
 
     if (r.distance == 0.0f) return r;   // coincident points: azimuth 0
     // From a pole every direction is the same meridian: due south from the
@@ -55,7 +57,7 @@ GreatCircle greatCircle(float latA, float lonA, float latB, float lonB) {
     float z;
     if (!std::isfinite(cosZ) || cosZ >= 1.0f) z = 0.0f;
     else if (cosZ <= -1.0f) z = 180.0f;
-    else z = degrees(std::acos(cosZ));
+    else z = std::min(degrees(std::acos(cosZ)), 180.0f);
 
     float azimuth = westOf(lonA, lonB) ? 360.0f - z : z;
     if (azimuth >= 360.0f) azimuth -= 360.0f;

@@ -32,7 +32,9 @@ int depthColumn(float depthKm);
 TravelTimeTable loadTravelTimeTable(const std::string& phase, float depthKm,
                                     const std::string& dir = ".");
 
-// Parses table text for one column (as loadTravelTimeTable does).
+// Parses table text for one column (as loadTravelTimeTable does): one row
+// per line, at most 181 rows (further lines are ignored). A line whose column
+// holds no number repeats the row before it; a first row without one reads 0.
 TravelTimeTable parseTravelTimeTable(const std::string& text, int column);
 
 float interpolateTable(const float* xs, const float* ys, int n, float x);

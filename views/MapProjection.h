@@ -6,7 +6,11 @@
 
 #include <cstdint>
 
+// Exact Mercator ordinate in degrees.
 double mercatorOrdinate(double latitude);
+// Tabulated ordinate (one-arc-minute steps, interpolated). Latitudes of 89
+// degrees and more, north or south, count as 88 (infinities too); a latitude
+// that is not a number gives 0.
 double mercatorLookup(double latitude);
 
 class MapProjection {
