@@ -11,16 +11,19 @@
 #include <string>
 #include <vector>
 
-// Joins a folder and a name with "/". An empty folder gives the name alone.
+// Joins a folder and a name with "/". An empty folder, or a name that is
+// already an absolute path, gives the name alone.
 std::string joinPath(const std::string& folder, const std::string& name);
 
 // Turns the backslash separators that data files may contain into "/".
 std::string normalizeSeparators(const std::string& path);
 
 // Returns the path of an existing file or directory that matches `path`
-// component by component without regard to case (an exact match wins). When
-// nothing matches, returns `path` unchanged (with separators normalised), so
-// that a later open fails in the ordinary way.
+// component by component without regard to case (an exact match wins; among
+// several matches of other case, the first in name order). Components from
+// the first one that matches nothing on are kept as given, after the resolved
+// leading folders: a missing file then fails to open in the ordinary way, and
+// a file created at the result lands in the existing folder.
 std::string resolvePath(const std::string& path);
 
 // True when the (case-insensitively resolved) path names a regular file.
