@@ -1,0 +1,284 @@
+#include "Texts.h"
+
+#include <string>
+
+namespace {
+
+const char* const kStyle =
+    "body{font-family:'DejaVu Sans',Arial,sans-serif;max-width:46em;margin:1.5em auto;"
+    "padding:0 1em;line-height:1.45;color:#1a1a1a;background:#fbfbf7}"
+    "h1{font-family:'Liberation Serif',serif;color:#7a2a10;border-bottom:2px solid #d9a441}"
+    "h2{font-size:1.1em;color:#7a2a10;margin-top:1.4em}"
+    "table{border-collapse:collapse;margin:.6em 0}"
+    "th,td{border:1px solid #bbb;padding:.25em .6em;text-align:left;vertical-align:top}"
+    "th{background:#eee3c8}.nav{font-size:.9em;margin-bottom:1em}"
+    ".note{background:#fff4d6;border-left:4px solid #d9a441;padding:.4em .8em}";
+
+struct Topic {
+    int number;
+    const char* title;
+    const char* body;
+};
+
+const Topic kTopics[] = {
+    {1002, "Audio: the sound at each arrival", R"(
+<p>The <b>Audio</b> dialog (menu <i>Options &gt; Audio...</i> in Orvanta, and
+<i>Preferences &gt; Audio...</i> in Orvanta Maintenance) chooses the sound that
+is made when a seismic wave reaches a station on the seismogram view.</p>
+<table>
+<tr><th>Choice</th><th>What visitors hear</th></tr>
+<tr><td>No Sound</td><td>Nothing.</td></tr>
+<tr><td>PC Speaker</td><td>A short plain beep.</td></tr>
+<tr><td>Earthquake sounds</td><td>The station's own recording, speeded up until it can be
+heard (16,000 samples per second). A new arrival is silent while the previous one
+still plays.</td></tr>
+<tr><td>Chime</td><td>A short chime.</td></tr>
+</table>
+<p>Sounds are made only when <i>Seismogram</i> is ticked under
+<i>Label phases on view</i> in the Phases dialog, because the sound goes with the
+arrival mark drawn on the seismogram.</p>
+<p>With <b>No Sound</b> the earthquake rumble at the start of each run is silent too;
+the welcome music still plays when the welcome screen is switched on.</p>
+<p><b>OK</b> keeps the choice and saves it in the settings file OV.INI;
+<b>Cancel</b> leaves everything as it was.</p>
+)"},
+    {1005, "Edit Event: describing an earthquake", R"(
+<p>Orvanta Maintenance shows the <b>Edit Event</b> form for <i>Earthquakes &gt; New</i>
+and <i>Earthquakes &gt; Open</i>. It holds everything the exhibit needs to know about
+one earthquake; the list of seismogram files of the event is kept as it is.</p>
+<table>
+<tr><th>Field</th><th>Meaning</th><th>Accepted</th></tr>
+<tr><td>Event Name</td><td>Name shown on the map and in the views</td><td>up to 39 characters</td></tr>
+<tr><td>Latitude, Longitude</td><td>Epicentre in degrees; south and west are negative</td><td>any number</td></tr>
+<tr><td>Depth</td><td>Depth of the focus in km</td><td>any number</td></tr>
+<tr><td>Magnitude</td><td>Size of the earthquake; also sets the length of the flash</td><td>any number</td></tr>
+<tr><td>Year, Month, Day</td><td>Date of the origin time (UTC)</td><td>1000&ndash;2100, 1&ndash;12, 1&ndash;31</td></tr>
+<tr><td>Hour, Minute, Second</td><td>Origin time (UTC)</td><td>0&ndash;24, 0&ndash;59, any</td></tr>
+<tr><td>View Angle</td><td>Longitude at the middle of the globe view</td><td>0, 45E &hellip; 45W</td></tr>
+<tr><td>Speed</td><td>Seconds of earthquake time per second of display</td><td>&minus;100 to 100</td></tr>
+<tr><td>Time Window</td><td>Length of the seismogram window, in minutes</td><td>5 to 60</td></tr>
+<tr><td>Time limit</td><td>The run ends at this time after the origin, in minutes</td><td>5 to 180</td></tr>
+</table>
+<p>When a number is out of range, a message gives the allowed range and the field
+is selected so it can be corrected.</p>
+<p class="note">The event file is named after the date and hour, for example
+1990010100.evt for 1 January 1990, hour 00. Changing the date or hour of an opened
+event therefore writes a new file and leaves the old one in place; delete the old
+file if it is no longer wanted. A file of the same name is replaced without asking.
+The seismograms stay in the folder named after the original file.</p>
+)"},
+    {1013, "Event Selection: picking an earthquake from the list", R"(
+<p>The <b>Event Selection</b> dialog lists every event file (<i>*.evt</i>) in the
+exhibit's working directory, in lower case. Because the files are named after the
+date and hour of the earthquake, the list is in date order.</p>
+<ul>
+<li>Select a name and press <b>OK</b>, or double-click the name.</li>
+<li>In Orvanta (<i>Earthquakes &gt; List</i>) the chosen earthquake starts from the
+beginning.</li>
+<li>In Orvanta Maintenance (<i>Earthquakes &gt; Open</i>) the chosen event opens in
+the Edit Event form.</li>
+<li><b>Cancel</b> closes the list; a running earthquake goes on where it was.</li>
+</ul>
+<p>The list is read afresh each time the dialog opens, so event files made with
+Orvanta Maintenance appear in it at once.</p>
+)"},
+    {1015, "Controls: how the exhibit behaves", R"(
+<p>The <b>Controls</b> dialog of Orvanta Maintenance (<i>Preferences &gt; Controls...</i>)
+switches the features that make Orvanta suitable for a classroom or for an
+unattended museum kiosk. Changes are saved in OV.INI at once and take effect the
+next time Orvanta starts.</p>
+<table>
+<tr><th>Switch</th><th>When ticked</th></tr>
+<tr><td>Title bar</td><td>Orvanta runs in a normal window with a caption; otherwise it fills the whole screen.</td></tr>
+<tr><td>Menu Bar</td><td>The menu (Earthquakes, Options, Help) is shown. Switch it off in a kiosk.</td></tr>
+<tr><td>Can Exit</td><td>Exit buttons are shown on the map and beside the views.</td></tr>
+<tr><td>Can Select View</td><td>Visitors get a Views button to choose globe, cross-section or both.</td></tr>
+<tr><td>Run From Script</td><td>Every earthquake of the working directory is played in turn, without visitors.</td></tr>
+<tr><td>Display Earthquake Information</td><td>The event's description (EVT.INF in its folder) is shown when a run starts.</td></tr>
+<tr><td>Right Button Restarts</td><td>A right click returns to the world map.</td></tr>
+<tr><td>Show Welcome Screen</td><td>The welcome picture with music and a Start button is shown first.</td></tr>
+<tr><td>Run Tutorial</td><td>Visitors get a Tutorial button that steps through the tutorial pages.</td></tr>
+<tr><td>Select Components</td><td>Touching an earthquake on the map first shows its details, with the choice of stations and components.</td></tr>
+<tr><td>Show Slider</td><td>A speed slider stands beside the views.</td></tr>
+</table>
+<p>The time-outs are set with <i>Preferences &gt; Initial Timeout</i>, <i>Timeout</i>
+and <i>Pause at End</i>; see <a href="1020.html">Orvanta Maintenance</a>.</p>
+)"},
+    {1016, "Event Information: before an earthquake starts", R"(
+<p>When <i>Select Components</i> is switched on, touching an earthquake on the world
+map opens the <b>Event Information</b> window. It shows the name, date and time
+(UTC) of the earthquake, the latitude and longitude of its epicentre (south and west
+negative), its depth in kilometres and its magnitude.</p>
+<table>
+<tr><th>Button</th><th>Effect</th></tr>
+<tr><td>GO</td><td>Starts the earthquake with the stations chosen before.</td></tr>
+<tr><td>Select Stations</td><td>The map shows the stations that recorded this earthquake, so
+that visitors can choose which recordings to play (see
+<a href="1022.html">Station Components</a>).</td></tr>
+<tr><td>Cancel</td><td>Back to the map of earthquakes.</td></tr>
+</table>
+)"},
+    {1019, "Phases: labels and waves in the views", R"(
+<p>The <b>Phases</b> dialog (menu <i>Options &gt; Phases...</i>, or
+<i>Preferences &gt; Phases...</i> in Orvanta Maintenance) decides where the waves are
+labelled and which waves the cross-section shows.</p>
+<h2>Label phases on view</h2>
+<ul>
+<li><b>Earth</b>: the names P, PP, S, SS and Surface are written beside the circles on
+the globe.</li>
+<li><b>Cross-Section</b>: the wave names are written on the fronts inside the Earth.</li>
+<li><b>Seismogram</b>: arrival marks are drawn on the seismograms, and the arrival
+sound of the Audio dialog is played.</li>
+</ul>
+<h2>Which phases to show on cross-section</h2>
+<ul>
+<li><b>All</b>: every wave of the tables.</li>
+<li><b>P plus all phases generated by P</b>: waves whose name begins with P (P, PP,
+PcP, PKP, PKIKP &hellip;).</li>
+<li><b>S plus all phases generated by S</b>: waves whose name begins with S.</li>
+<li><b>Those indicated below</b>: only the waves typed into the eight fields, for
+example P, S, PKP, SKS. Empty fields are skipped.</li>
+</ul>
+<p><b>OK</b> saves the choice in OV.INI; <b>Cancel</b> changes nothing.</p>
+)"},
+    {1020, "Orvanta Maintenance", R"(
+<p><b>Orvanta Maintenance</b> sets up an Orvanta exhibit. Start it in the exhibit's
+working directory: it reads and writes the settings file OV.INI and the event files
+there. Orvanta reads them when it starts, so restart Orvanta after making changes.</p>
+<h2>Earthquakes menu</h2>
+<ul>
+<li><b>New</b>: describe a new earthquake in the <a href="1005.html">Edit Event</a> form.</li>
+<li><b>Open</b>: choose an event file from the <a href="1013.html">list</a> and edit it.</li>
+<li><b>Exit</b>: close Orvanta Maintenance.</li>
+</ul>
+<h2>Preferences menu</h2>
+<table>
+<tr><th>Item</th><th>Sets</th></tr>
+<tr><td>Controls...</td><td>The kiosk switches: see <a href="1015.html">Controls</a>.</td></tr>
+<tr><td>Phases...</td><td>Labels and cross-section waves: see <a href="1019.html">Phases</a>.</td></tr>
+<tr><td>Audio...</td><td>The arrival sound: see <a href="1002.html">Audio</a>.</td></tr>
+<tr><td>View...</td><td>Which views are shown: globe and cross-section with seismograms, globe only,
+or cross-section only. Touch a picture to choose.</td></tr>
+<tr><td>Initial Timeout...</td><td>Seconds after which the welcome screen moves on by itself
+(0: it waits for Start).</td></tr>
+<tr><td>Timeout...</td><td>Seconds without a visitor after which pop-up windows close and the
+world map starts an earthquake by itself (0: never).</td></tr>
+<tr><td>Pause at End...</td><td>Seconds the finished run stays on screen before the exhibit
+goes on.</td></tr>
+<tr><td>Edit Information...</td><td>Opens an information text (*.INF) in the text editor.</td></tr>
+</table>
+<h2>Information texts</h2>
+<p>The Info buttons of the views show 3D.INF (globe), XS.INF (cross-section) and
+SEIS.INF (seismograms); the map's Information button shows MAP_EV.INF or MAP_ST.INF;
+each earthquake's folder holds EVT.INF. Lines of a text flow together into
+paragraphs and an empty line starts a new paragraph. Lines between a line
+<code>&lt;PRE&gt;</code> and a line <code>&lt;/PRE&gt;</code> are shown as they are,
+for tables. A line <code>&lt;more "NEXT.INF"&gt;</code> gives the window a
+<i>More...</i> button that shows NEXT.INF.</p>
+)"},
+    {1022, "Station Components: choosing recordings", R"(
+<p>On the map of stations, touching a station opens <b>Station Components</b>. The
+top lines give the station's name, place, latitude and longitude, its distance from
+the earthquake along the Earth's surface (the great-circle arc, in degrees; one
+degree is 111 km) and the back azimuth, the compass direction from the station
+towards the earthquake.</p>
+<p>A seismometer records three components: <b>Z</b> (up and down), <b>N-S</b>
+(north and south) and <b>E-W</b> (east and west). Tick a component to play it;
+a greyed box means the station has no recording of that component.</p>
+<ul>
+<li><b>This Station</b>: the choice applies to this station only.</li>
+<li><b>All Stations</b>: the same components are chosen at every station of this
+earthquake that has them.</li>
+</ul>
+<p><b>OK</b> saves the choice in the event file at once, so it is kept for the next
+visitor; on the map the chosen components turn red. <b>Cancel</b> changes nothing.
+Touch the earthquake's star to start it.</p>
+)"},
+    {1024, "Relative Speed and Time Window", R"(
+<h2>Relative Speed</h2>
+<p>The <b>Relative Speed</b> dialog (<i>Options &gt; Speed...</i>) sets how many seconds
+of earthquake time pass in one second of display. At 20, ten minutes of the earthquake
+take thirty seconds. 0 stops the clock, and negative speeds run time backwards so that
+the waves shrink back towards the epicentre. The speed lasts until the next earthquake
+starts with the speed of its own event file.</p>
+<h2>Time Window</h2>
+<p>The <b>Time Window</b> dialog (<i>Options &gt; Time window...</i>) sets how many
+minutes of recording the seismogram view shows across its width, from 5 minutes to
+1 hour. A short window shows the details of the first waves; a long one shows the
+whole earthquake, surface waves included. When the traces reach the right edge, the
+window moves on by half its width.</p>
+<p>Neither choice is saved in OV.INI; each earthquake's event file holds its own
+speed and time window.</p>
+)"},
+};
+
+const char* const kContents = R"(
+<p>Orvanta plays back real earthquakes. After a flash at the epicentre, a clock runs
+in fast motion while the waves spread over a globe and through a cross-section of the
+Earth, and the recorded seismograms are drawn as the waves reach the stations.</p>
+<h2>What visitors see</h2>
+<ul>
+<li><b>Welcome screen</b>: a picture with music and a <i>Start</i> button (or the Enter key).</li>
+<li><b>World map</b>: one label per earthquake; touching a label chooses it. Its
+<i>Information</i> button explains the map.</li>
+<li><b>The run</b>: the globe, the cross-section and the seismograms, each with an
+<i>Info</i> button. Beside them stand the buttons <i>World Menu</i> (back to the map),
+<i>Repeat</i>, <i>Pause</i>/<i>Resume</i>, <i>Views</i>, <i>Tutorial</i> and
+<i>Event Info</i>, and the speed slider, as the exhibit is set up.</li>
+</ul>
+<h2>Menus of Orvanta</h2>
+<table>
+<tr><th>Menu</th><th>Items</th></tr>
+<tr><td>Earthquakes</td><td>List (choose from all event files), Map (back to the world map), Exit</td></tr>
+<tr><td>Options</td><td>Phases, Speed, Audio, View (Earth, Cross-Section, Both with Seismograms),
+Time window, Select View, Make bitmap (save a picture of the screen), Run from Script
+(play every earthquake in turn), Restart</td></tr>
+<tr><td>Help</td><td>Help contents (this page), About</td></tr>
+</table>
+<h2>Help pages</h2>
+<ul>
+<li><a href="1002.html">Audio</a></li>
+<li><a href="1019.html">Phases</a></li>
+<li><a href="1024.html">Relative Speed and Time Window</a></li>
+<li><a href="1013.html">Event Selection</a></li>
+<li><a href="1016.html">Event Information</a></li>
+<li><a href="1022.html">Station Components</a></li>
+<li><a href="1020.html">Orvanta Maintenance</a></li>
+<li><a href="1015.html">Controls</a></li>
+<li><a href="1005.html">Edit Event</a></li>
+</ul>
+<p class="note">The exhibit is set up with Orvanta Maintenance, started in the
+exhibit's working directory. Changes take effect when Orvanta is started again.</p>
+)";
+
+std::string page(const std::string& title, const std::string& body, bool withNav)
+{
+    std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
+    html += title;
+    html += "</title>\n<style>";
+    html += kStyle;
+    html += "</style>\n</head>\n<body>\n";
+    if (withNav) html += "<p class=\"nav\"><a href=\"0.html\">Contents</a></p>\n";
+    html += "<h1>" + title + "</h1>";
+    html += body;
+    html += "</body>\n</html>\n";
+    return html;
+}
+
+}  // namespace
+
+std::vector<int> helpTopics()
+{
+    std::vector<int> topics{0};
+    for (const Topic& t : kTopics) topics.push_back(t.number);
+    return topics;
+}
+
+std::vector<NamedText> helpPages()
+{
+    std::vector<NamedText> pages;
+    pages.push_back({"help/0.html", page("Orvanta Help", kContents, false)});
+    for (const Topic& t : kTopics)
+        pages.push_back({"help/" + std::to_string(t.number) + ".html", page(t.title, t.body, true)});
+    return pages;
+}
