@@ -1,0 +1,89 @@
+// Pane geometry of the event screen: where the views, the button bar, the
+// station-name column and the grey fillers go for each view mode, where the
+// bar's buttons, speed slider and minutes box sit, and the mapping between
+// the speed slider's position and the relative speed. Plain numbers only.
+#pragma once
+
+#include "data/Settings.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PaneRect {
+    int x = 0, y = 0, width = 0, height = 0;
+    int right() const { return x + width; }
+    int bottom() const { return y + height; }
+    bool empty() const { return width <= 0 || height <= 0; }
+    bool operator==(const PaneRect&) const = default;
+};
+
+// The character cell: extent of the letter "N" in the window's font.
+struct CharacterCell {
+    int width = 8;    // cw
+    int height = 16;  // ch
+};
+
+struct PaneGeometry {
+    CharacterCell cell;
+    int barWidth = 64;        // 8 x cw
+    int globePercent = 47;    // p
+};
+
+// Computed from the client width of the main window when an event starts.
+PaneGeometry paneGeometry(CharacterCell cell, int clientWidth);
+
+// Where each pane of a layout goes; absent panes are empty rectangles.
+struct LayoutRects {
+    PaneRect bar, globe, crossSection, stationNames, seismograms, fillerA, fillerB;
+};
+
+LayoutRects arrangePanes(ViewMode mode, const PaneGeometry& geometry, int width, int height);
+
+// One button of the bar.
+struct BarButton {
+    int command = 0;
+    std::string label;
+    PaneRect rect;
+};
+
+// Exit (when CAN EXIT), World Menu, Repeat, Pause, Views (when SELECT VIEW),
+// Tutorial (when TUTORIAL ENABLED), Event Info, stacked from y = 1.
+std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell);
+
+// The speed slider's rectangle in a bar of the given size below its buttons.
+PaneRect sliderRect(const PaneGeometry& geometry, int buttonsBottom, int barHeight);
+
+// The minutes box: `boxWidth` x `boxHeight` is the extent of " 0:00 ".
+PaneRect minutesBoxRect(int barWidth, int sliderTop, CharacterCell cell, int boxWidth,
+                        int boxHeight);
+
+// The speed scale beside the slider: label value and baseline for each of
+// -100, -80, ..., 100.
+struct ScaleMark {
+    int value = 0;
+    int baseline = 0;
+};
+std::vector<ScaleMark> speedScale(const PaneRect& slider);
+
+// Slider range 0..200, top is speed 100, bottom -100.
+constexpr int kSliderMinimum = 0;
+constexpr int kSliderMaximum = 200;
+int sliderPositionForSpeed(float speed);   // trunc(100 - speed)
+int16_t speedForSliderPosition(int position);   // 100 - position
+
+// The speed slider's polling, without the widget: the slider keeps
+// `position`; `shownSpeed` is what it showed or was read as last.
+struct SpeedControl {
+    int16_t shownSpeed = 0;
+    int position = 100;
+
+    // Bar set-up: position 100 - trunc(acceleration), shownSpeed trunc(acceleration).
+    void setUp(float acceleration);
+    // Every tick: follow an acceleration changed elsewhere, then read the
+    // slider back into the acceleration.
+    void readSpeed(float& acceleration);
+};
+
+// Whole minutes of `t` seconds as "%4u " (four digits right-aligned, a space).
+std::string minutesText(float t);

@@ -1,0 +1,625 @@
+#include "shell/MainWindow.h"
+
+#include "dialogs/Buttons.h"
+#include "dialogs/EventListDialog.h"
+#include "dialogs/HelpLauncher.h"
+#include "dialogs/OptionDialogs.h"
+#include "dialogs/TextWindows.h"
+#include "shell/ViewLayout.h"
+#include "shell/WelcomeWindow.h"
+#include "sound/Sound.h"
+#include "views/CrossSectionView.h"
+#include "views/GlobeView.h"
+#include "views/SeismogramView.h"
+#include "views/ViewPane.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QSaveFile>
+#include <QShortcut>
+#include <QStackedLayout>
+#include <QTimerEvent>
+
+namespace {
+
+MainWindow::MessageShower& messageShower() {
+    static MainWindow::MessageShower shower;
+    return shower;
+}
+
+MainWindow::SaveNameAsker& saveNameAsker() {
+    static MainWindow::SaveNameAsker asker;
+    return asker;
+}
+
+}  // namespace
+
+void MainWindow::setMessageShower(MessageShower shower) { messageShower() = std::move(shower); }
+void MainWindow::setSaveNameAsker(SaveNameAsker asker) { saveNameAsker() = std::move(asker); }
+
+bool writeBitmapFile(const QImage& image, const QString& path) {
+    if (image.isNull() || path.isEmpty()) return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    if (!image.convertToFormat(QImage::Format_RGB888).save(&file, "BMP")) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// ---------------------------------------------------------------- construction
+
+MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalogue,
+                       const TutorialScript& script)
+    : settings_(settings),
+      run_(run),
+      catalogue_(catalogue),
+      clock_(*this, settings, run, catalogue, script),
+      input_([this] { return milliseconds(); }, this) {
+    elapsed_.start();
+    input_.install();
+    setWindowTitle(QStringLiteral("Orvanta"));
+    if (settings_.titleBar) {
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                       Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowCloseButtonHint);
+    } else {
+        setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    }
+
+    clientArea_ = new QWidget(this);
+    QPalette pal = clientArea_->palette();
+    pal.setColor(QPalette::Window, QColor(128, 128, 128));
+    clientArea_->setPalette(pal);
+    clientArea_->setAutoFillBackground(true);
+    stack_ = new QStackedLayout(clientArea_);
+    stack_->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(clientArea_);
+
+    if (settings_.menuBar) createMenu();
+
+    // Accelerator table: Enter issues 1010.
+    for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
+        auto* enter = new QShortcut(QKeySequence(key), this);
+        enter->setContext(Qt::ApplicationShortcut);
+        connect(enter, &QShortcut::activated, this, [this] { command(cmd::Enter); });
+    }
+
+    setMainCommandHandler([this](int id) { postCommand(id); });
+    setEventShownQuery([this] { return clock_.eventShown; });
+
+    welcome_ = new WelcomeWindow(clientArea_, settings_, [this] {
+        theSound().stopMusic();
+        clock_.setPendingAction(kLeaveWelcomeAction, 50);
+    });
+    setClient(welcome_);
+    clock_.eventShown = false;
+    clock_.setUp();
+}
+
+MainWindow::~MainWindow() {
+    for (auto& t : timers_) t.stop();
+    setMainCommandHandler(nullptr);
+    setEventShownQuery(nullptr);
+    delete tutorial_.data();
+    delete info_.data();
+}
+
+void MainWindow::showAsConfigured() {
+    if (settings_.titleBar)
+        showMaximized();
+    else
+        showFullScreen();
+}
+
+void MainWindow::createMenu() {
+    QMenuBar* bar = menuBar();
+    auto add = [this](QMenu* menu, const QString& text, int id) {
+        QAction* a = menu->addAction(text);
+        a->setData(id);
+        connect(a, &QAction::triggered, this, [this, id] { command(id); });
+        return a;
+    };
+    QMenu* quakes = bar->addMenu(QStringLiteral("&Earthquakes"));
+    add(quakes, QStringLiteral("&List"), cmd::List);
+    add(quakes, QStringLiteral("&Map"), cmd::Map);
+    quakes->addSeparator();
+    add(quakes, QStringLiteral("E&xit"), cmd::Exit);
+
+    QMenu* options = bar->addMenu(QStringLiteral("&Options"));
+    add(options, QStringLiteral("&Phases..."), cmd::Phases);
+    add(options, QStringLiteral("&Speed..."), cmd::Speed);
+    add(options, QStringLiteral("&Audio..."), cmd::Audio);
+    QMenu* view = options->addMenu(QStringLiteral("&View"));
+    add(view, QStringLiteral("&Earth"), cmd::ViewEarth);
+    add(view, QStringLiteral("&Cross-Section"), cmd::ViewCrossSection);
+    add(view, QStringLiteral("&Both with Seismograms"), cmd::ViewAll);
+    add(options, QStringLiteral("&Time window..."), cmd::TimeWindow);
+    add(options, QStringLiteral("Se&lect View..."), cmd::SelectView);
+    add(options, QStringLiteral("&Make bitmap..."), cmd::MakeBitmap);
+    QAction* script = add(options, QStringLiteral("Run from Script"), cmd::RunFromScript);
+    script->setCheckable(true);
+    connect(options, &QMenu::aboutToShow, this,
+            [this, script] { script->setChecked(settings_.runScript); });
+    options->addSeparator();
+    add(options, QStringLiteral("&Restart"), cmd::Restart);
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    add(help, QStringLiteral("&Help contents"), cmd::HelpContents);
+    add(help, QStringLiteral("&About"), cmd::About);
+
+    QMenu* exitMenu = bar->addMenu(QStringLiteral("E&xit"));
+    add(exitMenu, QStringLiteral("E&xit"), cmd::Exit);
+
+    if (!settings_.canExit) {
+        // Both Exit items, then the emptied fourth popup.
+        for (int pass = 0; pass < 2; ++pass) {
+            for (QMenu* menu : {quakes, exitMenu}) {
+                const auto actions = menu->actions();
+                auto it = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
+                    return a->data().toInt() == cmd::Exit;
+                });
+                if (it != actions.end()) {
+                    menu->removeAction(*it);
+                    delete *it;
+                    break;
+                }
+            }
+        }
+        const auto tops = bar->actions();
+        if (tops.size() >= 4) {
+            bar->removeAction(tops[3]);
+            delete exitMenu;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- clients
+
+void MainWindow::setClient(QWidget* client) {
+    stack_->addWidget(client);
+    stack_->setCurrentWidget(client);
+    client->setGeometry(clientArea_->rect());
+    client->show();
+}
+
+void MainWindow::dropClient(QWidget* client) {
+    if (!client) return;
+    stack_->removeWidget(client);
+    client->hide();
+    client->deleteLater();
+}
+
+void MainWindow::buildLayout(ViewMode mode) {
+    theSound().stopMusic();
+    if (worldMap_) {
+        WorldMapWindow* map = worldMap_;
+        worldMap_ = nullptr;
+        dropClient(map);
+    }
+    ViewLayout* old = layout_;
+    layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, run_,
+                             [this](int id) { barCommand(id); });
+    setClient(layout_);
+    dropClient(old);
+}
+
+void MainWindow::destroyWelcome() {
+    if (!welcome_) return;
+    WelcomeWindow* w = welcome_;
+    welcome_ = nullptr;
+    dropClient(w);
+}
+
+void MainWindow::showWorldMapScreen(uint32_t userTimeout) {
+    if (worldMap_) {
+        WorldMapWindow* old = worldMap_;
+        worldMap_ = nullptr;
+        dropClient(old);
+    }
+    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, catalogue_);
+    if (userTimeout != 0) worldMap_->setUserTimeout(userTimeout);
+    setClient(worldMap_);
+    if (layout_) {
+        ViewLayout* l = layout_;
+        layout_ = nullptr;
+        dropClient(l);
+    }
+    destroyWelcome();
+}
+
+void MainWindow::exitProgram() {
+    if (exiting_) return;
+    exiting_ = true;
+    QMetaObject::invokeMethod(this, [this] { doExit(); }, Qt::QueuedConnection);
+}
+
+void MainWindow::doExit() {
+    exiting_ = false;
+    for (int id : {kTickTimer, kActionTimer, kFlashTimer, kSecondTimer}) timers_[id].stop();
+    for (int id = 1; id <= 3; ++id) clock_.timerArmed[id] = false;
+    disposeInfoWindow();
+    disposeTutorialWindow();
+    destroyWelcome();
+    if (worldMap_) {
+        WorldMapWindow* map = worldMap_;
+        worldMap_ = nullptr;
+        dropClient(map);
+    }
+    if (layout_) {
+        ViewLayout* l = layout_;
+        layout_ = nullptr;
+        dropClient(l);
+    }
+    close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (clock_.closeQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+// ---------------------------------------------------------------- timers and input
+
+uint32_t MainWindow::milliseconds() {
+    // Never 0, so that "no previous tick" stays distinguishable.
+    return static_cast<uint32_t>(elapsed_.elapsed()) + 1;
+}
+
+bool MainWindow::armTimer(int id, int ms) {
+    if (id < 1 || id > 4 || ms <= 0) return false;
+    timers_[id].start(ms, Qt::PreciseTimer, this);
+    return timers_[id].isActive();
+}
+
+void MainWindow::disarmTimer(int id) {
+    if (id >= 1 && id <= 4) timers_[id].stop();
+}
+
+void MainWindow::timerEvent(QTimerEvent* event) {
+    for (int id = 1; id <= 4; ++id) {
+        if (timers_[id].isActive() && timers_[id].timerId() == event->timerId()) {
+            clock_.onTimer(id);
+            return;
+        }
+    }
+    clock_.onTimer(0);   // not one of the four: "Unknown timer"
+}
+
+bool MainWindow::inputWaiting() { return input_.waiting(milliseconds()); }
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange) {
+        const bool active = isActiveWindow();
+        const bool toOther = !active && QApplication::activeWindow() == nullptr;
+        clock_.activationChanged(active, toOther);
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton && settings_.rightButtonRestart)
+        postCommand(cmd::Map);
+    QMainWindow::mousePressEvent(event);
+}
+
+void MainWindow::showMessage(const std::string& text, const std::string& caption) {
+    const QString t = QString::fromStdString(text), c = QString::fromStdString(caption);
+    if (auto& shower = messageShower())
+        shower(this, t, c);
+    else
+        QMessageBox::warning(this, c, t);
+}
+
+// ---------------------------------------------------------------- run data and views
+
+bool MainWindow::loadEvent(const std::string& eventFile) { return loadRun(run_, eventFile); }
+
+void MainWindow::measureCharacterCell() {
+    const QFontMetrics fm(font());
+    const CharacterCell cell{fm.horizontalAdvance(QLatin1Char('N')), fm.height()};
+    geometry_ = ::paneGeometry(cell, clientArea_->width());
+}
+
+void MainWindow::pauseLabelChanged(bool paused) {
+    if (layout_ && layout_->bar()) layout_->bar()->setPauseLabel(paused);
+}
+
+void MainWindow::layoutViews(bool globe, bool crossSection, bool seismograms) {
+    if (!layout_) return;
+    layout_->arrange();
+    if (globe && layout_->globe()) layout_->globe()->layoutPane();
+    if (crossSection && layout_->crossSection()) layout_->crossSection()->layoutPane();
+    if (seismograms && layout_->stationNames()) layout_->stationNames()->update();
+}
+
+bool MainWindow::globeLoadPicture(std::string& pictureName) {
+    if (!layout_ || !layout_->globe()) return false;
+    const bool ok = layout_->globe()->loadPicture();
+    pictureName = layout_->globe()->pictureFileName().toStdString();
+    return ok;
+}
+
+bool MainWindow::crossSectionCreatePictures() {
+    return layout_ && layout_->crossSection() && layout_->crossSection()->createPictures();
+}
+
+void MainWindow::globeRedraw() {
+    if (layout_ && layout_->globe()) layout_->globe()->redraw();
+}
+void MainWindow::crossSectionRedraw() {
+    if (layout_ && layout_->crossSection()) layout_->crossSection()->redraw();
+}
+void MainWindow::seismogramReset(float t) {
+    if (layout_ && layout_->seismograms()) layout_->seismograms()->reset(t);
+}
+void MainWindow::seismogramTick(float t) {
+    if (layout_ && layout_->seismograms()) layout_->seismograms()->tick(t);
+}
+void MainWindow::seismogramInvalidate() {
+    if (layout_ && layout_->seismograms()) layout_->seismograms()->invalidateView();
+}
+void MainWindow::redrawStationNames() {
+    if (layout_ && layout_->stationNames()) layout_->stationNames()->redraw();
+}
+void MainWindow::globeFlash(float size) {
+    if (layout_ && layout_->globe()) layout_->globe()->flash(size);
+}
+void MainWindow::crossSectionFlash(float size) {
+    if (layout_ && layout_->crossSection()) layout_->crossSection()->flash(size);
+}
+void MainWindow::globeTick(float t) {
+    if (layout_ && layout_->globe()) layout_->globe()->tick(t);
+}
+bool MainWindow::crossSectionTick(int t) {
+    return layout_ && layout_->crossSection() && layout_->crossSection()->tick(t);
+}
+void MainWindow::globePresent() {
+    if (layout_ && layout_->globe()) layout_->globe()->presentWorking();
+}
+void MainWindow::crossSectionPresent() {
+    if (layout_ && layout_->crossSection()) layout_->crossSection()->presentWorking();
+}
+void MainWindow::crossSectionStartRun() {
+    if (!layout_ || !layout_->crossSection()) return;
+    layout_->crossSection()->copy(Surface::Screen, Surface::Working);
+    layout_->crossSection()->openRayTables();
+}
+void MainWindow::globeRestore() {
+    if (layout_ && layout_->globe()) layout_->globe()->restoreClean();
+}
+void MainWindow::crossSectionRestore() {
+    if (layout_ && layout_->crossSection()) layout_->crossSection()->restoreClean();
+}
+void MainWindow::showTime(float t) {
+    if (layout_ && layout_->bar()) layout_->bar()->showTime(t);
+}
+void MainWindow::readSpeed() {
+    if (layout_ && layout_->bar()) layout_->bar()->readSpeed(run_.timeAcceleration);
+}
+
+// ---------------------------------------------------------------- pop-ups
+
+void MainWindow::openInfoWindow(const std::string& path) {
+    delete info_.data();
+    info_ = new InfoWindow(this, QString::fromStdString(path));
+    info_->show();
+}
+
+void MainWindow::disposeInfoWindow() {
+    if (!info_) return;
+    InfoWindow* w = info_;
+    info_ = nullptr;
+    if (!w->done()) w->close();
+    w->hide();
+    w->deleteLater();
+}
+
+void MainWindow::openTutorialWindow(const std::string& file, int form, int position) {
+    delete tutorial_.data();
+    tutorial_ = new TutorialWindow(this, QString::fromStdString(file), form, position);
+    tutorial_->show();
+}
+
+TutorialAnswer MainWindow::tutorialWindow() {
+    TutorialAnswer a;
+    if (!tutorial_) return a;
+    a.exists = true;
+    a.done = tutorial_->done();
+    a.continued = tutorial_->continueFlag();
+    a.next = tutorial_->nextFlag();
+    a.previous = tutorial_->previousFlag();
+    a.cancelled = tutorial_->cancelFlag();
+    return a;
+}
+
+void MainWindow::disposeTutorialWindow() {
+    if (!tutorial_) return;
+    TutorialWindow* w = tutorial_;
+    tutorial_ = nullptr;
+    if (!w->done()) w->close();
+    w->hide();
+    w->deleteLater();
+}
+
+bool MainWindow::popupOpen() {
+    return (info_ && info_->isVisible()) || (tutorial_ && tutorial_->isVisible());
+}
+
+// ---------------------------------------------------------------- sound and settings
+
+void MainWindow::playMusic(const std::string& file) { theSound().playMusic(file); }
+void MainWindow::stopMusic() { theSound().stopMusic(); }
+void MainWindow::openMidi() { theSound().openMidi(settings_); }
+void MainWindow::closeMidi() { theSound().closeMidi(); }
+void MainWindow::click() { theSound().click(); }
+
+bool MainWindow::runViewDialog() {
+    ViewDialog dialog(this, settings_);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+void MainWindow::saveSettings() { ::saveSettings(settings_); }
+
+void MainWindow::chooseEvent(int catalogueIndex, const std::string& fileName) {
+    clock_.scriptIndex = catalogueIndex;
+    clock_.currentEventFile = fileName;
+}
+
+// ---------------------------------------------------------------- commands
+
+void MainWindow::postCommand(int id) {
+    QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
+}
+
+void MainWindow::barCommand(int id) {
+    switch (id) {
+    case cmd::Pause:
+        click();
+        clock_.togglePause();
+        break;
+    case cmd::WorldMenu:
+        click();
+        clock_.worldMenuButton();
+        break;
+    case ButtonBar::kRightButtonWorldMenu:
+        clock_.worldMenuButton();
+        break;
+    case cmd::Repeat:
+        click();
+        clock_.repeatButton();
+        break;
+    case cmd::Views:
+        click();
+        clock_.viewsButton();
+        break;
+    case cmd::ExitButton:
+        click();
+        postCommand(cmd::Exit);
+        break;
+    case cmd::EventInfoButton:
+        postCommand(cmd::EventInfo);
+        break;
+    case cmd::TutorialButton:
+        click();
+        postCommand(cmd::TutorialBrowse);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::command(int id) {
+    switch (id) {
+    case cmd::Map: clock_.showWorldMap(); break;
+    case cmd::Exit: clock_.requestExit(); break;
+    case cmd::HelpContents:
+    case cmd::HelpContentsAlias: openHelp(this, 0); break;
+    case cmd::Restart: clock_.restartRequest(); break;
+    case cmd::MakeBitmap: makeBitmap(); break;
+    case cmd::SelectView: clock_.chooseView(); break;
+    case cmd::RunFromScript:
+        settings_.runScript = !settings_.runScript;
+        saveSettings();
+        break;
+    case cmd::ViewEarth: clock_.setViewMode(ViewMode::Globe3D); break;
+    case cmd::ViewCrossSection: clock_.setViewMode(ViewMode::CrossSection); break;
+    case cmd::ViewAll: clock_.setViewMode(ViewMode::All); break;
+    case cmd::Enter:
+        if (welcome_) welcome_->start();
+        break;
+    case cmd::WelcomeStart:
+        if (welcome_) welcome_->start();
+        break;
+    case cmd::StartCurrentEvent: clock_.startCurrentEvent(); break;
+    case cmd::SeismogramInfo: clock_.showInfoText("SEIS.INF"); break;
+    case cmd::CrossSectionInfo: clock_.showInfoText("XS.INF"); break;
+    case cmd::GlobeInfo: clock_.showInfoText("3D.INF"); break;
+    case cmd::EventInfo: clock_.showInfoText(clock_.eventInfoPath()); break;
+    case cmd::TutorialBrowse: clock_.startTutorialBrowsing(); break;
+    case cmd::List:
+    case cmd::Phases:
+    case cmd::Speed:
+    case cmd::About:
+    case cmd::Audio:
+    case cmd::TimeWindow: runDialogCommand(id); break;
+    default:
+        if (id >= cmd::Pause && id <= cmd::EventInfoButton) barCommand(id);
+        else if (id == cmd::TutorialButton) barCommand(id);
+        break;
+    }
+}
+
+void MainWindow::runDialogCommand(int id) {
+    if (id == cmd::List || id == cmd::Phases) clock_.clearTutorial();
+    clock_.beginDialog();
+    switch (id) {
+    case cmd::List: {
+        EventListDialog dialog(this);
+        if (dialog.exec() == QDialog::Accepted && !dialog.chosenName().empty()) {
+            clock_.currentEventFile = dialog.chosenName();
+            clock_.resumeTime = 0;
+            clock_.startCurrentEvent();
+            return;   // the old run's tick timer stays off
+        }
+        break;
+    }
+    case cmd::Phases: {
+        PhasesDialog dialog(this, settings_);
+        if (dialog.exec() == QDialog::Accepted) saveSettings();
+        break;
+    }
+    case cmd::Speed: {
+        SpeedDialog dialog(this, run_);
+        if (dialog.exec() == QDialog::Accepted) dialog.apply();
+        break;
+    }
+    case cmd::Audio: {
+        AudioDialog dialog(this, settings_);
+        if (dialog.exec() == QDialog::Accepted) {
+            dialog.apply();
+            saveSettings();
+        }
+        break;
+    }
+    case cmd::TimeWindow: {
+        TimeWindowDialog dialog(this, run_);
+        if (dialog.exec() == QDialog::Accepted) dialog.apply();
+        break;
+    }
+    case cmd::About:
+        QMessageBox::about(this, QStringLiteral("About Orvanta"),
+                           QStringLiteral("Orvanta\nVersion 2.1\nOct  8 2007"));
+        break;
+    default:
+        break;
+    }
+    clock_.endDialog();
+}
+
+void MainWindow::makeBitmap() {
+    clock_.clearTutorial();
+    QString name;
+    if (auto& asker = saveNameAsker()) {
+        name = asker(this);
+    } else {
+        name = QFileDialog::getSaveFileName(this, QString(), QString(),
+                                            QStringLiteral("Bitmap Files (*.BMP) (*.bmp)"));
+    }
+    if (name.isEmpty()) return;
+    // Let the dialog disappear and the window repaint before taking the picture.
+    QCoreApplication::processEvents();
+    const QImage picture = clientArea_->grab().toImage();
+    writeBitmapFile(picture, name);
+    clock_.restartRequest();
+}

@@ -1,0 +1,147 @@
+// The one top-level window of `ov`. It owns the clock and maps the Qt timers,
+// activation changes and the close query onto it, implements what the clock
+// asks of the screens, views, pop-ups and sound, and carries out the commands
+// of the menu, the panes, the pop-ups and the world map.
+#pragma once
+
+#include "dialogs/TextWindows.h"
+#include "shell/InputMonitor.h"
+#include "shell/LayoutGeometry.h"
+#include "shell/SimulationClock.h"
+#include "shell/ViewLayout.h"
+#include "shell/WelcomeWindow.h"
+#include "views/WorldMapWindow.h"
+
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+
+class QStackedLayout;
+
+// Writes a picture as a BMP file through a temporary file in the same
+// directory that replaces the old file only when complete.
+bool writeBitmapFile(const QImage& image, const QString& path);
+
+class MainWindow : public QMainWindow, public ClockHost, public WorldMapHost {
+    Q_OBJECT
+public:
+    MainWindow(Settings& settings, RunState& run, EventCatalogue& catalogue,
+               const TutorialScript& script);
+    ~MainWindow() override;
+
+    SimulationClock& clock() { return clock_; }
+    WelcomeWindow* welcomeWindow() const { return welcome_; }
+    WorldMapWindow* worldMapWindow() const { return worldMap_; }
+    ViewLayout* viewLayout() const { return layout_; }
+    InfoWindow* infoWindow() const { return info_; }
+    TutorialWindow* tutorialPopup() const { return tutorial_; }
+    QWidget* clientArea() const { return clientArea_; }
+    const PaneGeometry& paneGeometry() const { return geometry_; }
+
+    // Shows the window as the settings say: frameless full screen, or
+    // maximised with its caption.
+    void showAsConfigured();
+
+    // The command table. Commands from panes and pop-ups arrive through
+    // postCommand, after the message that sent them has finished.
+    void command(int id);
+    void postCommand(int id);
+    // The bar's buttons (1026-1031, 1050; -1027 for its right button).
+    void barCommand(int id);
+
+    // Message boxes go here; tests replace it (an empty function restores it).
+    using MessageShower = std::function<void(QWidget*, const QString& text, const QString& caption)>;
+    static void setMessageShower(MessageShower shower);
+    // The file name "Make bitmap..." asks for; tests replace it.
+    using SaveNameAsker = std::function<QString(QWidget*)>;
+    static void setSaveNameAsker(SaveNameAsker asker);
+
+    // --- ClockHost
+    uint32_t milliseconds() override;
+    bool armTimer(int id, int ms) override;
+    void disarmTimer(int id) override;
+    bool inputWaiting() override;
+    void showMessage(const std::string& text, const std::string& caption) override;
+    bool loadEvent(const std::string& eventFile) override;
+    void measureCharacterCell() override;
+    bool worldMapExists() override { return worldMap_ != nullptr; }
+    void buildLayout(ViewMode mode) override;
+    void destroyWelcome() override;
+    void showWorldMapScreen(uint32_t userTimeout) override;
+    void exitProgram() override;
+    void pauseLabelChanged(bool paused) override;
+    void layoutViews(bool globe, bool crossSection, bool seismograms) override;
+    bool globeLoadPicture(std::string& pictureName) override;
+    bool crossSectionCreatePictures() override;
+    void globeRedraw() override;
+    void crossSectionRedraw() override;
+    void seismogramReset(float t) override;
+    void seismogramTick(float t) override;
+    void seismogramInvalidate() override;
+    void redrawStationNames() override;
+    void globeFlash(float size) override;
+    void crossSectionFlash(float size) override;
+    void globeTick(float t) override;
+    bool crossSectionTick(int t) override;
+    void globePresent() override;
+    void crossSectionPresent() override;
+    void crossSectionStartRun() override;
+    void globeRestore() override;
+    void crossSectionRestore() override;
+    void showTime(float t) override;
+    void readSpeed() override;
+    void openInfoWindow(const std::string& path) override;
+    bool infoWindowExists() override { return !info_.isNull(); }
+    void disposeInfoWindow() override;
+    void openTutorialWindow(const std::string& file, int form, int position) override;
+    TutorialAnswer tutorialWindow() override;
+    void disposeTutorialWindow() override;
+    bool popupOpen() override;
+    void playMusic(const std::string& file) override;
+    void stopMusic() override;
+    void openMidi() override;
+    void closeMidi() override;
+    void click() override;
+    bool runViewDialog() override;
+    void saveSettings() override;
+
+    // --- WorldMapHost
+    void worldMapReady() override { clock_.setScreenReady(); }
+    void chooseEvent(int catalogueIndex, const std::string& fileName) override;
+    void worldMapCommand(int id) override { postCommand(id); }
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void createMenu();
+    void setClient(QWidget* client);
+    void dropClient(QWidget* client);
+    void makeBitmap();
+    void runDialogCommand(int id);
+    void doExit();
+
+    Settings& settings_;
+    RunState& run_;
+    EventCatalogue& catalogue_;
+    SimulationClock clock_;
+    QElapsedTimer elapsed_;
+    InputMonitor input_;
+    std::array<QBasicTimer, 5> timers_;
+    QWidget* clientArea_ = nullptr;
+    QStackedLayout* stack_ = nullptr;
+    QPointer<WelcomeWindow> welcome_;
+    QPointer<WorldMapWindow> worldMap_;
+    QPointer<ViewLayout> layout_;
+    QPointer<InfoWindow> info_;
+    QPointer<TutorialWindow> tutorial_;
+    PaneGeometry geometry_;
+    bool exiting_ = false;
+};

@@ -1,0 +1,122 @@
+// The client of the main window while an event is shown: the panes of the
+// view mode (globe, cross-section, seismograms with their station-name
+// column, grey fillers) and the button bar with the minutes box and the
+// speed slider, placed by LayoutGeometry and re-placed on resizing.
+#pragma once
+
+#include "data/Settings.h"
+#include "shell/LayoutGeometry.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class CrossSectionView;
+class FaceButton;
+class GlobeView;
+class QSlider;
+class SeismogramView;
+struct RunState;
+
+// Grey pane with a bevelled frame; takes no input.
+class FillerPane : public QWidget {
+    Q_OBJECT
+public:
+    explicit FillerPane(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+};
+
+// The labels of the run's seismograms beside their traces.
+class StationNameColumn : public QWidget {
+    Q_OBJECT
+public:
+    StationNameColumn(QWidget* parent, const RunState& run, CharacterCell cell);
+    void redraw() { update(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const RunState& run_;
+    CharacterCell cell_;
+};
+
+class ButtonBar : public QWidget {
+    Q_OBJECT
+public:
+    // `onCommand` receives the bar's button commands (1026-1031, 1050) and,
+    // for a right click when RIGHT BUTTON RESTART is set, -1027.
+    ButtonBar(QWidget* parent, const Settings& settings, const PaneGeometry& geometry,
+              float timeAcceleration, std::function<void(int)> onCommand);
+
+    static constexpr int kRightButtonWorldMenu = -1027;
+
+    FaceButton* button(int command) const;
+    QSlider* slider() const { return slider_; }
+    const PaneRect& sliderArea() const { return sliderRect_; }
+    const PaneRect& minutesBox() const { return minutesBox_; }
+    const std::string& minutesShown() const { return minutes_; }
+    const SpeedControl& speedControl() const { return speed_; }
+
+    void setPauseLabel(bool paused);
+    // Writes the whole minutes of t into the minutes box.
+    void showTime(float t);
+    // Synchronises the slider and the acceleration (every tick).
+    void readSpeed(float& timeAcceleration);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    void placeLowerPart();
+
+    const Settings& settings_;
+    PaneGeometry geometry_;
+    std::function<void(int)> onCommand_;
+    std::vector<FaceButton*> buttons_;
+    QSlider* slider_ = nullptr;
+    int buttonsBottom_ = 1;
+    PaneRect sliderRect_;
+    PaneRect minutesBox_;
+    SpeedControl speed_;
+    std::string minutes_ = "   0 ";
+};
+
+class ViewLayout : public QWidget {
+    Q_OBJECT
+public:
+    ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
+               const Settings& settings, RunState& run, std::function<void(int)> barCommand);
+
+    ViewMode mode() const { return mode_; }
+    GlobeView* globe() const { return globe_; }
+    CrossSectionView* crossSection() const { return crossSection_; }
+    SeismogramView* seismograms() const { return seismograms_; }
+    StationNameColumn* stationNames() const { return stationNames_; }
+    ButtonBar* bar() const { return bar_; }
+    FillerPane* fillerA() const { return fillerA_; }
+    FillerPane* fillerB() const { return fillerB_; }
+
+    // Places the panes for the current size.
+    void arrange();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    ViewMode mode_;
+    PaneGeometry geometry_;
+    GlobeView* globe_ = nullptr;
+    CrossSectionView* crossSection_ = nullptr;
+    SeismogramView* seismograms_ = nullptr;
+    StationNameColumn* stationNames_ = nullptr;
+    ButtonBar* bar_ = nullptr;
+    FillerPane* fillerA_ = nullptr;
+    FillerPane* fillerB_ = nullptr;
+};

@@ -1,0 +1,93 @@
+#include "shell/WelcomeWindow.h"
+
+#include "data/FileSystem.h"
+#include "data/Settings.h"
+#include "dialogs/Buttons.h"
+
+#include <QPainter>
+#include <QTimerEvent>
+
+namespace {
+std::function<void()>& firstPaintHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+const QColor kLightYellow(255, 255, 0);
+}  // namespace
+
+void WelcomeWindow::setFirstPaintHook(std::function<void()> hook) {
+    firstPaintHook() = std::move(hook);
+}
+
+WelcomeWindow::WelcomeWindow(QWidget* parent, const Settings& settings,
+                             std::function<void()> onStart)
+    : QWidget(parent), settings_(settings), onStart_(std::move(onStart)) {
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::black);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    if (settings_.initialTimeout != 0) {
+        const uint32_t seconds = std::min<uint32_t>(settings_.initialTimeout, 2000000);
+        timer_.start(static_cast<int>(seconds * 1000), this);
+    }
+}
+
+void WelcomeWindow::start() {
+    if (started_) return;   // the screen is left once
+    started_ = true;
+    timer_.stop();
+    if (onStart_) onStart_();
+}
+
+void WelcomeWindow::timerEvent(QTimerEvent* event) {
+    const int ownTimer = timer_.timerId();
+    if (settings_.initialTimeout != 0) timer_.stop();
+    if (event->timerId() == ownTimer) start();
+}
+
+void WelcomeWindow::paintEvent(QPaintEvent*) {
+    if (settings_.showWelcomeScreen) paintWelcome();
+    if (auto& hook = firstPaintHook()) {
+        auto once = std::move(hook);
+        hook = nullptr;
+        once();
+    }
+}
+
+void WelcomeWindow::paintWelcome() {
+    QPainter p(this);
+    const QFontMetrics fm(font());
+    cell_ = {fm.horizontalAdvance(QLatin1Char('N')), fm.height()};
+    const int right = width(), bottom = height();
+
+    if (!pictureRead_) {
+        pictureRead_ = true;
+        picture_ = QImage(QString::fromStdString(resolvePath("OVINIT.BMP")));
+    }
+    if (!picture_.isNull() && picture_.width() != 0) {
+        p.drawImage((right - picture_.width()) / 2, (bottom - picture_.height()) / 2, picture_);
+    } else {
+        const QString message = QStringLiteral("Unable to open file: OVINIT.BMP");
+        const int w = fm.horizontalAdvance(message);
+        const QRect box(right / 2 - w / 2, bottom / 2, w, fm.height());
+        p.fillRect(box, Qt::black);
+        p.setPen(Qt::white);
+        p.drawText(box.x(), box.y() + fm.ascent(), message);
+    }
+
+    p.setPen(kLightYellow);
+    const QString version = QStringLiteral("Version %1").arg(QStringLiteral("2.1"));
+    const QString built = QStringLiteral("Oct  8 2007");
+    p.drawText(right - cell_.width - fm.horizontalAdvance(version),
+               bottom - 7 * cell_.height - fm.descent(), version);
+    p.drawText(right - cell_.width - fm.horizontalAdvance(built),
+               bottom - 6 * cell_.height - fm.descent(), built);
+
+    if (!start_) {
+        const int h = static_cast<int>(cell_.height * settings_.buttonHeight);
+        start_ = new FaceButton(this, kStartCommand, QStringLiteral("Start"), right / 2 - 40, 20,
+                                80, h);
+        connect(start_, &FaceButton::command, this, [this](int) { start(); });
+        start_->show();
+    }
+}

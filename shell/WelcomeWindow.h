@@ -1,0 +1,49 @@
+// The first screen: "OVINIT.BMP" on black, the version in light yellow and a
+// Start button. Start, the Enter key or the initial time-out leave it.
+#pragma once
+
+#include "shell/LayoutGeometry.h"
+
+#include <QBasicTimer>
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+
+struct Settings;
+class FaceButton;
+
+class WelcomeWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kStartCommand = 1033;
+
+    // `onStart` stops the music and lets the main window replace this screen.
+    WelcomeWindow(QWidget* parent, const Settings& settings, std::function<void()> onStart);
+
+    // Start button, Enter (command 1010) and the time-out.
+    void start();
+    FaceButton* startButton() const { return start_; }
+    int timeoutTimerId() const { return timer_.timerId(); }
+    bool timeoutArmed() const { return timer_.isActive(); }
+    CharacterCell cell() const { return cell_; }
+
+    // Called once after the first paint (start-up measurement).
+    static void setFirstPaintHook(std::function<void()> hook);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void paintWelcome();
+
+    const Settings& settings_;
+    std::function<void()> onStart_;
+    QBasicTimer timer_;
+    FaceButton* start_ = nullptr;
+    CharacterCell cell_;
+    QImage picture_;
+    bool pictureRead_ = false;
+    bool started_ = false;
+};

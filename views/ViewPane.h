@@ -1,0 +1,135 @@
+// The view pane shared by the globe and the cross-section: a screen surface
+// (what the window shows), a working picture (background plus whatever the
+// current tick drew) and a clean picture (background only), the pane
+// geometry derived from the client size, the pane frame, the Info button,
+// the epicentre flash disc and the right button.
+//
+// Logical coordinates have their origin at the pane centre on the screen and
+// at the centre of the inner rectangle on the two pictures; since the inner
+// rectangle is the client inset by 6 pixels, a logical point is the same
+// place on all three surfaces.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QRect>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class FaceButton;
+class QFontMetrics;
+class QPainter;
+
+enum class Surface { Screen, Working, Clean };
+
+// Inset of the inner rectangle (the pictures) inside the client rectangle.
+constexpr int kPictureInset = 6;
+// Inset of the clip of copies with a rectangle given in device coordinates.
+constexpr int kCopyClipInset = 10;
+constexpr int kInfoButtonCommand = 1036;
+
+// The pane geometry for a client area of w x h pixels.
+struct PaneMetrics {
+    QRect client;         // (0, 0, W, H)
+    QRect inner;          // client inset by 6: the pictures' size and place
+    QPoint centre;        // (W div 2, H div 2)
+    int16_t radius = 0;   // R = int(0.42 W)
+    QRect globeBox;       // logical (-R, -R) .. (R, R)
+    QRect pictureRect;    // logical (-w div 2, -h div 2) .. (w div 2, h div 2)
+    int16_t halfPictureWidth = 0;
+
+    static PaneMetrics of(int width, int height);
+};
+
+// Where the Info button of a view goes on a client rectangle: 7 average
+// character widths wide, text height x buttonHeight high, its left edge 8
+// average widths from the right, one average width above the bottom.
+QRect infoButtonRect(const QRect& client, int averageCharWidth, int textHeight,
+                     float buttonHeight);
+
+// Views draw their pictures only while an event's views are up; the main
+// window tells them through this query (false when none is installed).
+void setEventShownQuery(std::function<bool()> query);
+bool eventShownNow();
+
+class ViewPane : public QWidget {
+    Q_OBJECT
+public:
+    // `infoCommand`: what the Info button sends to the main window (1041
+    // globe, 1040 cross-section).
+    ViewPane(QWidget* parent, int infoCommand, QColor background);
+    ~ViewPane() override;
+
+    // Computes the geometry from the current client size and recreates the
+    // screen surface. Called for each shown view when an event starts.
+    void layoutPane();
+    const PaneMetrics& metrics() const { return m_; }
+    int16_t radius() const { return m_.radius; }
+    QColor background() const { return background_; }
+
+    QImage& surface(Surface s);
+    const QImage& surface(Surface s) const;
+    // The device point of the logical origin of a surface.
+    QPoint origin(Surface s) const;
+
+    // Creates the working picture (inner rectangle size, filled with the
+    // background colour) and the clean picture as a copy of it.
+    bool createPictures();
+    bool hasPictures() const { return !working_.isNull() && !clean_.isNull(); }
+
+    // Copies the picture rectangle between two surfaces.
+    void copy(Surface target, Surface source);
+    // Copies a rectangle given in device coordinates of the screen, clipped
+    // to the last client rectangle inset by 10 pixels.
+    void copy(Surface target, Surface source, const QRect& deviceRect);
+    // Copies a rectangle in logical coordinates (no clip beyond the surfaces).
+    void copyLogical(Surface target, Surface source, const QRect& logicalRect);
+
+    // Starts drawing on a surface with the logical origin in place.
+    void beginDrawing(QPainter& p, Surface s);
+
+    // Working picture to the screen, then the clean picture to the working
+    // one: what the clock does after a tick has drawn.
+    void presentWorking();
+    // The clean picture to the screen (restart).
+    void restoreClean();
+
+    // The pane frame, drawn onto the screen surface: the white frame with the
+    // background colour as fill (inset `inset`) and the separator line.
+    void drawPaneFrame(QPainter& screen, bool fill, int inset);
+
+    // Erases the previous flash disc and draws a white disc of radius
+    // int(size x 10) at the logical point, clipped to the inner rectangle.
+    void drawFlash(QPoint centre, float size);
+    void eraseFlash();
+    QRect flashRect() const { return flashRect_; }
+
+    // The Info button: created on the first full redraw, kept for the life
+    // of the pane, and drawn onto the screen surface.
+    FaceButton* infoButton() const { return info_; }
+    void placeInfoButton(QPainter& screen);
+
+    // The paint of the pane will not redo the frame and picture copy:
+    // the full redraw has just drawn everything.
+    void markPainted() { framePending_ = false; }
+    // The next paint redraws the frame and copies the working picture.
+    void invalidatePane();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    // The frame and picture copy onto the screen surface (the pane's paint).
+    virtual void paintPane();
+
+private:
+    int infoCommand_;
+    QColor background_;
+    PaneMetrics m_;
+    QImage screen_, working_, clean_;
+    QRect flashRect_;
+    FaceButton* info_ = nullptr;
+    bool framePending_ = true;
+};
