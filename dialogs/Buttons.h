@@ -1,0 +1,84 @@
+// Program-drawn push buttons: FaceButton (grey bevelled plate with a red text
+// of one or two lines) and PictureButton (a picture centred on the face).
+// Both report a click as command(id), like a push button's command message.
+#pragma once
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QString>
+
+#include <functional>
+
+class QPainter;
+
+// Commands meant for the main window from anywhere in the program (the Map
+// command 202 that a right click sends when RIGHT BUTTON RESTART is set).
+// The main window installs the handler; without one the command is dropped.
+// The command is delivered from the event loop after the sender's own event
+// has finished, so the handler may delete the window the sender lives in.
+void setMainCommandHandler(std::function<void(int)> handler);
+void sendMainCommand(int id);
+
+constexpr int kMapCommand = 202;
+
+class FaceButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr int kMaxLabel = 30;
+
+    // Geometry in the parent's pixels; the label is cut to 30 characters.
+    FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
+               int width, int height);
+
+    int commandId() const { return commandId_; }
+    QString label() const { return label_; }
+    void setLabel(const QString& label);   // e.g. "Pause" <-> "Resume"
+    // The face rectangle in the parent's coordinates, as given at creation
+    // (or by setFaceGeometry).
+    QRect faceRect() const { return faceRect_; }
+    void setFaceGeometry(int x, int y, int width, int height);
+
+    // Draws the unpressed face and label at faceRect() into the parent's own
+    // drawing surface (for views that paint over the button's area).
+    void paintInto(QPainter& p) const;
+
+    // The whole face drawing of a button at `rect` with `font`.
+    static void paintFace(QPainter& p, const QRect& rect, const QString& label,
+                          const QFont& font, bool down);
+
+signals:
+    void command(int id);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    int commandId_;
+    QString label_;
+    QRect faceRect_;
+};
+
+class PictureButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    // Bitmap numbers are those of picture() (5, 6, 7, 9).
+    PictureButton(QWidget* parent, int commandId, int bitmapNumber, int x, int y, int width,
+                  int height);
+
+    int commandId() const { return commandId_; }
+    const QImage& bitmap() const { return bitmap_; }
+
+    // Offset of the bitmap's top-left corner inside a button of the given size.
+    static QPoint bitmapOffset(QSize button, QSize bitmap);
+
+signals:
+    void command(int id);
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    int commandId_;
+    QImage bitmap_;
+};
