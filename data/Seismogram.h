@@ -21,7 +21,7 @@ enum SacFloat { DELTA = 0, DEPMIN = 1, DEPMAX = 2, B = 5, E = 6, STLA = 31, STLO
 enum SacInt { NZYEAR = 0, NZJDAY = 1, NZHOUR = 2, NZMIN = 3, NZSEC = 4, NZMSEC = 5,
               NVHDR = 6, NPTS = 9, IFTYPE = 15, LEVEN = 35, SAC_INT27 = 27 };
 // Text header fields: KSTNM 0, KEVNM 1 (16 bytes), then 8-byte fields.
-enum SacText { KSTNM = 0, KEVNM = 1, KCMPNM = 20, KNETWK = 21 };
+enum SacText { KSTNM = 0, KEVNM = 1, KCMPNM = 19, KNETWK = 20 };
 
 // The 632-byte header, numbers in host order.
 struct SacHeader {
