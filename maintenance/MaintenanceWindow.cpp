@@ -1,0 +1,207 @@
+#include "maintenance/MaintenanceWindow.h"
+
+#include "dialogs/DialogBase.h"
+#include "dialogs/EventListDialog.h"
+#include "dialogs/HelpLauncher.h"
+#include "dialogs/OptionDialogs.h"
+#include "dialogs/Pictures.h"
+#include "maintenance/EventEditor.h"
+#include "maintenance/Preferences.h"
+#include "maintenance/TextEditorLauncher.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPixmap>
+
+using namespace maintenance;
+
+namespace {
+
+// The About box: the program's name and version, OK only.
+class AboutDialog : public DialogBase {
+public:
+    explicit AboutDialog(QWidget* parent) : DialogBase(parent, tr("About Orvanta"), 160, 70, 0) {
+        place(new QLabel(tr("Orvanta Maintenance")), 0, 10, 8, 140, 10);
+        place(new QLabel(tr("Version %1").arg(QStringLiteral("2.1"))), 0, 10, 20, 140, 10);
+        place(new QLabel(tr("An earthquake exhibit")), 0, 10, 32, 140, 10);
+        addStockButton(kIdOk, 60, 48, 40, 14);
+    }
+};
+
+QString chooseInformationFileDefault(QWidget* parent) {
+    return QFileDialog::getOpenFileName(
+        parent, QObject::tr("Edit Information"), QString(),
+        QObject::tr("Information Files (*.INF *.inf *.Inf);;All Files (*)"));
+}
+
+}  // namespace
+
+MaintenanceWindow::MaintenanceWindow(Settings& settings, MaintenanceHooks hooks,
+                                     std::string settingsPath)
+    : settings_(settings), hooks_(std::move(hooks)), settingsPath_(std::move(settingsPath)) {
+    if (!hooks_.runDialog) hooks_.runDialog = [](QDialog& d) { return d.exec(); };
+    if (!hooks_.message) hooks_.message = showMessageBox;
+    if (!hooks_.chooseInformationFile) hooks_.chooseInformationFile = chooseInformationFileDefault;
+    if (!hooks_.launchEditor) hooks_.launchEditor = launchTextEditor;
+
+    setWindowTitle(tr("Orvanta Maintenance"));
+    setWindowIcon(QIcon(QPixmap::fromImage(picture(kStarIcon))));
+    setCentralWidget(new QWidget);
+    buildMenu();
+}
+
+void MaintenanceWindow::buildMenu() {
+    struct Item {
+        const char* text;
+        int id;   // 0: separator
+    };
+    const auto addMenu = [this](const char* title, std::initializer_list<Item> items) {
+        QMenu* menu = menuBar()->addMenu(tr(title));
+        for (const Item& item : items) {
+            if (item.id == 0) {
+                menu->addSeparator();
+                continue;
+            }
+            QAction* action = menu->addAction(tr(item.text));
+            action->setData(item.id);
+            const int id = item.id;
+            connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
+        }
+    };
+    addMenu("&Earthquakes", {{"&New", kNew}, {"&Open", kOpen}, {nullptr, 0}, {"E&xit", kExit}});
+    addMenu("&Preferences", {{"&Controls...", kControls},
+                             {"&Phases...", kPhases},
+                             {"&Audio...", kAudio},
+                             {"&View...", kView},
+                             {"&Initial Timeout...", kInitialTimeout},
+                             {"Time&out...", kTimeout},
+                             {"&Pause at End...", kPauseAtEnd},
+                             {"&Edit Information...", kEditInformation}});
+    addMenu("&Help", {{"&Orvanta Help", kHelp}, {"&About", kAbout}});
+    addMenu("E&xit", {{"E&xit", kExit}});
+}
+
+QList<QAction*> MaintenanceWindow::actionsFor(int id) const {
+    QList<QAction*> found;
+    for (QAction* top : menuBar()->actions())
+        if (top->menu())
+            for (QAction* a : top->menu()->actions())
+                if (!a->isSeparator() && a->data().toInt() == id) found.append(a);
+    return found;
+}
+
+void MaintenanceWindow::runCommand(int id) {
+    switch (id) {
+    case kNew: newEvent(); break;
+    case kOpen: openEvent(); break;
+    case kExit: close(); break;
+    case kControls: controls(); break;
+    case kPhases: phases(); break;
+    case kAudio: audio(); break;
+    case kView: view(); break;
+    case kInitialTimeout:
+    case kTimeout:
+    case kPauseAtEnd: numberInput(id); break;
+    case kEditInformation: editInformation(); break;
+    case kHelp: openHelp(this, kHelpTopic); break;
+    case kAbout: about(); break;
+    default: break;
+    }
+}
+
+bool MaintenanceWindow::save() {
+    if (saveSettings(settings_, settingsPath_)) return true;
+    // The old file is still whole (the save writes a new file and renames
+    // it); the change stays in memory and goes out with the next save.
+    hooks_.message(this, tr("Unable to save the settings to %1. The file was left as it was.")
+                             .arg(QString::fromStdString(settingsPath_)));
+    return false;
+}
+
+// --- Events -------------------------------------------------------------------
+
+void MaintenanceWindow::editEvent(EventRecord& record) {
+    EventEditorDialog dialog(this, record, hooks_.message);
+    if (hooks_.runDialog(dialog) != QDialog::Accepted) return;
+    dialog.apply(record);
+    // Named after the date and hour: a changed date or hour gives a new file
+    // and the file that was opened stays as it was.
+    if (!writeEventFileByDate(record))
+        hooks_.message(this, tr("Unable to write the event file %1.")
+                                 .arg(QString::fromStdString(record.fileName)));
+}
+
+void MaintenanceWindow::newEvent() {
+    EventRecord record = newEventRecord();
+    editEvent(record);
+}
+
+void MaintenanceWindow::openEvent() {
+    EventListDialog list(this);
+    if (hooks_.runDialog(list) != QDialog::Accepted) return;
+    EventRecord record = readEventFile(list.chosenName());
+    editEvent(record);
+}
+
+// --- Preferences --------------------------------------------------------------
+
+void MaintenanceWindow::controls() {
+    ControlsDialog dialog(this, settings_);
+    if (hooks_.runDialog(dialog) == QDialog::Accepted) save();
+}
+
+void MaintenanceWindow::phases() {
+    PhasesDialog dialog(this, settings_);
+    if (hooks_.runDialog(dialog) == QDialog::Accepted) save();
+}
+
+void MaintenanceWindow::audio() {
+    AudioDialog dialog(this, settings_);
+    if (hooks_.runDialog(dialog) != QDialog::Accepted) return;
+    dialog.apply();
+    save();
+}
+
+void MaintenanceWindow::view() {
+    const ViewMode before = settings_.view;
+    {
+        ViewDialog dialog(this, settings_);
+        hooks_.runDialog(dialog);
+    }
+    // Every way out of the dialog leads to a save, even the Cancel picture.
+    save();
+    if (settings_.view != before) centralWidget()->update();
+}
+
+void MaintenanceWindow::numberInput(int id) {
+    const NumberInputInfo* info = numberInputFor(id);
+    if (!info) return;
+    uint32_t& field = settings_.*(info->field);
+    NumberInputDialog dialog(this, tr(info->title), tr(info->prompt), field, hooks_.message);
+    if (hooks_.runDialog(dialog) != QDialog::Accepted) return;
+    field = dialog.value();
+    save();
+}
+
+void MaintenanceWindow::editInformation() {
+    // The whole path, however long: the directory is restored afterwards
+    // whether or not a file was chosen, since a file dialog may change it.
+    const QString before = QDir::currentPath();
+    const QString chosen = hooks_.chooseInformationFile(this);
+    // A relative answer is relative to the directory of the moment.
+    const QString path = chosen.isEmpty() ? QString() : QFileInfo(chosen).absoluteFilePath();
+    if (QDir::currentPath() != before) QDir::setCurrent(before);
+    if (path.isEmpty()) return;
+    if (!hooks_.launchEditor(path))
+        hooks_.message(this, tr("Unable to start the text editor for %1.").arg(path));
+}
+
+void MaintenanceWindow::about() {
+    AboutDialog dialog(this);
+    hooks_.runDialog(dialog);
+}
