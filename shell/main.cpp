@@ -8,6 +8,7 @@
 #include "data/Settings.h"
 #include "shell/MainWindow.h"
 #include "shell/WelcomeWindow.h"
+#include "sound/AudioBackend.h"
 #include "sound/Sound.h"
 
 #include <QApplication>
@@ -74,6 +75,10 @@ int main(int, char** argv) {
                 QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
             });
         }
+
+        // Real synthesizer and audio output; a machine without an audio
+        // device gets a back end that stays silent.
+        theSound().setBackend(makeAudioBackend());
 
         MainWindow window(settings, theRunState(), theCatalogue(), theTutorialScript());
         if (settings.showWelcomeScreen) theSound().playMusic("OV.MID");

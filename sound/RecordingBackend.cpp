@@ -38,9 +38,14 @@ int RecordingBackend::musicOpen(const std::string& path) {
     return musicOpenResult;
 }
 
+int RecordingBackend::musicOutputIsMapper(bool& toMapper) {
+    toMapper = musicToMapper;
+    return musicQueryResult;
+}
+
 int RecordingBackend::musicPlay() {
     log_.operations.push_back("musicPlay");
-    return 0;
+    return musicPlayResult;
 }
 
 void RecordingBackend::musicClose() { log_.operations.push_back("musicClose"); }

@@ -25,6 +25,9 @@ public:
     int midiDevices = 1;
     bool midiOpens = true;
     int musicOpenResult = 0;
+    int musicQueryResult = 0;       // what musicOutputIsMapper answers
+    bool musicToMapper = true;
+    int musicPlayResult = 0;
 
     bool waveOpen() override;
     void waveWrite(const uint8_t* data, std::size_t count) override;
@@ -37,6 +40,7 @@ public:
     void midiReset() override;
     void midiClose() override;
     int musicOpen(const std::string& path) override;
+    int musicOutputIsMapper(bool& toMapper) override;
     int musicPlay() override;
     void musicClose() override;
     void beep() override;

@@ -73,10 +73,15 @@ void Sound::closeWave() {
 }
 
 int Sound::playMusic(const std::string& file) {
+    // A new piece replaces one still open, which could otherwise never be stopped.
+    stopMusic();
     int error = backend_->musicOpen(file);
     if (error != 0) return error;
     musicOpen_ = true;
-    error = backend_->musicPlay();
+    bool toMapper = false;
+    error = backend_->musicOutputIsMapper(toMapper);
+    if (error == 0 && !toMapper) return 0;   // declined; closed by the next stopMusic
+    if (error == 0) error = backend_->musicPlay();
     if (error != 0) {
         backend_->musicClose();
         musicOpen_ = false;

@@ -28,6 +28,12 @@ public:
     virtual void midiClose() = 0;
     // MIDI file player; 0 on success, otherwise an error code.
     virtual int musicOpen(const std::string& path) = 0;
+    // Whether the open player sends its music to the synthesizer that serves
+    // as MIDI output; music routed anywhere else is not started. 0 on success.
+    virtual int musicOutputIsMapper(bool& toMapper) {
+        toMapper = true;
+        return 0;
+    }
     virtual int musicPlay() = 0;
     virtual void musicClose() = 0;
     // Short distinct sounds of the PC and CHIME arrival modes.

@@ -145,3 +145,77 @@ TEST(SoundMusic, FailedOpenLeavesNothingToStop) {
     EXPECT_FALSE(rig.sound.musicIsOpen());
     EXPECT_EQ(rig.log.operations.back(), "musicClose");
 }
+
+TEST(SoundMusic, PlayFollowsOpenQueryPlayAndClosesOnFailure) {
+    Rig rig;
+    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
+    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID", "musicPlay"}));
+    rig.sound.stopMusic();
+
+    // The routing query fails: the device is closed and its error returned.
+    rig.log.operations.clear();
+    rig.backend->musicQueryResult = 277;
+    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 277);
+    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID", "musicClose"}));
+    EXPECT_FALSE(rig.sound.musicIsOpen());
+
+    // Starting fails: closed as well.
+    rig.log.operations.clear();
+    rig.backend->musicQueryResult = 0;
+    rig.backend->musicPlayResult = 5;
+    EXPECT_EQ(rig.sound.playMusic("EQ.MID"), 5);
+    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen EQ.MID", "musicPlay", "musicClose"}));
+    EXPECT_FALSE(rig.sound.musicIsOpen());
+}
+
+TEST(SoundMusic, MusicNotRoutedToTheSynthesizerIsDeclinedButStaysOpenUntilStopped) {
+    Rig rig;
+    rig.backend->musicToMapper = false;
+    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
+    EXPECT_TRUE(rig.sound.musicIsOpen());
+    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID"}));
+    rig.sound.stopMusic();
+    EXPECT_EQ(rig.log.operations.back(), "musicClose");
+    EXPECT_FALSE(rig.sound.musicIsOpen());
+}
+
+TEST(SoundMusic, NewMusicClosesTheOneStillOpen) {
+    Rig rig;
+    rig.sound.playMusic("OV.MID");
+    rig.sound.playMusic("EQ.MID");
+    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID", "musicPlay", "musicClose",
+                                                            "musicOpen EQ.MID", "musicPlay"}));
+    rig.sound.stopMusic();
+    rig.sound.stopMusic();
+    EXPECT_EQ(std::count(rig.log.operations.begin(), rig.log.operations.end(), "musicClose"), 2);
+}
+
+// Whether "EQ.MID" plays at the flash is the clock's decision (it asks only
+// when the mode is not NONE); the sound component plays whatever music it is
+// asked for in every mode, and in mode NONE makes no arrival sound.
+TEST(SoundMusic, ModeNoneSilencesArrivalsButNotTheWelcomeMusic) {
+    Rig rig;
+    Settings settings;
+    settings.audio = AudioMode::None;
+    KSAC seismogram;
+    seismogram.soundBuffer.assign(100, 200);
+    rig.sound.playArrivalSound(settings, seismogram);
+    EXPECT_TRUE(rig.log.operations.empty());
+    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
+    EXPECT_EQ(rig.log.musicFiles, (std::vector<std::string>{"OV.MID"}));
+}
+
+TEST(SoundWave, CloseResetsAndClosesAndTheNextSoundReopens) {
+    Rig rig;
+    uint8_t buffer[8] = {};
+    rig.sound.closeWave();
+    EXPECT_TRUE(rig.log.operations.empty());   // never opened: nothing to close
+    rig.sound.playWave(buffer, 8);
+    rig.sound.closeWave();
+    rig.sound.playWave(buffer, 8);   // nothing in flight after a close
+    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"waveOpen", "waveWrite 8", "waveReset", "waveClose",
+                                                            "waveOpen", "waveWrite 8"}));
+    rig.sound.playWave(nullptr, 8);
+    rig.sound.playWave(buffer, 0);
+    EXPECT_EQ(rig.log.waveWrites.size(), 2u);
+}
