@@ -67,7 +67,11 @@ std::string formatCoordinate(float degrees) { return printed("%-8.3f", degrees);
 std::string formatArc(float degrees) { return printed("%-8.1f deg", degrees); }
 
 std::string stationLine(const StationRecord& station) {
-    return station.stationName + ": " + station.description;
+    // Names come blank-padded to 8 characters from the seismogram header.
+    std::string name = station.stationName;
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (station.description.empty()) return name;
+    return name + ": " + station.description;
 }
 
 // --- Dialog ---------------------------------------------------------------

@@ -44,7 +44,8 @@ void applyToAllStations(const ComponentStates& states, std::vector<StationRecord
 std::string formatCoordinate(float degrees);
 // "%-8.1f deg": the great-circle arc and the back azimuth.
 std::string formatArc(float degrees);
-// "%s: %s": station name and description.
+// "%s: %s": station name (without its padding) and description; the name
+// alone when there is no description.
 std::string stationLine(const StationRecord& station);
 
 // --- Dialog ---------------------------------------------------------------
