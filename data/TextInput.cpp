@@ -194,7 +194,9 @@ bool readWord(std::string_view line, std::size_t& pos, std::string& value)
     std::size_t p = pos;
     skipBlanks(line, p);
     const std::size_t start = p;
-    while (p < line.size() && !isBlank(line[p]))
+    // A NUL byte ends the word as it ends a C string: a value never holds one,
+    // so what is written back (where it becomes a blank) reads back the same.
+    while (p < line.size() && !isBlank(line[p]) && line[p] != '\0')
         ++p;
     if (p == start)
         return false;

@@ -49,7 +49,7 @@ bool matchKey(std::string_view line, std::string_view key, std::size_t& pos);
 bool readInt(std::string_view line, std::size_t& pos, int32_t& value);
 bool readUnsigned(std::string_view line, std::size_t& pos, uint32_t& value);
 bool readFloat(std::string_view line, std::size_t& pos, float& value);
-// The next run of non-blank characters (at least one).
+// The next run of non-blank characters (at least one), ending at a NUL byte.
 bool readWord(std::string_view line, std::size_t& pos, std::string& value);
 // One character, blanks included (the "%c" conversion).
 bool readChar(std::string_view line, std::size_t& pos, char& value);

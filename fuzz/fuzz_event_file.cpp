@@ -1,0 +1,26 @@
+// Event files ("*.evt") read from disk: any bytes give a record whose texts
+// keep their lengths.
+#include "FuzzSupport.h"
+#include "data/EventFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    static const std::string path = fuzz::scratchPath("1990010100.evt");
+    fuzz::writeBytes(path, data, size);
+    const EventRecord r = readEventFile(path);
+
+    FUZZ_CHECK(r.fileName == path);
+    FUZZ_CHECK(r.name.size() <= kEventNameMax);
+    FUZZ_CHECK(r.dateText.size() <= kDateTextMax);
+    FUZZ_CHECK(r.originTimeText.size() <= kDateTextMax);
+    FUZZ_CHECK(!r.dateDisplay.empty());
+    for (const ComponentRecord& c : r.stationFiles)
+        FUZZ_CHECK(!c.fileName.empty() && c.fileName.size() <= kComponentFileNameMax);
+
+    // The editor recomputes the derived texts from the numbers read.
+    EventRecord copy = r;
+    refreshEventTexts(copy);
+    FUZZ_CHECK(copy.dateText.size() <= kDateTextMax);
+    FUZZ_CHECK(copy.originTimeText.size() <= kDateTextMax);
+    return 0;
+}

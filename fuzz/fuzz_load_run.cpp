@@ -1,0 +1,113 @@
+// loadRun over a small installation made at start-up (four travel-time
+// tables, the station list and one event folder with three seismograms);
+// the input is the event file.
+#include "FuzzSupport.h"
+#include "data/RunSetup.h"
+#include "data/Seismogram.h"
+
+#include <filesystem>
+
+namespace {
+
+const char* const kEventFile = "1990010100.evt";
+
+std::string tableText(int secondsPerDegree)
+{
+    // Distance label (5 wide), then 14 depth columns of 7 characters.
+    std::string text;
+    for (int row = 0; row < kTableRows; ++row) {
+        char line[160];
+        int used = std::snprintf(line, sizeof line, "%5d", row);
+        for (int column = 0; column < 14; ++column)
+            used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used),
+                                  "%7.1f", row * secondsPerDegree + column * 0.5);
+        text += line;
+        text += "\n";
+    }
+    return text;
+}
+
+std::string sacFile(const char* station, const char* component, float lat, float lon, int count)
+{
+    SacHeader h;
+    h.setUndefined();
+    h.f[DELTA] = 1.0f;
+    h.f[B] = 0.0f;
+    h.f[STLA] = lat;
+    h.f[STLO] = lon;
+    h.f[CMPINC] = component[0] == 'Z' ? 0.0f : 90.0f;
+    h.f[CMPAZ] = component[0] == 'E' ? 90.0f : 0.0f;
+    h.i[NZYEAR] = 1990;
+    h.i[NZJDAY] = 1;
+    h.i[NZHOUR] = 0;
+    h.i[NZMIN] = 0;
+    h.i[NZSEC] = 0;
+    h.i[NZMSEC] = 0;
+    h.i[NVHDR] = 6;
+    h.i[NPTS] = count;
+    h.i[IFTYPE] = 1;
+    h.i[LEVEN] = 1;
+    h.setText(KSTNM, station);
+    h.setText(KCMPNM, component);
+    std::vector<float> samples(static_cast<std::size_t>(count));
+    for (int n = 0; n < count; ++n)
+        samples[static_cast<std::size_t>(n)] = static_cast<float>((n * 37) % 101 - 50);
+    return encodeSac(h, samples);
+}
+
+const std::string& installation()
+{
+    static const std::string dir = [] {
+        const std::string d = fuzz::scratchDir();
+        const char* phases[4] = {"P", "S", "PP", "SS"};
+        for (int n = 0; n < 4; ++n)
+            fuzz::writeText(d + "/" + phases[n] + ".JB", tableText(8 + 4 * n));
+        fuzz::writeText(d + "/ZURIVI.STA",
+                        "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n"
+                        "HRV     Harvard, Massachusetts, USA     42.5064N 71.5583W\n");
+        std::filesystem::create_directories(d + "/1990010100");
+        fuzz::writeText(d + "/1990010100/ANMO.BHZ", sacFile("ANMO", "BHZ", 34.9f, -106.5f, 300));
+        fuzz::writeText(d + "/1990010100/ANMO.BHN", sacFile("ANMO", "BHN", 34.9f, -106.5f, 200));
+        fuzz::writeText(d + "/1990010100/HRV.BHE", sacFile("HRV", "BHE", 42.5f, -71.6f, 100));
+        return d;
+    }();
+    return dir;
+}
+
+void checkRun(const RunState& run)
+{
+    FUZZ_CHECK(run.seismogramCount >= 0);
+    FUZZ_CHECK(static_cast<std::size_t>(run.seismogramCount) == run.seismograms.size());
+    FUZZ_CHECK(run.name.size() <= kEventNameMax);
+    FUZZ_CHECK(run.dateText.size() <= kDateTextMax);
+    FUZZ_CHECK(run.originTimeText.size() <= kDateTextMax);
+    for (const auto& k : run.seismograms) {
+        FUZZ_CHECK(k && k->npts() > 0);
+        FUZZ_CHECK(k->samples.size() == static_cast<std::size_t>(k->npts()));
+        FUZZ_CHECK(k->traceBuffer.size() == k->samples.size());
+        FUZZ_CHECK(k->soundBuffer.size() == k->samples.size());
+        FUZZ_CHECK(k->description.size() <= 63);
+    }
+    for (const TravelTimeTable& t : run.tables)
+        FUZZ_CHECK(t.count >= 0 && t.count <= kTableRows);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string& dir = installation();
+    fuzz::writeBytes(dir + "/" + kEventFile, data, size);
+
+    RunState run;
+    run.directory = dir;
+    FUZZ_CHECK(loadRun(run, kEventFile));
+    checkRun(run);
+    const std::size_t count = run.seismograms.size();
+
+    // Playing the event again reuses the buffers of the first run.
+    FUZZ_CHECK(loadRun(run, ""));
+    checkRun(run);
+    FUZZ_CHECK(run.seismograms.size() == count);
+    return 0;
+}

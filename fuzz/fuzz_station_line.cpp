@@ -1,0 +1,12 @@
+// Lines of the station list "ZURIVI.STA": name, description and position.
+#include "FuzzSupport.h"
+#include "data/RunSetup.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    const std::string line(reinterpret_cast<const char*>(data), size);
+    const StationRecord s = parseStationLine(line);
+    FUZZ_CHECK(s.stationName.size() <= 8);
+    FUZZ_CHECK(s.description.size() <= 63);
+    return 0;
+}
