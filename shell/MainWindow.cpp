@@ -9,6 +9,7 @@
 #include "shell/WelcomeWindow.h"
 #include "sound/Sound.h"
 #include "views/CrossSectionView.h"
+#include "views/DrawText.h"
 #include "views/GlobeView.h"
 #include "views/SeismogramView.h"
 #include "views/ViewPane.h"
@@ -27,6 +28,10 @@
 #include <QStackedLayout>
 #include <QTimerEvent>
 
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
 namespace {
 
 MainWindow::MessageShower& messageShower() {
@@ -37,6 +42,22 @@ MainWindow::MessageShower& messageShower() {
 MainWindow::SaveNameAsker& saveNameAsker() {
     static MainWindow::SaveNameAsker asker;
     return asker;
+}
+
+// With ORVANTA_RUN_LOG=<path> in the environment, every event that starts
+// appends "<ms since the epoch> start <event file>" to that file, so a soak
+// test can count runs from outside. The file is opened per line and closed
+// again, so no descriptor stays open; without the variable nothing happens.
+void logRunStart(const std::string& eventFile) {
+    static const char* const path = std::getenv("ORVANTA_RUN_LOG");
+    if (path == nullptr || *path == '\0' || eventFile.empty()) return;
+    if (std::FILE* f = std::fopen(path, "a")) {
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(f, "%lld start %s\n", static_cast<long long>(ms), eventFile.c_str());
+        std::fclose(f);
+    }
 }
 
 }  // namespace
@@ -62,6 +83,7 @@ MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalo
     : settings_(settings),
       run_(run),
       catalogue_(catalogue),
+      script_(script),
       clock_(*this, settings, run, catalogue, script),
       input_([this] { return milliseconds(); }, this) {
     elapsed_.start();
@@ -225,7 +247,7 @@ void MainWindow::showWorldMapScreen(uint32_t userTimeout) {
         worldMap_ = nullptr;
         dropClient(old);
     }
-    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, catalogue_);
+    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, catalogue_, script_);
     if (userTimeout != 0) worldMap_->setUserTimeout(userTimeout);
     setClient(worldMap_);
     if (layout_) {
@@ -323,12 +345,17 @@ void MainWindow::showMessage(const std::string& text, const std::string& caption
 
 // ---------------------------------------------------------------- run data and views
 
-bool MainWindow::loadEvent(const std::string& eventFile) { return loadRun(run_, eventFile); }
+bool MainWindow::loadEvent(const std::string& eventFile) {
+    if (!loadRun(run_, eventFile)) return false;
+    logRunStart(eventFile);   // an empty name resumes the same run
+    return true;
+}
 
 void MainWindow::measureCharacterCell() {
     const QFontMetrics fm(font());
     const CharacterCell cell{fm.horizontalAdvance(QLatin1Char('N')), fm.height()};
     geometry_ = ::paneGeometry(cell, clientArea_->width());
+    setCharacterCell(QSize(cell.width, cell.height));   // the views' text unit
 }
 
 void MainWindow::pauseLabelChanged(bool paused) {
@@ -470,6 +497,11 @@ bool MainWindow::runViewDialog() {
 }
 
 void MainWindow::saveSettings() { ::saveSettings(settings_); }
+
+void MainWindow::showInformation(const std::string& file) {
+    clock_.closePopups();
+    openInfoWindow(file);
+}
 
 void MainWindow::chooseEvent(int catalogueIndex, const std::string& fileName) {
     clock_.scriptIndex = catalogueIndex;

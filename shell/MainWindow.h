@@ -113,6 +113,9 @@ public:
     void worldMapReady() override { clock_.setScreenReady(); }
     void chooseEvent(int catalogueIndex, const std::string& fileName) override;
     void worldMapCommand(int id) override { postCommand(id); }
+    void closeMainPopups() override { clock_.closePopups(); }
+    void leaveTutorialMode() override { clock_.clearTutorial(); }
+    void showInformation(const std::string& file) override;
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -131,6 +134,7 @@ private:
     Settings& settings_;
     RunState& run_;
     EventCatalogue& catalogue_;
+    const TutorialScript& script_;
     SimulationClock clock_;
     QElapsedTimer elapsed_;
     InputMonitor input_;

@@ -1,19 +1,44 @@
 #include "views/CrossSectionView.h"
 
 #include "data/RunSetup.h"
+#include "data/Settings.h"
+#include "seismology/SphericalGeometry.h"
+#include "views/DrawText.h"
+#include "views/ViewGeometry.h"
 
 #include <QPainter>
+
+#include <algorithm>
+
+namespace {
+const QColor kLightRed(255, 0, 0);
+const QColor kLightCyan(0, 255, 255);
+const QColor kLightYellow(255, 255, 0);
+const QColor kGrey(128, 128, 128);
+
+QColor legColour(int16_t legType) {
+    if (legType == 1) return kLightRed;
+    if (legType == 2) return kLightCyan;
+    return Qt::black;
+}
+
+// The angle of a rim point at d degrees clockwise from the top, counted
+// counter-clockwise from three o'clock, in sixteenths of a degree.
+int rimAngle16(float degreesFromTop) { return static_cast<int>((90.0f - degreesFromTop) * 16.0f); }
+}  // namespace
 
 CrossSectionView::CrossSectionView(QWidget* parent, RunState& run)
     : ViewPane(parent, kInfoCommand, Qt::black), run_(run) {}
 
 QPoint CrossSectionView::hypocentre() const {
-    return QPoint(0, static_cast<int>(-(1.0f - run_.depth / 6371.0f) * radius()));
+    const Pixel h = hypocentrePixel(run_.depth, radius());
+    return QPoint(h.x, h.y);
 }
 
 void CrossSectionView::redraw() {
     {
         QPainter p(&surface(Surface::Screen));
+        p.setFont(font());
         drawPaneFrame(p, true, 0);
         drawBackground(p);
         placeInfoButton(p);
@@ -21,24 +46,164 @@ void CrossSectionView::redraw() {
     copy(Surface::Clean, Surface::Screen);
     copy(Surface::Working, Surface::Screen);
     copy(Surface::Screen, Surface::Clean);
+    setLastTickTime(0);
     markPainted();
     update();
 }
 
-void CrossSectionView::drawBackground(QPainter&) {
-    // Title, legend, Earth disc with the cores, region names, stations and
-    // hypocentre: drawn by the cross-section's background (next step of the views).
+void CrossSectionView::drawBackground(QPainter& p) {
+    const QColor white(Qt::white);
+    const QSize cell = characterCell();
+    const int cw = cell.width(), ch = cell.height();
+    const PaneMetrics& m = metrics();
+
+    // Title and legend, from the client's top-left.
+    drawShadowText(p, m.client.width() / 2, m.client.height() - ch,
+                   QStringLiteral("Earth Cross-Section"), align::CentreBaseline, white, false);
+    const struct { QColor colour; const char* text; } legend[3] = {
+        {kLightYellow, "Surface"}, {kLightRed, "P"}, {kLightCyan, "S"}};
+    for (int k = 1; k <= 3; ++k) {
+        const int y = k * ch;
+        QPen pen(legend[k - 1].colour);
+        pen.setWidth(2);
+        p.setPen(pen);
+        p.drawLine(cw, y, 3 * cw, y);
+        drawShadowText(p, 4 * cw, y, QString::fromLatin1(legend[k - 1].text), align::LeftBaseline,
+                       legend[k - 1].colour, false);
+    }
+
+    p.save();
+    p.translate(m.centre);
+    const int R = radius();
+    const int c = coreRadius(R), i = innerCoreRadius(c);
+    QPen rim(Qt::white);
+    rim.setWidth(2);
+    p.setPen(rim);
+    p.setBrush(kGrey);
+    p.drawEllipse(QRect(-R + 1, -R + 1, 2 * R - 2, 2 * R - 2));
+    QPen core(Qt::black);
+    core.setWidth(2);
+    p.setPen(core);
+    p.drawEllipse(QRect(-c, -c, 2 * c, 2 * c));
+    p.drawEllipse(QRect(-i, -i, 2 * i, 2 * i));
+    p.setBrush(Qt::NoBrush);
+
+    drawShadowText(p, 0, (-i) / 2, QStringLiteral("Inner"), align::CentreTop, white, true);
+    drawShadowText(p, 0, i / 2, QStringLiteral("Core"), align::CentreTop, white, true);
+    drawShadowText(p, 0, -(i + c) / 2, QStringLiteral("Outer Core"), align::CentreTop, white, true);
+    drawShadowText(p, 0, -(R + c) / 2, QStringLiteral("Mantle"), align::CentreTop, white, true);
+
+    // Stations along the left rim, one mark per run of components.
+    const QFontMetrics fm = p.fontMetrics();
+    std::vector<StationLabelInput> inputs;
+    std::vector<QString> labels;
+    for (const auto& k : run_.seismograms) {
+        if (!k) continue;
+        float distance = k->header.f[GCARC];
+        if (distance < 0) {
+            distance = greatCircle(k->stationLatitude, k->stationLongitude, run_.latitude,
+                                   run_.longitude).distance;
+            k->header.f[GCARC] = distance;
+        }
+        const QString label = QString::fromStdString(k->stationName) + QLatin1Char(' ');
+        inputs.push_back({k->stationName, distance, fm.horizontalAdvance(label), fm.height()});
+        labels.push_back(label);
+    }
+    for (const StationPlacement& s : placeStationLabels(inputs, R, m.halfPictureWidth, cw)) {
+        drawShadowText(p, s.label.x, s.label.y, labels[s.input], align::LeftTop, white, true);
+        drawShadowText(p, s.mark.x, s.mark.y, QStringLiteral("o"), align::CentreTop, white, true);
+    }
+
+    const QPoint h = hypocentre();
+    drawShadowText(p, h.x(), h.y(), QStringLiteral("*"), align::CentreTop, white, true);
+    p.restore();
 }
 
-void CrossSectionView::openRayTables() {
-    // Ray-path tables for the run's depth: opened by the cross-section's
-    // wavefronts (next step of the views).
-}
+bool CrossSectionView::openRayTables() { return table_.openRayTable(run_.depth, run_.directory); }
 
 bool CrossSectionView::tick(int t) {
-    // Surface-wave arcs and ray-table fronts: drawn by the cross-section's
-    // wavefronts (next step of the views).
-    return t >= 1;
+    if (t < 1) return false;
+    setLastTickTime(static_cast<float>(t));
+    if (!hasPictures()) return true;
+    QPainter p;
+    beginDrawing(p, Surface::Working);
+    p.setFont(font());
+    const int R = radius();
+
+    const SurfaceArcs arcs = surfaceArcs(t, run_.depth, R);
+    if (arcs.shown) {
+        QPen pen(kLightYellow);
+        pen.setWidth(5);
+        pen.setCapStyle(Qt::FlatCap);
+        p.setPen(pen);
+        const QRect rim(-R + 1, -R + 1, 2 * R - 2, 2 * R - 2);
+        const int span = static_cast<int>((arcs.d2 - arcs.d1) * 16.0f);
+        p.drawArc(rim, rimAngle16(arcs.d2), span);          // right half, P2 to P1
+        p.drawArc(rim, rimAngle16(-arcs.d1), span);         // left half, mirror of P1 to P2
+        markDrawn(QRect(-R - 4, -R - 4, 2 * R + 8, 2 * R + 8));
+    }
+
+    labels_.clear();
+    const bool labelling = theSettings().labelPhasesOnCrossSection;
+    const float g = static_cast<float>(R) / kEarthRadiusKm;
+    const QFontMetrics fm = p.fontMetrics();
+    QRect drawn;
+    table_.forEachRayRecord(t, theSettings(), [&](const RayRecordHeader& h, const RayPoint* pts,
+                                                  int n) {
+        const QColor colour = legColour(h.legType);
+        QPen pen(colour);
+        pen.setWidth(2);
+        p.setPen(pen);
+        points_.resize(static_cast<std::size_t>(n));
+        int minX = 0, maxX = 0, minY = 0, maxY = 0;
+        for (int j = 0; j < n; ++j) {
+            const Pixel q = rayPixel(pts[j].along, pts[j].across, g);
+            points_[static_cast<std::size_t>(j)] = QPoint(q.x, q.y);
+            if (j == 0) {
+                minX = maxX = q.x;
+                minY = maxY = q.y;
+            } else {
+                minX = std::min(minX, q.x);
+                maxX = std::max(maxX, q.x);
+                minY = std::min(minY, q.y);
+                maxY = std::max(maxY, q.y);
+            }
+        }
+        p.drawPolyline(points_.data(), n);
+        if (labelling && n > 5) {
+            const QString name = QString::fromLatin1(h.phase);
+            const QPoint first = points_.front();
+            const QRect box(first.x(), first.y(), fm.horizontalAdvance(name), fm.height());
+            const PixelBox b{box.left(), box.top(), box.left() + box.width(),
+                             box.top() + box.height()};
+            const bool free = std::none_of(labels_.begin(), labels_.end(), [&](const QRect& r) {
+                return boxesOverlap(b, PixelBox{r.left(), r.top(), r.left() + r.width(),
+                                                r.top() + r.height()});
+            });
+            if (free) {
+                labels_.push_back(box);
+                drawn |= drawShadowText(p, first.x(), first.y(), name, align::CentreTop, colour,
+                                        false);
+            }
+        }
+        for (QPoint& q : points_) q.setX(-q.x());
+        p.drawPolyline(points_.data(), n);
+        drawn |= QRect(QPoint(-std::max(std::abs(minX), std::abs(maxX)) - 3, minY - 3),
+                       QPoint(std::max(std::abs(minX), std::abs(maxX)) + 3, maxY + 3));
+    });
+    if (!drawn.isEmpty()) markDrawn(drawn.adjusted(-2, -2, 2, 2));
+    return true;
 }
 
 void CrossSectionView::flash(float size) { drawFlash(hypocentre(), size); }
+
+bool CrossSectionView::rebuildPictures() {
+    if (!createPictures()) return false;
+    redraw();
+    return true;
+}
+
+void CrossSectionView::redrawLastTick() {
+    const int t = static_cast<int>(lastTickTime());
+    if (t >= 1) tick(t);
+}

@@ -2,7 +2,13 @@
 // through the epicentre, with the wavefronts of the selected phases.
 #pragma once
 
+#include "seismology/RayTable.h"
 #include "views/ViewPane.h"
+
+#include <QPoint>
+#include <QRect>
+
+#include <vector>
 
 struct RunState;
 
@@ -17,7 +23,7 @@ public:
     // fills both pictures (createPictures() of the pane comes first).
     void redraw();
     // Opens the ray-path tables for the run's depth (start of a run).
-    void openRayTables();
+    bool openRayTables();
     // Draws the fronts of whole second t on the working picture; false only
     // when t < 1.
     bool tick(int t);
@@ -26,10 +32,19 @@ public:
     // The hypocentre in logical pixels.
     QPoint hypocentre() const;
 
+    const RayTable& rayTable() const { return table_; }
+    // Rectangles of the labels drawn by the last tick, in order.
+    const std::vector<QRect>& tickLabels() const { return labels_; }
+
 protected:
     // Disc, legend, region names, stations and hypocentre on the screen surface.
     void drawBackground(QPainter& screen);
+    bool rebuildPictures() override;
+    void redrawLastTick() override;
 
 private:
     RunState& run_;
+    RayTable table_;
+    std::vector<QPoint> points_;   // one record's pixels, reused
+    std::vector<QRect> labels_;    // labels of the current tick
 };

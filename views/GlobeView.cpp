@@ -2,9 +2,29 @@
 
 #include "data/FileSystem.h"
 #include "data/RunSetup.h"
+#include "data/Settings.h"
 #include "seismology/SphericalGeometry.h"
+#include "views/DrawText.h"
 
 #include <QPainter>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+const QColor kLightRed(255, 0, 0);
+const QColor kLightCyan(0, 255, 255);
+const QColor kLightYellow(255, 255, 0);
+
+QColor colourOf(FrontColour c) {
+    switch (c) {
+    case FrontColour::LightRed: return kLightRed;
+    case FrontColour::LightCyan: return kLightCyan;
+    case FrontColour::LightYellow: return kLightYellow;
+    }
+    return kLightRed;
+}
+}  // namespace
 
 GlobeView::GlobeView(QWidget* parent, RunState& run)
     : ViewPane(parent, kInfoCommand, Qt::black), run_(run) {}
@@ -18,9 +38,20 @@ QString GlobeView::pictureFileName() const {
     return QStringLiteral("earth%1.bmp").arg(snapViewAngle(run_.viewAngle));
 }
 
+QPointF GlobeView::project(float latitude, float longitude) const {
+    const PointF p = projectOrthographic(latitude, longitude, run_.viewAngle);
+    return QPointF(p.x, p.y);
+}
+
+QPoint GlobeView::pixelOf(QPointF unit) const {
+    const float r = radius();
+    return QPoint(static_cast<int>(r * static_cast<float>(unit.x())),
+                  static_cast<int>(r * static_cast<float>(unit.y())));
+}
+
 bool GlobeView::loadPicture() {
     run_.viewAngle = static_cast<int16_t>(snapViewAngle(run_.viewAngle));
-    const QImage picture(QString::fromStdString(resolvePath(pictureFileName().toStdString())));
+    const QImage picture(QString::fromStdString(resolvePath(joinPath(run_.directory, pictureFileName().toStdString()))));
     if (picture.isNull() || picture.height() == 0) return false;
     if (!createPictures()) return false;
     {
@@ -42,28 +73,129 @@ void GlobeView::redraw() {
     copy(Surface::Screen, Surface::Working);
     {
         QPainter p(&surface(Surface::Screen));
+        p.setFont(font());
         drawMarks(p);
         placeInfoButton(p);
     }
     copy(Surface::Working, Surface::Screen);
     copy(Surface::Clean, Surface::Working);
+    penWidth_ = wavefrontPenWidth(radius());
+    surfaceStep_ = surfaceStep(radius());
+    setLastTickTime(0);
     markPainted();
     update();
 }
 
-void GlobeView::drawMarks(QPainter&) {
-    // Event block, station marks and the epicentre star: drawn by the globe's
-    // marks (next step of the views).
+void GlobeView::drawMarks(QPainter& p) {
+    const QColor white(Qt::white);
+    // Event block at (5, 5), one line per cell height.
+    const int h = characterCell().height();
+    p.save();
+    p.translate(5, 5);
+    const QString lines[5] = {
+        QString::fromStdString(run_.name), QString::fromStdString(run_.dateDisplay),
+        QString::fromStdString(run_.originTimeText),
+        QString::asprintf("Depth: %4.0f", static_cast<double>(run_.depth)),
+        QString::asprintf("Mag: %4.1f", static_cast<double>(run_.magnitude))};
+    for (int i = 0; i < 5; ++i) drawText(p, 0, i * h, lines[i], align::LeftTop, white);
+    p.restore();
+
+    p.save();
+    p.translate(metrics().centre);
+    // Stations: once per component, at the same place for every component.
+    for (const auto& k : run_.seismograms) {
+        if (!k) continue;
+        const QPointF u = project(k->stationLatitude, k->stationLongitude);
+        if (u.isNull()) continue;
+        const QPoint at = pixelOf(u);
+        drawShadowText(p, at.x(), at.y(),
+                       QStringLiteral("  ") + QString::fromStdString(k->stationName),
+                       align::LeftTop, white, true);
+        drawShadowText(p, at.x(), at.y(), QStringLiteral("o"), align::CentreTop, white, true);
+    }
+    const QPointF e = project(run_.latitude, run_.longitude);
+    if (!e.isNull()) {
+        const QPoint at = pixelOf(e);
+        drawShadowText(p, at.x(), at.y(), QStringLiteral("*"), align::CentreTop, white, true);
+    }
+    p.restore();
 }
 
-void GlobeView::tick(float) {
-    // Wavefront circles of P, PP, S, SS and the surface waves: drawn by the
-    // globe's wavefronts (next step of the views).
+void GlobeView::drawCircle(QPainter& p, float distance, const QColor& colour, int width,
+                           const char* label) {
+    circleArcs(run_.latitude, run_.longitude, run_.viewAngle, distance, radius(), arcs_);
+    if (arcs_.runs == 0) return;
+    // A one-pixel pen takes the painter's fast line path; wider fronts are
+    // stroked with bevelled joins, which look the same at these widths.
+    QPen pen(colour);
+    if (width <= 1) {
+        pen.setWidth(0);
+        pen.setCosmetic(true);
+    } else {
+        pen.setWidth(width);
+        pen.setCapStyle(Qt::FlatCap);
+        pen.setJoinStyle(Qt::BevelJoin);
+    }
+    p.setPen(pen);
+    static_assert(sizeof(Pixel) == sizeof(QPoint), "pixels are handed to the painter as points");
+    int minX = INT_MAX, minY = INT_MAX, maxX = INT_MIN, maxY = INT_MIN;
+    for (int i = 0; i < arcs_.count; ++i) {
+        const Pixel& q = arcs_.points[static_cast<std::size_t>(i)];
+        minX = std::min(minX, q.x);
+        maxX = std::max(maxX, q.x);
+        minY = std::min(minY, q.y);
+        maxY = std::max(maxY, q.y);
+    }
+    for (int r = 0; r < arcs_.runs; ++r) {
+        const auto* first = reinterpret_cast<const QPoint*>(
+            &arcs_.points[static_cast<std::size_t>(arcs_.runStart[static_cast<std::size_t>(r)])]);
+        p.drawPolyline(first, arcs_.runLength[static_cast<std::size_t>(r)]);
+    }
+    const int pad = width + 1;
+    markDrawn(QRect(QPoint(minX - pad, minY - pad), QPoint(maxX + pad, maxY + pad)));
+    if (label && *label && distance > 15 && theSettings().labelPhasesOnEarth) {
+        const Pixel at = arcs_.labelPoint();
+        const QRect covered = drawShadowText(p, at.x - 2, at.y, QString::fromLatin1(label),
+                                             align::CentreTop, colour, true);
+        markDrawn(covered.adjusted(-1, -1, 1, 1));
+    }
+}
+
+void GlobeView::tick(float t) {
+    setLastTickTime(t);
+    if (t == 0 || !hasPictures()) return;
+    QPainter p;
+    beginDrawing(p, Surface::Working);
+    p.setFont(font());
+    std::array<GlobeFront, 4> fronts;
+    const int n = phaseFronts(run_.tables, t, fronts);
+    for (int i = 0; i < n; ++i) {
+        const GlobeFront& f = fronts[static_cast<std::size_t>(i)];
+        drawCircle(p, f.distance, colourOf(f.colour), penWidth_, f.label);
+    }
+    const SurfaceBand band = surfaceBand(t, run_.depth, radius());
+    if (band.shown) {
+        bool first = true;
+        for (float d = band.outer; d >= band.inner; d -= band.step) {
+            drawCircle(p, d, kLightYellow, 1, first ? "Surface" : "");
+            first = false;
+        }
+    }
 }
 
 void GlobeView::flash(float size) {
-    const PointF p = projectOrthographic(run_.latitude, run_.longitude, run_.viewAngle);
-    if (p.x == 0 && p.y == 0) return;
-    const int r = radius();
-    drawFlash(QPoint(static_cast<int>(r * p.x), static_cast<int>(r * p.y)), size);
+    const QPointF e = project(run_.latitude, run_.longitude);
+    if (e.isNull()) return;
+    drawFlash(pixelOf(e), size);
+}
+
+bool GlobeView::rebuildPictures() {
+    if (!loadPicture()) return false;
+    redraw();
+    return true;
+}
+
+void GlobeView::redrawLastTick() {
+    const float t = lastTickTime();
+    if (t > 0) tick(t);
 }

@@ -2,9 +2,13 @@
 // event's marks and, tick by tick, the wavefronts on its surface.
 #pragma once
 
+#include "views/ViewGeometry.h"
 #include "views/ViewPane.h"
 
+#include <QPoint>
 #include <QString>
+
+#include <array>
 
 struct RunState;
 
@@ -31,11 +35,27 @@ public:
     // Erases the previous epicentre disc and draws one of this size, when the
     // epicentre is on the visible side.
     void flash(float size);
+    // Unit-sphere coordinates of a surface point; (0, 0) on the far side.
+    QPointF project(float latitude, float longitude) const;
+    // The pixel (logical) of a unit-sphere point.
+    QPoint pixelOf(QPointF unit) const;
+
+    int penWidth() const { return penWidth_; }
+    float step() const { return surfaceStep_; }
 
 protected:
     // The event block, stations and epicentre star on the screen surface.
     void drawMarks(QPainter& screen);
+    bool rebuildPictures() override;
+    void redrawLastTick() override;
 
 private:
+    // One wavefront circle on the working picture.
+    void drawCircle(QPainter& p, float distance, const QColor& colour, int width,
+                    const char* label);
+
     RunState& run_;
+    int penWidth_ = 1;
+    float surfaceStep_ = 1;
+    CircleArcs arcs_;   // reused by every circle
 };

@@ -3,37 +3,125 @@
 #include "data/RunSetup.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"
+#include "sound/Sound.h"
+#include "views/DrawText.h"
+#include "views/ViewGeometry.h"
 #include "views/ViewPane.h"
 
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
+namespace {
+const QColor kLightRed(255, 0, 0);
+const QColor kLightCyan(0, 255, 255);
+
+// Slower sample intervals than this are refused: stepping through them
+// would take unbounded time.
+constexpr float kSmallestInterval = 0.001f;
+
+// Collects a trace's polyline, keeping of each pixel column only its first,
+// lowest, highest and last point: the same pixels as every point, far fewer
+// segments when many samples share a column.
+class ColumnPolyline {
+public:
+    explicit ColumnPolyline(std::vector<QPoint>& out) : out_(out) { out_.clear(); }
+    void add(QPoint p) {
+        if (open_ && p.x() == x_) {
+            minY_ = std::min(minY_, p.y());
+            maxY_ = std::max(maxY_, p.y());
+            last_ = p.y();
+            ++inColumn_;
+            return;
+        }
+        flush();
+        open_ = true;
+        x_ = p.x();
+        first_ = minY_ = maxY_ = last_ = p.y();
+        inColumn_ = 1;
+    }
+    void flush() {
+        if (!open_) return;
+        out_.emplace_back(x_, first_);
+        if (inColumn_ > 1) {
+            if (minY_ != first_) out_.emplace_back(x_, minY_);
+            if (maxY_ != minY_) out_.emplace_back(x_, maxY_);
+            out_.emplace_back(x_, last_);
+        }
+        open_ = false;
+    }
+
+private:
+    std::vector<QPoint>& out_;
+    bool open_ = false;
+    int x_ = 0, first_ = 0, minY_ = 0, maxY_ = 0, last_ = 0, inColumn_ = 0;
+};
+
+QRect boundsOf(const std::vector<QPoint>& pts) {
+    if (pts.empty()) return QRect();
+    int minX = pts[0].x(), maxX = minX, minY = pts[0].y(), maxY = minY;
+    for (const QPoint& q : pts) {
+        minX = std::min(minX, q.x());
+        maxX = std::max(maxX, q.x());
+        minY = std::min(minY, q.y());
+        maxY = std::max(maxY, q.y());
+    }
+    return QRect(QPoint(minX - 1, minY - 1), QPoint(maxX + 1, maxY + 1));
+}
+}  // namespace
+
 SeismogramView::SeismogramView(QWidget* parent, RunState& run) : QWidget(parent), run_(run) {
-    setAutoFillBackground(true);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    setPalette(pal);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    labelFont_ = QFont(QStringLiteral("MS Sans Serif"));
+    labelFont_.setPixelSize(8);
+    labelFont_.setWeight(QFont::Normal);
+    screen_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+    screen_.fill(Qt::white);
 }
 
-bool SeismogramView::reset(float) {
+int SeismogramView::timeWindow() const { return usableTimeWindow(run_.timeWindow); }
+
+int SeismogramView::baselineOf(int i) const {
+    return i >= 0 && i < traceCount() ? traces_[static_cast<std::size_t>(i)].baseline : 0;
+}
+
+bool SeismogramView::reset(float t) {
+    if (screen_.size() != size())
+        screen_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+    screen_.fill(Qt::white);
+    tw_ = timeWindow();
+    sx_ = static_cast<float>(width()) / static_cast<float>(tw_);
+    ws_ = windowStart(t, tw_);
+    tl_ = 0;
+    dirty_ = QRect();
+
+    traces_.clear();
+    const int n = std::min<int>(std::max<int>(run_.seismogramCount, 0),
+                                static_cast<int>(run_.seismograms.size()));
+    const int h = height();
+    for (int i = 0; i < n; ++i) {
+        KSAC* k = run_.seismograms[static_cast<std::size_t>(i)].get();
+        if (!k) continue;
+        Trace tr;
+        tr.k = k;
+        const float dt = k->header.f[DELTA];
+        tr.dt = std::isfinite(dt) && dt >= kSmallestInterval ? dt : 0;
+        tr.npts = std::min<int>(std::max(k->npts(), 0), static_cast<int>(k->samples.size()));
+        prepareTrace(k->samples, k->header.f[DEPMIN], k->header.f[DEPMAX], n, h, k->traceBuffer,
+                     k->soundBuffer);
+        tr.baseline = traceBaseline(i, n, h);
+        k->baseline = tr.baseline;
+        k->lastDrawn = 0;
+        tr.last = QPoint(0, tr.baseline);
+        traces_.push_back(tr);
+    }
     placeInfoButton();
-    // Scales, baselines and the time axis of the traces: set by the
-    // seismogram drawing (next step of the views). Until then the traces'
-    // baselines are spread evenly, as the station names expect.
-    const int n = run_.seismogramCount;
-    for (int i = 0; i < n && i < static_cast<int>(run_.seismograms.size()); ++i)
-        if (run_.seismograms[static_cast<std::size_t>(i)])
-            run_.seismograms[static_cast<std::size_t>(i)]->baseline = (i + 1) * height() / (n + 1);
-    fullRedrawPending_ = false;
     update();
-    return n > 0;
-}
-
-void SeismogramView::tick(float) {
-    // Traces up to time t, arrival marks and arrival sounds: drawn by the
-    // seismogram drawing (next step of the views).
-    fullRedrawPending_ = false;
+    return !traces_.empty();
 }
 
 void SeismogramView::invalidateView() {
@@ -41,20 +129,198 @@ void SeismogramView::invalidateView() {
     update();
 }
 
+void SeismogramView::drawAxis(QPainter& p, float a, float b) {
+    const int w = width(), h = height();
+    p.setPen(Qt::black);
+    for (const AxisMark& m : axisMarks(a, b, ws_, sx_, w, tw_)) {
+        p.drawLine(m.x, h, m.x, h - 4);
+        if (m.labelled)
+            drawText(p, m.labelX, h - 4, QString::number(m.minute), m.alignment, Qt::black);
+    }
+    drawText(p, w / 2, h - 4 - characterCell().height(),
+             QStringLiteral("Time since Earthquake (minutes)"), align::CentreBottom, Qt::black);
+}
+
+void SeismogramView::arrivalMark(QPainter& p, int x, const Trace& trace, const char* label,
+                                 const QColor& colour, bool withSound) {
+    if (withSound) theSound().playArrivalSound(theSettings(), *trace.k);
+    const int yb = trace.baseline;
+    dirty_ |= drawShadowText(p, x - 4, yb, QString::fromLatin1(label), align::RightTop, colour,
+                             false);
+    const int hh = height() / (2 * static_cast<int>(traces_.size()) + 2);
+    p.setPen(colour);
+    p.drawLine(x, yb - hh, x, yb + hh);
+    p.setPen(Qt::black);
+    p.drawLine(x + 1, yb - hh + 1, x + 1, yb + hh + 1);
+    dirty_ |= QRect(x - 1, yb - hh - 1, 4, 2 * hh + 4);
+}
+
+void SeismogramView::arrivalCheck(QPainter& p, int x, int second, const Trace& trace,
+                                  bool withSound) {
+    const auto& at = trace.k->arrivalTimes;   // P, S, PP, SS
+    if (at[0] != 0 && at[0] == second) arrivalMark(p, x, trace, "P", kLightRed, withSound);
+    if (at[1] != 0 && at[1] == second) arrivalMark(p, x, trace, "S", kLightCyan, withSound);
+    if (at[2] != 0 && at[2] == second) arrivalMark(p, x, trace, "PP", kLightRed, withSound);
+    if (at[3] != 0 && at[3] == second) arrivalMark(p, x, trace, "SS", kLightCyan, withSound);
+}
+
+void SeismogramView::fullRedraw(QPainter& p, float t) {
+    const QRect client = rect();
+    p.fillRect(client, Qt::white);
+    p.setPen(Qt::black);
+    p.drawRect(client.adjusted(0, 0, -1, -1));
+    p.setFont(font());
+    drawAxis(p, ws_, ws_ + static_cast<float>(tw_));
+    const bool labelling = theSettings().labelPhasesOnSeismogram;
+
+    for (Trace& tr : traces_) {
+        const KSAC& k = *tr.k;
+        if (ws_ == 0) {
+            p.setFont(labelFont_);
+            drawText(p, 3, tr.baseline, QString::fromStdString(k.description), align::LeftBottom,
+                     Qt::black);
+            p.setFont(font());
+        }
+        if (!(ws_ < k.endTime && t >= ws_) || tr.dt == 0) continue;
+        const double dt = tr.dt;
+        const long long m = static_cast<long long>((t - ws_) / dt + 2);
+        long long count = 0;
+        ColumnPolyline line(points_);
+        QPoint lastPoint = tr.last;
+        bool any = false;
+        for (long long j = 0;; ++j) {
+            const double tau = ws_ + j * dt;
+            if (!(tau < t)) break;
+            const int px = static_cast<int>((tau - ws_) * sx_);
+            const double rel = (tau - k.startTime) / dt;
+            if (tau >= k.startTime && tau < k.endTime && rel < tr.npts) {
+                const int idx = static_cast<int>(rel);
+                lastPoint = QPoint(px, tr.baseline + k.traceBuffer[static_cast<std::size_t>(idx)]);
+                line.add(lastPoint);
+                any = true;
+                if (++count >= m) {
+                    theSound().backend().beep();
+                    break;
+                }
+            }
+            if (labelling) arrivalCheck(p, px, static_cast<int>(std::floor(tau)), tr, false);
+        }
+        line.flush();
+        p.setPen(Qt::black);
+        if (points_.size() >= 2) p.drawPolyline(points_.data(), static_cast<int>(points_.size()));
+        if (any) tr.last = lastPoint;
+        tr.continuing = any;
+    }
+    dirty_ = client;
+}
+
+void SeismogramView::tick(float t) {
+    if (t <= 0 || t == tl_ || !std::isfinite(t)) return;
+    QPainter p(&screen_);
+    p.setFont(font());
+    if (fullRedrawPending_) {
+        fullRedraw(p, t);
+        fullRedrawPending_ = false;
+        tl_ = t;
+    }
+    const int w = width();
+    const int xt = static_cast<int>((t - ws_) * sx_);
+    const bool labelling = theSettings().labelPhasesOnSeismogram;
+
+    if (t > tl_) {
+        for (Trace& tr : traces_) {
+            const KSAC& k = *tr.k;
+            // A trace that ended since the last tick still gets its last piece.
+            if (!(k.endTime > tl_) || tr.dt == 0) continue;
+            const double dt = tr.dt;
+            const long long m = static_cast<long long>((t - tl_) / dt + 2.5);
+            long long count = 0;
+            ColumnPolyline line(points_);
+            if (tr.continuing) {
+                line.add(tr.last);
+                count = 1;
+            }
+            QPoint lastPoint = tr.last;
+            bool any = false;
+            for (long long j = 0; count < m; ++j) {
+                const double tau = tl_ + j * dt;
+                if (!(tau < t) || !(tau < k.endTime)) break;
+                const int px = static_cast<int>((tau - ws_) * sx_);
+                const double rel = (tau - k.startTime) / dt;
+                if (tau >= k.startTime && rel < tr.npts) {
+                    tr.continuing = true;
+                    lastPoint = QPoint(px, tr.baseline + k.traceBuffer[static_cast<std::size_t>(rel)]);
+                    line.add(lastPoint);
+                    any = true;
+                    ++count;
+                } else {
+                    tr.continuing = false;
+                }
+                if (labelling) arrivalCheck(p, px, static_cast<int>(std::floor(tau)), tr, true);
+            }
+            line.flush();
+            if (count <= m && points_.size() >= 2) {
+                p.setPen(Qt::black);
+                p.drawPolyline(points_.data(), static_cast<int>(points_.size()));
+                dirty_ |= boundsOf(points_);
+            }
+            if (any) tr.last = lastPoint;
+        }
+    } else if (t < tl_ && t > ws_) {
+        // Time runs backwards: wipe what lies beyond t.
+        const int x1 = xt;
+        const int x2 = static_cast<int>((tl_ - ws_) * sx_ + 2);
+        if (0 < x1 && x1 < x2 && x2 < w) {
+            const QRect wipe(x1, 1, x2 - x1, height() - 2);
+            p.fillRect(wipe, Qt::white);
+            for (Trace& tr : traces_) tr.last.setX(x1);
+            drawAxis(p, t, tl_ + 120);
+            dirty_ |= wipe;
+            dirty_ |= QRect(0, height() - 8 - 2 * characterCell().height(), w,
+                            8 + 2 * characterCell().height());
+        }
+    }
+
+    if (xt > w || xt < 0 || t < ws_) {
+        ws_ = jumpedWindowStart(ws_, t, tw_, sx_, w);
+        fullRedraw(p, t);
+    }
+    tl_ = t;
+    if (!dirty_.isEmpty()) update(dirty_ & rect());
+    dirty_ = QRect();
+}
+
 void SeismogramView::placeInfoButton() {
-    if (info_) return;
     const QFontMetrics fm(font());
     const QRect r = infoButtonRect(rect(), fm.averageCharWidth(), fm.height(),
                                    theSettings().buttonHeight);
+    if (info_) {
+        if (info_->faceRect() != r) info_->setFaceGeometry(r.x(), r.y(), r.width(), r.height());
+        return;
+    }
     info_ = new FaceButton(this, kInfoButtonCommand, QStringLiteral("Info"), r.x(), r.y(),
                            r.width(), r.height());
     connect(info_, &FaceButton::command, this, [](int) { sendMainCommand(kInfoCommand); });
     info_->show();
 }
 
-void SeismogramView::paintEvent(QPaintEvent*) {
-    // The platform clears the view to white; the next tick redraws it.
+void SeismogramView::paintEvent(QPaintEvent* event) {
+    // The picture keeps everything drawn, so an exposed area is simply shown again.
+    QPainter p(this);
+    p.drawImage(event->rect(), screen_, event->rect());
+}
+
+void SeismogramView::resizeEvent(QResizeEvent*) {
+    if (screen_.size() == size()) return;
+    const float shownTime = tl_;
+    const bool running = eventShownNow() && !traces_.empty();
+    screen_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
+    screen_.fill(Qt::white);
+    if (!running) return;
+    // Fit the traces to the new size and draw again what was shown.
+    reset(shownTime);
     fullRedrawPending_ = true;
+    if (shownTime > 0) tick(shownTime);
 }
 
 void SeismogramView::mousePressEvent(QMouseEvent* event) {

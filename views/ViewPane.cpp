@@ -130,11 +130,20 @@ void ViewPane::beginDrawing(QPainter& p, Surface s) {
 }
 
 void ViewPane::presentWorking() {
-    copy(Surface::Screen, Surface::Working);
-    copy(Surface::Working, Surface::Clean);
+    const QRect area = (drawn_ | shown_) & m_.pictureRect;
+    if (!area.isEmpty()) copyLogical(Surface::Screen, Surface::Working, area);
+    const QRect drawn = drawn_ & m_.pictureRect;
+    if (!drawn.isEmpty()) copyLogical(Surface::Working, Surface::Clean, drawn);
+    shown_ = drawn_;
+    drawn_ = QRect();
 }
 
-void ViewPane::restoreClean() { copy(Surface::Screen, Surface::Clean); }
+void ViewPane::restoreClean() {
+    copy(Surface::Screen, Surface::Clean);
+    copy(Surface::Working, Surface::Clean);
+    drawn_ = shown_ = QRect();
+    lastTickTime_ = 0;
+}
 
 void ViewPane::drawPaneFrame(QPainter& screen, bool fill, int inset) {
     drawWhiteFrame(screen, m_.client, fill ? std::optional<QColor>(background_) : std::nullopt,
@@ -163,17 +172,23 @@ void ViewPane::drawFlash(QPoint centre, float size) {
 }
 
 void ViewPane::placeInfoButton(QPainter& screen) {
+    const QFontMetrics fm(font());
+    const QRect r = infoButtonRect(m_.client, fm.averageCharWidth(), fm.height(),
+                                   theSettings().buttonHeight);
     if (!info_) {
-        const QFontMetrics fm(font());
-        const QRect r = infoButtonRect(m_.client, fm.averageCharWidth(), fm.height(),
-                                       theSettings().buttonHeight);
         info_ = new FaceButton(this, kInfoButtonCommand, QStringLiteral("Info"), r.x(), r.y(),
                                r.width(), r.height());
         const int command = infoCommand_;
         connect(info_, &FaceButton::command, this, [command](int) { sendMainCommand(command); });
         info_->show();
+    } else if (info_->faceRect() != r) {
+        // The pane was resized: the button keeps its place at the corner.
+        info_->setFaceGeometry(r.x(), r.y(), r.width(), r.height());
     }
+    screen.save();
+    screen.resetTransform();
     info_->paintInto(screen);
+    screen.restore();
 }
 
 void ViewPane::invalidatePane() {
@@ -204,7 +219,17 @@ void ViewPane::paintEvent(QPaintEvent* event) {
 }
 
 void ViewPane::resizeEvent(QResizeEvent*) {
-    if (screen_.size() != size()) layoutPane();
+    if (screen_.size() == size()) return;
+    const bool rebuild = eventShownNow() && hasPictures();
+    const float last = lastTickTime_;
+    layoutPane();
+    drawn_ = shown_ = QRect();
+    flashRect_ = QRect();
+    if (rebuild && rebuildPictures() && last > 0) {
+        lastTickTime_ = last;
+        redrawLastTick();
+        presentWorking();
+    }
 }
 
 void ViewPane::mousePressEvent(QMouseEvent* event) {

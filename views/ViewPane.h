@@ -91,10 +91,16 @@ public:
     void beginDrawing(QPainter& p, Surface s);
 
     // Working picture to the screen, then the clean picture to the working
-    // one: what the clock does after a tick has drawn.
+    // one: what the clock does after a tick has drawn. Only the area drawn by
+    // this tick and the one before is copied: elsewhere the three surfaces
+    // hold the same background.
     void presentWorking();
     // The clean picture to the screen (restart).
     void restoreClean();
+    // Views report what a tick drew on the working picture (logical).
+    void markDrawn(const QRect& logicalRect) { drawn_ |= logicalRect; }
+    // The whole picture counts as drawn (after drawing of unknown extent).
+    void markAllDrawn() { drawn_ = m_.pictureRect; shown_ = m_.pictureRect; }
 
     // The pane frame, drawn onto the screen surface: the white frame with the
     // background colour as fill (inset `inset`) and the separator line.
@@ -117,7 +123,17 @@ public:
     // The next paint redraws the frame and copies the working picture.
     void invalidatePane();
 
+    // Time of the last tick drawn (0 before the first); a resized pane
+    // draws it again at its new size.
+    float lastTickTime() const { return lastTickTime_; }
+
 protected:
+    void setLastTickTime(float t) { lastTickTime_ = t; }
+    // Rebuilds the pictures and the background at the new size while an
+    // event is shown, then draws the last tick again; false when the
+    // pictures could not be rebuilt.
+    virtual bool rebuildPictures() { return false; }
+    virtual void redrawLastTick() {}
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -132,4 +148,7 @@ private:
     QRect flashRect_;
     FaceButton* info_ = nullptr;
     bool framePending_ = true;
+    QRect drawn_;   // drawn on the working picture since the last present
+    QRect shown_;   // drawn by the tick now on the screen
+    float lastTickTime_ = 0;
 };
