@@ -165,10 +165,10 @@ TEST_F(RayTableFiles, OnlySelectedPhasesAreHandedOver) {
     // The record after a skipped one is read from the right place.
     EXPECT_EQ(ps[1].points[0].along, (2 * 4 + 2) * 100);
 
-    Settings spec;
-    spec.specifiedPhasesOnCrossSection = true;
-    spec.phases = {"SKS"};
-    const std::vector<Seen> sks = collect(t, 25, spec);
+    Settings specified;
+    specified.specifiedPhasesOnCrossSection = true;
+    specified.phases = {"SKS"};
+    const std::vector<Seen> sks = collect(t, 25, specified);
     ASSERT_EQ(sks.size(), 1u);
     EXPECT_EQ(sks[0].phase, "SKS");
     EXPECT_EQ(sks[0].points.size(), 6u);

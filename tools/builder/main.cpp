@@ -8,6 +8,7 @@
 // The output is the same, byte for byte, on every run.
 
 #include "Assets.h"
+#include "CrossSectionPng.h"
 #include "DemoEvents.h"
 #include "EarthModel.h"
 #include "RayPathTables.h"
@@ -161,6 +162,21 @@ int main(int argc, char** argv)
         ok = false;
     } else {
         std::printf("  ray-path tables OV600.INX OV600.BIN  %.1f s (in parallel)\n", deepSeconds);
+    }
+
+    // Pictures of the cross-section fronts at 300, 600 and 1200 s, for a
+    // person to check the ray-path tables by eye.
+    const std::vector<int> frontTimes = {300, 600, 1200};
+    const struct { const char* base; double depth; bool built; } pictures[] = {
+        {"OV0", 0.0, ok}, {"OV600", 600.0, deepOk}};
+    for (const auto& picture : pictures) {
+        if (!picture.built) continue;
+        const std::string base = outDir + "/" + picture.base;
+        const std::string png = base + "-fronts.png";
+        if (drawCrossSectionPng(base + ".INX", base + ".BIN", frontTimes, 10, picture.depth, png))
+            std::printf("  cross-section drawing %s-fronts.png\n", picture.base);
+        else
+            std::fprintf(stderr, "ovbuild: cannot draw %s\n", png.c_str());
     }
     std::printf("%s in %.1f s\n", ok ? "Installation complete" : "Installation INCOMPLETE",
                 secondsSince(start));
