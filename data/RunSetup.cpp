@@ -199,14 +199,16 @@ int componentPlace(char component)
 
 bool loadRun(RunState& run, const std::string& eventFile)
 {
-    if (!eventFile.empty())
-        run.eventPath = normalizeSeparators(eventFile);
-    if (run.eventPath.empty())
+    // The path is kept only once the file has been read, so that a file that
+    // cannot be opened does not become the one an empty name reloads.
+    const std::string path = eventFile.empty() ? run.eventPath : normalizeSeparators(eventFile);
+    if (path.empty())
         return false;
     std::string data;
-    if (!readWholeFile(joinPath(run.directory, run.eventPath), data, kTextFileMax))
+    if (!readWholeFile(joinPath(run.directory, path), data, kTextFileMax))
         return false;
 
+    run.eventPath = path;
     run.folder = folderOf(run.eventPath);
     run.latitude = 0;
     run.longitude = 0;

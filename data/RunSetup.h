@@ -57,7 +57,7 @@ public:
 
 // Loads the event file `eventFile` (relative to run.directory) into the run;
 // an empty name reloads the previous one. False when the file cannot be
-// opened (only eventPath has then changed).
+// opened; the run, its eventPath included, is then unchanged.
 bool loadRun(RunState& run, const std::string& eventFile);
 
 StationRecord parseStationLine(const std::string& line);

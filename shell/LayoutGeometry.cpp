@@ -24,8 +24,9 @@ LayoutRects arrangePanes(ViewMode mode, const PaneGeometry& geometry, int width,
         const int globeTop = height - side;
         r.globe = {0, globeTop, side, side};
         r.crossSection = {side, globeTop, std::max(barLeft - side, 0), side};
-        r.stationNames = {0, 0, 38, std::max(globeTop, 0)};
-        r.seismograms = {38, 0, std::max(barLeft - 38, 0), std::max(globeTop, 0)};
+        const int column = std::clamp(geometry.stationColumnWidth, 0, barLeft);
+        r.stationNames = {0, 0, column, std::max(globeTop, 0)};
+        r.seismograms = {column, 0, std::max(barLeft - column, 0), std::max(globeTop, 0)};
     } else {
         const int left = width * 10 / 100;
         const PaneRect view{left, 0, height, height};

@@ -28,6 +28,9 @@ struct PaneGeometry {
     CharacterCell cell;
     int barWidth = 64;        // 8 x cw
     int globePercent = 47;    // p
+    // The station-name column is 38 pixels wide, wider only when the run's
+    // labels need more room in the installed font.
+    int stationColumnWidth = 38;
 };
 
 // Computed from the client width of the main window when an event starts.

@@ -26,6 +26,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 #include <QStackedLayout>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <chrono>
@@ -140,6 +141,17 @@ void MainWindow::showAsConfigured() {
         showMaximized();
     else
         showFullScreen();
+    // On a bare kiosk X session without a window manager the full-screen and
+    // maximised states are hints nobody acts on. When the window still does
+    // not cover its screen a moment later, give it the screen's area itself.
+    QTimer::singleShot(250, this, [this] {
+        QScreen* s = screen();
+        if (!s) return;
+        const QRect area = settings_.titleBar ? s->availableGeometry() : s->geometry();
+        const QRect frame = frameGeometry();
+        if (frame.width() * 10 < area.width() * 9 || frame.height() * 10 < area.height() * 9)
+            setGeometry(area);
+    });
 }
 
 void MainWindow::createMenu() {
@@ -266,6 +278,12 @@ void MainWindow::exitProgram() {
 
 void MainWindow::doExit() {
     exiting_ = false;
+    if (!clock_.closeQuery()) {
+        // A screen began to be built after Exit was asked for; tearing down
+        // now would leave a window that refuses to close. Leave once it is ready.
+        clock_.requestExit();
+        return;
+    }
     for (int id : {kTickTimer, kActionTimer, kFlashTimer, kSecondTimer}) timers_[id].stop();
     for (int id = 1; id <= 3; ++id) clock_.timerArmed[id] = false;
     disposeInfoWindow();
@@ -599,10 +617,10 @@ void MainWindow::runDialogCommand(int id) {
     case cmd::List: {
         EventListDialog dialog(this);
         if (dialog.exec() == QDialog::Accepted && !dialog.chosenName().empty()) {
-            clock_.currentEventFile = dialog.chosenName();
-            clock_.resumeTime = 0;
-            clock_.startCurrentEvent();
-            return;   // the old run's tick timer stays off
+            // Ends the dialog's hold itself: a started event arms its own
+            // flash, an unreadable file gives the old run its tick back.
+            clock_.startListedEvent(dialog.chosenName());
+            return;
         }
         break;
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace {
 
@@ -9,6 +10,16 @@ int32_t toInt32(uint32_t v) { return static_cast<int32_t>(std::min<uint32_t>(v, 
 
 // The tick interval lives in 16 bits; keep it usable whatever the tuning does.
 int16_t clampTick(int32_t ms) { return static_cast<int16_t>(std::clamp(ms, 1, 30000)); }
+
+// Simulated time is kept below this, far beyond any time limit, so that whole
+// seconds and pixel positions derived from it stay representable.
+constexpr float kMaxSimTime = 1.0e6f;
+
+// The flash is drawn for a magnitude of at most 10 (no larger one is recorded):
+// an absurd value would give a disc of no drawable size, and above 2^24 adding
+// 0.5 to the flash counter no longer changes it, so the flash would never end.
+// The flash thus has at most 20 steps. Not a number counts as 0.
+float flashMagnitude(float m) { return std::isnan(m) ? 0.0f : std::clamp(m, -10.0f, 10.0f); }
 
 }  // namespace
 
@@ -62,7 +73,7 @@ void SimulationClock::setPendingAction(int action, int ms) {
 
 // ---------------------------------------------------------------- starting an event
 
-void SimulationClock::startEvent(const std::string& eventFile) {
+bool SimulationClock::startEvent(const std::string& eventFile) {
     host_.measureCharacterCell();
     const ViewMode mode = settings_.view;
 
@@ -78,8 +89,12 @@ void SimulationClock::startEvent(const std::string& eventFile) {
         screenReady = wasReady;
         if (flashWasArmed) armTimer(kFlashTimer, 100);
         if (tickWasArmed) armTimer(kTickTimer, tickMs);
-        return;
+        return false;
     }
+    // The old run's tick is gone for good: a dialog open meanwhile must not
+    // re-arm it on top of the new flash.
+    tickWasArmed_ = false;
+    runStarting_ = false;
 
     showGlobe = mode != ViewMode::CrossSection;
     showCrossSection = mode != ViewMode::Globe3D;
@@ -89,6 +104,8 @@ void SimulationClock::startEvent(const std::string& eventFile) {
         host_.buildLayout(mode);
         eventShown = false;
         layoutView = mode;
+        // A new button bar says "Pause"; a paused run must say "Resume".
+        if (paused) host_.pauseLabelChanged(paused);
     }
     host_.destroyWelcome();
     host_.layoutViews(showGlobe, showCrossSection, showSeismograms);
@@ -107,7 +124,7 @@ void SimulationClock::startEvent(const std::string& eventFile) {
     }
     if (failed) {
         setScreenReady();
-        return;
+        return true;
     }
 
     simTime = 0;
@@ -126,9 +143,10 @@ void SimulationClock::startEvent(const std::string& eventFile) {
     userCountdown = toInt32(settings_.userTimeout);
     armTimer(kFlashTimer, 100);
     eventShown = true;
+    return true;
 }
 
-void SimulationClock::startCurrentEvent() {
+bool SimulationClock::startCurrentEvent() {
     held = false;
     heldByFocusLoss_ = false;
     if (paused) {
@@ -136,7 +154,18 @@ void SimulationClock::startCurrentEvent() {
         host_.pauseLabelChanged(false);
     }
     resumeTime = 0;
-    startEvent(currentEventFile);
+    if (!startEvent(currentEventFile)) return false;
+    // The new event does not inherit the end pause or a replay of the old run.
+    endCountdown = 0;
+    restartRequested = false;
+    return true;
+}
+
+void SimulationClock::startListedEvent(const std::string& eventFile) {
+    currentEventFile = eventFile;
+    resumeTime = 0;
+    // An unreadable file leaves the old run, which gets its tick back.
+    if (!startCurrentEvent()) endDialog();
 }
 
 std::string SimulationClock::eventInfoPath() const {
@@ -163,6 +192,7 @@ void SimulationClock::onFlashTimer() {
         armTimer(kTickTimer, tickMs);
         lastTick = host_.milliseconds();
         host_.showTime(simTime);
+        runStarting_ = true;
         return;
     }
     if (simTime == 0) {
@@ -170,14 +200,15 @@ void SimulationClock::onFlashTimer() {
         if (settings_.audio != AudioMode::None) host_.playMusic("EQ.MID");
         host_.showTime(0);
     }
+    const float magnitude = flashMagnitude(run_.magnitude);
     simTime += 0.5f;
-    const float size = (run_.magnitude - simTime) * 0.25f;
+    const float size = (magnitude - simTime) * 0.25f;
     if (showGlobe) host_.globeFlash(size);
     if (showCrossSection) host_.crossSectionFlash(size);
 
-    // Written so that a magnitude that is not a number ends the flash too.
-    if (!(simTime < run_.magnitude)) {
+    if (simTime >= magnitude) {
         simTime = 0;
+        runStarting_ = true;
         host_.stopMusic();
         tickMs = clampTick(settings_.clockTickMs);
         armTimer(kTickTimer, tickMs);
@@ -211,7 +242,10 @@ void SimulationClock::onTickTimer() {
 
     armTimer(kTickTimer, tickMs);
 
-    if (simTime == 0 || resumeTime != 0) {
+    // Only once per run: while paused or held before the first step simTime
+    // stays 0, and the ray tables must not be reopened on every tick.
+    if (runStarting_) {
+        runStarting_ = false;
         resumeTime = 0;
         if (showCrossSection) host_.crossSectionStartRun();
         host_.stopMusic();
@@ -223,7 +257,9 @@ void SimulationClock::onTickTimer() {
         userCountdown = toInt32(settings_.userTimeout);
         if (endCountdown == 0)
             simTime += settings_.clockTickMs * 0.001f * run_.timeAcceleration;
-        if (simTime < 10) simTime = 10;
+        // Written so that a time that is not a number becomes 10 too.
+        if (!(simTime >= 10)) simTime = 10;
+        if (simTime > kMaxSimTime) simTime = kMaxSimTime;
 
         const bool input = host_.inputWaiting();
         if (showCrossSection && !input) {
@@ -419,6 +455,9 @@ void SimulationClock::onSecondTimer() {
         if (settings_.runScript) {
             restartRequested = false;
             ++scriptIndex;
+            // An index outside the catalogue (the map or the list may set
+            // any) starts it again from the first entry.
+            if (scriptIndex < 0) scriptIndex = 0;
             if (scriptIndex >= catalogue_.count()) {
                 scriptIndex = 0;
                 if (settings_.exitWhenDone) {
@@ -456,6 +495,8 @@ void SimulationClock::showWorldMap() {
     // A run that had ended must not replay, move on or exit from the map.
     endCountdown = 0;
     restartRequested = false;
+    tickWasArmed_ = false;   // a dialog open meanwhile must not restart the tick
+    runStarting_ = false;
     const bool mapTimeout = settings_.userTimeout != 0 && !settings_.tutorialMode;
     host_.showWorldMapScreen(mapTimeout ? settings_.userTimeout : 0);
     layoutView.reset();
@@ -543,7 +584,10 @@ void SimulationClock::beginDialog() {
 }
 
 void SimulationClock::endDialog() {
-    if (tickMs != 0 && tickWasArmed_) armTimer(kTickTimer, tickMs);
+    // Only a tick that the dialog stopped is re-armed: the second timer runs
+    // on during the dialog and may have started another event (whose flash
+    // arms the tick itself) or shown the map meanwhile.
+    if (tickMs != 0 && tickWasArmed_ && !timerArmed[kFlashTimer]) armTimer(kTickTimer, tickMs);
     tickWasArmed_ = false;
 }
 
@@ -554,9 +598,12 @@ void SimulationClock::chooseView() {
     const bool ok = host_.runViewDialog();
     if (ok) host_.saveSettings();
     if (ok && settings_.view != before && layoutView.has_value()) {
-        tickWasArmed_ = false;
         resumeTime = simTime;
-        startEvent("");
+        if (!startEvent("")) {
+            // The run stays in its old layout and goes on.
+            resumeTime = 0;
+            endDialog();
+        }
     } else {
         endDialog();
     }
@@ -569,6 +616,6 @@ void SimulationClock::setViewMode(ViewMode mode) {
     // Only a shown run is rebuilt; elsewhere the mode applies to the next event.
     if (layoutView.has_value()) {
         resumeTime = simTime;
-        startEvent("");
+        if (!startEvent("")) resumeTime = 0;   // the run goes on in its old layout
     }
 }

@@ -169,8 +169,13 @@ public:
 
     // --- operations of the main window
     void setUp();                 // window set-up: welcome screen skip, second timer
-    void startEvent(const std::string& eventFile);
-    void startCurrentEvent();     // command 1025
+    // False when the event file cannot be read: the previous screen then stays
+    // as it was, with its timers.
+    bool startEvent(const std::string& eventFile);
+    bool startCurrentEvent();     // command 1025
+    // The event chosen in the List dialog, started while the dialog still
+    // holds the tick (between beginDialog and endDialog).
+    void startListedEvent(const std::string& eventFile);
     void showWorldMap();          // command 202
     void closePopups();
     void restartRequest();        // command 209, Repeat action
@@ -215,4 +220,7 @@ private:
     bool heldByFocusLoss_ = false;
     bool exitPending_ = false;
     bool tickWasArmed_ = false;
+    // Set when the flash ends or a run resumes; the first tick after that
+    // does the run's start-up work once, however long the run is paused.
+    bool runStarting_ = false;
 };

@@ -7,6 +7,8 @@
 #include "views/GlobeView.h"
 #include "views/SeismogramView.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QSlider>
@@ -54,6 +56,14 @@ StationNameColumn::StationNameColumn(QWidget* parent, const RunState& run, Chara
     f.setPixelSize(8);
     f.setWeight(QFont::Normal);
     setFont(f);
+}
+
+int StationNameColumn::neededWidth() const {
+    const QFontMetrics fm(font());
+    int widest = 0;
+    for (const auto& k : run_.seismograms)
+        if (k) widest = std::max(widest, fm.horizontalAdvance(QString::fromStdString(k->label)));
+    return std::max(38, widest + cell_.width + 3);
 }
 
 void StationNameColumn::paintEvent(QPaintEvent*) {
@@ -201,7 +211,8 @@ ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geome
 }
 
 void ViewLayout::arrange() {
-    const PaneGeometry g = paneGeometry(geometry_.cell, width());
+    PaneGeometry g = paneGeometry(geometry_.cell, width());
+    if (stationNames_) g.stationColumnWidth = stationNames_->neededWidth();
     const LayoutRects r = arrangePanes(mode_, g, width(), height());
     place(bar_, r.bar);
     place(globe_, r.globe);

@@ -36,6 +36,8 @@ class StationNameColumn : public QWidget {
 public:
     StationNameColumn(QWidget* parent, const RunState& run, CharacterCell cell);
     void redraw() { update(); }
+    // 38 pixels, or as wide as the longest label of the run needs.
+    int neededWidth() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

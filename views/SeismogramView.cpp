@@ -24,6 +24,15 @@ const QColor kLightCyan(0, 255, 255);
 // would take unbounded time.
 constexpr float kSmallestInterval = 0.001f;
 
+// A horizontal position in pixels. Far from the window start (a huge time,
+// a narrow time window on a wide pane) the product would not fit an int;
+// such positions only need to lie far outside the pane.
+int pixelAt(double x) {
+    if (!(x > -1.0e9)) return -1000000000;
+    if (x > 1.0e9) return 1000000000;
+    return static_cast<int>(x);
+}
+
 // Collects a trace's polyline, keeping of each pixel column only its first,
 // lowest, highest and last point: the same pixels as every point, far fewer
 // segments when many samples share a column.
@@ -191,7 +200,7 @@ void SeismogramView::fullRedraw(QPainter& p, float t) {
         for (long long j = 0;; ++j) {
             const double tau = ws_ + j * dt;
             if (!(tau < t)) break;
-            const int px = static_cast<int>((tau - ws_) * sx_);
+            const int px = pixelAt((tau - ws_) * sx_);
             const double rel = (tau - k.startTime) / dt;
             if (tau >= k.startTime && tau < k.endTime && rel < tr.npts) {
                 const int idx = static_cast<int>(rel);
@@ -224,7 +233,7 @@ void SeismogramView::tick(float t) {
         tl_ = t;
     }
     const int w = width();
-    const int xt = static_cast<int>((t - ws_) * sx_);
+    const int xt = pixelAt((t - ws_) * sx_);
     const bool labelling = theSettings().labelPhasesOnSeismogram;
 
     if (t > tl_) {
@@ -245,7 +254,7 @@ void SeismogramView::tick(float t) {
             for (long long j = 0; count < m; ++j) {
                 const double tau = tl_ + j * dt;
                 if (!(tau < t) || !(tau < k.endTime)) break;
-                const int px = static_cast<int>((tau - ws_) * sx_);
+                const int px = pixelAt((tau - ws_) * sx_);
                 const double rel = (tau - k.startTime) / dt;
                 if (tau >= k.startTime && rel < tr.npts) {
                     tr.continuing = true;
@@ -269,7 +278,7 @@ void SeismogramView::tick(float t) {
     } else if (t < tl_ && t > ws_) {
         // Time runs backwards: wipe what lies beyond t.
         const int x1 = xt;
-        const int x2 = static_cast<int>((tl_ - ws_) * sx_ + 2);
+        const int x2 = pixelAt((tl_ - ws_) * sx_ + 2);
         if (0 < x1 && x1 < x2 && x2 < w) {
             const QRect wipe(x1, 1, x2 - x1, height() - 2);
             p.fillRect(wipe, Qt::white);

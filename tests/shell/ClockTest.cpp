@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
 
 namespace {
@@ -595,6 +596,490 @@ TEST_F(ClockTest, WholeKioskCycle) {
     EXPECT_EQ(host.infoOpened.size(), 2u);
     ASSERT_TRUE(host.runUntil([&] { return host.exited; }, 60000));
     EXPECT_EQ(host.loaded.size(), 2u);
+}
+
+// ---------------------------------------------------------------- starting over an old run
+
+TEST_F(ClockTest, AnEventStartedDuringTheEndPauseRunsAfresh) {
+    settings.secondsToPauseAtEnd = 30;
+    run.timeLimit = 20;
+    host.loader = [&](const std::string& f) {
+        if (f == "b.evt") run.timeLimit = 7200;
+        return true;
+    };
+    make();
+    clock->setUp();
+    startAndFlash();
+    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
+    clock->restartRequest();   // Restart, then the List dialog before the next tick
+    clock->beginDialog();
+    clock->startListedEvent("b.evt");
+    EXPECT_EQ(clock->endCountdown, 0);
+    EXPECT_FALSE(clock->restartRequested);
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    host.flashSizes.clear();
+    host.tickCost = 500;
+    host.runFor(60000);
+    EXPECT_GT(clock->simTime, 300.0f);   // not frozen by the old countdown
+    EXPECT_EQ(clock->endCountdown, 0);
+    EXPECT_TRUE(host.flashSizes.empty());   // no replay
+    EXPECT_EQ(host.loaded.size(), 2u);
+}
+
+TEST_F(ClockTest, ADialogOpenWhileTheScriptStartsTheNextEventLeavesItsFlashAlone) {
+    settings.runScript = true;
+    settings.secondsToPauseAtEnd = 2;
+    run.timeLimit = 20;
+    catalogue.add(eventNamed("a.evt"));
+    catalogue.add(eventNamed("b.evt"));
+    make();
+    clock->setUp();
+    startAndFlash();
+    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
+    clock->beginDialog();   // the Speed dialog, say
+    EXPECT_FALSE(host.armed(kTickTimer));
+    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 5000));
+    ASSERT_TRUE(host.armed(kFlashTimer));
+    clock->endDialog();
+    EXPECT_FALSE(host.armed(kTickTimer));
+    EXPECT_FALSE(clock->timerArmed[kTickTimer]);
+    host.flashSizes.clear();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    EXPECT_EQ(host.flashSizes.size(), 14u);   // the whole flash, then the tick
+    EXPECT_FALSE(host.armed(kFlashTimer));
+
+    // On the map a dialog leaves the timers off.
+    clock->beginDialog();
+    clock->showWorldMap();
+    clock->endDialog();
+    EXPECT_FALSE(host.armed(kTickTimer));
+}
+
+TEST_F(ClockTest, AnUnreadableFileFromTheListGivesTheRunningEventItsTickBack) {
+    make();
+    startAndFlash();
+    host.runFor(2000);
+    host.loader = [](const std::string& f) { return f != "bad.evt"; };
+    clock->beginDialog();
+    clock->startListedEvent("bad.evt");
+    EXPECT_TRUE(host.armed(kTickTimer));
+    EXPECT_TRUE(clock->screenReady);
+    const float t = clock->simTime;
+    host.runFor(1000);
+    EXPECT_GT(clock->simTime, t);
+}
+
+TEST_F(ClockTest, AFailedViewChangeLeavesTheRunGoingInItsOldLayout) {
+    make();
+    startAndFlash();
+    host.runFor(2000);
+    host.loader = [](const std::string& f) { return !f.empty(); };   // the file went away
+    host.viewDialog = [&] { settings.view = ViewMode::Globe3D; return true; };
+    clock->chooseView();
+    EXPECT_EQ(clock->resumeTime, 0.0f);
+    EXPECT_TRUE(host.armed(kTickTimer));
+    EXPECT_EQ(host.layoutsBuilt, 1);
+    clock->setViewMode(ViewMode::CrossSection);
+    EXPECT_EQ(clock->resumeTime, 0.0f);
+    EXPECT_TRUE(host.armed(kTickTimer));
+    // A replay then flashes as usual instead of resuming.
+    clock->restartRequest();
+    tick();
+    host.flashSizes.clear();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+}
+
+// ---------------------------------------------------------------- absurd event values
+
+TEST_F(ClockTest, AHugeMagnitudeFlashesAtMostTwentySteps) {
+    run.magnitude = 1.0e9f;
+    make();
+    start();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 10000));
+    ASSERT_EQ(host.flashSizes.size(), 20u);
+    EXPECT_FLOAT_EQ(host.flashSizes.front(), 2.375f);   // as for magnitude 10
+    EXPECT_FLOAT_EQ(host.flashSizes.back(), 0.0f);
+
+    host.flashSizes.clear();
+    run.magnitude = std::numeric_limits<float>::quiet_NaN();
+    start();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 10000));
+    ASSERT_EQ(host.flashSizes.size(), 1u);
+    EXPECT_FLOAT_EQ(host.flashSizes[0], -0.125f);
+}
+
+TEST_F(ClockTest, AHugeOrInvalidAccelerationKeepsTimeRepresentable) {
+    run.timeAcceleration = 1.0e30f;
+    make();
+    startAndFlash();
+    tick();
+    tick();
+    EXPECT_FLOAT_EQ(clock->simTime, 1.0e6f);
+    EXPECT_EQ(host.lastCrossTick, 1000000);
+    EXPECT_NE(clock->endCountdown, 0);   // far past the time limit
+
+    run.timeAcceleration = std::numeric_limits<float>::quiet_NaN();
+    start();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    tick();
+    tick();
+    EXPECT_FLOAT_EQ(clock->simTime, 10.0f);
+    EXPECT_EQ(host.lastCrossTick, 10);
+}
+
+TEST_F(ClockTest, AScriptIndexOutsideTheCatalogueStartsItAgain) {
+    settings.runScript = true;
+    settings.secondsToPauseAtEnd = 1;
+    run.timeLimit = 20;
+    catalogue.add(eventNamed("a.evt"));
+    catalogue.add(eventNamed("b.evt"));
+    make();
+    clock->setUp();
+    clock->scriptIndex = -5;
+    start("b.evt");
+    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 20000));
+    EXPECT_EQ(host.loaded.back(), "a.evt");
+    EXPECT_EQ(clock->scriptIndex, 0);
+    clock->scriptIndex = 7;
+    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 3; }, 20000));
+    EXPECT_EQ(host.loaded.back(), "a.evt");
+    EXPECT_EQ(clock->scriptIndex, 0);
+}
+
+// ---------------------------------------------------------------- first tick of a run
+
+TEST_F(ClockTest, PausedBeforeTheFirstTickTheRunStartsOnlyOnce) {
+    make();
+    start();
+    host.runFor(300);
+    clock->togglePause();   // during the flash: the flash still finishes
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+    const int stops = host.count(host.sounds, "stop");
+    host.runFor(10000);
+    EXPECT_EQ(host.count(host.log, "xs start run"), 1);
+    EXPECT_EQ(host.count(host.sounds, "stop"), stops + 1);
+    EXPECT_EQ(clock->simTime, 0.0f);
+    clock->togglePause();
+    host.runFor(2000);
+    EXPECT_EQ(host.count(host.log, "xs start run"), 1);
+    EXPECT_GE(clock->simTime, 10.0f);
+
+    // Held by the focus going elsewhere, just the same.
+    start("b.evt");
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    clock->activationChanged(false, true);
+    host.runFor(10000);
+    EXPECT_EQ(host.count(host.log, "xs start run"), 2);
+}
+
+TEST_F(ClockTest, AViewChangeWhilePausedKeepsTheContinueLabel) {
+    make();
+    startAndFlash();
+    host.runFor(1000);
+    clock->togglePause();
+    ASSERT_TRUE(host.pauseLabel);
+    clock->setViewMode(ViewMode::Globe3D);
+    EXPECT_EQ(host.layoutsBuilt, 2);
+    EXPECT_TRUE(clock->paused);
+    EXPECT_TRUE(host.pauseLabel);
+}
+
+// A view change resumes at the same time: the flash timer shows that time at
+// once, and the first tick opens the run and forgets the resume time.
+TEST_F(ClockTest, ResumedRunShowsItsTimeAndStartsAtTheFirstTick) {
+    make();
+    startAndFlash();
+    host.runFor(3000);
+    const float t = clock->simTime;
+    clock->setViewMode(ViewMode::CrossSection);
+    EXPECT_EQ(clock->resumeTime, t);
+    const int shows = host.timeShows;
+    host.runFor(100);
+    EXPECT_EQ(host.timeShows, shows + 1);
+    EXPECT_EQ(host.lastShownTime, t);
+    EXPECT_EQ(clock->lastTick, host.now);
+    EXPECT_EQ(clock->resumeTime, t);
+    const int starts = host.count(host.log, "xs start run");
+    tick();
+    EXPECT_EQ(clock->resumeTime, 0.0f);
+    EXPECT_EQ(host.count(host.log, "xs start run"), starts + 1);
+    EXPECT_EQ(host.sounds.back(), "stop");
+}
+
+// ---------------------------------------------------------------- what a tick draws
+
+TEST_F(ClockTest, WaitingInputSkipsTheViewsButTimeAndItsDisplayGoOn) {
+    addSeismograms({5000});
+    make();
+    startAndFlash();
+    tick();
+    host.inputPending = true;
+    const int globe = host.globeTicks, cross = host.crossTicks, seis = host.seisTicks;
+    const int shows = host.timeShows;
+    const float t = clock->simTime;
+    tick();
+    tick();
+    EXPECT_EQ(host.globeTicks, globe);
+    EXPECT_EQ(host.crossTicks, cross);
+    EXPECT_EQ(host.seisTicks, seis);
+    EXPECT_EQ(host.timeShows, shows + 2);
+    EXPECT_GT(clock->simTime, t);
+    EXPECT_EQ(host.lastShownTime, clock->simTime);
+    host.inputPending = false;
+    tick();
+    EXPECT_EQ(host.globeTicks, globe + 1);
+    EXPECT_EQ(host.seisTicks, seis + 1);
+}
+
+TEST_F(ClockTest, ANewTimeWindowLaysTheSeismogramsOutAgainAtTheCurrentTime) {
+    addSeismograms({5000});
+    make();
+    startAndFlash();
+    host.runFor(3000);
+    EXPECT_EQ(clock->shownTimeWindow, 1800);
+    const int resets = host.seisResets, ticks = host.seisTicks;
+    run.timeWindow = 600;   // the Time window dialog
+    tick();
+    const float t = clock->simTime;
+    EXPECT_EQ(host.seisResets, resets + 1);
+    EXPECT_EQ(host.log.back(), "seis reset " + std::to_string(int(t)));
+    EXPECT_EQ(host.seisInvalidations, 1);
+    EXPECT_EQ(host.seisTicks, ticks);   // no incremental tick this time
+    EXPECT_EQ(clock->shownTimeWindow, 600);
+    tick();
+    EXPECT_EQ(host.seisResets, resets + 1);
+    EXPECT_EQ(host.seisTicks, ticks + 1);
+}
+
+TEST_F(ClockTest, TheCrossSectionIsPresentedOnlyWhenItChanged) {
+    make();
+    startAndFlash();
+    tick();
+    const int presents = host.crossPresents, ticks = host.crossTicks;
+    host.crossChanges = false;
+    tick();
+    tick();
+    EXPECT_EQ(host.crossTicks, ticks + 2);
+    EXPECT_EQ(host.crossPresents, presents);
+    host.crossChanges = true;
+    tick();
+    EXPECT_EQ(host.crossPresents, presents + 1);
+}
+
+// ---------------------------------------------------------------- pause, hold and restart
+
+TEST_F(ClockTest, PauseLetsTheFlashFinishButFocusLossStopsIt) {
+    make();
+    start();
+    host.runFor(300);
+    clock->togglePause();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 2000));
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+    tick();
+    EXPECT_EQ(clock->simTime, 0.0f);   // but the clock waits
+
+    clock->togglePause();
+    host.flashSizes.clear();
+    start("b.evt");
+    host.runFor(300);
+    const std::size_t steps = host.flashSizes.size();
+    clock->activationChanged(false, true);
+    host.runFor(3000);
+    EXPECT_EQ(host.flashSizes.size(), steps);
+    EXPECT_TRUE(host.armed(kFlashTimer));
+    clock->activationChanged(true, false);
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 2000));
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+}
+
+TEST_F(ClockTest, ARestartIsCarriedOutWhilePausedOrHeld) {
+    make();
+    startAndFlash();
+    host.runFor(2000);
+    clock->togglePause();
+    const int stops = host.count(host.sounds, "stop");
+    clock->restartRequest();
+    tick();
+    EXPECT_FALSE(clock->restartRequested);
+    EXPECT_EQ(clock->simTime, 0.0f);
+    EXPECT_EQ(host.interval(kFlashTimer), 50);
+    EXPECT_FALSE(host.armed(kTickTimer));
+    EXPECT_EQ(host.count(host.sounds, "stop"), stops + 1);
+    EXPECT_EQ(host.count(host.log, "globe restore"), 1);
+    // The replay's flash starts with the MIDI output closed and its music.
+    host.sounds.clear();
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    ASSERT_GE(host.sounds.size(), 2u);
+    EXPECT_EQ(host.sounds[0], "close midi");
+    EXPECT_EQ(host.sounds[1], "play EQ.MID");
+
+    clock->togglePause();
+    host.runFor(2000);
+    clock->activationChanged(false, true);
+    clock->restartRequest();
+    tick();
+    EXPECT_FALSE(clock->restartRequested);
+    EXPECT_TRUE(host.armed(kFlashTimer));
+    EXPECT_EQ(clock->simTime, 0.0f);
+}
+
+// ---------------------------------------------------------------- actions and countdowns
+
+TEST_F(ClockTest, ViewsAndWorldMenuActionsEndTheWaitAtTheEnd) {
+    settings.secondsToPauseAtEnd = 30;
+    run.timeLimit = 20;
+    int dialogs = 0;
+    host.viewDialog = [&] { ++dialogs; return false; };
+    make();
+    clock->setUp();
+    startAndFlash();
+    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
+    host.sounds.clear();
+    clock->viewsButton();
+    host.runFor(5);
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(clock->endCountdown, 0);
+    EXPECT_EQ(clock->pendingAction, kNoAction);
+    EXPECT_EQ(host.sounds, std::vector<std::string>{"stop"});
+    EXPECT_TRUE(host.armed(kTickTimer));   // Cancel: the run goes on
+
+    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
+    clock->resumeTime = 50;
+    host.sounds.clear();
+    clock->worldMenuButton();
+    host.runFor(5);
+    EXPECT_EQ(host.mapsShown, 1);
+    EXPECT_EQ(clock->endCountdown, 0);
+    EXPECT_EQ(clock->resumeTime, 0.0f);
+    EXPECT_EQ(clock->tickMs, 0);
+    EXPECT_EQ(host.sounds.front(), "stop");
+    EXPECT_FALSE(host.armed(kTickTimer));
+    EXPECT_FALSE(host.armed(kFlashTimer));
+    host.runFor(60000);   // nothing replays, moves on or exits from the map
+    EXPECT_EQ(host.loaded.size(), 1u);
+    EXPECT_FALSE(host.exited);
+    EXPECT_FALSE(host.armed(kFlashTimer));
+}
+
+TEST_F(ClockTest, ExitWhenDoneWithoutAScriptExitsWhenThePauseEnds) {
+    settings.exitWhenDone = true;
+    settings.secondsToPauseAtEnd = 3;
+    run.timeLimit = 20;
+    make();
+    clock->setUp();
+    startAndFlash();
+    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
+    host.runFor(1900);
+    EXPECT_FALSE(host.exited);
+    ASSERT_TRUE(host.runUntil([&] { return host.exited; }, 1500));
+    EXPECT_EQ(host.loaded.size(), 1u);
+}
+
+TEST_F(ClockTest, UserTimeoutClosesABrowsedTutorialPage) {
+    settings.userTimeout = 30;
+    settings.tutorialEnabled = true;
+    script = {{"T0.INF", 0, 3}, {"T1.INF", 0, 3}, {"T2.INF", 0, 3}, {"T3.INF", 0, 3},
+              {"T4.INF", 0, 3}};
+    make();
+    clock->setUp();
+    startAndFlash();
+    clock->startTutorialBrowsing();
+    tick();
+    ASSERT_EQ(host.tutorialsOpened.size(), 1u);
+    EXPECT_TRUE(clock->held);
+    EXPECT_EQ(clock->userCountdown, 3);
+    host.runFor(3100);
+    EXPECT_FALSE(host.tutorial.exists);
+    EXPECT_FALSE(clock->tutorialBrowsing);
+    EXPECT_FALSE(clock->held);
+    EXPECT_GE(clock->userCountdown, 29);   // the user time-out again
+    host.runFor(5000);
+    EXPECT_EQ(host.tutorialsOpened.size(), 1u);   // not reopened
+}
+
+TEST_F(ClockTest, WithoutTheWelcomeScreenTheMapComesAfterOneMillisecond) {
+    settings.showWelcomeScreen = false;
+    make();
+    clock->setUp();
+    EXPECT_EQ(clock->pendingAction, kLeaveWelcomeAction);
+    EXPECT_EQ(host.interval(kActionTimer), 1);
+    EXPECT_TRUE(host.armed(kSecondTimer));
+    EXPECT_EQ(host.interval(kSecondTimer), 1000);
+    host.runFor(1);
+    EXPECT_EQ(host.mapsShown, 1);
+    EXPECT_FALSE(host.welcome);
+    EXPECT_EQ(clock->pendingAction, kNoAction);
+}
+
+TEST_F(ClockTest, ARefusedTimerStopsItsPhase) {
+    make();
+    host.refuseTimers = true;
+    start();
+    EXPECT_FALSE(clock->timerArmed[kFlashTimer]);
+    host.runFor(5000);
+    EXPECT_TRUE(host.flashSizes.empty());
+    EXPECT_FALSE(clock->timerArmed[kTickTimer]);
+
+    host.refuseTimers = false;
+    startAndFlash();
+    host.refuseTimers = true;   // the tick cannot re-arm: the run stands
+    tick();
+    const float t = clock->simTime;
+    EXPECT_FALSE(clock->timerArmed[kTickTimer]);
+    host.runFor(5000);
+    EXPECT_EQ(clock->simTime, t);
+}
+
+TEST_F(ClockTest, TheTickIntervalStaysWithinThirtySeconds) {
+    settings.clockTickMs = 45000;
+    make();
+    startAndFlash();
+    EXPECT_EQ(clock->tickMs, 30000);
+    EXPECT_EQ(host.interval(kTickTimer), 30000);
+    host.tickCost = 40000;   // the drawing takes longer still
+    for (int i = 0; i < 4; ++i) tick();
+    EXPECT_EQ(clock->tickMs, 30000);
+    EXPECT_EQ(settings.clockTickMs, 30000);
+
+    settings.clockTickMs = 0;   // never a timer that is refused for its interval
+    start("b.evt");
+    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    EXPECT_EQ(host.interval(kTickTimer), 1);
+}
+
+TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
+    settings.runScript = true;
+    settings.secondsToPauseAtEnd = 2;
+    run.timeLimit = 20;
+    catalogue.add(eventNamed("a.evt"));
+    catalogue.add(eventNamed("bad.evt"));
+    catalogue.add(eventNamed("c.evt"));
+    host.loader = [](const std::string& f) { return f != "bad.evt"; };
+    make();
+    clock->setUp();
+    startAndFlash();
+    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 20000));
+    EXPECT_EQ(host.loaded.back(), "bad.evt");
+    const uint32_t failedAt = host.now;
+    EXPECT_TRUE(host.armed(kTickTimer));   // the old run stays
+    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 3; }, 10000));
+    EXPECT_EQ(host.loaded.back(), "c.evt");
+    EXPECT_EQ(clock->scriptIndex, 2);
+    EXPECT_LE(host.now - failedAt, 3100u);
+    EXPECT_TRUE(host.armed(kFlashTimer));
+}
+
+TEST_F(ClockTest, FirstTickStopsTheFlashMusic) {
+    make();
+    startAndFlash();
+    ASSERT_EQ(host.sounds.back(), "open midi");
+    tick();
+    EXPECT_EQ(host.sounds.back(), "stop");
+    tick();
+    EXPECT_EQ(host.sounds.back(), "stop");
+    EXPECT_EQ(host.count(host.sounds, "stop"), 2);   // flash end, first tick
 }
 
 }  // namespace

@@ -85,6 +85,7 @@ struct FakeClockHost : ClockHost {
         worldMap = false;
         layout = true;
         ++layoutsBuilt;
+        pauseLabel = false;   // a new button bar says "Pause"
     }
     void destroyWelcome() override { welcome = false; }
     void showWorldMapScreen(uint32_t userTimeout) override {
@@ -103,6 +104,8 @@ struct FakeClockHost : ClockHost {
     std::vector<float> flashSizes;
     bool pictureOk = true, bitmapsOk = true;
     int globeTicks = 0, crossTicks = 0, seisTicks = 0, seisResets = 0, presents = 0;
+    int crossPresents = 0, seisInvalidations = 0, timeShows = 0;
+    bool crossChanges = true;   // what the cross-section's tick reports
     float lastShownTime = -1;
     void layoutViews(bool, bool, bool) override { log.push_back("layout"); }
     bool globeLoadPicture(std::string& name) override {
@@ -114,18 +117,23 @@ struct FakeClockHost : ClockHost {
     void crossSectionRedraw() override { log.push_back("xs redraw"); }
     void seismogramReset(float t) override { ++seisResets; log.push_back("seis reset " + std::to_string(int(t))); }
     void seismogramTick(float) override { ++seisTicks; }
-    void seismogramInvalidate() override {}
+    void seismogramInvalidate() override { ++seisInvalidations; }
     void redrawStationNames() override {}
     void globeFlash(float size) override { flashSizes.push_back(size); }
     void crossSectionFlash(float) override {}
     void globeTick(float) override { ++globeTicks; }
-    bool crossSectionTick(int t) override { ++crossTicks; return t >= 1; }
+    int lastCrossTick = 0;
+    bool crossSectionTick(int t) override {
+        ++crossTicks;
+        lastCrossTick = t;
+        return crossChanges && t >= 1;
+    }
     void globePresent() override { ++presents; }
-    void crossSectionPresent() override { ++presents; }
+    void crossSectionPresent() override { ++presents; ++crossPresents; }
     void crossSectionStartRun() override { log.push_back("xs start run"); }
     void globeRestore() override { log.push_back("globe restore"); }
     void crossSectionRestore() override {}
-    void showTime(float t) override { lastShownTime = t; }
+    void showTime(float t) override { lastShownTime = t; ++timeShows; }
     int speedReads = 0;
     void readSpeed() override { ++speedReads; }
 
@@ -162,6 +170,11 @@ struct FakeClockHost : ClockHost {
 
     // --- sound
     std::vector<std::string> sounds;
+    int count(const std::vector<std::string>& v, const std::string& what) const {
+        int n = 0;
+        for (const auto& s : v) n += s == what;
+        return n;
+    }
     void playMusic(const std::string& f) override { if (!quiet) sounds.push_back("play " + f); }
     void stopMusic() override { if (!quiet) sounds.push_back("stop"); }
     void openMidi() override { if (!quiet) sounds.push_back("open midi"); }

@@ -63,6 +63,17 @@ TEST(PaneArrangement, AllModeOnAWideClient) {
     EXPECT_TRUE(r.fillerB.empty());
 }
 
+TEST(PaneArrangement, LongStationLabelsWidenTheColumnAndNarrowTheTraces) {
+    PaneGeometry g = paneGeometry({8, 16}, 1024);
+    g.stationColumnWidth = 61;
+    const LayoutRects r = arrangePanes(ViewMode::All, g, 1024, 700);
+    EXPECT_EQ(r.stationNames.width, 61);
+    EXPECT_EQ(r.seismograms.x, 61);
+    EXPECT_EQ(r.seismograms.x + r.seismograms.width, 960);   // still ends at the bar
+    g.stationColumnWidth = 5000;                              // never past the bar
+    EXPECT_EQ(arrangePanes(ViewMode::All, g, 1024, 700).seismograms.width, 0);
+}
+
 TEST(PaneArrangement, SingleViewModesAreSquareWithFillers) {
     const PaneGeometry g = paneGeometry({8, 16}, 1024);
     for (ViewMode mode : {ViewMode::Globe3D, ViewMode::CrossSection}) {

@@ -385,4 +385,36 @@ TEST(MainWindowRun, EventBuildsTheLayoutAndRuns) {
     QDir::setCurrent(old);
 }
 
+// Exit asked for just before another screen starts being built: the window
+// waits for that screen instead of tearing down into one it cannot close.
+TEST(MainWindowExit, ExitWaitsForAScreenBuiltMeanwhile) {
+    QTemporaryDir dir;
+    const QString old = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    Fixture f;
+    f.settings.showWelcomeScreen = false;
+    f.settings.menuBar = false;
+    MainWindow w(f.settings, f.run, f.catalogue, f.script);
+    w.resize(800, 600);
+    w.show();
+    QCoreApplication::processEvents();
+    w.clock().onTimer(kActionTimer);   // the world map
+    ASSERT_NE(w.worldMapWindow(), nullptr);
+    w.worldMapWindow()->grab();
+    ASSERT_TRUE(w.clock().screenReady);
+
+    w.command(203);   // Exit: the teardown is queued
+    w.command(202);   // a new map is being built before it runs
+    ASSERT_FALSE(w.clock().screenReady);
+    QCoreApplication::sendPostedEvents(&w, QEvent::MetaCall);
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_NE(w.worldMapWindow(), nullptr);   // nothing torn down
+    EXPECT_TRUE(w.clock().exitPending());
+
+    w.worldMapWindow()->grab();   // the map is ready: now the window goes
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.isVisible());
+    QDir::setCurrent(old);
+}
+
 }  // namespace
