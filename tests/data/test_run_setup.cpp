@@ -125,12 +125,15 @@ TEST(RunSetup, ReloadKeepsFieldsTheFileDoesNotSet)
     // An empty name reloads the previous file.
     ASSERT_TRUE(loadRun(run, ""));
     EXPECT_EQ(run.name, "Second");
-    // A missing event file fails and changes only the event path.
+    // A missing event file fails and changes nothing, the event path
+    // included: an empty name still reloads the last file that was read.
     run.name = "kept";
     EXPECT_FALSE(loadRun(run, "nowhere.evt"));
-    EXPECT_EQ(run.eventPath, "nowhere.evt");
+    EXPECT_EQ(run.eventPath, "second.evt");
     EXPECT_EQ(run.name, "kept");
     EXPECT_EQ(run.folder, "second");
+    ASSERT_TRUE(loadRun(run, ""));
+    EXPECT_EQ(run.name, "Second");
 }
 
 TEST(RunSetup, AbsoluteDirectoryAndLowerCaseEventName)
