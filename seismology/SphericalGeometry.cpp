@@ -5,7 +5,7 @@
 
 namespace {
 
-float radians(float degrees) { return degrees * kDegToRad; }
+float radians(float degrees) { return static_cast<float>(degrees * kDegToRad); }
 
 // Radians back to degrees with the reciprocal of the truncated factor,
 // rounded to a 32-bit float like every other intermediate.

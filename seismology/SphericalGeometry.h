@@ -5,7 +5,7 @@
 #include <cstdint>
 
 // Degrees to radians with the truncated factor the tables were built with.
-constexpr float kDegToRad = 0.017453292f;
+constexpr double kDegToRad = 0.017453292;   // the products are rounded to float
 constexpr double kRadToDeg = 57.29578121995553;
 constexpr float kEarthRadiusKm = 6371.0f;
 

@@ -207,3 +207,18 @@ TEST(WrapAngle, BringsAnyAngleIntoRange) {
     EXPECT_EQ(wrapAngle(-5, 0), 0);
     EXPECT_EQ(wrapAngle(5, -360), 0);
 }
+
+// Degrees become radians with the truncated factor 0.017453292 and the
+// product is rounded to a float; the float nearest pi/180 would move some
+// distances by a few millionths of a degree, enough to shift an arrival
+// time truncated to whole seconds.
+TEST(GreatCircleArithmetic, UsesTheTruncatedDegreeFactor)
+{
+    const auto rad = [](float d) { return static_cast<float>(d * 0.017453292); };
+    EXPECT_EQ(rad(180.0f), 3.1415925f);
+    const float t1 = rad(120.0f), t2 = rad(80.0f);
+    const float cosD = std::sin(t1) * std::sin(t2) * std::cos(rad(0.0f)) + std::cos(t1) * std::cos(t2);
+    const float expected = static_cast<float>(std::acos(cosD) * 57.29578121995553);
+    EXPECT_EQ(greatCircle(-30, 20, 10, 20).distance, expected);
+    EXPECT_LT(greatCircle(-30, 20, 10, 20).distance, 40.0f);   // 39.9999962: 399 s at 10 s per degree
+}
