@@ -3,6 +3,7 @@
 #include "dialogs/Buttons.h"
 #include "sound/Sound.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <cmath>
 
 // --- Decisions --------------------------------------------------------------
@@ -75,8 +77,16 @@ void applyPhasesChoice(Settings& s, const PhasesChoice& c) {
 }
 
 QSize viewButtonSize(const DialogUnits& u) {
-    return QSize((u.baseX * 165 / 4) * 2 / 5, (u.baseY * 132 / 8) * 3 / 8);
+    // Never smaller than the largest picture with the margins it has on a
+    // button of standard size (6 left and right, 5 above, 4 below), so a
+    // small or odd system font cannot clip a picture.
+    const int w = (u.baseX * 165 / 4) * 2 / 5;
+    const int h = (u.baseY * 132 / 8) * 3 / 8;
+    return QSize(std::max(w, kViewPictureSize.width() + 12),
+                 std::max(h, kViewPictureSize.height() + 9));
 }
+
+DialogUnits systemDialogUnits() { return DialogUnits::of(QApplication::font()); }
 
 // --- Radio buttons ----------------------------------------------------------
 
@@ -111,7 +121,8 @@ AudioDialog::AudioDialog(QWidget* parent, Settings& settings)
     place(new QLabel(tr("Specify what sound you want")), 0, 8, 10, 104, 12);
     place(new QLabel(tr("when a wave arrives at a station.")), 0, 8, 23, 113, 9);
     const char* labels[4] = {"No Sound", "PC Speaker", "Earthquake sounds", "Chime"};
-    const int geometry[4][4] = {{6, 40, 76, 13}, {6, 56, 71, 12}, {6, 71, 54, 13}, {6, 87, 77, 11}};
+    // "Earthquake sounds" gets the 76 units of "No Sound": at 54 its label is cut off.
+    const int geometry[4][4] = {{6, 40, 76, 13}, {6, 56, 71, 12}, {6, 71, 76, 13}, {6, 87, 77, 11}};
     for (int i = 0; i < 4; ++i) {
         radios_[std::size_t(i)] = new QRadioButton(tr(labels[i]));
         place(radios_[std::size_t(i)], 174 + i, geometry[i][0], geometry[i][1], geometry[i][2],
@@ -138,8 +149,10 @@ void AudioDialog::apply() {
 
 ViewDialog::ViewDialog(QWidget* parent, Settings& settings)
     : DialogBase(parent, tr("Orvanta View"), 186, 132, 0), settings_(settings) {
-    const QSize size = viewButtonSize(units());
+    const QSize size = viewButtonSize(systemDialogUnits());
     const int w = size.width(), h = size.height();
+    // The dialog grows when its font is small beside the system font.
+    setFixedSize(std::max(width(), 2 * w + 15), std::max(height(), 2 * h + 15));
     struct Place { int id, bitmap, x, y; };
     const Place places[4] = {{556, 5, 5, 5}, {557, 7, 5, h + 10}, {558, 6, w + 10, 5},
                            {kIdCancel, 9, w + 10, h + 10}};

@@ -12,6 +12,8 @@
 #include "data/RunSetup.h"
 #include "data/Settings.h"
 
+#include <QSize>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -48,8 +50,14 @@ constexpr int kPhaseFieldMax = 15;
 PhasesChoice phasesChoiceFrom(const Settings& settings);
 void applyPhasesChoice(Settings& settings, const PhasesChoice& choice);
 
-// Sizes of the ViewDialog's picture buttons from the dialog base units.
+// The largest picture on the ViewDialog's buttons (the miniatures 5, 6, 7).
+constexpr QSize kViewPictureSize(120, 90);
+// Sizes of the ViewDialog's picture buttons from the system dialog base
+// units: 2/5 of 165 and 3/8 of 132 dialog units, but at least the largest
+// picture plus 12 across and 9 down (132 x 99).
 QSize viewButtonSize(const DialogUnits& units);
+// Dialog base units of the system font (the standard interface font).
+DialogUnits systemDialogUnits();
 
 // --- Dialogs --------------------------------------------------------------
 

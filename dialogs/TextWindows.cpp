@@ -47,8 +47,15 @@ QSize fitTextSize(const TextMeasure& measure, bool largeFont, int k) {
     return QSize(width, height);
 }
 
+int buttonRowWidth(int form, int averageCharWidth) {
+    if (form == kFormInformation) return 2 * 10 * averageCharWidth + 30;
+    const int width = 12 * averageCharWidth;
+    if (form == kFormBrowsedTutorial) return 3 * width + 40;
+    return 2 * width + 30;
+}
+
 TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QRect& screen,
-                                  int h, float buttonHeight) {
+                                  int h, float buttonHeight, int averageCharWidth) {
     const bool tutorial = form != kFormInformation;
     const int k = tutorial ? 5 : 4;
     const double widthShare = tutorial ? 0.8 : 0.9;
@@ -66,6 +73,12 @@ TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QR
     out.textRect = QRect(10, 10, out.fitted.width() + 16, out.fitted.height() + 16);
     int W = out.textRect.width() + 20;
     int H = out.textRect.height() + 20;
+    // A short text in a wide font would leave the buttons overlapping.
+    const int row = buttonRowWidth(form, averageCharWidth);
+    if (W < row) {
+        out.textRect.setWidth(out.textRect.width() + row - W);
+        W = row;
+    }
     if (tutorial) {
         H += 2 * h;   // room for the heading
         out.textRect.translate(0, 2 * h);
@@ -178,7 +191,8 @@ TextWindow::TextWindow(QWidget* owner, const QString& fileName, int form)
     };
     QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 800, 600);
-    layout_ = layoutTextWindow(form, measure, screenRect, h_, theSettings().buttonHeight);
+    layout_ = layoutTextWindow(form, measure, screenRect, h_, theSettings().buttonHeight,
+                               averageWidth_);
     textFont_ = layout_.largeFont ? large : normal;
     setGeometry(layout_.windowRect);
     setFixedSize(layout_.windowRect.size());

@@ -54,10 +54,17 @@ struct TextWindowLayout {
 // height is the measured height, but never less than the starting 120.
 QSize fitTextSize(const TextMeasure& measure, bool largeFont, int k);
 
+// The width the row of buttons of a window of `form` needs, edges included:
+// two buttons (Back and More..., or the automatic tutorial's two) or, for the
+// browsed tutorial, three (Previous, Cancel, Next) with 10 pixels around each.
+int buttonRowWidth(int form, int averageCharWidth);
+
 // The whole sizing and placement for a text window of `form` on a screen.
-// `h` is the character height of the standard interface font.
+// `h` is the character height and `averageCharWidth` the average character
+// width of the standard interface font. A window narrower than its button
+// row is widened to it, the text rectangle with it.
 TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QRect& screen,
-                                  int h, float buttonHeight);
+                                  int h, float buttonHeight, int averageCharWidth);
 
 struct ButtonPlace {
     int id = 0;

@@ -41,6 +41,11 @@ LayoutRects arrangePanes(ViewMode mode, const PaneGeometry& geometry, int width,
     return r;
 }
 
+int buttonPixelHeight(int cellHeight, float factor) {
+    const float sane = factor > 0 ? std::min(factor, 20.0f) : 0.0f;   // NaN too gives 0
+    return static_cast<int>(static_cast<float>(cellHeight) * sane);
+}
+
 std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell) {
     struct Entry {
         int command;
@@ -57,7 +62,7 @@ std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell) 
         {1031, "Event Info", true},
     };
     const int width = cell.width * 8 - 1;
-    const int height = static_cast<int>(cell.height * settings.buttonHeight);
+    const int height = buttonPixelHeight(cell.height, settings.buttonHeight);
     std::vector<BarButton> buttons;
     int y = 1;
     for (const Entry& e : entries) {
@@ -90,12 +95,17 @@ std::vector<ScaleMark> speedScale(const PaneRect& slider) {
     return marks;
 }
 
-int sliderPositionForSpeed(float speed) { return static_cast<int>(100.0f - speed); }
+float speedInRange(float speed) {
+    if (!(speed == speed)) return 0;
+    return std::clamp(speed, -32768.0f, 32767.0f);
+}
+
+int sliderPositionForSpeed(float speed) { return static_cast<int>(100.0f - speedInRange(speed)); }
 
 int16_t speedForSliderPosition(int position) { return static_cast<int16_t>(100 - position); }
 
 void SpeedControl::setUp(float acceleration) {
-    shownSpeed = static_cast<int16_t>(acceleration);
+    shownSpeed = static_cast<int16_t>(speedInRange(acceleration));
     position = 100 - shownSpeed;
 }
 

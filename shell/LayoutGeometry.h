@@ -50,6 +50,11 @@ struct BarButton {
     PaneRect rect;
 };
 
+// Height in pixels of a button `factor` (BUTTON HEIGHT) character cells high;
+// the factor is kept to 0..20 so that any value the settings file accepts
+// gives a whole number of pixels.
+int buttonPixelHeight(int cellHeight, float factor);
+
 // Exit (when CAN EXIT), World Menu, Repeat, Pause, Views (when SELECT VIEW),
 // Tutorial (when TUTORIAL ENABLED), Event Info, stacked from y = 1.
 std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell);
@@ -72,7 +77,9 @@ std::vector<ScaleMark> speedScale(const PaneRect& slider);
 // Slider range 0..200, top is speed 100, bottom -100.
 constexpr int kSliderMinimum = 0;
 constexpr int kSliderMaximum = 200;
-int sliderPositionForSpeed(float speed);   // trunc(100 - speed)
+// A relative speed kept to the signed 16-bit range (not a number counts as 0).
+float speedInRange(float speed);
+int sliderPositionForSpeed(float speed);   // trunc(100 - speed in range)
 int16_t speedForSliderPosition(int position);   // 100 - position
 
 // The speed slider's polling, without the widget: the slider keeps
@@ -81,7 +88,8 @@ struct SpeedControl {
     int16_t shownSpeed = 0;
     int position = 100;
 
-    // Bar set-up: position 100 - trunc(acceleration), shownSpeed trunc(acceleration).
+    // Bar set-up: shownSpeed trunc(acceleration) (kept to 16 bits),
+    // position 100 - shownSpeed.
     void setUp(float acceleration);
     // Every tick: follow an acceleration changed elsewhere, then read the
     // slider back into the acceleration.

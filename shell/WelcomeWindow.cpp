@@ -84,7 +84,7 @@ void WelcomeWindow::paintWelcome() {
                bottom - 6 * cell_.height - fm.descent(), built);
 
     if (!start_) {
-        const int h = static_cast<int>(cell_.height * settings_.buttonHeight);
+        const int h = buttonPixelHeight(cell_.height, settings_.buttonHeight);
         start_ = new FaceButton(this, kStartCommand, QStringLiteral("Start"), right / 2 - 40, 20,
                                 80, h);
         connect(start_, &FaceButton::command, this, [this](int) { start(); });

@@ -57,6 +57,15 @@ void screenPoint(const WorldMapScreen& screen, float latitude, float longitude, 
     y = addClamped(screen.mapRect.top, dy);
 }
 
+void stationPoint(const WorldMapScreen& screen, float latitude, float longitude, int& x, int& y) {
+    if (latitude < kMapSouth) latitude = static_cast<float>(kMapSouth);
+    if (latitude > kMapNorth) latitude = static_cast<float>(kMapNorth);
+    screenPoint(screen, latitude, longitude, x, y);
+    const Rect& map = screen.mapRect;
+    x = std::clamp(x, map.left, std::max(map.left, map.right - 1));
+    y = std::clamp(y, map.top, std::max(map.top, map.bottom - 1));
+}
+
 Rect eventMarkerRect(int x, int y) { return Rect{x - 10, y - 10, x + 11, y + 11}; }
 
 Rect stationMarkerRect(int x, int y) { return Rect{x - 8, y - 8, x + 9, y + 9}; }

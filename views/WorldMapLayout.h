@@ -46,6 +46,11 @@ WorldMapScreen layoutWorldMapScreen(const Rect& client, const MapFontMetrics& me
 // The client point of a latitude and longitude on the fitted map.
 void screenPoint(const WorldMapScreen& screen, float latitude, float longitude, int& x, int& y);
 
+// The client point where a station is drawn and touched: latitudes beyond
+// the map's 70 S and 75 N count as those limits, and the point is kept inside
+// the map rectangle, so a polar station stays on the map.
+void stationPoint(const WorldMapScreen& screen, float latitude, float longitude, int& x, int& y);
+
 // The box around an event's position, used to find its star in station mode.
 Rect eventMarkerRect(int x, int y);
 // The disc a station is drawn as, moved to its point.

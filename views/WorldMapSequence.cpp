@@ -16,12 +16,9 @@ WorldMapSequence::WorldMapSequence(WorldMapSequenceHost& host, Settings& setting
     : host_(host), settings_(settings), catalogue_(catalogue), script_(script) {}
 
 void WorldMapSequence::setUp() {
-    if (settings_.userTimeout != 0)
-        countdown = seconds(settings_.userTimeout);
-    else if (settings_.tutorialMode)
-        countdown = 1;
-    else
-        countdown = 0;
+    // The tutorial opens its first page after one second, whatever the
+    // user time-out; the time-out counts only outside the tutorial.
+    countdown = settings_.tutorialMode ? 1 : seconds(settings_.userTimeout);
     step = 0;
     tutorialWait = 0;
 }

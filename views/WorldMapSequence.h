@@ -43,8 +43,7 @@ public:
     WorldMapSequence(WorldMapSequenceHost& host, Settings& settings,
                      const EventCatalogue& catalogue, const TutorialScript& script);
 
-    // Countdown from the user time-out, or 1 in tutorial mode when there is
-    // no time-out; tutorial step 0.
+    // Countdown 1 in tutorial mode, else the user time-out; tutorial step 0.
     void setUp();
     // The user time-out the main window sets (0 leaves the countdown as it is).
     void setUserTimeout(uint32_t seconds);

@@ -219,7 +219,7 @@ void WorldMapWindow::drawLabelFace(QPainter& p, const EventRecord& event, bool d
 
 void WorldMapWindow::drawStation(QPainter& p, StationRecord& station) {
     int x = 0, y = 0;
-    screenPoint(screen_, station.latitude, station.longitude, x, y);
+    stationPoint(screen_, station.latitude, station.longitude, x, y);
     station.mapMarkerRect = stationMarkerRect(x, y);
     p.save();
     p.translate(x, y);

@@ -1,5 +1,7 @@
 #include "dialogs/Buttons.h"
+#include "dialogs/Frames.h"
 #include "dialogs/OptionDialogs.h"
+#include "dialogs/Pictures.h"
 #include "DialogTestSupport.h"
 
 #include <QCheckBox>
@@ -39,6 +41,17 @@ TEST(DialogUnits, ControlsArePlacedFromTheDialogFont) {
     EXPECT_EQ(findControl(&dialog, 111)->geometry().topLeft(), QPoint(u.x(8), u.y(9 + 120)));
     EXPECT_EQ(dialog.size(), QSize(u.x(126), u.y(148)));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Relative Speed"));
+}
+
+TEST(AudioDialog, EveryLabelFitsItsButton) {
+    Settings s;
+    AudioDialog dialog(nullptr, s);
+    for (int id = 174; id <= 177; ++id) {
+        auto* radio = findControlAs<QRadioButton>(&dialog, id);
+        ASSERT_NE(radio, nullptr) << id;
+        EXPECT_LE(radio->sizeHint().width(), radio->width()) << radio->text().toStdString();
+        EXPECT_LE(radio->geometry().right(), dialog.width()) << id;
+    }
 }
 
 TEST(AudioDialog, ShowsTheModeAndChangesItOnlyWhenConfirmed) {
@@ -90,14 +103,55 @@ TEST(ViewDialog, EveryPictureClicksAndClosesWithOk) {
     EXPECT_EQ(sound.clicks(), 4u);
 }
 
-TEST(ViewDialog, ButtonSizesComeFromTheBaseUnits) {
+TEST(ViewDialog, ButtonSizesComeFromTheBaseUnitsButNeverClipAPicture) {
     DialogUnits u;
     u.baseX = 8;
     u.baseY = 16;
     EXPECT_EQ(viewButtonSize(u), QSize(132, 99));
+    u.baseX = 10;
+    u.baseY = 20;
+    EXPECT_EQ(viewButtonSize(u), QSize(164, 123));
+    // Smaller units would clip the 120 x 90 miniatures: the buttons keep
+    // the picture plus 6 pixels left and right, 5 above and 4 below.
     u.baseX = 6;
     u.baseY = 13;
-    EXPECT_EQ(viewButtonSize(u), QSize(98, 80));
+    EXPECT_EQ(viewButtonSize(u), QSize(132, 99));
+    u.baseX = 1;
+    u.baseY = 1;
+    EXPECT_EQ(viewButtonSize(u), QSize(132, 99));
+    for (int n : {5, 6, 7, 9}) {
+        EXPECT_LE(picture(n).width(), kViewPictureSize.width()) << n;
+        EXPECT_LE(picture(n).height(), kViewPictureSize.height()) << n;
+    }
+}
+
+TEST(ViewDialog, EveryButtonShowsItsWholePictureAndBevel) {
+    Settings s;
+    ViewDialog dialog(nullptr, s);
+    const QRect inside(QPoint(0, 0), dialog.size());
+    for (const auto& [id, number] : {std::pair{556, 5}, std::pair{557, 7}, std::pair{558, 6},
+                                     std::pair{kIdCancel, 9}}) {
+        PictureButton* button = dialog.button(id);
+        ASSERT_NE(button, nullptr) << id;
+        EXPECT_TRUE(inside.contains(button->geometry())) << id;
+        const QImage image = button->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage bitmap = picture(number).convertToFormat(QImage::Format_RGB32);
+        const QPoint at = PictureButton::bitmapOffset(button->size(), bitmap.size());
+        // The picture's corners all show, and at least 6 / 5 / 4 pixels of face
+        // are left around a miniature: the bevel is untouched.
+        EXPECT_GE(at.x(), 6) << id;
+        EXPECT_GE(at.y(), 5) << id;
+        EXPECT_GE(image.height() - at.y() - bitmap.height(), 4) << id;
+        EXPECT_EQ(image.pixelColor(at), bitmap.pixelColor(0, 0)) << id;
+        EXPECT_EQ(image.pixelColor(at + QPoint(bitmap.width() - 1, bitmap.height() - 1)),
+                  bitmap.pixelColor(bitmap.width() - 1, bitmap.height() - 1))
+            << id;
+        const int midY = image.height() / 2, midX = image.width() / 2;
+        EXPECT_EQ(image.pixelColor(0, midY), ovcolors::white) << id;
+        EXPECT_EQ(image.pixelColor(midX, 0), ovcolors::white) << id;
+        EXPECT_EQ(image.pixelColor(image.width() - 1, midY), ovcolors::grey) << id;
+        EXPECT_EQ(image.pixelColor(midX, image.height() - 1), ovcolors::grey) << id;
+    }
 }
 
 TEST(PhasesDialog, ShowsFlagsAndTheFirstEightPhases) {

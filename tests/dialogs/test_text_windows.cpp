@@ -80,7 +80,7 @@ TEST(TextFit, LongWordWidensTheRectangle) {
 }
 
 TEST(TextLayout, InformationWindowIsCentredWithItsButtonRowBelow) {
-    const TextWindowLayout l = layoutTextWindow(kFormInformation, oneLine(140), kScreen, 16, 2);
+    const TextWindowLayout l = layoutTextWindow(kFormInformation, oneLine(140), kScreen, 16, 2, 7);
     EXPECT_TRUE(l.largeFont);
     EXPECT_EQ(l.textRect, QRect(10, 10, 176 + 16, 120 + 16));
     const int W = 176 + 36, H = 120 + 36;
@@ -89,7 +89,7 @@ TEST(TextLayout, InformationWindowIsCentredWithItsButtonRowBelow) {
 
 TEST(TextLayout, TutorialWindowStandsTenPixelsFromTheRightAndTop) {
     const TextWindowLayout l =
-        layoutTextWindow(kFormAutomaticTutorial, oneLine(140), kScreen, 16, 1.5f);
+        layoutTextWindow(kFormAutomaticTutorial, oneLine(140), kScreen, 16, 1.5f, 7);
     EXPECT_EQ(l.windowRect.x() + l.windowRect.width(), 1024 - 10);
     EXPECT_EQ(l.windowRect.y(), 10);
     EXPECT_EQ(l.textRect, QRect(10, 10 + 32, 212 + 16, 120 + 16));
@@ -101,25 +101,91 @@ TEST(TextLayout, TooWideForTheLargeFontFallsBackToTheNormalSize) {
     const TextMeasure m = [](bool large, int width) {
         return large ? QSize(std::max(width, 930), 60) : QSize(std::max(width, 600), 40);
     };
-    TextWindowLayout l = layoutTextWindow(kFormInformation, m, kScreen, 16, 2);
+    TextWindowLayout l = layoutTextWindow(kFormInformation, m, kScreen, 16, 2, 7);
     EXPECT_FALSE(l.largeFont);
     EXPECT_EQ(l.fitted, QSize(600, 120));
     // 0.8 of 1024 is 819.2 for the tutorial forms: 900 is too wide there only.
     const TextMeasure n = [](bool, int width) { return QSize(std::max(width, 900), 60); };
-    EXPECT_TRUE(layoutTextWindow(kFormInformation, n, kScreen, 16, 2).largeFont);
-    EXPECT_FALSE(layoutTextWindow(kFormBrowsedTutorial, n, kScreen, 16, 2).largeFont);
+    EXPECT_TRUE(layoutTextWindow(kFormInformation, n, kScreen, 16, 2, 7).largeFont);
+    EXPECT_FALSE(layoutTextWindow(kFormBrowsedTutorial, n, kScreen, 16, 2, 7).largeFont);
     // Too high: more than 0.8 of the screen height.
     const TextMeasure tall = [](bool large, int width) { return QSize(width, large ? 700 : 500); };
-    l = layoutTextWindow(kFormInformation, tall, kScreen, 16, 2);
+    l = layoutTextWindow(kFormInformation, tall, kScreen, 16, 2, 7);
     EXPECT_FALSE(l.largeFont);
     EXPECT_EQ(l.fitted.height(), 500);
     // Too big even so: shown with the last fit, its top kept at y 10.
     const TextMeasure huge = [](bool, int width) { return QSize(width, 900); };
-    l = layoutTextWindow(kFormInformation, huge, kScreen, 16, 2);
+    l = layoutTextWindow(kFormInformation, huge, kScreen, 16, 2, 7);
     EXPECT_FALSE(l.largeFont);
     EXPECT_EQ(l.fitted.height(), 900);
     EXPECT_EQ(l.windowRect.y(), 10);
     EXPECT_GE(l.windowRect.x(), 10);
+}
+
+TEST(TextLayout, ShortWindowsAreWidenedToTheirButtonRow) {
+    // With an average character width of 10 the tutorial buttons are 120 wide:
+    // Previous | Cancel | Next need 3 x 120 + 40 pixels, more than the 248 a
+    // one-line page gets.
+    EXPECT_EQ(buttonRowWidth(kFormBrowsedTutorial, 10), 400);
+    EXPECT_EQ(buttonRowWidth(kFormAutomaticTutorial, 10), 270);
+    EXPECT_EQ(buttonRowWidth(kFormInformation, 10), 230);
+    for (int form : {kFormInformation, kFormAutomaticTutorial, kFormBrowsedTutorial}) {
+        for (int average : {6, 7, 10, 14}) {
+            const TextWindowLayout l =
+                layoutTextWindow(form, oneLine(140), kScreen, 16, 2, average);
+            const QSize window = l.windowRect.size();
+            EXPECT_EQ(window.width(), std::max(buttonRowWidth(form, average),
+                                               form == kFormInformation ? 212 : 248))
+                << form << " " << average;
+            EXPECT_EQ(l.textRect.width(), window.width() - 20) << form << " " << average;
+            if (form != kFormInformation) {
+                EXPECT_EQ(l.windowRect.right(), 1024 - 10 - 1) << form << " " << average;
+            }
+            // No two buttons touch, and each keeps 10 pixels from the edges.
+            std::vector<QRect> rects;
+            if (form == kFormInformation) {
+                for (const ButtonPlace& p : infoButtonPlaces(window, 16, average, 2, true))
+                    rects.push_back(p.rect);
+            } else {
+                for (int position : {kTutorialFirst, kTutorialMiddle, kTutorialLast})
+                    for (const ButtonPlace& p :
+                         tutorialButtonPlaces(window, 16, average, form, position))
+                        rects.push_back(p.rect);
+            }
+            const QRect inner(10, 0, window.width() - 20, window.height());
+            for (std::size_t i = 0; i < rects.size(); ++i) {
+                EXPECT_TRUE(inner.contains(rects[i])) << form << " " << average;
+                for (std::size_t j = 0; j < rects.size(); ++j) {
+                    if (rects[i] == rects[j]) continue;
+                    EXPECT_FALSE(rects[i].adjusted(-5, 0, 5, 0).intersects(rects[j]))
+                        << form << " " << average;
+                }
+            }
+        }
+    }
+}
+
+TEST(TutorialWindow, MiddlePageButtonsDoNotOverlapInAWideFont) {
+    ScratchDirectory dir;
+    dir.write(QStringLiteral("STEP.INF"), "Short.\r\n");
+    const QFont saved = QApplication::font();
+    QFont wide = saved;
+    wide.setPixelSize(24);
+    QApplication::setFont(wide);
+    ASSERT_GT(QFontMetrics(QApplication::font()).averageCharWidth(), 6);
+    {
+        TutorialWindow window(nullptr, QStringLiteral("STEP.INF"), kFormBrowsedTutorial,
+                              kTutorialMiddle);
+        FaceButton* previous = window.button(kIdPrevious);
+        FaceButton* cancel = window.button(kIdTutorialCancel);
+        FaceButton* next = window.button(kIdNext);
+        ASSERT_TRUE(previous && cancel && next);
+        EXPECT_LT(previous->geometry().right(), cancel->geometry().left());
+        EXPECT_LT(cancel->geometry().right() + 5, next->geometry().left());
+        EXPECT_EQ(next->geometry().right() + 1, window.width() - 10);
+        EXPECT_GE(window.width(), 3 * cancel->width() + 40);
+    }
+    QApplication::setFont(saved);
 }
 
 TEST(TextLayout, InfoButtons) {

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace {
 
 std::vector<std::string> labels(const std::vector<BarButton>& buttons) {
@@ -123,6 +125,39 @@ TEST(SpeedSlider, MappingAndPolling) {
     c.readSpeed(acceleration);
     EXPECT_EQ(c.position, 0);
     EXPECT_EQ(acceleration, 100.0f);
+}
+
+TEST(ExtremeSettings, HugeButtonHeightsAndAccelerationsStayInRange) {
+    // BUTTON HEIGHT takes any positive number and TIME ACCELERATION any
+    // finite one: the pixels and the slider never leave their ranges.
+    EXPECT_EQ(buttonPixelHeight(16, 2.0f), 32);
+    EXPECT_EQ(buttonPixelHeight(15, 1.5f), 22);
+    EXPECT_EQ(buttonPixelHeight(16, 1e30f), 320);   // at most 20 cells
+    EXPECT_EQ(buttonPixelHeight(16, 20.5f), 320);
+    EXPECT_EQ(buttonPixelHeight(16, -1e30f), 0);
+    EXPECT_EQ(buttonPixelHeight(16, std::numeric_limits<float>::quiet_NaN()), 0);
+    Settings s;
+    s.buttonHeight = 1e30f;
+    const auto b = barButtons(s, {8, 16});
+    ASSERT_FALSE(b.empty());
+    EXPECT_EQ(b.back().rect.height, 320);
+    EXPECT_EQ(b.back().rect.y, 1 + int(b.size() - 1) * 320);
+
+    EXPECT_EQ(speedInRange(1e30f), 32767.0f);
+    EXPECT_EQ(speedInRange(-1e30f), -32768.0f);
+    EXPECT_EQ(speedInRange(-7.5f), -7.5f);
+    EXPECT_EQ(sliderPositionForSpeed(1e30f), 100 - 32767);
+    EXPECT_EQ(sliderPositionForSpeed(-1e30f), 100 + 32768);
+    for (float huge : {1e30f, -1e30f}) {
+        SpeedControl c;
+        c.setUp(huge);
+        EXPECT_EQ(c.shownSpeed, huge > 0 ? 32767 : -32768);
+        EXPECT_EQ(c.position, 100 - c.shownSpeed);
+        float acceleration = huge;
+        c.readSpeed(acceleration);   // the slider stops at its end
+        EXPECT_EQ(c.position, huge > 0 ? kSliderMinimum : kSliderMaximum);
+        EXPECT_EQ(acceleration, huge > 0 ? 100.0f : -100.0f);
+    }
 }
 
 TEST(SpeedScale, LabelsRunFromTopToBottom) {

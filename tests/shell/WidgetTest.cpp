@@ -207,6 +207,19 @@ TEST(WelcomeScreen, StartButtonEnterAndTimeout) {
     EXPECT_TRUE(main.clock().timerArmed[kActionTimer]);
 }
 
+TEST(WelcomeScreen, HugeButtonHeightGivesAButtonOfTwentyCells) {
+    for (float factor : {1e30f, -1e30f}) {
+        Settings s;
+        s.initialTimeout = 0;
+        s.buttonHeight = factor;
+        WelcomeWindow w(nullptr, s, nullptr);
+        w.resize(800, 600);
+        w.grab();
+        ASSERT_NE(w.startButton(), nullptr);
+        EXPECT_EQ(w.startButton()->geometry().height(), factor > 0 ? 20 * w.cell().height : 0);
+    }
+}
+
 TEST(WelcomeScreen, PictureIsCentredOrTheMessageShown) {
     QTemporaryDir dir;
     const QString old = QDir::currentPath();

@@ -84,6 +84,36 @@ TEST(WorldMapPlacement, SixtyFiveEastIsTheLeftEdgeAndSixtyFourEastTheRightEdge) 
     EXPECT_NEAR(y, s.mapRect.top, 1);
 }
 
+TEST(WorldMapPlacement, StationsBeyondTheFrameStayOnTheMap) {
+    for (const WorldMapScreen& s : {screenOf(1024, 700), screenOf(1600, 500)}) {
+        const Rect& m = s.mapRect;
+        auto inside = [&m](int x, int y) { return rectContains(m, x, y); };
+        int x = 0, y = 0, ex = 0, ey = 0;
+        // The South Pole sits on the bottom row of the map, at its longitude.
+        stationPoint(s, -90, 139.27f, x, y);
+        screenPoint(s, -60, 139.27f, ex, ey);
+        EXPECT_TRUE(inside(x, y)) << x << "," << y;
+        EXPECT_EQ(y, m.bottom - 1);
+        EXPECT_EQ(x, ex);
+        // Far north: the top row.
+        stationPoint(s, 88.5f, -16.7f, x, y);
+        EXPECT_TRUE(inside(x, y)) << x << "," << y;
+        EXPECT_LE(y, m.top + 1);
+        // Stations inside the frame are where events would be.
+        stationPoint(s, 34.9f, -106.5f, x, y);
+        screenPoint(s, 34.9f, -106.5f, ex, ey);
+        EXPECT_EQ(x, ex);
+        EXPECT_EQ(y, ey);
+        // Just west of 65 E: the right edge, still inside.
+        stationPoint(s, 0, 64.9999f, x, y);
+        EXPECT_TRUE(inside(x, y)) << x << "," << y;
+        for (float lat : {-1e30f, 1e30f, -89.99f, 89.99f}) {
+            stationPoint(s, lat, 0, x, y);
+            EXPECT_TRUE(inside(x, y)) << lat;
+        }
+    }
+}
+
 TEST(WorldMapLabels, LabelIsCentredOnTheEventAndSizedFromItsTexts) {
     const WorldMapScreen s = screenOf(1024, 700);
     EventCatalogue c;

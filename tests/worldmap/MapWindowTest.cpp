@@ -393,6 +393,42 @@ TEST(WorldMapWindowStations, ComponentsChosenOnTheMapRewriteTheEventFile) {
     EXPECT_EQ(f.host.chosenFile, "1990010100.evt");
 }
 
+TEST(WorldMapWindowStations, PolarStationIsDrawnAndTouchedAtTheMapEdge) {
+    Installation inst;
+    writeSac("1990010100/QSPA.BHZ", stationHeader("QSPA", -89.93f, 144.44f),
+             std::vector<float>(50, 1.0f));
+    Answers answers;
+    MapFixture f;
+    WorldMapWindow& map = f.make();
+    selectStations(f, answers);
+    ASSERT_EQ(map.mode(), WorldMapWindow::Mode::Stations);
+    const QImage img = f.repaint();
+    int index = -1;
+    for (std::size_t i = 0; i < map.stations().size(); ++i)
+        if (map.stations()[i].stationName.substr(0, 4) == "QSPA") index = int(i);
+    ASSERT_GE(index, 0);
+
+    // On the bottom row of the map, below the point of 60 S at its longitude.
+    const Rect& marker = map.stations()[std::size_t(index)].mapMarkerRect;
+    const QPoint qspa((marker.left + marker.right) / 2, (marker.top + marker.bottom) / 2);
+    const Rect& m = map.screen().mapRect;
+    EXPECT_EQ(qspa.y(), m.bottom - 1);
+    EXPECT_EQ(qspa.x(), f.point(-60, 144.44f).x());
+    ASSERT_TRUE(QRect(0, 0, map.width(), map.height()).contains(qspa));
+    // Z available but not played: the white centre of the station is drawn
+    // there, on its blue disc.
+    EXPECT_EQ(img.pixelColor(qspa), QColor(255, 255, 255));
+    EXPECT_EQ(img.pixelColor(qspa + QPoint(5, -5)), QColor(0, 0, 255));
+
+    int dialogs = 0;
+    answers.dialog = [&](QDialog& d) {
+        if (dynamic_cast<StationComponentsDialog*>(&d)) ++dialogs;
+        return int(QDialog::Rejected);
+    };
+    map.touch(qspa + QPoint(0, -5));
+    EXPECT_EQ(dialogs, 1);
+}
+
 TEST(WorldMapWindowStations, EmptyFolderSaysNoFilesFoundAndTheStarStillStarts) {
     Installation inst;
     Answers answers;
