@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 const QColor kLightRed(255, 0, 0);
@@ -100,7 +101,8 @@ void CrossSectionView::drawBackground(QPainter& p) {
     for (const auto& k : run_.seismograms) {
         if (!k) continue;
         float distance = k->header.f[GCARC];
-        if (distance < 0) {
+        // Unset (negative) or unreadable: computed from the coordinates.
+        if (!(distance >= 0) || !std::isfinite(distance)) {
             distance = greatCircle(k->stationLatitude, k->stationLongitude, run_.latitude,
                                    run_.longitude).distance;
             k->header.f[GCARC] = distance;
@@ -121,6 +123,26 @@ void CrossSectionView::drawBackground(QPainter& p) {
 
 bool CrossSectionView::openRayTables() { return table_.openRayTable(run_.depth, run_.directory); }
 
+void CrossSectionView::markRimArcs(float d1, float d2, int rimRadius, int penWidth) {
+    // Both arcs, as short chords of the rim, each with the pen's reach.
+    const float r = static_cast<float>(rimRadius);
+    const float stepDegrees = std::max(0.25f, static_cast<float>(8.0f / std::max(r, 1.0f) / kDegToRad));
+    const int pad = penWidth + 2;
+    const int steps = std::min(4000, static_cast<int>((d2 - d1) / stepDegrees) + 1);
+    auto rim = [r](float d) {
+        const float a = d * kDegToRad;
+        return QPoint(static_cast<int>(r * std::sin(a)), static_cast<int>(-r * std::cos(a)));
+    };
+    QPoint previous = rim(d1);
+    for (int k = 1; k <= steps; ++k) {
+        const QPoint next = rim(k == steps ? d2 : d1 + static_cast<float>(k) * stepDegrees);
+        const QRect chord = QRect(previous, next).normalized().adjusted(-pad, -pad, pad, pad);
+        markDrawn(chord);
+        markDrawn(QRect(-chord.right(), chord.top(), chord.width(), chord.height()));
+        previous = next;
+    }
+}
+
 bool CrossSectionView::tick(int t) {
     if (t < 1) return false;
     setLastTickTime(static_cast<float>(t));
@@ -140,36 +162,23 @@ bool CrossSectionView::tick(int t) {
         const int span = static_cast<int>((arcs.d2 - arcs.d1) * 16.0f);
         p.drawArc(rim, rimAngle16(arcs.d2), span);          // right half, P2 to P1
         p.drawArc(rim, rimAngle16(-arcs.d1), span);         // left half, mirror of P1 to P2
-        markDrawn(QRect(-R - 4, -R - 4, 2 * R + 8, 2 * R + 8));
+        markRimArcs(arcs.d1, arcs.d2, R - 1, 5);
     }
 
     labels_.clear();
     const bool labelling = theSettings().labelPhasesOnCrossSection;
     const float g = static_cast<float>(R) / kEarthRadiusKm;
     const QFontMetrics fm = p.fontMetrics();
-    QRect drawn;
     table_.forEachRayRecord(t, theSettings(), [&](const RayRecordHeader& h, const RayPoint* pts,
                                                   int n) {
         const QColor colour = legColour(h.legType);
-        QPen pen(colour);
-        pen.setWidth(2);
-        p.setPen(pen);
         points_.resize(static_cast<std::size_t>(n));
-        int minX = 0, maxX = 0, minY = 0, maxY = 0;
         for (int j = 0; j < n; ++j) {
             const Pixel q = rayPixel(pts[j].along, pts[j].across, g);
             points_[static_cast<std::size_t>(j)] = QPoint(q.x, q.y);
-            if (j == 0) {
-                minX = maxX = q.x;
-                minY = maxY = q.y;
-            } else {
-                minX = std::min(minX, q.x);
-                maxX = std::max(maxX, q.x);
-                minY = std::min(minY, q.y);
-                maxY = std::max(maxY, q.y);
-            }
         }
-        p.drawPolyline(points_.data(), n);
+        mirror_.assign(points_.begin(), points_.end());
+        drawWorkingPolyline(mirror_.data(), n, colour, 2);
         if (labelling && n > 5) {
             const QString name = QString::fromLatin1(h.phase);
             const QPoint first = points_.front();
@@ -182,16 +191,14 @@ bool CrossSectionView::tick(int t) {
             });
             if (free) {
                 labels_.push_back(box);
-                drawn |= drawShadowText(p, first.x(), first.y(), name, align::CentreTop, colour,
-                                        false);
+                markDrawn(drawShadowText(p, first.x(), first.y(), name, align::CentreTop, colour,
+                                         false)
+                              .adjusted(-2, -2, 2, 2));
             }
         }
         for (QPoint& q : points_) q.setX(-q.x());
-        p.drawPolyline(points_.data(), n);
-        drawn |= QRect(QPoint(-std::max(std::abs(minX), std::abs(maxX)) - 3, minY - 3),
-                       QPoint(std::max(std::abs(minX), std::abs(maxX)) + 3, maxY + 3));
+        drawWorkingPolyline(points_.data(), n, colour, 2);
     });
-    if (!drawn.isEmpty()) markDrawn(drawn.adjusted(-2, -2, 2, 2));
     return true;
 }
 

@@ -43,8 +43,13 @@ protected:
     void redrawLastTick() override;
 
 private:
+    // Marks the rim between d1 and d2 degrees from the top, on both halves,
+    // as drawn on the working picture.
+    void markRimArcs(float d1, float d2, int rimRadius, int penWidth);
+
     RunState& run_;
     RayTable table_;
     std::vector<QPoint> points_;   // one record's pixels, reused
+    std::vector<QPoint> mirror_;   // the same, handed to the drawing
     std::vector<QRect> labels_;    // labels of the current tick
 };

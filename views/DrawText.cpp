@@ -3,11 +3,47 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QStaticText>
+
+#include <vector>
 
 namespace {
 QSize& storedCell() {
     static QSize cell;
     return cell;
+}
+
+// The views write the same few strings (phase names, labels) tick after
+// tick: each is measured and laid out once per font and kept.
+struct PreparedText {
+    QString text;
+    QFont font;
+    int width = 0, ascent = 0, descent = 0;
+    qreal exactAscent = 0;   // where the glyphs' baseline lies below the top
+    QStaticText laidOut;
+};
+
+const PreparedText& prepared(const QString& text, const QFont& font) {
+    // Kept until the process ends, past the application object the fonts
+    // belong to: never destroyed.
+    static auto& cache = *new std::vector<PreparedText>;
+    for (const PreparedText& t : cache)
+        if (t.text == text && t.font == font) return t;
+    constexpr std::size_t kKept = 256;   // station names, phases, labels, minutes
+    if (cache.size() >= kKept) cache.clear();
+    PreparedText t;
+    t.text = text;
+    t.font = font;
+    const QFontMetrics fm(font);
+    t.width = fm.horizontalAdvance(text);
+    t.ascent = fm.ascent();
+    t.descent = fm.descent();
+    t.exactAscent = QFontMetricsF(font).ascent();
+    t.laidOut.setTextFormat(Qt::PlainText);
+    t.laidOut.setText(text);
+    t.laidOut.prepare(QTransform(), font);
+    cache.push_back(std::move(t));
+    return cache.back();
 }
 }  // namespace
 
@@ -46,13 +82,12 @@ void forgetCharacterCell() { storedCell() = QSize(); }
 
 QRect drawText(QPainter& p, int x, int y, const QString& text, int alignment,
                const QColor& colour) {
-    const QFontMetrics fm = p.fontMetrics();
-    const int width = fm.horizontalAdvance(text);
-    const QPoint at = alignedBaseline(x, y, alignment, width, fm.ascent(), fm.descent());
+    const PreparedText& t = prepared(text, p.font());
+    const QPoint at = alignedBaseline(x, y, alignment, t.width, t.ascent, t.descent);
     p.setBackgroundMode(Qt::TransparentMode);
     p.setPen(colour);
-    p.drawText(at, text);
-    return QRect(at.x(), at.y() - fm.ascent(), width, fm.ascent() + fm.descent());
+    p.drawStaticText(QPointF(at.x(), at.y() - t.exactAscent), t.laidOut);
+    return QRect(at.x(), at.y() - t.ascent, t.width, t.ascent + t.descent);
 }
 
 QRect drawShadowText(QPainter& p, int x, int y, const QString& text, int alignment,

@@ -9,7 +9,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <climits>
 
 namespace {
 const QColor kLightRed(255, 0, 0);
@@ -125,34 +124,19 @@ void GlobeView::drawCircle(QPainter& p, float distance, const QColor& colour, in
                            const char* label) {
     circleArcs(run_.latitude, run_.longitude, run_.viewAngle, distance, radius(), arcs_);
     if (arcs_.runs == 0) return;
-    // A one-pixel pen takes the painter's fast line path; wider fronts are
-    // stroked with bevelled joins, which look the same at these widths.
-    QPen pen(colour);
-    if (width <= 1) {
-        pen.setWidth(0);
-        pen.setCosmetic(true);
-    } else {
-        pen.setWidth(width);
-        pen.setCapStyle(Qt::FlatCap);
-        pen.setJoinStyle(Qt::BevelJoin);
-    }
-    p.setPen(pen);
-    static_assert(sizeof(Pixel) == sizeof(QPoint), "pixels are handed to the painter as points");
-    int minX = INT_MAX, minY = INT_MAX, maxX = INT_MIN, maxY = INT_MIN;
-    for (int i = 0; i < arcs_.count; ++i) {
-        const Pixel& q = arcs_.points[static_cast<std::size_t>(i)];
-        minX = std::min(minX, q.x);
-        maxX = std::max(maxX, q.x);
-        minY = std::min(minY, q.y);
-        maxY = std::max(maxY, q.y);
-    }
+    // The fronts are solid lines of whole pixels: written straight into the
+    // working picture, which is far quicker than the painter's general
+    // stroking for the many thin circles of the surface-wave band.
+    std::array<QPoint, kCirclePoints> run;
     for (int r = 0; r < arcs_.runs; ++r) {
-        const auto* first = reinterpret_cast<const QPoint*>(
-            &arcs_.points[static_cast<std::size_t>(arcs_.runStart[static_cast<std::size_t>(r)])]);
-        p.drawPolyline(first, arcs_.runLength[static_cast<std::size_t>(r)]);
+        const int first = arcs_.runStart[static_cast<std::size_t>(r)];
+        const int n = arcs_.runLength[static_cast<std::size_t>(r)];
+        for (int i = 0; i < n; ++i) {
+            const Pixel& q = arcs_.points[static_cast<std::size_t>(first + i)];
+            run[static_cast<std::size_t>(i)] = QPoint(q.x, q.y);
+        }
+        drawWorkingPolyline(run.data(), n, colour, width);
     }
-    const int pad = width + 1;
-    markDrawn(QRect(QPoint(minX - pad, minY - pad), QPoint(maxX + pad, maxY + pad)));
     if (label && *label && distance > 15 && theSettings().labelPhasesOnEarth) {
         const Pixel at = arcs_.labelPoint();
         const QRect covered = drawShadowText(p, at.x - 2, at.y, QString::fromLatin1(label),

@@ -20,7 +20,7 @@ namespace {
 const QColor kLightRed(255, 0, 0);
 const QColor kLightCyan(0, 255, 255);
 
-// Slower sample intervals than this are refused: stepping through them
+// Shorter sample intervals than this are refused: stepping through them
 // would take unbounded time.
 constexpr float kSmallestInterval = 0.001f;
 
@@ -70,6 +70,23 @@ private:
     int x_ = 0, first_ = 0, minY_ = 0, maxY_ = 0, last_ = 0, inColumn_ = 0;
 };
 
+const char* const kPhaseLabels[4] = {"P", "S", "PP", "SS"};
+const QColor kPhaseColours[4] = {kLightRed, kLightCyan, kLightRed, kLightCyan};
+
+// The first step j in [lo, hi] at which `reached` holds, for a condition
+// that stays true once it holds; hi when it does not hold before.
+template <class Reached>
+long long firstStep(long long lo, long long hi, Reached reached) {
+    while (lo < hi) {
+        const long long mid = lo + (hi - lo) / 2;
+        if (reached(mid))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
 QRect boundsOf(const std::vector<QPoint>& pts) {
     if (pts.empty()) return QRect();
     int minX = pts[0].x(), maxX = minX, minY = pts[0].y(), maxY = minY;
@@ -82,6 +99,11 @@ QRect boundsOf(const std::vector<QPoint>& pts) {
     return QRect(QPoint(minX - 1, minY - 1), QPoint(maxX + 1, maxY + 1));
 }
 }  // namespace
+
+SeismogramView::~SeismogramView() {
+    // An earthquake sound of this view's traces stops with it.
+    theSound().closeWave();
+}
 
 SeismogramView::SeismogramView(QWidget* parent, RunState& run) : QWidget(parent), run_(run) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -173,6 +195,16 @@ void SeismogramView::arrivalCheck(QPainter& p, int x, int second, const Trace& t
     if (at[3] != 0 && at[3] == second) arrivalMark(p, x, trace, "SS", kLightCyan, withSound);
 }
 
+void SeismogramView::drawTrace() {
+    // One-pixel black lines set straight into the picture: a full redraw
+    // draws thousands of short steep segments, which the painter's general
+    // line drawing makes slow.
+    const QRgb black = qRgb(0, 0, 0);
+    const QRect clip = screen_.rect();
+    for (std::size_t i = 1; i < points_.size(); ++i)
+        drawLinePixels(screen_, points_[i - 1], points_[i], black, 1, clip);
+}
+
 void SeismogramView::fullRedraw(QPainter& p, float t) {
     const QRect client = rect();
     p.fillRect(client, Qt::white);
@@ -182,44 +214,70 @@ void SeismogramView::fullRedraw(QPainter& p, float t) {
     drawAxis(p, ws_, ws_ + static_cast<float>(tw_));
     const bool labelling = theSettings().labelPhasesOnSeismogram;
 
+    // The traces' descriptions and the marks redrawn with them are written
+    // in the small font; the marks of later ticks in the view's own.
+    p.setFont(labelFont_);
     for (Trace& tr : traces_) {
         const KSAC& k = *tr.k;
-        if (ws_ == 0) {
-            p.setFont(labelFont_);
+        if (ws_ == 0)
             drawText(p, 3, tr.baseline, QString::fromStdString(k.description), align::LeftBottom,
                      Qt::black);
-            p.setFont(font());
-        }
         if (!(ws_ < k.endTime && t >= ws_) || tr.dt == 0) continue;
-        const double dt = tr.dt;
+        // The steps tau = ws + j dt before t: which of them fall on the
+        // trace's samples and which on an arrival second are found by
+        // search, so that only those are visited.
+        const double dt = tr.dt, ws = ws_, tb = k.startTime, te = k.endTime;
+        auto tauAt = [&](long long j) { return ws + static_cast<double>(j) * dt; };
+        const long long upper =
+            static_cast<long long>(std::ceil((static_cast<double>(t) - ws) / dt)) + 2;
+        const long long steps = firstStep(0, upper, [&](long long j) { return !(tauAt(j) < t); });
+        const long long from = firstStep(0, steps, [&](long long j) { return tauAt(j) >= tb; });
+        long long to = firstStep(from, steps, [&](long long j) {
+            const double tau = tauAt(j);
+            return !(tau < te) || !((tau - tb) / dt < tr.npts);
+        });
+        // A point list longer than its capacity ends the trace with a beep
+        // (rounding aside, a trace of the window's length never gets there).
         const long long m = static_cast<long long>((t - ws_) / dt + 2);
-        long long count = 0;
+        long long checked = steps;   // arrival checks for the steps before this
+        if (to - from >= m) {
+            to = from + m;
+            checked = to - 1;
+            theSound().backend().beep();
+        }
+        if (labelling) {
+            marks_.clear();
+            const auto& at = k.arrivalTimes;   // P, S, PP, SS
+            for (int phase = 0; phase < 4; ++phase) {
+                const int second = at[static_cast<std::size_t>(phase)];
+                if (second == 0) continue;
+                const long long first = firstStep(0, checked, [&](long long j) { return tauAt(j) >= second; });
+                const long long last = firstStep(first, checked, [&](long long j) {
+                    return tauAt(j) >= static_cast<double>(second) + 1;
+                });
+                for (long long j = first; j < last; ++j) marks_.push_back({j, phase});
+            }
+            // In the order the steps meet them: by step, then P, S, PP, SS.
+            std::sort(marks_.begin(), marks_.end());
+            for (const auto& [j, phase] : marks_)
+                arrivalMark(p, pixelAt((tauAt(j) - ws) * sx_), tr, kPhaseLabels[phase],
+                            kPhaseColours[phase], false);
+        }
         ColumnPolyline line(points_);
         QPoint lastPoint = tr.last;
-        bool any = false;
-        for (long long j = 0;; ++j) {
-            const double tau = ws_ + j * dt;
-            if (!(tau < t)) break;
-            const int px = pixelAt((tau - ws_) * sx_);
-            const double rel = (tau - k.startTime) / dt;
-            if (tau >= k.startTime && tau < k.endTime && rel < tr.npts) {
-                const int idx = static_cast<int>(rel);
-                lastPoint = QPoint(px, tr.baseline + k.traceBuffer[static_cast<std::size_t>(idx)]);
-                line.add(lastPoint);
-                any = true;
-                if (++count >= m) {
-                    theSound().backend().beep();
-                    break;
-                }
-            }
-            if (labelling) arrivalCheck(p, px, static_cast<int>(std::floor(tau)), tr, false);
+        for (long long j = from; j < to; ++j) {
+            const double tau = tauAt(j);
+            const auto idx = static_cast<std::size_t>((tau - tb) / dt);
+            lastPoint = QPoint(pixelAt((tau - ws) * sx_), tr.baseline + k.traceBuffer[idx]);
+            line.add(lastPoint);
         }
+        const bool any = to > from;
         line.flush();
-        p.setPen(Qt::black);
-        if (points_.size() >= 2) p.drawPolyline(points_.data(), static_cast<int>(points_.size()));
+        drawTrace();
         if (any) tr.last = lastPoint;
         tr.continuing = any;
     }
+    p.setFont(font());
     dirty_ = client;
 }
 
@@ -269,8 +327,7 @@ void SeismogramView::tick(float t) {
             }
             line.flush();
             if (count <= m && points_.size() >= 2) {
-                p.setPen(Qt::black);
-                p.drawPolyline(points_.data(), static_cast<int>(points_.size()));
+                drawTrace();
                 dirty_ |= boundsOf(points_);
             }
             if (any) tr.last = lastPoint;

@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <utility>
 #include <vector>
 
 class FaceButton;
@@ -26,6 +27,7 @@ public:
     static constexpr int kInfoCommand = 1039;   // "SEIS.INF"
 
     SeismogramView(QWidget* parent, RunState& run);
+    ~SeismogramView() override;
 
     // Fits the view to the client size, time window and traces, clears it
     // and prepares every trace; true with at least one trace.
@@ -65,6 +67,8 @@ private:
     };
 
     void fullRedraw(QPainter& p, float t);
+    // The polyline in points_, black, one pixel wide.
+    void drawTrace();
     void drawAxis(QPainter& p, float a, float b);
     // Marks of the phases arriving at second s on a trace at pixel x.
     void arrivalCheck(QPainter& p, int x, int second, const Trace& trace, bool withSound);
@@ -79,6 +83,7 @@ private:
     QFont labelFont_;
     std::vector<Trace> traces_;
     std::vector<QPoint> points_;   // one trace's polyline, reused
+    std::vector<std::pair<long long, int>> marks_;   // (step, phase) of a full redraw
     float sx_ = 0, ws_ = 0, tl_ = 0;
     int tw_ = 1800;
     QRect dirty_;

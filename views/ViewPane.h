@@ -13,10 +13,12 @@
 #include <QColor>
 #include <QImage>
 #include <QRect>
+#include <QRegion>
 #include <QWidget>
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 class FaceButton;
 class QFontMetrics;
@@ -48,6 +50,44 @@ struct PaneMetrics {
 // average widths from the right, one average width above the bottom.
 QRect infoButtonRect(const QRect& client, int averageCharWidth, int textHeight,
                      float buttonHeight);
+
+// Which tiles of a picture have been drawn on, so that copies and repaints
+// move only those instead of the bounding box of everything: a band of
+// circles or a ring of fronts touches a small part of the disc it spans.
+class DirtyTiles {
+public:
+    static constexpr int kTile = 16;   // pixels per tile side
+
+    // Forgets everything; the picture is w x h pixels.
+    void reset(QSize pictureSize);
+    void clear();
+    bool isEmpty() const { return count_ == 0; }
+    // Marks the tiles under a rectangle in the picture's device pixels.
+    void mark(const QRect& deviceRect);
+    void markAll() { mark(QRect(QPoint(0, 0), size_)); }
+    // This one's tiles plus the other's (same size).
+    void unite(const DirtyTiles& other);
+    // The marked tiles as rectangles: each tile row's runs of marked tiles,
+    // top to bottom and left to right, clipped to the picture. They do not
+    // overlap, and each row's rectangles share their top and height.
+    void runs(std::vector<QRect>& out) const;
+    // Marked tiles (for the benchmark's figures and tests).
+    int count() const { return count_; }
+
+private:
+    QSize size_;
+    int columns_ = 0, rows_ = 0, count_ = 0;
+    std::vector<uint8_t> tiles_;
+};
+
+// A straight line drawn straight into a 32-bit picture, in whole pixels of
+// one colour without blending (device coordinates of the picture). A line
+// `width` pixels wide sets, at each step along its longer axis, a run
+// across it long enough to keep the width measured square to the line.
+// Nothing outside `clip` changes.
+void drawLinePixels(QImage& image, QPoint a, QPoint b, QRgb colour, int width, const QRect& clip);
+// Copies a rectangle of one 32-bit picture into another, row by row.
+void copyPixels(QImage& to, QPoint toTopLeft, const QImage& from, const QRect& fromRect);
 
 // Views draw their pictures only while an event's views are up; the main
 // window tells them through this query (false when none is installed).
@@ -98,9 +138,13 @@ public:
     // The clean picture to the screen (restart).
     void restoreClean();
     // Views report what a tick drew on the working picture (logical).
-    void markDrawn(const QRect& logicalRect) { drawn_ |= logicalRect; }
+    void markDrawn(const QRect& logicalRect);
     // The whole picture counts as drawn (after drawing of unknown extent).
-    void markAllDrawn() { drawn_ = m_.pictureRect; shown_ = m_.pictureRect; }
+    void markAllDrawn();
+    // A polyline of logical points on the working picture, in whole pixels
+    // without blending (see drawLinePixels), marked as drawn segment by
+    // segment. `points` may be changed: they are moved to device pixels.
+    void drawWorkingPolyline(QPoint* points, int count, const QColor& colour, int width);
 
     // The pane frame, drawn onto the screen surface: the white frame with the
     // background colour as fill (inset `inset`) and the separator line.
@@ -148,7 +192,10 @@ private:
     QRect flashRect_;
     FaceButton* info_ = nullptr;
     bool framePending_ = true;
-    QRect drawn_;   // drawn on the working picture since the last present
-    QRect shown_;   // drawn by the tick now on the screen
+    DirtyTiles drawn_;   // drawn on the working picture since the last present
+    DirtyTiles shown_;   // drawn by the tick now on the screen
+    DirtyTiles both_;    // scratch: drawn_ plus shown_
+    std::vector<QRect> runs_;   // scratch: the runs of a set of tiles
+    QRegion repaint_;           // scratch: the screen area to show again
     float lastTickTime_ = 0;
 };

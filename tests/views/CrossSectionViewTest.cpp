@@ -70,6 +70,23 @@ TEST_F(CrossSectionViewTest, DiscWithCoresAndStations) {
     EXPECT_EQ(view->surface(Surface::Working), view->surface(Surface::Clean));
 }
 
+TEST_F(CrossSectionViewTest, UnsetOrUnreadableDistanceIsComputedFromTheCoordinates) {
+    run.latitude = 0;
+    run.longitude = 0;
+    run.seismograms.push_back(makeTrace("NANS", {0, 1}, 1, 0, 0, 60));
+    run.seismograms.back()->header.f[GCARC] = std::nanf("");
+    run.seismograms.push_back(makeTrace("UNSET", {0, 1}, 1, 0, 0, 120));
+    run.seismograms.back()->header.f[GCARC] = -12345;
+    run.seismogramCount = 2;
+    build();
+    EXPECT_NEAR(run.seismograms[0]->header.f[GCARC], 60, 0.01);
+    EXPECT_NEAR(run.seismograms[1]->header.f[GCARC], 120, 0.01);
+    for (float d : {60.0f, 120.0f}) {
+        const int x = int(-168 * std::sin(d * 0.017453292f)), y = int(-168 * std::cos(d * 0.017453292f));
+        EXPECT_TRUE(near(view->surface(Surface::Clean), view->origin(Surface::Clean), x, y, Qt::white, 3)) << d;
+    }
+}
+
 TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColours) {
     writeRayTables(dir.path(), {front("X", 1, 0, 2, 0, 0), front("P", 1, 10, 3, 3000, 600),
                                 front("S", 2, 10, 3, -3000, 600), front("Y", 7, 10, 3, 0, 600)},
@@ -106,6 +123,27 @@ TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
     theSettings().labelPhasesOnCrossSection = false;
     view->tick(20);
     EXPECT_TRUE(view->tickLabels().empty());
+}
+
+TEST_F(CrossSectionViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore) {
+    theSettings().labelPhasesOnCrossSection = true;
+    run.depth = 20;   // with the surface-wave arcs
+    writeRayTables(dir.path(),
+                   {front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300),
+                    front("PKP", 1, 200, 8, -5000, 600), front("SS", 2, 300, 7, 1000, 2000)},
+                   100);
+    build();
+    ASSERT_TRUE(view->openRayTables());
+    const QImage clean = view->surface(Surface::Clean);
+    const QRect inner = view->metrics().inner;
+    for (int t : {150, 250, 350, 1500, 120}) {
+        ASSERT_TRUE(view->tick(t));
+        const QImage drawn = working();
+        EXPECT_NE(drawn, clean) << t;
+        view->presentWorking();
+        EXPECT_EQ(view->surface(Surface::Screen).copy(inner), drawn) << t;
+        EXPECT_EQ(working(), clean) << t;
+    }
 }
 
 TEST_F(CrossSectionViewTest, TablesWithEveryRecordAtTimeZeroDrawNoFronts) {

@@ -216,4 +216,76 @@ TEST(TextPlacement, AlignmentCodes) {
     EXPECT_EQ(alignedTextRect(100, 50, align::LeftBottom, 40, 12, 4), QRect(100, 34, 40, 16));
 }
 
+TEST(PictureDrawing, DirtyTilesGiveRowRunsClippedToThePicture) {
+    DirtyTiles tiles;
+    tiles.reset(QSize(100, 40));   // 7 x 3 tiles, the last column and row partial
+    EXPECT_TRUE(tiles.isEmpty());
+    tiles.mark(QRect(10, 5, 30, 2));   // columns 0..2 of row 0
+    tiles.mark(QRect(97, 35, 50, 50));   // the corner tile, clipped
+    tiles.mark(QRect(-50, -50, 10, 10));   // outside: nothing
+    EXPECT_EQ(tiles.count(), 4);
+    std::vector<QRect> runs;
+    tiles.runs(runs);
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0], QRect(0, 0, 48, 16));
+    EXPECT_EQ(runs[1], QRect(96, 32, 4, 8));
+    DirtyTiles other;
+    other.reset(QSize(100, 40));
+    other.mark(QRect(48, 0, 1, 1));   // joins the first run
+    tiles.unite(other);
+    tiles.runs(runs);
+    EXPECT_EQ(runs[0], QRect(0, 0, 64, 16));
+    tiles.clear();
+    tiles.runs(runs);
+    EXPECT_TRUE(runs.empty());
+    tiles.markAll();
+    EXPECT_EQ(tiles.count(), 21);
+}
+
+TEST(PictureDrawing, LinesSetWholePixelsOnlyInsideTheClip) {
+    QImage image(40, 30, QImage::Format_RGB32);
+    const QRgb red = qRgb(255, 0, 0), black = qRgb(0, 0, 0);
+    auto count = [&](QRgb c) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) == c;
+        return n;
+    };
+    image.fill(black);
+    drawLinePixels(image, QPoint(5, 10), QPoint(14, 10), red, 1, image.rect());
+    EXPECT_EQ(count(red), 10);   // both ends included
+    EXPECT_EQ(image.pixel(5, 10), red);
+    EXPECT_EQ(image.pixel(14, 10), red);
+    image.fill(black);
+    drawLinePixels(image, QPoint(20, 20), QPoint(10, 0), red, 1, image.rect());
+    EXPECT_EQ(count(red), 21);   // one pixel per row of a steep line
+    for (int y = 0; y <= 20; ++y) {
+        int inRow = 0;
+        for (int x = 0; x < 40; ++x) inRow += image.pixel(x, y) == red;
+        EXPECT_EQ(inRow, 1) << y;
+    }
+    image.fill(black);
+    drawLinePixels(image, QPoint(5, 10), QPoint(14, 10), red, 2, image.rect());
+    EXPECT_EQ(count(red), 20);   // two pixels across a flat line
+    image.fill(black);
+    drawLinePixels(image, QPoint(10, 5), QPoint(20, 15), red, 2, image.rect());
+    int across = 0;   // a diagonal keeps its width square to the line: 3 across
+    for (int y = 0; y < 30; ++y) across += image.pixel(15, y) == red;
+    EXPECT_EQ(across, 3);
+    // Clipped: a wide line across the clip's edge changes nothing outside it.
+    image.fill(black);
+    const QRect clip(10, 10, 10, 10);
+    drawLinePixels(image, QPoint(0, 15), QPoint(39, 15), red, 5, clip);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            if (!clip.contains(x, y)) {
+                EXPECT_EQ(image.pixel(x, y), black) << x << " " << y;
+            }
+        }
+    EXPECT_EQ(count(red), 50);
+    // End points far away (a corrupt table) are skipped, not walked.
+    drawLinePixels(image, QPoint(-2000000000, 3), QPoint(2000000000, 3), red, 1, image.rect());
+    EXPECT_EQ(image.pixel(0, 3), black);
+}
+
 }  // namespace

@@ -175,6 +175,26 @@ TEST_F(GlobeViewTest, TickIsShownOnceAndTheWorkingPictureRestored) {
     EXPECT_EQ(view->surface(Surface::Working), clean);
 }
 
+TEST_F(GlobeViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore) {
+    theSettings().labelPhasesOnEarth = true;
+    run.tables[1] = linearTable(18);   // S as well
+    run.tables[2] = linearTable(14);   // PP
+    run.latitude = 20;
+    run.longitude = -30;
+    run.depth = 30;   // with the surface-wave band
+    auto view = makeView(500);
+    const QImage clean = view->surface(Surface::Clean);
+    const QRect inner = view->metrics().inner;
+    for (float t : {400.0f, 900.0f, 1700.0f, 2300.0f, 700.0f}) {
+        view->tick(t);
+        const QImage drawn = working(*view);
+        EXPECT_NE(drawn, clean) << t;
+        view->presentWorking();
+        EXPECT_EQ(view->surface(Surface::Screen).copy(inner), drawn) << t;
+        EXPECT_EQ(working(*view), clean) << t;
+    }
+}
+
 TEST_F(GlobeViewTest, MarksAndFlashOnlyOnTheVisibleSide) {
     run.latitude = 30;
     run.longitude = 0;

@@ -158,6 +158,71 @@ TEST_F(SeismogramViewTest, FullRedrawDrawsMarksWithoutSound) {
     EXPECT_EQ(chimes(), 0);
 }
 
+TEST_F(SeismogramViewTest, MarksOfAFullRedrawAreLabelledInTheSmallFont) {
+    theSettings().labelPhasesOnSeismogram = true;
+    // Height of the red label pixels left of the P mark at x = 100.
+    auto labelHeight = [&] {
+        const int yb = view->baselineOf(0);
+        int top = 10000, bottom = -1;
+        for (int y = yb - 5; y < yb + 30; ++y)
+            for (int x = 60; x < 98; ++x) {
+                const QColor c = px(x, y);   // text edges are blended with the white
+                if (c.red() > 200 && c.green() < 170 && c.blue() < 170) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                }
+            }
+        return bottom < 0 ? 0 : bottom - top + 1;
+    };
+    view->reset(0);
+    view->tick(50);
+    view->tick(150);   // drawn by the tick, in the view's font
+    const int live = labelHeight();
+    view->reset(0);
+    view->invalidateView();
+    view->tick(150);   // redrawn whole, in the 8-pixel font of the descriptions
+    const int redrawn = labelHeight();
+    EXPECT_GT(redrawn, 0);
+    EXPECT_LE(redrawn, 8);
+    EXPECT_GT(live, redrawn);
+}
+
+TEST_F(SeismogramViewTest, DestroyingTheViewStopsItsSound) {
+    theSettings().labelPhasesOnSeismogram = true;
+    theSettings().audio = AudioMode::EQ;
+    view->reset(0);
+    view->tick(50);
+    view->tick(150);
+    ASSERT_EQ(log.waveWrites.size(), 1u);
+    view.reset();
+    EXPECT_NE(std::find(log.operations.begin(), log.operations.end(), "waveReset"),
+              log.operations.end());
+}
+
+TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEveryStepOfTheSecond) {
+    theSettings().labelPhasesOnSeismogram = true;
+    run.seismograms.clear();
+    auto fine = makeTrace("FINE", zigzag(8000), 0.05f, 50.5f);   // 50.5 s to 450.5 s
+    fine->arrivalTimes = {0, 0, 0, 120};                           // SS
+    run.seismograms.push_back(std::move(fine));
+    run.seismogramCount = 1;
+    view->reset(0);
+    view->invalidateView();
+    view->tick(300);
+    const int yb = view->baselineOf(0);
+    EXPECT_FALSE(traced(40, yb));
+    EXPECT_TRUE(traced(60, yb));
+    EXPECT_TRUE(traced(290, yb));
+    EXPECT_FALSE(traced(310, yb));
+    // The 20 steps of second 120 all lie in column 120; the black shadow
+    // line is the column to its right.
+    EXPECT_TRUE(markAt(120, 0, kCyan));
+    EXPECT_FALSE(markAt(119, 0, kCyan));
+    EXPECT_FALSE(markAt(121, 0, kCyan));
+    EXPECT_EQ(px(121, yb - 40), kBlack);
+    EXPECT_EQ(chimes(), 0);
+}
+
 TEST_F(SeismogramViewTest, WindowJumpsByHalfAWindowAtTheRightEdge) {
     view->reset(0);
     view->tick(50);

@@ -7,6 +7,10 @@
 //
 //   bench_views [installation dir] [event file] [width height]
 //
+// BENCH_VIEWS_TICKS=n runs n ticks instead (e.g. under callgrind, whose
+// instruction counts per tick do not depend on the machine's load);
+// BENCH_VIEWS_PNG=1 saves the screen at three moments into /tmp.
+//
 // Without an event file the event listing the most seismograms is used.
 // All phase labels are on; the sound back end is silent.
 #include "data/RunSetup.h"
@@ -134,7 +138,10 @@ int main(int argc, char** argv) {
                 xs.height(), seis.width(), seis.height());
     std::printf("start of the event (layout, pictures, full redraws): %.1f ms\n", setupMs);
 
-    constexpr int kTicks = 1000;
+    // BENCH_VIEWS_TICKS sets another count (fewer for a run under a profiler).
+    const int kTicks = std::max(1, qEnvironmentVariableIntValue("BENCH_VIEWS_TICKS") > 0
+                                       ? qEnvironmentVariableIntValue("BENCH_VIEWS_TICKS")
+                                       : 1000);
     // 1,000 ticks over the whole run: the acceleration of 20 with the tick
     // interval that spreads them over the time limit.
     const float step = static_cast<float>(run.timeLimit) / kTicks;
