@@ -27,34 +27,6 @@ std::string tableText(int secondsPerDegree)
     return text;
 }
 
-std::string sacFile(const char* station, const char* component, float lat, float lon, int count)
-{
-    SacHeader h;
-    h.setUndefined();
-    h.f[DELTA] = 1.0f;
-    h.f[B] = 0.0f;
-    h.f[STLA] = lat;
-    h.f[STLO] = lon;
-    h.f[CMPINC] = component[0] == 'Z' ? 0.0f : 90.0f;
-    h.f[CMPAZ] = component[0] == 'E' ? 90.0f : 0.0f;
-    h.i[NZYEAR] = 1990;
-    h.i[NZJDAY] = 1;
-    h.i[NZHOUR] = 0;
-    h.i[NZMIN] = 0;
-    h.i[NZSEC] = 0;
-    h.i[NZMSEC] = 0;
-    h.i[NVHDR] = 6;
-    h.i[NPTS] = count;
-    h.i[IFTYPE] = 1;
-    h.i[LEVEN] = 1;
-    h.setText(KSTNM, station);
-    h.setText(KCMPNM, component);
-    std::vector<float> samples(static_cast<std::size_t>(count));
-    for (int n = 0; n < count; ++n)
-        samples[static_cast<std::size_t>(n)] = static_cast<float>((n * 37) % 101 - 50);
-    return encodeSac(h, samples);
-}
-
 const std::string& installation()
 {
     static const std::string dir = [] {
@@ -66,9 +38,9 @@ const std::string& installation()
                         "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n"
                         "HRV     Harvard, Massachusetts, USA     42.5064N 71.5583W\n");
         std::filesystem::create_directories(d + "/1990010100");
-        fuzz::writeText(d + "/1990010100/ANMO.BHZ", sacFile("ANMO", "BHZ", 34.9f, -106.5f, 300));
-        fuzz::writeText(d + "/1990010100/ANMO.BHN", sacFile("ANMO", "BHN", 34.9f, -106.5f, 200));
-        fuzz::writeText(d + "/1990010100/HRV.BHE", sacFile("HRV", "BHE", 42.5f, -71.6f, 100));
+        fuzz::writeText(d + "/1990010100/ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 300));
+        fuzz::writeText(d + "/1990010100/ANMO.BHN", fuzz::stationSac("ANMO", "BHN", 34.9f, -106.5f, 200));
+        fuzz::writeText(d + "/1990010100/HRV.BHE", fuzz::stationSac("HRV", "BHE", 42.5f, -71.6f, 100));
         return d;
     }();
     return dir;

@@ -10,6 +10,7 @@
 // first steps and the pictures to a small crop.
 #include "data/FileSystem.h"
 #include "data/Seismogram.h"
+#include "FuzzSupport.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -166,34 +167,6 @@ std::string cutSac(const std::string& file, int32_t count)
     return out;
 }
 
-std::string syntheticSac(const char* station, float lat, float lon, int count)
-{
-    SacHeader h;
-    h.setUndefined();
-    h.f[DELTA] = 0.5f;
-    h.f[B] = 10.0f;
-    h.f[STLA] = lat;
-    h.f[STLO] = lon;
-    h.f[CMPINC] = 0;
-    h.f[CMPAZ] = 0;
-    h.i[NZYEAR] = 1994;
-    h.i[NZJDAY] = 160;
-    h.i[NZHOUR] = 0;
-    h.i[NZMIN] = 33;
-    h.i[NZSEC] = 16;
-    h.i[NZMSEC] = 0;
-    h.i[NVHDR] = 6;
-    h.i[NPTS] = count;
-    h.i[IFTYPE] = 1;
-    h.i[LEVEN] = 1;
-    h.setText(KSTNM, station);
-    h.setText(KCMPNM, "BHZ");
-    std::vector<float> s(static_cast<std::size_t>(count));
-    for (int n = 0; n < count; ++n)
-        s[static_cast<std::size_t>(n)] = static_cast<float>(n % 17) - 8.0f;
-    return encodeSac(h, s);
-}
-
 std::string tableSeed(unsigned char depthByte, const std::string& text, std::size_t lines)
 {
     std::string out(1, static_cast<char>(depthByte));
@@ -337,8 +310,8 @@ void synthetic(const fs::path& root)
     writeSeed(root, "fuzz_event_file", "event.evt", evt);
     writeSeed(root, "fuzz_event_roundtrip", "event.evt", evt);
     writeSeed(root, "fuzz_load_run", "event.evt", evt);
-    writeSeed(root, "fuzz_sac", "ANMO.BHZ", syntheticSac("ANMO", 34.9f, -106.5f, 200));
-    writeSeed(root, "fuzz_sac", "HRV.BHZ", syntheticSac("HRV", 42.5f, -71.6f, 16));
+    writeSeed(root, "fuzz_sac", "ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 200));
+    writeSeed(root, "fuzz_sac", "HRV.BHZ", fuzz::stationSac("HRV", "BHZ", 42.5f, -71.6f, 16));
     const std::string table = syntheticTable();
     writeSeed(root, "fuzz_travel_times", "head", tableSeed(0, table, 24));
     writeSeed(root, "fuzz_travel_times", "all", tableSeed(200, table, 181));
