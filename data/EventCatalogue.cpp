@@ -1,8 +1,8 @@
 #include "data/EventCatalogue.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Settings.h"
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <algorithm>
 #include <filesystem>

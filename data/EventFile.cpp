@@ -1,8 +1,8 @@
 #include "data/EventFile.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/RunSetup.h"
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <cstdio>
 

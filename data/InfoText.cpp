@@ -1,7 +1,7 @@
 #include "data/InfoText.h"
 
-#include "data/FileSystem.h"
-#include "data/TextInput.h"
+#include "fileio/FileSystem.h"
+#include "fileio/TextInput.h"
 
 using namespace textinput;
 

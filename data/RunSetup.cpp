@@ -1,7 +1,7 @@
 #include "data/RunSetup.h"
 
-#include "data/FileSystem.h"
-#include "data/TextInput.h"
+#include "fileio/FileSystem.h"
+#include "fileio/TextInput.h"
 
 #include <algorithm>
 #include <cmath>

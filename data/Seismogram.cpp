@@ -1,7 +1,7 @@
 #include "data/Seismogram.h"
 
-#include "data/FileSystem.h"
-#include "data/TextInput.h"
+#include "fileio/FileSystem.h"
+#include "fileio/TextInput.h"
 #include "seismology/SphericalGeometry.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "data/Settings.h"
 
-#include "data/FileSystem.h"
-#include "data/TextInput.h"
+#include "fileio/FileSystem.h"
+#include "fileio/TextInput.h"
 
 #include <array>
 #include <cmath>
@@ -168,6 +168,17 @@ void appendPhase(PhaseList& list, const char* name)
     if (name == nullptr)
         return;
     list.push_back(cut(name, kPhaseNameMax));
+}
+
+PhaseSelection crossSectionPhases(const Settings& s)
+{
+    PhaseSelection sel;
+    sel.all = s.allPhasesOnCrossSection;
+    sel.pOnly = s.pPhasesOnCrossSection;
+    sel.sOnly = s.sPhasesOnCrossSection;
+    sel.specified = s.specifiedPhasesOnCrossSection;
+    sel.phases = s.phases;
+    return sel;
 }
 
 void parseSettingsText(Settings& s, const std::string& text)

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "seismology/TravelTimes.h"
+
 enum class AudioMode : int { None = 0, PC = 1, EQ = 2, Chime = 3 };
 enum class ViewMode : int { All = 0, Globe3D = 1, CrossSection = 2 };
 
@@ -79,3 +81,7 @@ const char* viewModeWord(ViewMode mode);     // "ALL", "3D", "XS"
 
 // Appends a phase name (cut to 80 characters); a null name adds nothing.
 void appendPhase(PhaseList& list, const char* name);
+
+// The cross-section's phase selection of the settings; views `s.phases`, so
+// it is valid while `s` lives and its list is unchanged.
+PhaseSelection crossSectionPhases(const Settings& s);

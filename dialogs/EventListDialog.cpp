@@ -1,6 +1,6 @@
 #include "dialogs/EventListDialog.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "dialogs/TextWindows.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/InfoText.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"

@@ -2,14 +2,13 @@
 // The input holds both: its first byte is the number of 4-byte index entries
 // that follow, the rest is the data file.
 #include "FuzzSupport.h"
-#include "data/Settings.h"
 #include "seismology/RayTable.h"
 
 #include <cstring>
 
 namespace {
 
-void visitAll(RayTable& table, int t, const Settings& settings)
+void visitAll(RayTable& table, int t, const PhaseSelection& settings)
 {
     table.forEachRayRecord(t, settings, [](const RayRecordHeader& h, const RayPoint* points,
                                            int count) {
@@ -41,11 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     const int step = table.timeStep();
     FUZZ_CHECK(step >= 0 && step <= 65535);
 
-    static Settings all;              // every phase
-    static Settings some = [] {       // only the specified ones
-        Settings s;
-        s.specifiedPhasesOnCrossSection = true;
-        s.phases = {"P*", "SKS", "S"};
+    static const std::string names[] = {"P*", "SKS", "S"};
+    static const PhaseSelection all;  // every phase
+    static const PhaseSelection some = [] {   // only the specified ones
+        PhaseSelection s;
+        s.specified = true;
+        s.phases = names;
         return s;
     }();
     for (int t : {-7, 0, 1, 32767, 32768, 65537, 1 << 30})

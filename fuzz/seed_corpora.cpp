@@ -8,7 +8,7 @@
 // Seeds are kept small (a few kilobytes) so that the fuzzers stay fast: the
 // seismograms are cut to a few hundred samples, the ray-path tables to their
 // first steps and the pictures to a small crop.
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Seismogram.h"
 #include "FuzzSupport.h"
 

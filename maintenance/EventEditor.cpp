@@ -1,6 +1,6 @@
 #include "maintenance/EventEditor.h"
 
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <QButtonGroup>
 #include <QLabel>

@@ -3,17 +3,23 @@
 # the tests catch?
 #
 #   scripts/mutate.sh [--count N] [--seed S] [--build DIR] [--list] [--only FILE:LINE]
+#                     [--save FILE] [--sample FILE]
 #
 # Makes a fixed, seeded sample of mutants of the product code (a comparison
 # flipped, a "+ 1" / "- 1" dropped or added, a condition negated, a return value
 # changed, a statement deleted), spread over data/, seismology/, shell/, views/,
-# sound/, dialogs/ and maintenance/. For each one it rebuilds what the file
+# sound/, dialogs/ and maintenance/ (fileio/ counts with data/). For each one it rebuilds what the file
 # touches in a build folder of its own (build-mutate/ by default), runs every
 # test program and counts the mutant killed when a test fails or hangs. A
 # mutant that does not compile is not counted and the next candidate of the
 # same folder takes its place, so the sample is the same for the same product
 # code whatever the tests are. Prints the kill rate and the survivors
 # (file:line, what was changed).
+#
+# --save FILE writes the mutants that were built (file, line, the line before
+# and after), and --sample FILE runs exactly those again, each found by its
+# original text nearest to its old line number, so that a run after the tests
+# or unrelated code changed measures the same faults.
 #
 # Every file is restored when the script ends, also on Ctrl-C or kill; a copy
 # of the file under mutation is kept in the build folder, and a run that finds
@@ -27,6 +33,8 @@ seed=20261206
 build="$top/build-mutate"
 list=0
 only=""
+save=""
+samplefile=""
 while [[ $# -gt 0 ]]; do
     case "$1" in
         --count) count="$2"; shift 2;;
@@ -34,15 +42,17 @@ while [[ $# -gt 0 ]]; do
         --build) build="$2"; shift 2;;
         --list) list=1; shift;;
         --only) only="$2"; shift 2;;
-        -h|--help) sed -n '2,22p' "$0"; exit 0;;
+        --save) save="$(realpath -m "$2")"; shift 2;;
+        --sample) samplefile="$(realpath "$2")"; shift 2;;
+        -h|--help) sed -n '2,28p' "$0"; exit 0;;
         *) echo "mutate.sh: unknown option $1" >&2; exit 2;;
     esac
 done
 command -v python3 >/dev/null || { echo "mutate.sh needs python3 (apt-get install python3)" >&2; exit 2; }
 
-export OV_TOP="$top" OV_BUILD="$build" OV_COUNT="$count" OV_SEED="$seed" OV_LIST="$list" OV_ONLY="$only"
+export OV_TOP="$top" OV_BUILD="$build" OV_COUNT="$count" OV_SEED="$seed" OV_LIST="$list" OV_ONLY="$only" OV_SAVE="$save" OV_SAMPLE="$samplefile"
 exec python3 - <<'PYTHON'
-import os, random, re, shutil, signal, subprocess, sys, time
+import json, os, random, re, shutil, signal, subprocess, sys, time
 
 top = os.environ["OV_TOP"]
 build = os.environ["OV_BUILD"]
@@ -50,7 +60,12 @@ count = int(os.environ["OV_COUNT"])
 seed = int(os.environ["OV_SEED"])
 list_only = os.environ["OV_LIST"] == "1"
 only = os.environ["OV_ONLY"]
+save_path = os.environ["OV_SAVE"]
+sample_path = os.environ["OV_SAMPLE"]
 folders = ["data", "seismology", "shell", "views", "sound", "dialogs", "maintenance"]
+# fileio/ was split off data/ and shares its part of the sample.
+sources_of = {f: [f] for f in folders}
+sources_of["data"] = ["data", "fileio"]
 backup = os.path.join(build, "mutate-backup")
 backup_name = os.path.join(build, "mutate-backup.path")
 
@@ -160,7 +175,7 @@ def sample():
     texts = {}
     for folder in folders:
         cands = []
-        for root, _, files in os.walk(os.path.join(top, folder)):
+        for root, _, files in sorted(w for src in sources_of[folder] for w in os.walk(os.path.join(top, src))):
             for name in sorted(files):
                 if name.endswith(".cpp") and name != "main.cpp" and "render" not in name:
                     c, lines = candidates_of(os.path.join(root, name))
@@ -170,6 +185,29 @@ def sample():
         rng.shuffle(cands)
         per_folder[folder] = cands
     return per_folder, texts
+
+
+def load_sample(texts):
+    """Mutants of a saved sample, each placed at its original line nearest to
+    where it was; a mutant whose line is gone is reported and left out."""
+    out = {f: [] for f in folders}
+    with open(sample_path) as f:
+        for row in f:
+            if not row.strip():
+                continue
+            m = json.loads(row)
+            lines = texts.get(m["file"])
+            if lines is None:
+                lines = open(os.path.join(top, m["file"]), encoding="utf-8", errors="surrogateescape").read().split("\n")
+                texts[m["file"]] = lines
+            places = [i for i, l in enumerate(lines) if l == m["before"]]
+            if not places:
+                print("sample: %s:%d no longer holds %r; left out" % (m["file"], m["line"], m["before"].strip()))
+                continue
+            n = min(places, key=lambda i: abs(i - (m["line"] - 1)))
+            group = next(f for f in folders if m["file"].split("/")[0] in sources_of[f])
+            out[group].append((m["file"], n, m["what"], m["after"]))
+    return out
 
 
 # ------------------------------------------------------------------- running
@@ -223,6 +261,8 @@ def main():
     os.makedirs(build, exist_ok=True)
     restore()
     per_folder, texts = sample()
+    if sample_path:
+        per_folder = load_sample(texts)
     if list_only:
         for folder in folders:
             for rel, n, what, _ in per_folder[folder][:count // len(folders) + 1]:
@@ -239,6 +279,9 @@ def main():
     quota = {f: count // len(folders) + (1 if i < count % len(folders) else 0) for i, f in enumerate(folders)}
     if only:
         quota = {f: 0 for f in folders}
+    if sample_path:
+        quota = {f: len(per_folder[f]) for f in folders}
+    built = []
     killed, survivors, tried, skipped = 0, [], 0, 0
     started = time.time()
     for folder in folders:
@@ -266,6 +309,8 @@ def main():
                     continue
                 done += 1
                 tried += 1
+                built.append({"file": rel, "line": n + 1, "what": what,
+                              "before": texts[rel][n], "after": new_line})
                 ok, which = tests_pass(progs, env)
                 status = "survived" if ok else "killed by " + which
                 if ok:
@@ -278,6 +323,10 @@ def main():
     # Leave the build folder matching the restored sources.
     run(["cmake", "--build", build])
     minutes = (time.time() - started) / 60
+    if save_path:
+        with open(save_path, "w") as f:
+            for m in built:
+                f.write(json.dumps(m) + "\n")
     print()
     print("Mutants: %d built (%d did not compile and were replaced), %d killed, %d survived"
           % (tried, skipped, killed, len(survivors)))

@@ -1,7 +1,6 @@
 #include "seismology/RayTable.h"
 
-#include "data/FileSystem.h"
-#include "data/Settings.h"
+#include "fileio/FileSystem.h"
 #include "seismology/TravelTimes.h"
 
 #include <bit>
@@ -99,7 +98,7 @@ bool RayTable::openFiles(const std::string& indexPath, const std::string& dataPa
     return true;
 }
 
-void RayTable::forEachRayRecord(int t, const Settings& settings, const RecordFn& fn) {
+void RayTable::forEachRayRecord(int t, const PhaseSelection& phases, const RecordFn& fn) {
     if (!file_ || step_ <= 0) return;
     const int16_t t16 = static_cast<int16_t>(t);   // the clock's time as 16 bits
     if (t16 < 1) return;
@@ -111,7 +110,7 @@ void RayTable::forEachRayRecord(int t, const Settings& settings, const RecordFn&
     if (!readHeader(file_, h)) return;
     const uint16_t stepTime = h.time;
     do {
-        if (h.pointCount != 0 && phaseSelected(settings, h.phase)) {
+        if (h.pointCount != 0 && phaseSelected(phases, h.phase)) {
             if (!readPoints(file_, points_.data(), h.pointCount)) return;
             if (fn) fn(h, points_.data(), h.pointCount);
         } else if (!skipPoints(file_, h.pointCount)) {

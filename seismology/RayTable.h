@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-struct Settings;
+#include "seismology/TravelTimes.h"
 
 struct RayPoint { int16_t along = 0; int16_t across = 0; };  // km
 
@@ -41,7 +41,7 @@ public:
     using RecordFn = std::function<void(const RayRecordHeader&, const RayPoint*, int)>;
     // Hands every selected record of the time step holding t to `fn`; the
     // points of unselected phases are skipped without being read.
-    void forEachRayRecord(int t, const Settings& settings, const RecordFn& fn);
+    void forEachRayRecord(int t, const PhaseSelection& phases, const RecordFn& fn);
 
 private:
     std::FILE* file_ = nullptr;

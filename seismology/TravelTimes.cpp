@@ -1,7 +1,6 @@
 #include "seismology/TravelTimes.h"
 
-#include "data/FileSystem.h"
-#include "data/Settings.h"
+#include "fileio/FileSystem.h"
 
 #include <charconv>
 #include <cmath>
@@ -167,13 +166,13 @@ bool entryMatches(const std::string& entry, const char* name) {
 
 }  // namespace
 
-bool phaseSelected(const Settings& settings, const char* phaseName) {
+bool phaseSelected(const PhaseSelection& selection, const char* phaseName) {
     if (!phaseName) return false;
-    if (settings.allPhasesOnCrossSection) return true;
-    if (settings.pPhasesOnCrossSection) return phaseName[0] == 'P';
-    if (settings.sPhasesOnCrossSection) return phaseName[0] == 'S';
-    if (settings.specifiedPhasesOnCrossSection) {
-        for (const std::string& entry : settings.phases)
+    if (selection.all) return true;
+    if (selection.pOnly) return phaseName[0] == 'P';
+    if (selection.sOnly) return phaseName[0] == 'S';
+    if (selection.specified) {
+        for (const std::string& entry : selection.phases)
             if (entryMatches(entry, phaseName)) return true;
         return false;
     }

@@ -4,9 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
 #include <string>
-
-struct Settings;
 
 constexpr int kTableRows = 181;
 
@@ -43,5 +42,15 @@ float arrivalTime(const TravelTimeTable& table, float distance);
 // Distance in degrees reached at a time; 0 before the first or after the last row.
 float frontDistance(const TravelTimeTable& table, float time);
 
-// Whether the cross-section shows the phase, from the settings' selection.
-bool phaseSelected(const Settings& settings, const char* phaseName);
+// Which phases the cross-section shows. The first switch that is set wins;
+// with none set every phase shows. A specified name ending in "*" matches
+// every phase that starts with what comes before the star.
+struct PhaseSelection {
+    bool all = false;
+    bool pOnly = false;        // phases whose name starts with "P"
+    bool sOnly = false;        // phases whose name starts with "S"
+    bool specified = false;    // only the names in `phases`
+    std::span<const std::string> phases;   // viewed, not owned: no copy per tick
+};
+
+bool phaseSelected(const PhaseSelection& selection, const char* phaseName);

@@ -1,6 +1,6 @@
 #include "shell/WelcomeWindow.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"
 

@@ -2,7 +2,7 @@
 // settings come from "OV.INI" in the directory it is started in, everything
 // else from the working directory those settings name.
 #include "data/EventCatalogue.h"
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"

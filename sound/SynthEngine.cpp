@@ -1,6 +1,6 @@
 #include "sound/SynthEngine.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "sound/Pcm.h"
 
 #include <fluidsynth.h>

@@ -169,7 +169,7 @@ bool CrossSectionView::tick(int t) {
     const bool labelling = theSettings().labelPhasesOnCrossSection;
     const float g = static_cast<float>(R) / kEarthRadiusKm;
     const QFontMetrics fm = p.fontMetrics();
-    table_.forEachRayRecord(t, theSettings(), [&](const RayRecordHeader& h, const RayPoint* pts,
+    table_.forEachRayRecord(t, crossSectionPhases(theSettings()), [&](const RayRecordHeader& h, const RayPoint* pts,
                                                   int n) {
         const QColor colour = legColour(h.legType);
         points_.resize(static_cast<std::size_t>(n));

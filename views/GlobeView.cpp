@@ -1,6 +1,6 @@
 #include "views/GlobeView.h"
 
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"
 #include "seismology/SphericalGeometry.h"

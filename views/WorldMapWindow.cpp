@@ -1,7 +1,7 @@
 #include "views/WorldMapWindow.h"
 
 #include "data/EventCatalogue.h"
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"
 #include "dialogs/Frames.h"

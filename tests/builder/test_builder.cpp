@@ -9,7 +9,7 @@
 #include "TravelTimeTables.h"
 
 #include "data/EventFile.h"
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
 #include "data/Seismogram.h"

@@ -1,7 +1,7 @@
 // The event record and its file: defaults, reading, writing and round trips.
 #include "DataTestSupport.h"
 #include "data/EventFile.h"
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/RunSetup.h"
 
 #include <gtest/gtest.h>

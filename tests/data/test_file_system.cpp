@@ -1,6 +1,6 @@
 // Case-insensitive lookup, whole-file reading and atomic replacement.
 #include "DataTestSupport.h"
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Settings.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "DataTestSupport.h"
 #include "data/EventFile.h"
 #include "data/Settings.h"
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Formatted-input matching, bounded piece reading and number formatting.
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <gtest/gtest.h>
 

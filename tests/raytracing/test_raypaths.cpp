@@ -4,7 +4,6 @@
 #include "RayPathTables.h"
 #include "TravelTimeTables.h"
 
-#include "data/Settings.h"
 #include "seismology/RayTable.h"
 #include "seismology/TravelTimes.h"
 
@@ -177,7 +176,7 @@ TEST(RayPaths, CoreReaderReadsTheWrittenFilesBack)
     ASSERT_TRUE(table.openRayTable(10.0f, dir.path.string()));
     EXPECT_EQ(table.timeStep(), 10);
     EXPECT_EQ(table.indexCount(), steps.size());
-    Settings settings;   // no selection switch: every phase
+    PhaseSelection settings;   // no selection switch: every phase
     for (int t : {10, 15, 300, 605, 1200, 2990}) {
         const auto& want = steps[t / 10];
         std::size_t n = 0;

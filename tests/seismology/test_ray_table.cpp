@@ -1,6 +1,5 @@
 #include "seismology/RayTable.h"
 
-#include "data/Settings.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -90,7 +89,7 @@ struct Seen {
     std::vector<RayPoint> points;
 };
 
-std::vector<Seen> collect(RayTable& table, int t, const Settings& s) {
+std::vector<Seen> collect(RayTable& table, int t, const PhaseSelection& s) {
     std::vector<Seen> out;
     table.forEachRayRecord(t, s, [&](const RayRecordHeader& h, const RayPoint* p, int n) {
         out.push_back({h.phase, h.legType, h.time, std::vector<RayPoint>(p, p + n)});
@@ -101,7 +100,7 @@ std::vector<Seen> collect(RayTable& table, int t, const Settings& s) {
 class RayTableFiles : public ::testing::Test {
 protected:
     TempDir dir;
-    Settings all;
+    PhaseSelection all;
     std::string inx = dir.file("T.INX"), bin = dir.file("T.BIN");
 };
 
@@ -156,8 +155,8 @@ TEST_F(RayTableFiles, OnlySelectedPhasesAreHandedOver) {
     RayTable t;
     ASSERT_TRUE(t.openFiles(inx, bin));
 
-    Settings p;
-    p.pPhasesOnCrossSection = true;
+    PhaseSelection p;
+    p.pOnly = true;
     const std::vector<Seen> ps = collect(t, 25, p);
     ASSERT_EQ(ps.size(), 2u);
     EXPECT_EQ(ps[0].phase, "P");
@@ -165,9 +164,10 @@ TEST_F(RayTableFiles, OnlySelectedPhasesAreHandedOver) {
     // The record after a skipped one is read from the right place.
     EXPECT_EQ(ps[1].points[0].along, (2 * 4 + 2) * 100);
 
-    Settings specified;
-    specified.specifiedPhasesOnCrossSection = true;
-    specified.phases = {"SKS"};
+    const std::string names[] = {"SKS"};
+    PhaseSelection specified;
+    specified.specified = true;
+    specified.phases = names;
     const std::vector<Seen> sks = collect(t, 25, specified);
     ASSERT_EQ(sks.size(), 1u);
     EXPECT_EQ(sks[0].phase, "SKS");
@@ -196,8 +196,8 @@ TEST_F(RayTableFiles, WalkingAStepAllocatesNothing) {
     writeRayFiles(inx, bin, standardRecords());
     RayTable t;
     ASSERT_TRUE(t.openFiles(inx, bin));
-    Settings p;
-    p.pPhasesOnCrossSection = true;
+    PhaseSelection p;
+    p.pOnly = true;
     long points = 0;
     const RayTable::RecordFn fn = [&](const RayRecordHeader&, const RayPoint*, int n) {
         points += n;
@@ -273,8 +273,8 @@ TEST_F(RayTableFiles, TruncatedAndInconsistentFilesEndTheStep) {
     writeRayFiles(inx, bin, recs);
     ASSERT_TRUE(t.openFiles(inx, bin));
     EXPECT_EQ(collect(t, 10, all).size(), 1u);
-    Settings p;
-    p.pPhasesOnCrossSection = true;
+    PhaseSelection p;
+    p.pOnly = true;
     const std::vector<Seen> ps = collect(t, 10, p);
     EXPECT_EQ(ps.size(), 1u);   // the skip lands somewhere else: the step ends
 
@@ -343,7 +343,7 @@ TEST(RayTableOpening, MissingFilesFail) {
     EXPECT_FALSE(t.openRayTable(0, dir.path()));
     EXPECT_FALSE(t.isOpen());
     EXPECT_EQ(t.indexCount(), 0u);
-    Settings all;
+    PhaseSelection all;
     t.forEachRayRecord(10, all, [](const RayRecordHeader&, const RayPoint*, int) {
         ADD_FAILURE() << "no records expected";
     });

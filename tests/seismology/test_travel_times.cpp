@@ -1,6 +1,5 @@
 #include "seismology/TravelTimes.h"
 
-#include "data/Settings.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -246,35 +246,39 @@ TEST(Interpolation, OutsideAndDegenerateInput) {
 }
 
 TEST(PhaseSelection, SpecifiedNamesAndPatterns) {
-    Settings s;
-    s.specifiedPhasesOnCrossSection = true;
-    s.phases = {"PKP", "S*"};
+    std::vector<std::string> names = {"PKP", "S*"};
+    PhaseSelection s;
+    s.specified = true;
+    s.phases = names;
     for (const char* yes : {"PKP", "S", "SKS", "SS"}) EXPECT_TRUE(phaseSelected(s, yes)) << yes;
     for (const char* no : {"PKIKP", "P", "pkp", "s"}) EXPECT_FALSE(phaseSelected(s, no)) << no;
 
-    s.phases = {"PK*"};
+    names = {"PK*"};
+    s.phases = names;
     for (const char* yes : {"PKP", "PKIKP", "P", "PK"}) EXPECT_TRUE(phaseSelected(s, yes)) << yes;
     for (const char* no : {"S", "PP", "SKP"}) EXPECT_FALSE(phaseSelected(s, no)) << no;
 
-    s.phases = {"*"};
+    names = {"*"};
+    s.phases = names;
     EXPECT_TRUE(phaseSelected(s, "SKKS"));
-    s.phases.clear();
+    s.phases = {};
     EXPECT_FALSE(phaseSelected(s, "P"));
     EXPECT_FALSE(phaseSelected(s, nullptr));
 }
 
 TEST(PhaseSelection, SwitchesInOrder) {
-    Settings s;   // nothing set: every phase
+    PhaseSelection s;   // nothing set: every phase
     EXPECT_TRUE(phaseSelected(s, "SKS"));
-    s.specifiedPhasesOnCrossSection = true;
-    s.phases = {"SKS"};
-    s.sPhasesOnCrossSection = true;
+    const std::string names[] = {"SKS"};
+    s.specified = true;
+    s.phases = names;
+    s.sOnly = true;
     EXPECT_TRUE(phaseSelected(s, "SS"));
     EXPECT_FALSE(phaseSelected(s, "PKP"));
-    s.pPhasesOnCrossSection = true;   // P* wins over S*
+    s.pOnly = true;   // P* wins over S*
     EXPECT_TRUE(phaseSelected(s, "PKP"));
     EXPECT_FALSE(phaseSelected(s, "SKS"));
-    s.allPhasesOnCrossSection = true;
+    s.all = true;
     EXPECT_TRUE(phaseSelected(s, "SKS"));
     EXPECT_TRUE(phaseSelected(s, "X"));
 }

@@ -2,7 +2,7 @@
 // player, the beep and chime, the wave path) rendered into memory and measured.
 // A sound counts as audible when its RMS is above -40 dBFS; silence is below
 // -70 dBFS.
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Seismogram.h"
 #include "data/Settings.h"
 #include "sound/RenderBackend.h"

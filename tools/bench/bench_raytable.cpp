@@ -1,7 +1,6 @@
 // Times the cross-section's walk through one time step of a ray-path table:
 // 30 wavefronts of 200 points each per step, 400 steps, all phases shown and
 // only the P phases shown. Prints the mean and 99th percentile per step.
-#include "data/Settings.h"
 #include "seismology/RayTable.h"
 
 #include <algorithm>
@@ -72,7 +71,7 @@ struct Figures { double mean, p99; long records, points; };
 
 // Walks the step holding `time(i)` for each repetition i.
 template <class TimeOf>
-Figures measure(RayTable& table, const Settings& settings, TimeOf timeOf) {
+Figures measure(RayTable& table, const PhaseSelection& settings, TimeOf timeOf) {
     std::vector<double> us(kRepetitions);
     long records = 0, points = 0, checksum = 0;
     const RayTable::RecordFn fn = [&](const RayRecordHeader&, const RayPoint* pts, int n) {
@@ -120,10 +119,10 @@ int main() {
                 kStepSeconds, kPhases, kPoints, double(fs::file_size(bin)) / 1e6);
     std::printf("%d repetitions each\n", kRepetitions);
 
-    Settings all;
-    all.allPhasesOnCrossSection = true;
-    Settings pOnly;
-    pOnly.pPhasesOnCrossSection = true;
+    PhaseSelection all;
+    all.all = true;
+    PhaseSelection pOnly;
+    pOnly.pOnly = true;
 
     const int mid = kSteps / 2 * static_cast<int>(kStepSeconds) + 5;
     auto fixed = [mid](int) { return mid; };

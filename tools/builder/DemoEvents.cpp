@@ -1,7 +1,7 @@
 #include "DemoEvents.h"
 
 #include "data/EventFile.h"
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Settings.h"
 #include "seismology/SphericalGeometry.h"
 

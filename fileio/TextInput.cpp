@@ -1,4 +1,4 @@
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <charconv>
 #include <cmath>

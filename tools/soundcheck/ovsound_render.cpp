@@ -4,7 +4,7 @@
 // music), ov_mid.wav (the welcome music, when the assets library is built)
 // and earthquake.wav (a synthetic seismogram played in the earthquake sounds
 // mode). Prints duration, RMS and peak of each.
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 #include "data/Seismogram.h"
 #include "data/Settings.h"
 #include "sound/Pcm.h"

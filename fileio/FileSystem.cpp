@@ -1,4 +1,4 @@
-#include "data/FileSystem.h"
+#include "fileio/FileSystem.h"
 
 #include <algorithm>
 #include <cerrno>
