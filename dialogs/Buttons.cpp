@@ -35,6 +35,18 @@ bool KeyboardButton::event(QEvent* event) {
         event->accept();
         return true;
     }
+    // The first Tab onto a focus the window handed out by itself shows it
+    // here, where the chain starts, instead of moving on (a window with one
+    // button would otherwise never show its mark).
+    if (event->type() == QEvent::KeyPress && hasFocus() && !keyboardFocus_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyboardFocus_ = true;
+            update();
+            return true;
+        }
+    }
     return QAbstractButton::event(event);
 }
 
