@@ -1,5 +1,6 @@
 #include "maintenance/MaintenanceWindow.h"
 
+#include "dialogs/AboutDialog.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
@@ -21,17 +22,6 @@
 using namespace maintenance;
 
 namespace {
-
-// The About box: the program's name and version, OK only.
-class AboutDialog : public DialogBase {
-public:
-    explicit AboutDialog(QWidget* parent) : DialogBase(parent, tr("About Orvanta"), 160, 70, 0) {
-        place(new QLabel(tr("Orvanta Maintenance")), 0, 10, 8, 140, 10);
-        place(new QLabel(tr("Version %1").arg(QStringLiteral("2.1"))), 0, 10, 20, 140, 10);
-        place(new QLabel(tr("An earthquake exhibit")), 0, 10, 32, 140, 10);
-        addStockButton(kIdOk, 60, 48, 40, 14);
-    }
-};
 
 QString chooseInformationFileDefault(QWidget* parent) {
     return QFileDialog::getOpenFileName(

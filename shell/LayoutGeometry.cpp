@@ -46,6 +46,10 @@ int buttonPixelHeight(int cellHeight, float factor) {
     return static_cast<int>(static_cast<float>(cellHeight) * sane);
 }
 
+PaneRect welcomeStartButtonRect(int clientWidth, int cellHeight, float factor) {
+    return {clientWidth / 2 - 40, 20, 80, buttonPixelHeight(cellHeight, factor)};
+}
+
 std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell) {
     struct Entry {
         int command;

@@ -55,6 +55,11 @@ struct BarButton {
 // gives a whole number of pixels.
 int buttonPixelHeight(int cellHeight, float factor);
 
+// The welcome screen's Start button: 80 pixels wide, `factor` cells high,
+// centred on half the client width, 20 pixels below the top. Placed from the
+// window's real size, and again whenever that size changes.
+PaneRect welcomeStartButtonRect(int clientWidth, int cellHeight, float factor);
+
 // Exit (when CAN EXIT), World Menu, Repeat, Pause, Views (when SELECT VIEW),
 // Tutorial (when TUTORIAL ENABLED), Event Info, stacked from y = 1.
 std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell);

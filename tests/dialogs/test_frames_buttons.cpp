@@ -3,7 +3,10 @@
 #include "dialogs/Pictures.h"
 #include "DialogTestSupport.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -152,6 +155,74 @@ TEST(ButtonFace, ClickReportsTheCommandAndRightClickFollowsTheSetting) {
     EXPECT_EQ(fromButton.size(), 1u);
     theSettings().rightButtonRestart = saved;
     setMainCommandHandler({});
+}
+
+// A key as the application delivers it: the focus widget first decides
+// whether it keeps the key from the window's accelerators (the override is
+// accepted), then gets the press and the release. True when it kept it.
+bool typeKey(int key) {
+    QWidget* target = QApplication::focusWidget();
+    if (!target) target = QApplication::activeWindow();
+    if (!target) return false;
+    QKeyEvent override(QEvent::ShortcutOverride, key, Qt::NoModifier);
+    override.ignore();
+    QApplication::sendEvent(target, &override);
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(target, &release);
+    return override.isAccepted();
+}
+
+TEST(ButtonFace, TabReachesEveryButtonWithAMarkAndSpaceOrEnterPressesIt) {
+    QWidget window;
+    window.resize(400, 100);
+    auto* face1 = new FaceButton(&window, 1026, QStringLiteral("Pause"), 10, 10, 80, 32);
+    auto* face2 = new FaceButton(&window, 1027, QStringLiteral("World Menu"), 100, 10, 80, 44);
+    auto* picture = new PictureButton(&window, 101, 9, 200, 0, 100, 76);
+    const std::vector<QAbstractButton*> all{face1, face2, picture};
+    std::vector<int> pressed;
+    for (auto* f : {face1, face2})
+        QObject::connect(f, &FaceButton::command, [&](int id) { pressed.push_back(id); });
+    QObject::connect(picture, &PictureButton::command, [&](int id) { pressed.push_back(id); });
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    deliverQueued();
+    ASSERT_EQ(QApplication::activeWindow(), &window);
+
+    // A focus handed out by the window itself shows nothing and presses nothing:
+    // Enter is left to the window's accelerator.
+    EXPECT_FALSE(typeKey(Qt::Key_Return));
+    typeKey(Qt::Key_Space);
+    EXPECT_TRUE(pressed.empty());
+
+    std::set<QAbstractButton*> reached;
+    for (int i = 0; i < 4; ++i) {
+        typeKey(Qt::Key_Tab);
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        ASSERT_NE(focused, nullptr);
+        reached.insert(focused);
+        // The dotted mark just inside the bevels of the focused button only.
+        for (QAbstractButton* b : all) {
+            const QImage image = grabbed(*b);
+            const QRect mark = focusMarkRect(b->rect());
+            EXPECT_EQ(at(image, mark.left(), mark.top()) == ovcolors::black, b == focused);
+            EXPECT_EQ(at(image, mark.right() - 1, mark.bottom()) == ovcolors::black, b == focused);
+        }
+        const int id = focused == face1 ? 1026 : focused == face2 ? 1027 : 101;
+        pressed.clear();
+        EXPECT_TRUE(typeKey(Qt::Key_Return));   // kept from the accelerator
+        typeKey(Qt::Key_Space);
+        EXPECT_EQ(pressed, (std::vector<int>{id, id}));
+    }
+    EXPECT_EQ(reached.size(), all.size());
+
+    // A click moves no focus and leaves the mark where it was.
+    QWidget* before = QApplication::focusWidget();
+    for (QAbstractButton* b : all)
+        if (b != before) mouseClick(b, Qt::LeftButton, QPoint(20, 20));
+    EXPECT_EQ(QApplication::focusWidget(), before);
 }
 
 TEST(PictureButton, BitmapIsCentredAndClipped) {

@@ -1,3 +1,4 @@
+#include "dialogs/AboutDialog.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
@@ -151,6 +152,13 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlaces) {
     for (int id : {803, 804, 1, 806, 807, 808, 813, 815, 817, 816, 809, 810})
         EXPECT_EQ(h.window->actionsFor(id).size(), 1) << id;
     EXPECT_EQ(h.window->actionsFor(815)[0]->text(), QStringLiteral("Time&out..."));
+
+    // About shows the same box as the display program.
+    bool sameAbout = false;
+    h.script = [&](QDialog& d) { sameAbout = qobject_cast<AboutDialog*>(&d) != nullptr; };
+    h.window->runCommand(maintenance::kAbout);
+    EXPECT_TRUE(sameAbout);
+    h.script = {};
 
     h.window->show();
     h.window->actionsFor(maintenance::kExit)[1]->trigger();
