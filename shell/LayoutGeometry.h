@@ -31,6 +31,10 @@ struct PaneGeometry {
     // The station-name column is 38 pixels wide, wider only when the run's
     // labels need more room in the installed font.
     int stationColumnWidth = 38;
+    // WIDE LAYOUT: in view mode ALL on a layout wider than 4:3 the
+    // seismograms get a band of at least 40 % of the height and the globe and
+    // cross-section stand under it as equal squares, centred between fillers.
+    bool wideLayout = false;
 };
 
 // Computed from the client width of the main window when an event starts.

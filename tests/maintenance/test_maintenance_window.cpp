@@ -54,6 +54,7 @@ const QByteArray kSettingsFile =
     "AUDIO: EQ\r\n"
     "VIEW: XS\r\n"
     "BUTTON HEIGHT: 1.5\r\n"
+    "WIDE LAYOUT: YES\r\n"
     "PHASE: PKP\r\n"
     "PHASE: ScS\r\n";
 
@@ -86,6 +87,8 @@ struct Harness {
     std::function<QString()> chooser = [] { return QString(); };
     QStringList launched;
     bool launchWorks = true;
+    QStringList questions;
+    bool answer = false;
     std::unique_ptr<MaintenanceWindow> window;
 
     explicit Harness(const QByteArray& ini = QByteArray()) {
@@ -98,6 +101,10 @@ struct Harness {
             return d.result();
         };
         hooks.message = messages.function();
+        hooks.ask = [this](QWidget*, const QString& text) {
+            questions.append(text);
+            return answer;
+        };
         hooks.chooseInformationFile = [this](QWidget*) { return chooser(); };
         hooks.launchEditor = [this](const QString& path) {
             launched.append(path);
@@ -426,6 +433,85 @@ TEST(MaintenanceWindow, AnEventFileThatCannotBeWrittenIsReported) {
     ASSERT_EQ(h.messages.texts.size(), 1);
     EXPECT_EQ(h.messages.texts[0], QStringLiteral("Unable to write the event file 1990010100.evt."));
     EXPECT_TRUE(QFileInfo(QStringLiteral("1990010100.evt")).isDir());
+}
+
+TEST(MaintenanceWindow, ReplacingAnotherEventAsksFirstAndNoReturnsToTheForm) {
+    Harness h;
+    h.dir.write(QStringLiteral("1995061512.EVT"), kEventFile);
+    // A new event on the date and hour of the stored one; after No the form
+    // comes back as it was typed, and the operator gives up.
+    QStringList shown;   // name and year as each run of the form shows them
+    h.script = [&](QDialog& d) {
+        auto* e = qobject_cast<EventEditorDialog*>(&d);
+        ASSERT_NE(e, nullptr);
+        shown.append(e->field(kFieldName)->text() + "/" + e->field(kFieldYear)->text());
+        if (shown.size() > 1) {
+            press(e, kIdCancel);
+            return;
+        }
+        e->field(kFieldName)->setText(QStringLiteral("New quake"));
+        for (auto [f, t] : {std::pair{kFieldYear, "1995"}, {kFieldMonth, "6"}, {kFieldDay, "15"},
+                            {kFieldHour, "12"}})
+            e->field(f)->setText(QString::fromLatin1(t));
+        press(e, kIdOk);
+    };
+    const QString question =
+        QStringLiteral("An event file 1995061512.evt already exists (Test quake). Replace it?");
+    h.answer = false;
+    h.window->runCommand(maintenance::kNew);
+    EXPECT_EQ(h.questions, QStringList{question});
+    EXPECT_EQ(shown, (QStringList{QStringLiteral("Event Name/1990"),
+                                  QStringLiteral("New quake/1995")}));
+    EXPECT_EQ(readFile(QStringLiteral("1995061512.EVT")), kEventFile);
+
+    // Yes replaces it (whatever the case of the stored name).
+    shown.clear();
+    h.questions.clear();
+    h.answer = true;
+    h.window->runCommand(maintenance::kNew);
+    EXPECT_EQ(shown.size(), 1);
+    EXPECT_EQ(h.questions, QStringList{question});
+    EXPECT_EQ(QDir().entryList(QDir::Files).size(), 1);
+    EXPECT_EQ(lineOf(readFile(QStringLiteral("1995061512.EVT")), "EVENT NAME:"),
+              "EVENT NAME: New quake");
+
+    // Saving the event that was opened under its own name asks nothing.
+    h.questions.clear();
+    h.script = openAndEdit(QStringLiteral("1995061512.evt"), [](EventEditorDialog& e) {
+        e.field(kFieldMagnitude)->setText(QStringLiteral("9.1"));
+    });
+    h.window->runCommand(maintenance::kOpen);
+    EXPECT_TRUE(h.questions.isEmpty());
+    EXPECT_EQ(lineOf(readFile(QStringLiteral("1995061512.EVT")), "EVENT MAGNITUDE:"),
+              "EVENT MAGNITUDE:    9.1");
+}
+
+TEST(MaintenanceWindow, SeismogramNamesAreWrittenBackWholeAndTooLongOnesRefused) {
+    const QByteArray longest = "KIP." + QByteArray(250, 'X') + "E";   // 255 characters
+    for (const QByteArray& name : {QByteArray("IU.ANMO.00.BHZ.M.2011.070.054624.SAC"), longest,
+                                   longest + "Z"}) {
+        SCOPED_TRACE(name.size());
+        Harness h;
+        const QByteArray file = kEventFile + "STATION FILE: " + name + "\r\n";
+        h.dir.write(QStringLiteral("1995061512.evt"), file);
+        h.script = openAndEdit(QStringLiteral("1995061512.evt"), [](EventEditorDialog& e) {
+            e.field(kFieldYear)->setText(QStringLiteral("1996"));
+        });
+        h.window->runCommand(maintenance::kOpen);
+        const QByteArray written = readFile(QStringLiteral("1996061512.evt"));
+        if (name.size() <= 255) {
+            EXPECT_TRUE(h.messages.texts.isEmpty());
+            EXPECT_TRUE(written.contains("\nSTATION FILE: " + name + "\r\n"));
+        } else {
+            // Refused before the form opens, never cut.
+            EXPECT_EQ(h.dialogsRun, 1);
+            ASSERT_EQ(h.messages.texts.size(), 1);
+            EXPECT_TRUE(h.messages.texts[0].contains(QStringLiteral("256 characters")));
+            EXPECT_TRUE(h.messages.texts[0].contains(QStringLiteral("at most 255")));
+            EXPECT_TRUE(written.isEmpty());
+        }
+        EXPECT_EQ(readFile(QStringLiteral("1995061512.evt")), file);
+    }
 }
 
 // --- Edit Information ---------------------------------------------------------------

@@ -11,10 +11,10 @@
 
 #include <set>
 
-TEST(Controls, ElevenDistinctSwitchesEachBoundToItsOwnField) {
+TEST(Controls, TwelveDistinctSwitchesEachBoundToItsOwnField) {
     std::set<int> ids;
     for (const ControlSwitch& c : kControlSwitches) ids.insert(c.id);
-    EXPECT_EQ(ids.size(), 11u);
+    EXPECT_EQ(ids.size(), 12u);
 
     // Switching one box at a time moves exactly its own field.
     for (int i = 0; i < kControlSwitchCount; ++i) {
