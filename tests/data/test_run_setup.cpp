@@ -1,7 +1,7 @@
 // Loading a run from an event folder, station lines and station lists.
 #include "DataTestSupport.h"
 #include "data/RunSetup.h"
-#include "data/TextInput.h"
+#include "fileio/TextInput.h"
 
 #include <gtest/gtest.h>
 
