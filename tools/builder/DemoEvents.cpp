@@ -447,7 +447,7 @@ namespace {
 constexpr double kDegreesPerRadian = 180.0 / kPi;
 // Diffracted P leaks its energy into the core as it creeps along it: this
 // far beyond the grazing distance it has faded into the noise.
-constexpr double kDiffractionReach = 30.0;
+constexpr double kDiffractionReach = 15.0;
 
 } // namespace
 
@@ -1014,9 +1014,10 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
             "Look at " + label + ", " + wholeText(shadowed->distance) + " degrees away: no direct "
             "P or S wave arrives there. The Earth's core casts a shadow: it bends P waves away "
             "and stops S waves completely, because its outer part is liquid.";
-        const std::string weak = core[CorePdiff] > 0
-            ? "Before it only a weak P wave came in, bent around the edge of the core."
-            : "Before it only faint waves came in.";
+        const std::string weak =
+            core[CorePdiff] > 0   ? "Before it only a weak P wave came in, bent around the edge of the core."
+            : core[CorePKiKP] > 0 ? "Before it only a faint echo off the inner core came in."
+                                  : "Nothing came before it.";
         if (through > 0) {
             lastArrival = std::max(lastArrival, double(through));
             const std::string path = std::string(throughName) == "PKIKP"
