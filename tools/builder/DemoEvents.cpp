@@ -783,8 +783,8 @@ std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationG
     parts.push_back("Please note: the seismograms of this demonstration are computed, not "
                     "recorded. The P, S, PP and SS waves start exactly when the travel-time "
                     "tables of the installation say, and the waves through the Earth's core "
-                    "when the same computation of rays through a model of the Earth says, but "
-                    "they are not real recordings of this earthquake.");
+                    "start when the ray computation that made the tables says, but they are "
+                    "not real recordings of this earthquake.");
     text += paragraphs(parts);
     text += "<more \"COMPUTED.INF\">\n";
     return text;
@@ -804,15 +804,15 @@ std::string computedSeismogramsText()
         "waves scattered by the rock keep arriving for a while. A wave gets no wiggle at a "
         "station it cannot reach: the PP and SS waves of a deep earthquake, for example, first "
         "come back to the surface far from the epicentre.",
-        "The tables and the waves through the core were computed by this installation itself. "
-        "The computer follows thousands of rays through a model of the Earth's interior, with "
-        "the speed of P and S waves at every depth, and notes where each ray comes back to "
-        "the surface and when.",
+        "The tables, and the times of the waves through the core, were computed when this "
+        "installation was built. The computer follows thousands of rays through a model of "
+        "the Earth's interior, with the speed of P and S waves at every depth, and notes where "
+        "each ray comes back to the surface and when.",
         "Beyond about 100 degrees the core is in the way. There the seismograms show what "
         "real ones show: a weak P wave bent around the edge of the core, then, from about "
-        "115 degrees on, the waves that crossed the core (PKIKP and PKP), strongest near 145 "
-        "degrees, where the core focuses them like a lens. On the horizontal components SKS "
-        "arrives, an S wave that crossed the liquid outer core as a P wave.",
+        "120 degrees on, the waves that crossed the core (PKIKP and PKP), strongest from "
+        "about 143 degrees, where the core focuses PKP like a lens. On the horizontal "
+        "components SKS arrives, an S wave that crossed the liquid outer core as a P wave.",
         "The P wave moves the ground mostly up and down, so it is largest on the vertical (Z) "
         "component. The S wave shakes the ground sideways, so it is largest on the north (N) "
         "and east (E) components. Waves get weaker the farther they travel, and a stronger "
