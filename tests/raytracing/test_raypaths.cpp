@@ -24,7 +24,11 @@ constexpr double kCoreRadius = 6371.0 - 2885.2;
 
 const EarthModel& model()
 {
-    static const EarthModel m = loadEarthModel(OV_SOURCE_DIR "/../shared/data/jb-model.txt");
+    static const EarthModel m = [] {
+        const std::string beside = OV_SOURCE_DIR "/data/jb-model.txt";
+        return loadEarthModel(std::filesystem::exists(beside)
+                                  ? beside : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
+    }();
     return m;
 }
 

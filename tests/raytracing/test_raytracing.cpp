@@ -23,7 +23,11 @@ constexpr double kPi = 3.14159265358979323846;
 
 const EarthModel& jbModel()
 {
-    static const EarthModel m = loadEarthModel(OV_SOURCE_DIR "/../shared/data/jb-model.txt");
+    static const EarthModel m = [] {
+        const std::string beside = OV_SOURCE_DIR "/data/jb-model.txt";
+        return loadEarthModel(std::filesystem::exists(beside)
+                                  ? beside : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
+    }();
     return m;
 }
 
@@ -174,6 +178,31 @@ TEST(TravelTimeTables, PhasesEndAtTheCoreShadowAndPPReachesTheAntipode)
     // A buried source has no PP close in: its first surface reflection needs room.
     EXPECT_GT(curves("PP")[0][1], 0);
     EXPECT_LT(curves("PP")[13][20], 0);
+
+    // The distances a phase's rays reach, found by scanning its take-off
+    // angles, bound exactly the degrees where the tables' curves arrive.
+    const std::vector<double> depths = columnDepths();
+    for (int c : {0, 10, 13}) {
+        const ShellModel sm(jbModel(), {depths[c]});
+        for (const char* ph : {"P", "S", "PP", "SS"}) {
+            const DistanceRange r = phaseDistanceRange(sm, phaseByName(ph), depths[c]);
+            ASSERT_GE(r.from, 0) << ph << " " << c;
+            const double from = r.from * 180 / kPi, to = r.to * 180 / kPi;
+            for (int d = 0; d < kTableDegrees; ++d) {
+                if (std::fabs(d - from) < 0.05 || std::fabs(d - to) < 0.05)
+                    continue;
+                EXPECT_EQ(curves(ph)[c][d] >= 0, d >= from && d <= to)
+                    << ph << " column " << c << " at " << d << " (rays reach " << from << " to "
+                    << to << ")";
+            }
+        }
+        // Through the core: PKIKP from about 119 degrees, PKP from its
+        // caustic near 143 degrees (a little nearer for deep sources).
+        const DistanceRange pkikp = phaseDistanceRange(sm, phaseByName("PKIKP"), depths[c]);
+        const DistanceRange pkp = phaseDistanceRange(sm, phaseByName("PKP"), depths[c]);
+        EXPECT_NEAR(pkikp.from * 180 / kPi, 119.5, 2.0) << c;
+        EXPECT_NEAR(pkp.from * 180 / kPi, 142.5, 2.0) << c;
+    }
 }
 
 TEST(TravelTimeTables, WrittenFilesReadBackColumnByColumn)

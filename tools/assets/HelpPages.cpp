@@ -122,8 +122,8 @@ negative), its depth in kilometres and its magnitude.</p>
 <table>
 <tr><th>Button</th><th>Effect</th></tr>
 <tr><td>GO</td><td>Starts the earthquake with the stations chosen before.</td></tr>
-<tr><td>Select Stations</td><td>The map shows the stations that recorded this earthquake, so
-that visitors can choose which recordings to play (see
+<tr><td>Select Stations</td><td>The map shows the stations that have seismograms of this
+earthquake, so that visitors can choose which of them to play (see
 <a href="1022.html">Station Components</a>).</td></tr>
 <tr><td>Cancel</td><td>Back to the map of earthquakes.</td></tr>
 </table>
@@ -225,7 +225,10 @@ speed and time window.</p>
 const char* const kContents = R"(
 <p>Orvanta plays back real earthquakes. After a flash at the epicentre, a clock runs
 in fast motion while the waves spread over a globe and through a cross-section of the
-Earth, and the recorded seismograms are drawn as the waves reach the stations.</p>
+Earth, and the seismograms of the stations are drawn as the waves reach them. The
+earthquakes that come with Orvanta have computed seismograms, made from the same
+model of the Earth as the travel-time tables; real recordings can be added to an
+exhibit.</p>
 <h2>What visitors see</h2>
 <ul>
 <li><b>Welcome screen</b>: a picture with music and a <i>Start</i> button (or the Enter key).</li>

@@ -98,11 +98,15 @@ reflection off the core. So PcP bounces off the core, PKP crosses the
 outer core, and SKS goes down as S, crosses the core as P and comes up
 as S again.
 
-The core bends P waves sharply, so between about 104 and 140 degrees from
-the epicentre hardly any direct P waves arrive: this is the P-wave shadow
-zone. S waves cannot cross the liquid outer core at all, so beyond about
-104 degrees there are no direct S waves. The thick yellow arcs on the rim
-are the surface waves.
+The core bends P waves sharply, so beyond about 100 degrees from the
+epicentre no direct P waves arrive. Up to about 140 degrees only weak
+waves come in: P waves bent around the edge of the core, faint echoes off
+the inner core and, from about 120 degrees, PKIKP, which crossed the inner
+core. This is the P-wave shadow zone. From about 143 degrees the PKP
+waves, bent by the outer core like light by a lens, arrive strongly. S
+waves cannot cross the liquid outer core at all, so beyond about 100
+degrees there are no direct S waves. The thick yellow arcs on the rim are
+the surface waves.
 
 <more "CORE.INF">
 )";
@@ -123,9 +127,13 @@ waves arriving inside the shadow zone and explained them with a solid
 inner core that reflects and bends the waves.
 
 Jeffreys and Keith Bullen published tables of travel times in 1940: for
-each distance, how long each wave takes to arrive. This exhibit still uses
-their tables to predict where the waves are and when they reach each
-station.
+each distance, how long each wave takes to arrive. Jeffreys also worked
+out how fast P and S waves travel at every depth. This exhibit starts
+from that model of the Earth's interior and computes its own tables: it
+follows thousands of rays through the model Earth and notes when and
+where each one comes back to the surface. The wavefronts in the
+cross-section and the arrival times on the seismograms come from these
+computed tables.
 )";
 
 const char* const kSeismograms = R"(THE SEISMOGRAMS
@@ -147,10 +155,15 @@ components:
 
 The coloured marks show when the waves are expected to arrive at the
 station: P and PP in light red, S and SS in light blue (cyan). The times
-come from travel-time tables, so the real waves can arrive a little early
-or late. Quiet stretches before the marks are the normal tiny unrest of
-the ground. Look for the wiggles to grow at P, again at S, and most of all
-when the surface waves arrive later still.
+come from travel-time tables, so the waves of a real recording can arrive
+a little early or late. Quiet stretches before the marks are the normal
+tiny unrest of the ground. Look for the wiggles to grow at P, again at S,
+and most of all when the surface waves arrive later still.
+
+More than about 100 degrees from the epicentre the core is in the way:
+no direct P or S wave arrives. There the first waves crossed the core
+(PKIKP and PKP) or were bent around it; they have no mark and come well
+before the PP mark.
 
 The farther a station is from the earthquake, the longer the gap between
 the P and the S wave. Seismologists use this gap to tell how far away an
@@ -182,8 +195,8 @@ earthquake by itself.
 const char* const kMapStations = R"(CHOOSING STATIONS
 
 The star is the earthquake you chose. The blue discs are the seismic
-stations that recorded it, each with its name. The marks on a disc show
-which recordings the station has:
+stations that have seismograms of it, each with its name. The marks on a
+disc show which components the station has:
 
 <PRE>
   bar from left to right    E: east-west movement
@@ -191,7 +204,7 @@ which recordings the station has:
   dot in the middle         Z: up-and-down movement
 </PRE>
 
-A red mark will be played; a white mark was recorded but is switched off.
+A red mark will be played; a white mark is there but switched off.
 Touch a station to see its distance from the earthquake and to switch its
 recordings on or off, for this station alone or for all stations at once.
 

@@ -9,7 +9,7 @@
 
 struct GsnStation {
     const char* code;          // station code, at most 5 characters
-    const char* network;       // "IU" or "II"
+    const char* network;       // network code: "IU", "II", "GT"
     const char* description;   // place, at most 31 characters
     double latitude;           // degrees, north positive
     double longitude;          // degrees, east positive

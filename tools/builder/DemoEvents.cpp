@@ -1,5 +1,9 @@
 #include "DemoEvents.h"
 
+#include "EarthModel.h"
+#include "RayTracer.h"
+#include "TravelTimeTables.h"
+
 #include "data/EventFile.h"
 #include "fileio/FileSystem.h"
 #include "data/Settings.h"
@@ -205,7 +209,7 @@ double magnitudeFactor(float magnitude)
     return 1000.0 * std::pow(10.0, 0.6 * (magnitude - 7.0));
 }
 
-// Body-wave amplitude of P on the vertical component, before any shadow loss.
+// Body-wave amplitude of P on the vertical component.
 double bodyAmplitude(const DemoEvent& event, float distance)
 {
     return magnitudeFactor(event.magnitude) / (1.0 + distance / 15.0);
@@ -435,8 +439,89 @@ std::array<TravelTimeTable, 4> loadDemoTables(const std::string& dir, float dept
     return tables;
 }
 
+const std::array<const char*, kCorePhaseCount> kCorePhaseNames = {"Pdiff", "PKiKP", "PKIKP",
+                                                                   "PKP", "SKS"};
+
+namespace {
+
+constexpr double kDegreesPerRadian = 180.0 / kPi;
+// Diffracted P leaks its energy into the core as it creeps along it: this
+// far beyond the grazing distance it has faded into the noise.
+constexpr double kDiffractionReach = 15.0;
+
+} // namespace
+
+DemoRays::DemoRays(const EarthModel& model, float eventDepthKm)
+    : depth_(tableColumnDepth(depthColumn(eventDepthKm)))
+{
+    from_.fill(-1);
+    to_.fill(-1);
+    if (model.empty())
+        return;
+    auto shells = std::make_unique<ShellModel>(model, std::vector<double>{depth_});
+    const int source = shells->boundaryAt(depth_);
+    const int cmb = shells->coreMantleBoundary();
+    if (source < 0 || cmb < 1 || source >= cmb)
+        return;
+    for (std::size_t i = 0; i < 4; ++i) {
+        const DistanceRange r = phaseDistanceRange(*shells, phaseByName(kTablePhases[i]), depth_);
+        if (r.from < 0)
+            continue;
+        from_[i] = r.from * kDegreesPerRadian;
+        to_[i] = r.to * kDegreesPerRadian;
+    }
+    // The P ray that grazes the core: where it surfaces the shadow begins,
+    // and beyond it P diffracted along the core arrives later by the grazing
+    // ray's slowness for every further degree.
+    graze_ = {std::max(to_[0], 0.0), 0.0, 0.0};
+    std::vector<Leg> legs;
+    const double p = shells->shells()[static_cast<std::size_t>(cmb - 1)].etaBot[WaveP] * (1 + 1e-9);
+    if (resolveLegs(*shells, phaseByName("P").downLegs, source, legs)) {
+        const RayResult r = traceRay(*shells, p, legs);
+        if (r.valid)
+            graze_ = {r.theta * kDegreesPerRadian, r.time, p / kDegreesPerRadian};
+    }
+    const DistanceRange pkp = phaseDistanceRange(*shells, phaseByName("PKP"), depth_);
+    pkpFrom_ = pkp.from < 0 ? 0.0 : pkp.from * kDegreesPerRadian;
+    shells_ = std::move(shells);
+}
+
+DemoRays::~DemoRays() = default;
+
+bool DemoRays::reaches(std::size_t phase, float distance) const
+{
+    // A hair of tolerance: the branch ends are found by bisection.
+    return phase < 4 && from_[phase] >= 0 && distance >= from_[phase] - 1e-4
+        && distance <= to_[phase] + 1e-4;
+}
+
+std::array<float, kCorePhaseCount> DemoRays::coreArrivals(float distance) const
+{
+    std::array<float, kCorePhaseCount> t{};
+    // Where direct P arrives it is the wave to see; the weaker core phases
+    // there are left out.
+    if (!shells_ || !(distance > graze_[0]) || distance > 180.0f)
+        return t;
+    auto traced = [&](const char* name) {
+        const double v = directTravelTime(*shells_, phaseByName(name), depth_, distance);
+        return v > 0 ? static_cast<float>(v) : 0.0f;
+    };
+    if (graze_[2] > 0 && distance <= graze_[0] + kDiffractionReach)
+        t[CorePdiff] = static_cast<float>(graze_[1] + graze_[2] * (distance - graze_[0]));
+    t[CorePKIKP] = traced("PKIKP");
+    // The inner core's reflection matters only where PKIKP does not arrive yet.
+    if (t[CorePKIKP] == 0)
+        t[CorePKiKP] = traced("PKiKP");
+    if (pkpFrom_ > 0 && distance >= pkpFrom_)
+        t[CorePKP] = traced("PKP");
+    if (!reaches(1, distance))
+        t[CoreSKS] = traced("SKS");
+    return t;
+}
+
 ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& station,
-                             const std::array<TravelTimeTable, 4>& tables, uint32_t seed)
+                             const std::array<TravelTimeTable, 4>& tables, const DemoRays& rays,
+                             uint32_t seed)
 {
     ComputedMotion m;
     const std::size_t n = kDemoSamples;
@@ -446,17 +531,24 @@ ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& stat
     const float distance = station.distance;
     m.onsets = tableArrivals(tables, distance);
     const double p = bodyAmplitude(event, distance);
-    // Beyond about 100 degrees the core casts its shadow: what arrives as P or
-    // S there is weak.
-    const double shadow = distance > 100.0f ? 0.3 : 1.0;
     // Steeper incidence at larger distances: less P on the horizontals.
     const float sinIncidence = std::clamp(0.45f - 0.003f * distance, 0.15f, 0.45f);
     const float pWeights[3] = {1.0f, sinIncidence, 0.0f};
     const float sWeights[3] = {0.25f, 0.6f, 0.8f};
+    // Waves up from the core arrive almost vertically; SKS leaves it as an
+    // S wave polarised in the plane of the ray (radial and vertical).
+    const float coreWeights[3] = {1.0f, 0.15f, 0.0f};
+    const float sksWeights[3] = {0.3f, 0.9f, 0.0f};
 
-    // A phase whose table holds no time at this distance gets no wavelet,
-    // nor does a later phase that the table puts before its parent.
+    // A phase gets no wavelet where its branch does not reach (the table
+    // repeats its first time at nearer distances: PP and SS of a deep event
+    // surface far from the epicentre; and its last time a little beyond
+    // the branch's end), where its table holds no time, nor where a later
+    // phase's table time comes before its parent's.
     std::array<float, 4>& o = m.onsets;
+    for (std::size_t i = 0; i < 4; ++i)
+        if (!rays.reaches(i, distance))
+            o[i] = 0;
     if (o[1] > 0 && o[0] > 0 && o[1] <= o[0])
         o[1] = 0;
     if (o[2] > 0 && o[0] > 0 && o[2] <= o[0])
@@ -464,10 +556,28 @@ ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& stat
     if (o[3] > 0 && ((o[1] > 0 && o[3] <= o[1]) || (o[0] > 0 && o[3] <= o[0])))
         o[3] = 0;
 
-    addWavelet(zrt, pWeights, m.onsets[0], p * shadow, 1.5, 40.0, seed ^ 0x1111u);
-    addWavelet(zrt, sWeights, m.onsets[1], 1.5 * p * shadow, 4.0, 60.0, seed ^ 0x2222u);
+    addWavelet(zrt, pWeights, m.onsets[0], p, 1.5, 40.0, seed ^ 0x1111u);
+    addWavelet(zrt, sWeights, m.onsets[1], 1.5 * p, 4.0, 60.0, seed ^ 0x2222u);
     addWavelet(zrt, pWeights, m.onsets[2], 0.5 * p, 2.5, 40.0, seed ^ 0x3333u);
     addWavelet(zrt, sWeights, m.onsets[3], 0.6 * 1.5 * p, 6.0, 60.0, seed ^ 0x4444u);
+
+    // In the core's shadow: P bent around the core, weak and long-period,
+    // fading with every degree it creeps; the inner core's faint reflection;
+    // PKIKP through the inner core, a small sharp onset; PKP through the
+    // outer core, focused to its strongest at the caustic where it begins;
+    // and SKS where direct S no longer arrives.
+    m.coreOnsets = rays.coreArrivals(distance);
+    const std::array<float, kCorePhaseCount>& c = m.coreOnsets;
+    const double grazing = bodyAmplitude(event, rays.shadowStart());
+    addWavelet(zrt, coreWeights, c[CorePdiff],
+               0.3 * grazing * std::exp(-(distance - rays.shadowStart()) / 8.0), 4.0, 40.0,
+               seed ^ 0x6666u);
+    addWavelet(zrt, coreWeights, c[CorePKiKP], 0.1 * p, 1.5, 30.0, seed ^ 0x7777u);
+    addWavelet(zrt, coreWeights, c[CorePKIKP], 0.3 * p, 1.5, 40.0, seed ^ 0x8888u);
+    addWavelet(zrt, coreWeights, c[CorePKP],
+               p * (0.5 + std::exp(-(distance - rays.pkpStart()) / 3.0)), 2.0, 40.0,
+               seed ^ 0x9999u);
+    addWavelet(zrt, sksWeights, c[CoreSKS], 0.8 * p, 5.0, 60.0, seed ^ 0xaaaau);
 
     // Surface waves of shallow events: a dispersed train inside the band the
     // globe shows, long periods (fast) first, short periods (slow) last.
@@ -671,9 +781,10 @@ std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationG
                          + " degrees away). More stations can be chosen on the world map.";
     parts.push_back(stations);
     parts.push_back("Please note: the seismograms of this demonstration are computed, not "
-                    "recorded. They were calculated from the travel-time tables of the "
-                    "installation, so the P, S, PP and SS waves arrive exactly when the tables "
-                    "say, but they are not real recordings of this earthquake.");
+                    "recorded. The P, S, PP and SS waves start exactly when the travel-time "
+                    "tables of the installation say, and the waves through the Earth's core "
+                    "start when the ray computation that made the tables says, but they are "
+                    "not real recordings of this earthquake.");
     text += paragraphs(parts);
     text += "<more \"COMPUTED.INF\">\n";
     return text;
@@ -690,7 +801,18 @@ std::string computedSeismogramsText()
         "The travel-time tables then give the moment when each wave arrives: the P wave, the "
         "S wave, and the PP and SS waves that bounce once off the Earth's surface on their way. "
         "At each of these moments a short wiggle starts, followed by a fading tail, the way "
-        "waves scattered by the rock keep arriving for a while.",
+        "waves scattered by the rock keep arriving for a while. A wave gets no wiggle at a "
+        "station it cannot reach: the PP and SS waves of a deep earthquake, for example, first "
+        "come back to the surface far from the epicentre.",
+        "The tables, and the times of the waves through the core, were computed when this "
+        "installation was built. The computer follows thousands of rays through a model of "
+        "the Earth's interior, with the speed of P and S waves at every depth, and notes where "
+        "each ray comes back to the surface and when.",
+        "Beyond about 100 degrees the core is in the way. There the seismograms show what "
+        "real ones show: a weak P wave bent around the edge of the core, then, from about "
+        "120 degrees on, the waves that crossed the core (PKIKP and PKP), strongest from "
+        "about 143 degrees, where the core focuses PKP like a lens. On the horizontal "
+        "components SKS arrives, an S wave that crossed the liquid outer core as a P wave.",
         "The P wave moves the ground mostly up and down, so it is largest on the vertical (Z) "
         "component. The S wave shakes the ground sideways, so it is largest on the north (N) "
         "and east (E) components. Waves get weaker the farther they travel, and a stronger "
@@ -705,11 +827,16 @@ std::string computedSeismogramsText()
 }
 
 bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stations,
-                    const std::string& dir, std::string& error)
+                    const EarthModel& model, const std::string& dir, std::string& error)
 {
     const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir, storedDepth(event));
     if (tables[0].count == 0 || tables[1].count == 0) {
         error = "travel-time tables missing in " + dir;
+        return false;
+    }
+    const DemoRays rays(model, storedDepth(event));
+    if (!rays.valid()) {
+        error = "the velocity model has no mantle and core to trace rays in";
         return false;
     }
     const std::vector<StationGeometry> recorded = chooseRecordedStations(event, stations);
@@ -736,7 +863,7 @@ bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stat
     const std::string eventKey = demoEventFileName(event);
     for (const StationGeometry& s : recorded) {
         const ComputedMotion motion =
-            computeMotion(event, s, tables, hashText(s.station.code, hashText(eventKey)));
+            computeMotion(event, s, tables, rays, hashText(s.station.code, hashText(eventKey)));
         const std::vector<float>* traces[3] = {&motion.z, &motion.n, &motion.e};
         const char components[3] = {'Z', 'N', 'E'};
         for (int c = 0; c < 3; ++c) {
@@ -764,7 +891,8 @@ bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stat
 
 std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
                                         const std::vector<StationGeometry>& listed,
-                                        const std::array<TravelTimeTable, 4>& tables)
+                                        const std::array<TravelTimeTable, 4>& tables,
+                                        const DemoRays& rays)
 {
     std::vector<TutorialPage> pages;
     if (listed.empty())
@@ -813,11 +941,11 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
     std::string ppStation, ssStation;
     for (const StationGeometry& s : listed) {
         const std::array<float, 4> t = tableArrivals(tables, s.distance);
-        if (firstPP == 0 && t[0] > 0 && t[2] >= t[0] + 60) {
+        if (firstPP == 0 && t[0] > 0 && t[2] >= t[0] + 60 && rays.reaches(2, s.distance)) {
             firstPP = t[2];
             ppStation = s.station.code;
         }
-        if (firstSS == 0 && t[1] > 0 && t[3] >= t[1] + 90) {
+        if (firstSS == 0 && t[1] > 0 && t[3] >= t[1] + 90 && rays.reaches(3, s.distance)) {
             firstSS = t[3];
             ssStation = s.station.code;
         }
@@ -848,14 +976,14 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
                         "By timing many of them at many stations, seismologists have mapped "
                         "the Earth's crust, mantle and core."})});
     // The farthest station the direct P wave reaches, and the first station
-    // in the core's shadow, where the tables give no direct P at all.
+    // in the core's shadow, where no direct P arrives at all.
     const StationGeometry* farthest = nullptr;
     const StationGeometry* shadowed = nullptr;
     for (const StationGeometry& s : listed) {
-        const std::array<float, 4> t = tableArrivals(tables, s.distance);
-        if (t[0] > 0 && &s != &nearest)
+        const bool direct = rays.reaches(0, s.distance) && tableArrivals(tables, s.distance)[0] > 0;
+        if (direct && &s != &nearest)
             farthest = &s;
-        if (t[0] <= 0 && t[2] > 0 && shadowed == nullptr)
+        if (!direct && shadowed == nullptr)
             shadowed = &s;
     }
     double lastArrival = near[0];
@@ -871,15 +999,45 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
                         "paths bend, as light bends in water."})});
     }
     if (shadowed != nullptr) {
-        const float pp = tableArrivals(tables, shadowed->distance)[2];
-        lastArrival = std::max(lastArrival, double(pp));
-        moments.push_back({pp + 12,
-            paragraphs({"Look at " + stationLabel(*shadowed) + ", "
-                        + wholeText(shadowed->distance) + " degrees away: no direct P or S "
-                        "wave arrived there. The Earth's core casts a shadow: it bends P waves "
-                        "away and stops S waves completely, because its outer part is liquid.",
-                        "The first clear wave at this station is PP, which went around the "
-                        "core by bouncing off the surface."})});
+        const float pp = rays.reaches(2, shadowed->distance)
+                             ? tableArrivals(tables, shadowed->distance)[2] : 0.0f;
+        const std::array<float, kCorePhaseCount> core = rays.coreArrivals(shadowed->distance);
+        // The first clear wave through the core, PKIKP or PKP.
+        float through = core[CorePKIKP];
+        const char* throughName = "PKIKP";
+        if (core[CorePKP] > 0 && (through == 0 || core[CorePKP] < through)) {
+            through = core[CorePKP];
+            throughName = "PKP";
+        }
+        const std::string label = stationLabel(*shadowed);
+        const std::string shadow =
+            "Look at " + label + ", " + wholeText(shadowed->distance) + " degrees away: no direct "
+            "P or S wave arrives there. The Earth's core casts a shadow: it bends P waves away "
+            "and stops S waves completely, because its outer part is liquid.";
+        const std::string weak =
+            core[CorePdiff] > 0   ? "Before it only a weak P wave came in, bent around the edge of the core."
+            : core[CorePKiKP] > 0 ? "Before it only a faint echo off the inner core came in."
+                                  : "Nothing came before it.";
+        if (through > 0) {
+            lastArrival = std::max(lastArrival, double(through));
+            const std::string path = std::string(throughName) == "PKIKP"
+                ? "It went straight through the liquid outer core and the solid inner core: "
+                  "PKIKP, K for the outer core and I for the inner core."
+                : "It crossed the liquid outer core, which bent it like a lens: PKP, K for "
+                  "the outer core.";
+            moments.push_back({through + 12,
+                paragraphs({shadow,
+                            "The wave that has just arrived there came through the core, "
+                            + wholeText(through / 60.0) + " minutes after the earthquake. " + path,
+                            weak + " PP, which went around the core by bouncing off the "
+                            "surface, comes later."})});
+        } else if (pp > 0) {
+            lastArrival = std::max(lastArrival, double(pp));
+            moments.push_back({pp + 12,
+                paragraphs({shadow,
+                            "The first clear wave at this station is PP, which went around the "
+                            "core by bouncing off the surface. " + weak})});
+        }
     }
     std::sort(moments.begin(), moments.end(),
               [](const Moment& a, const Moment& b) { return a.at < b.at; });
@@ -932,12 +1090,13 @@ std::string tutorialScriptText(const std::vector<TutorialPage>& pages)
 }
 
 bool writeTutorial(const DemoEvent& event, const std::vector<DemoStation>& stations,
-                   const std::string& dir, std::string& error)
+                   const EarthModel& model, const std::string& dir, std::string& error)
 {
     const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir, storedDepth(event));
+    const DemoRays rays(model, storedDepth(event));
     const std::vector<StationGeometry> listed =
         chooseListedStations(chooseRecordedStations(event, stations));
-    const std::vector<TutorialPage> pages = tutorialPages(event, listed, tables);
+    const std::vector<TutorialPage> pages = tutorialPages(event, listed, tables, rays);
     if (pages.size() < 2) {
         error = "no tutorial pages";
         return false;

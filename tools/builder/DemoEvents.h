@@ -1,9 +1,10 @@
 // The demonstration earthquakes of a new installation: real historical
 // events with their catalogue origin, epicentre, depth and magnitude, each
 // given an event file, an information text and a folder of computed
-// three-component seismograms whose phase onsets lie exactly at the arrival
-// times of the installation's travel-time tables. Also the tutorial script
-// with its pages and the default settings file.
+// three-component seismograms whose P, S, PP and SS onsets lie exactly at the
+// arrival times of the installation's travel-time tables, and whose core
+// phases arrive when the installation's ray tracer says. Also the tutorial
+// script with its pages and the default settings file.
 #pragma once
 
 #include "data/Seismogram.h"
@@ -11,10 +12,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+struct EarthModel;
 struct EventRecord;
+class ShellModel;
 
 // One earthquake as the global catalogues give it.
 struct DemoEvent {
@@ -92,21 +96,63 @@ std::array<float, 4> tableArrivals(const std::array<TravelTimeTable, 4>& tables,
 // The four tables of the installation in `dir` for a depth.
 std::array<TravelTimeTable, 4> loadDemoTables(const std::string& dir, float depthKm);
 
+// The waves that cross or skirt the core, which the four tables do not hold:
+// P diffracted along the core's surface, the inner core's reflection PKiKP,
+// PKIKP through the inner core, PKP through the outer core only, and SKS.
+enum CorePhase { CorePdiff, CorePKiKP, CorePKIKP, CorePKP, CoreSKS, kCorePhaseCount };
+extern const std::array<const char*, kCorePhaseCount> kCorePhaseNames;
+
+// What the ray tracer finds in the velocity model for the source depth of an
+// event's table column: the distances each table phase really reaches (a
+// table repeats a branch's first time at nearer distances and its last time
+// a little beyond its end), and the arrival times of the core phases.
+class DemoRays {
+public:
+    DemoRays(const EarthModel& model, float eventDepthKm);
+    ~DemoRays();
+    DemoRays(const DemoRays&) = delete;
+    DemoRays& operator=(const DemoRays&) = delete;
+
+    // False when the model has no mantle and core to trace rays in.
+    bool valid() const { return shells_ != nullptr; }
+    // Whether the branch of table phase `phase` (0..3: P, S, PP, SS) has a
+    // ray that arrives at the distance (degrees).
+    bool reaches(std::size_t phase, float distance) const;
+    // The distance (degrees) where P grazes the core and its shadow begins.
+    float shadowStart() const { return static_cast<float>(graze_[0]); }
+    // The distance (degrees) where PKP begins, at its caustic.
+    float pkpStart() const { return static_cast<float>(pkpFrom_); }
+    // Arrival times (s after the origin) of the core phases at a distance
+    // beyond the end of direct P (and, for SKS, of direct S); 0 where the
+    // phase does not arrive or the direct wave still does.
+    std::array<float, kCorePhaseCount> coreArrivals(float distance) const;
+
+private:
+    std::unique_ptr<ShellModel> shells_;
+    double depth_ = 0;
+    std::array<double, 4> from_{}, to_{};   // degrees
+    std::array<double, 3> graze_{};         // P grazing the core: degrees, s, s/degree
+    double pkpFrom_ = 0;
+};
+
 // Three components of one station's computed ground motion.
 struct ComputedMotion {
     std::vector<float> z, n, e;
     std::array<float, 4> onsets{};   // P, S, PP, SS onsets used (0: phase absent)
+    std::array<float, kCorePhaseCount> coreOnsets{};   // core phases used (0: absent)
     float noiseBound = 0;            // no noise sample exceeds this in magnitude
     float surfaceStart = 0, surfaceEnd = 0;   // surface-wave band (0, 0 when deep)
 };
 
-// Computes the seismograms of one station: damped wavelets at the table
-// arrivals with scattered codas, a dispersed surface-wave train for shallow
-// events, rotated into north and east by the back azimuth, plus a little
-// noise from a generator seeded by `seed`. Sample k is at
+// Computes the seismograms of one station: damped wavelets with scattered
+// codas at the table arrivals of the phases whose branch reaches the station
+// and at the core phases' ray-traced arrivals, a dispersed surface-wave train
+// for shallow events, rotated into north and east by the back azimuth, plus a
+// little noise from a generator seeded by `seed`. Sample k is at
 // k * kDemoDelta - kDemoLeadSeconds seconds after the origin.
 ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& station,
-                             const std::array<TravelTimeTable, 4>& tables, uint32_t seed);
+                             const std::array<TravelTimeTable, 4>& tables, const DemoRays& rays,
+                             uint32_t seed);
 
 // The SAC header of one component as a data centre would fill it. The
 // reference time is the first sample (origin minus the lead), B = 0.
@@ -124,10 +170,11 @@ EventRecord demoEventRecord(const DemoEvent& event, const std::vector<StationGeo
 std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationGeometry>& listed);
 
 // Writes one event into the installation `dir`, which must already hold the
-// travel-time tables: the event file, its folder with EVT.INF and the SAC
-// files of every recorded station. False (with `error` set) on any failure.
+// travel-time tables computed from `model`: the event file, its folder with
+// EVT.INF and the SAC files of every recorded station. False (with `error`
+// set) on any failure.
 bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stations,
-                    const std::string& dir, std::string& error);
+                    const EarthModel& model, const std::string& dir, std::string& error);
 
 // "COMPUTED.INF": how the demonstration seismograms were made (every
 // EVT.INF leads to it with its "More..." button).
@@ -146,7 +193,8 @@ struct TutorialPage {
 // the listed stations, and the last step marks the end of the tutorial.
 std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
                                         const std::vector<StationGeometry>& listed,
-                                        const std::array<TravelTimeTable, 4>& tables);
+                                        const std::array<TravelTimeTable, 4>& tables,
+                                        const DemoRays& rays);
 
 // The "tutorial.txt" contents ("%u %u %s" lines) for the pages.
 std::string tutorialScriptText(const std::vector<TutorialPage>& pages);
@@ -154,7 +202,7 @@ std::string tutorialScriptText(const std::vector<TutorialPage>& pages);
 // Writes "tutorial.txt" and its pages for `event` into `dir` (tables must be
 // there already). False (with `error` set) on failure.
 bool writeTutorial(const DemoEvent& event, const std::vector<DemoStation>& stations,
-                   const std::string& dir, std::string& error);
+                   const EarthModel& model, const std::string& dir, std::string& error);
 
 // The event the tutorial plays.
 const DemoEvent& tutorialEvent();

@@ -120,7 +120,7 @@ int main(int argc, char** argv)
         for (const DemoEvent& event : demoEvents()) {
             t = Clock::now();
             std::string error;
-            if (!writeDemoEvent(event, stations, outDir, error)) {
+            if (!writeDemoEvent(event, stations, model, outDir, error)) {
                 std::fprintf(stderr, "ovbuild: %s: %s\n", event.name, error.c_str());
                 ok = false;
                 continue;
@@ -131,7 +131,7 @@ int main(int argc, char** argv)
             std::fflush(stdout);
         }
         std::string error;
-        if (!writeTutorial(tutorialEvent(), stations, outDir, error)) {
+        if (!writeTutorial(tutorialEvent(), stations, model, outDir, error)) {
             std::fprintf(stderr, "ovbuild: tutorial: %s\n", error.c_str());
             ok = false;
         } else {

@@ -415,3 +415,51 @@ double directTravelTime(const ShellModel& model, const PhaseDef& phase, double s
         scan(down);
     return best;
 }
+
+DistanceRange phaseDistanceRange(const ShellModel& model, const PhaseDef& phase,
+                                 double sourceDepthKm)
+{
+    DistanceRange range;
+    int b = model.boundaryAt(sourceDepthKm);
+    if (b < 0 || phase.name.empty())
+        return range;
+    const double etaS = model.etaBelow(b, phase.takeoffWave);
+    auto include = [&](const RayResult& r) {
+        if (!r.valid)
+            return;
+        if (range.from < 0 || r.theta < range.from)
+            range.from = r.theta;
+        range.to = std::max(range.to, r.theta);
+    };
+    auto scan = [&](const std::vector<Leg>& legs) {
+        auto trace = [&](double a) { return traceRay(model, etaS * std::sin(a), legs); };
+        const int n = 2000;
+        double prevA = 0;
+        RayResult prev = trace(0);
+        include(prev);
+        for (int i = 1; i <= n; ++i) {
+            const double a = 0.5 * kPi * i / n;
+            const RayResult cur = trace(a);
+            include(cur);
+            // The branch ends between two take-off angles: home in on the
+            // last ray that still arrives.
+            if (prev.valid != cur.valid) {
+                double valid = prev.valid ? prevA : a, invalid = prev.valid ? a : prevA;
+                for (int it = 0; it < 60 && std::fabs(valid - invalid) > 1e-9; ++it) {
+                    const double mid = 0.5 * (valid + invalid);
+                    const RayResult r = trace(mid);
+                    include(r);
+                    (r.valid ? valid : invalid) = mid;
+                }
+            }
+            prev = cur;
+            prevA = a;
+        }
+    };
+    std::vector<Leg> legs;
+    if (b > 0 && resolveLegs(model, phase.upLegs, b, legs))
+        scan(legs);
+    if (resolveLegs(model, phase.downLegs, b, legs))
+        scan(legs);
+    return range;
+}

@@ -124,3 +124,14 @@ void resetVectorState();
 // when the phase does not arrive there.
 double directTravelTime(const ShellModel& shells, const PhaseDef& phase, double sourceDepthKm,
                         double distanceDeg);
+
+// The epicentral distances (rad) that rays of a phase reach from a source
+// depth: the smallest and the largest over every take-off angle, the ends of
+// the branch found to 1e-9 of the take-off angle. {-1, -1} when no ray
+// arrives. Between the two the phase has at least one ray path only when its
+// branch is unbroken, as it is for the direct and the once-reflected waves.
+struct DistanceRange {
+    double from = -1, to = -1;
+};
+DistanceRange phaseDistanceRange(const ShellModel& shells, const PhaseDef& phase,
+                                 double sourceDepthKm);
