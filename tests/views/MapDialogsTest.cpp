@@ -1,7 +1,6 @@
 // The Event Information and Station Components dialogs: their rules, their
 // formatted values and their controls.
 #include "dialogs/StationComponentsDialog.h"
-#include "seismology/SphericalGeometry.h"
 #include "views/EventInformationDialog.h"
 
 #include <QCheckBox>
@@ -12,56 +11,43 @@
 
 namespace {
 
+using Used = std::array<bool, 3>;
+
 StationRecord station(const std::string& name, bool z, bool n, bool e) {
     StationRecord s;
     s.stationName = name;
-    s.available = {z, n, e};
-    s.selected = {z, n, e};
+    s.available = s.selected = {z, n, e};
     for (std::size_t p = 0; p < 3; ++p)
         if (s.available[p]) s.componentFile[p] = name + ".BH" + "ZNE"[p];
     return s;
 }
 
-TEST(StationComponentRules, StatesFollowAvailabilityAndUse) {
+TEST(StationComponentRules, StatesFollowAvailabilityAndUseAndAllStationsSetsOnlyWhatEachHas) {
     StationRecord s = station("ANMO", true, true, false);
     s.selected[1] = false;
     EXPECT_EQ(componentStates(s), (ComponentStates{1, 0, 2}));
-    EXPECT_EQ(lookOfState(0), BoxLook::Unchecked);
-    EXPECT_EQ(lookOfState(1), BoxLook::Checked);
-    EXPECT_EQ(lookOfState(2), BoxLook::Indeterminate);
-
-    // Clicks cycle the box; an available component only ever becomes used
-    // or not used, a missing one stays missing.
-    EXPECT_EQ(nextBoxLook(BoxLook::Unchecked), BoxLook::Checked);
-    EXPECT_EQ(nextBoxLook(BoxLook::Checked), BoxLook::Indeterminate);
-    EXPECT_EQ(nextBoxLook(BoxLook::Indeterminate), BoxLook::Unchecked);
+    const BoxLook looks[] = {BoxLook::Unchecked, BoxLook::Checked, BoxLook::Indeterminate};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(lookOfState(i), looks[i]);
+        EXPECT_EQ(nextBoxLook(looks[i]), looks[(i + 1) % 3]);   // clicks cycle the box
+        EXPECT_EQ(stateAfterClick(2, looks[i]), 2);             // a missing one stays missing
+    }
+    // An available component only ever becomes used or not used.
     EXPECT_EQ(stateAfterClick(0, BoxLook::Checked), 1);
     EXPECT_EQ(stateAfterClick(1, BoxLook::Indeterminate), 0);
     EXPECT_EQ(stateAfterClick(1, BoxLook::Unchecked), 0);
-    for (BoxLook look : {BoxLook::Unchecked, BoxLook::Checked, BoxLook::Indeterminate})
-        EXPECT_EQ(stateAfterClick(2, look), 2);
-
     applyComponentStates(ComponentStates{0, 1, 2}, s);
-    EXPECT_EQ(s.selected, (std::array<bool, 3>{false, true, false}));
-}
+    EXPECT_EQ(s.selected, (Used{false, true, false}));
 
-TEST(StationComponentRules, AllStationsSetsOnlyWhatEachStationHas) {
-    // Only N-S chosen at a station with all three components.
-    std::vector<StationRecord> list = {station("FULL", true, true, true),
-                                       station("ZONLY", true, false, false),
+    std::vector<StationRecord> list = {station("FULL", true, true, true), station("ZONLY", true, false, false),
                                        station("ZN", true, true, false)};
-    applyToAllStations(ComponentStates{0, 1, 0}, list);
-    EXPECT_EQ(list[0].selected, (std::array<bool, 3>{false, true, false}));
-    EXPECT_EQ(list[1].selected, (std::array<bool, 3>{false, false, false}));   // no N to set
-    EXPECT_EQ(list[2].selected, (std::array<bool, 3>{false, true, false}));
-
-    // Chosen at a station with only Z: N and E of the others stay as they were.
-    std::vector<StationRecord> other = {station("FULL", true, true, true),
-                                        station("ZONLY", true, false, false)};
-    other[0].selected = {true, false, true};
-    applyToAllStations(ComponentStates{0, 2, 2}, other);
-    EXPECT_EQ(other[0].selected, (std::array<bool, 3>{false, false, true}));
-    EXPECT_EQ(other[1].selected, (std::array<bool, 3>{false, false, false}));
+    applyToAllStations(ComponentStates{0, 1, 0}, list);   // N-S only, chosen at a full station
+    EXPECT_EQ(list[0].selected, (Used{false, true, false}));
+    EXPECT_EQ(list[1].selected, (Used{false, false, false}));   // no N to set
+    EXPECT_EQ(list[2].selected, (Used{false, true, false}));
+    list[0].selected = {true, false, true};
+    applyToAllStations(ComponentStates{0, 2, 2}, list);   // chosen at a Z-only station: N and E kept
+    EXPECT_EQ(list[0].selected, (Used{false, false, true}));
 }
 
 TEST(StationComponentsFormat, ValuesAreFormattedAsShown) {
@@ -70,83 +56,56 @@ TEST(StationComponentsFormat, ValuesAreFormattedAsShown) {
     EXPECT_EQ(formatCoordinate(-122.2356f), "-122.236");
     EXPECT_EQ(formatArc(0), "0.0      deg");
     EXPECT_EQ(formatArc(123.46f), "123.5    deg");
-    StationRecord s = station("ANMO", true, false, false);
+    StationRecord s = station("ANMO    ", true, false, false);   // padded as read from a header
     s.description = "Albuquerque, New Mexico";
-    EXPECT_EQ(stationLine(s), "ANMO: Albuquerque, New Mexico");
-    s.stationName = "ANMO    ";   // padded as read from a seismogram header
     EXPECT_EQ(stationLine(s), "ANMO: Albuquerque, New Mexico");
     s.description.clear();
     EXPECT_EQ(stationLine(s), "ANMO");
-
-    // A station at the event: arc 0.0.
-    const GreatCircle gc = greatCircle(34.9f, -106.5f, 34.9f, -106.5f);
-    EXPECT_EQ(formatArc(gc.distance), "0.0      deg");
 }
 
-TEST(StationComponentsDialogTest, BoxesFollowTheThreeStateRules) {
-    std::vector<StationRecord> list = {station("ZONLY", true, false, false)};
-    StationComponentsDialog d(nullptr, list[0], list, 12.34f, 271.0f);
-    EXPECT_EQ(d.windowTitle(), "Station Components");
-    EXPECT_EQ(d.valueText(StationComponentsDialog::kLatitudeId), "0.000   ");
+TEST(StationComponentsDialogTest, BoxesFollowTheThreeStateRulesAndOkAppliesThem) {
+    std::vector<StationRecord> zonly = {station("ZONLY", true, false, false)};
+    StationComponentsDialog d(nullptr, zonly[0], zonly, 12.34f, 271.0f);
     EXPECT_EQ(d.valueText(StationComponentsDialog::kArcId), "12.3     deg");
     EXPECT_EQ(d.valueText(StationComponentsDialog::kBackAzimuthId), "271.0    deg");
     EXPECT_TRUE(d.thisStationButton()->isChecked());
-    EXPECT_FALSE(d.allStationsButton()->isChecked());
-
     QCheckBox* z = d.componentBox(0);
-    QCheckBox* n = d.componentBox(1);
-    QCheckBox* e = d.componentBox(2);
-    EXPECT_EQ(z->checkState(), Qt::Checked);
-    EXPECT_EQ(n->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(e->checkState(), Qt::PartiallyChecked);
-
-    // A missing component stays in the indeterminate look.
-    n->click();
-    e->click();
-    e->click();
-    EXPECT_EQ(n->checkState(), Qt::PartiallyChecked);
-    EXPECT_EQ(e->checkState(), Qt::PartiallyChecked);
-    // Z toggles between used and not used, never indeterminate.
-    for (int i = 0; i < 4; ++i) {
+    d.componentBox(1)->click();   // a missing component stays indeterminate
+    d.componentBox(2)->click();
+    d.componentBox(2)->click();
+    EXPECT_EQ(d.componentBox(1)->checkState(), Qt::PartiallyChecked);
+    EXPECT_EQ(d.componentBox(2)->checkState(), Qt::PartiallyChecked);
+    for (int i = 0; i < 4; ++i) {   // Z toggles between used and not used
         z->click();
         EXPECT_EQ(z->checkState(), i % 2 == 0 ? Qt::Unchecked : Qt::Checked);
-        EXPECT_EQ(d.states()[0], i % 2 == 0 ? 0 : 1);
     }
     EXPECT_EQ(d.states(), (ComponentStates{1, 2, 2}));
+
+    // OK with all stations changes the whole list; Cancel nothing; this
+    // station leaves the list to the opener.
+    std::vector<StationRecord> list = {station("FULL", true, true, true), station("ZN", true, true, false)};
+    auto choose = [&](bool all, int button) {
+        auto dialog = std::make_unique<StationComponentsDialog>(nullptr, list[0], list, 0, 0);
+        dialog->componentBox(0)->click();   // Z switched
+        if (all) dialog->allStationsButton()->click();
+        findControlAs<QPushButton>(dialog.get(), button)->click();
+        return dialog;
+    };
+    EXPECT_EQ(choose(true, kIdCancel)->result(), QDialog::Rejected);
+    EXPECT_EQ(list[0].selected, (Used{true, true, true}));
+    auto all = choose(true, kIdOk);
+    EXPECT_EQ(all->result(), QDialog::Accepted);
+    EXPECT_TRUE(all->allStations());
+    EXPECT_EQ(list[0].selected, (Used{false, true, true}));
+    EXPECT_EQ(list[1].selected, (Used{false, true, false}));
+    auto one = choose(false, kIdOk);   // Z back on, at this station only
+    EXPECT_FALSE(one->allStations());
+    EXPECT_EQ(list[1].selected, (Used{false, true, false}));
+    one->applyTo(list[0]);
+    EXPECT_EQ(list[0].selected, (Used{true, true, true}));
 }
 
-TEST(StationComponentsDialogTest, OkWithAllStationsChangesTheWholeList) {
-    std::vector<StationRecord> list = {station("FULL", true, true, true),
-                                       station("ZONLY", true, false, false)};
-    StationComponentsDialog d(nullptr, list[0], list, 0, 0);
-    d.componentBox(0)->click();   // Z off
-    d.componentBox(2)->click();   // E off
-    d.allStationsButton()->click();
-    findControlAs<QPushButton>(&d, kIdOk)->click();
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_TRUE(d.allStations());
-    EXPECT_EQ(list[0].selected, (std::array<bool, 3>{false, true, false}));
-    EXPECT_EQ(list[1].selected, (std::array<bool, 3>{false, false, false}));
-
-    // Cancel changes nothing, "This Station" leaves the list to the opener.
-    std::vector<StationRecord> kept = {station("FULL", true, true, true),
-                                       station("ZN", true, true, false)};
-    StationComponentsDialog c(nullptr, kept[0], kept, 0, 0);
-    c.componentBox(1)->click();
-    findControlAs<QPushButton>(&c, kIdCancel)->click();
-    EXPECT_EQ(c.result(), QDialog::Rejected);
-    EXPECT_EQ(kept[0].selected, (std::array<bool, 3>{true, true, true}));
-
-    StationComponentsDialog t(nullptr, kept[0], kept, 0, 0);
-    t.componentBox(1)->click();
-    findControlAs<QPushButton>(&t, kIdOk)->click();
-    EXPECT_FALSE(t.allStations());
-    EXPECT_EQ(kept[1].selected, (std::array<bool, 3>{true, true, false}));
-    t.applyTo(kept[0]);
-    EXPECT_EQ(kept[0].selected, (std::array<bool, 3>{true, false, true}));
-}
-
-TEST(EventInformation, ValuesAreFormattedAsShown) {
+TEST(EventInformation, ValuesAreFormattedAsShownAndTheButtonsDecide) {
     EventRecord e;
     e.name = "Loma Prieta";
     e.dateText = "1989/10/18";
@@ -155,39 +114,20 @@ TEST(EventInformation, ValuesAreFormattedAsShown) {
     e.longitude = 121.875f;
     e.depth = 10.4f;
     e.magnitude = 6.96f;
-    const auto v = eventInformationValues(e);
-    EXPECT_EQ(v[0], "Loma Prieta");
-    EXPECT_EQ(v[1], "1989/10/18");
-    EXPECT_EQ(v[2], "00:04:15.2");
-    EXPECT_EQ(v[3], "-33.500 ");
-    EXPECT_EQ(v[4], "121.875 ");
-    EXPECT_EQ(v[5], "10      ");   // whole kilometres
-    EXPECT_EQ(v[6], "7.0     ");
-
-    EventInformationDialog d(nullptr, e);
-    EXPECT_EQ(d.windowTitle(), "Event Information");
-    EXPECT_EQ(d.valueText(556), "-33.500 ");
-    EXPECT_EQ(d.valueText(604), "10      ");
-    auto* go = findControlAs<QPushButton>(&d, EventInformationDialog::kGoId);
-    ASSERT_NE(go, nullptr);
-    EXPECT_EQ(go->text(), "GO");
-    EXPECT_TRUE(go->isDefault());
-    EXPECT_EQ(findControlAs<QPushButton>(&d, 606)->text(), "Select Stations");
-    ASSERT_NE(findControlAs<QPushButton>(&d, kIdHelp), nullptr);
-
-    go->click();
-    EXPECT_EQ(d.result(), QDialog::Accepted);
-    EXPECT_FALSE(d.selectStations());
-
-    EventInformationDialog s(nullptr, e);
-    findControlAs<QPushButton>(&s, 606)->click();
-    EXPECT_EQ(s.result(), QDialog::Accepted);
-    EXPECT_TRUE(s.selectStations());
-
-    EventInformationDialog c(nullptr, e);
-    findControlAs<QPushButton>(&c, kIdCancel)->click();
-    EXPECT_EQ(c.result(), QDialog::Rejected);
-    EXPECT_FALSE(c.selectStations());
+    const auto v = eventInformationValues(e);   // depth in whole kilometres
+    EXPECT_EQ(std::vector<std::string>(v.begin(), v.end()),
+              (std::vector<std::string>{"Loma Prieta", "1989/10/18", "00:04:15.2", "-33.500 ", "121.875 ",
+                                        "10      ", "7.0     "}));
+    for (auto [button, result, select] : {std::tuple{int(EventInformationDialog::kGoId), QDialog::Accepted, false},
+                                          {int(EventInformationDialog::kSelectStationsId), QDialog::Accepted, true},
+                                          {int(kIdCancel), QDialog::Rejected, false}}) {
+        EventInformationDialog d(nullptr, e);
+        EXPECT_EQ(d.valueText(604), "10      ");
+        EXPECT_TRUE(findControlAs<QPushButton>(&d, EventInformationDialog::kGoId)->isDefault());
+        findControlAs<QPushButton>(&d, button)->click();
+        EXPECT_EQ(d.result(), result) << button;
+        EXPECT_EQ(d.selectStations(), select) << button;
+    }
 }
 
 }  // namespace
