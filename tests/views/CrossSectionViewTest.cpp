@@ -69,11 +69,9 @@ TEST_F(CrossSectionViewTest, DiscCoresAndStationsAlsoWithUnsetOrUnreadableDistan
     EXPECT_EQ(view->radius(), 168);
     // Grey mantle and cores, black core circles at radii 91 and 34, white rim.
     const QPoint o = view->origin(Surface::Clean);
-    EXPECT_EQ(at(clean(), o, 130, 0), QColor(128, 128, 128));
-    EXPECT_EQ(at(clean(), o, 60, 0), QColor(128, 128, 128));
-    EXPECT_EQ(at(clean(), o, 180, 0), QColor(Qt::black));   // outside the disc
-    EXPECT_TRUE(drawn(91, 0, Qt::black, 1, Surface::Clean));
-    EXPECT_TRUE(drawn(0, 34, Qt::black, 1, Surface::Clean));
+    EXPECT_EQ((std::vector<QColor>{at(clean(), o, 130, 0), at(clean(), o, 60, 0), at(clean(), o, 180, 0)}),
+              (std::vector<QColor>{QColor(128, 128, 128), QColor(128, 128, 128), Qt::black}));   // the last outside
+    EXPECT_TRUE(drawn(91, 0, Qt::black, 1, Surface::Clean) && drawn(0, 34, Qt::black, 1, Surface::Clean));
     EXPECT_TRUE(drawn(167, 0, kWhite, 1, Surface::Clean));
     // Distances that are not numbers or unset are computed from the coordinates.
     EXPECT_NEAR(run.seismograms[1]->header.f[GCARC], 60, 0.01);
@@ -88,8 +86,7 @@ TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColours) {
     EXPECT_EQ(view->rayTable().timeStep(), 10);
     EXPECT_TRUE(view->tick(15));   // step 1 (time 10)
     const int y = int(-kKm * 3000), x = int(kKm * 900);
-    EXPECT_TRUE(drawn(x, y, kRed));
-    EXPECT_TRUE(drawn(-x, y, kRed));   // mirrored
+    EXPECT_TRUE(drawn(x, y, kRed) && drawn(-x, y, kRed));   // mirrored
     EXPECT_TRUE(drawn(x, -y, kCyan));
     EXPECT_TRUE(drawn(x, 0, Qt::black));   // any other leg is black
     EXPECT_FALSE(view->tick(0));
@@ -141,8 +138,7 @@ TEST_F(CrossSectionViewTest, SurfaceArcsAfterTheFirstMinuteOfShallowEventsAndFla
     view->tick(60);
     EXPECT_EQ(working(), clean());
     view->tick(600);   // band from 12.4 to 20.5 degrees
-    EXPECT_TRUE(onRim(16.4f, 1, kYellow, 1, Surface::Working, 167));
-    EXPECT_TRUE(onRim(16.4f, -1, kYellow, 1, Surface::Working, 167));
+    EXPECT_TRUE(onRim(16.4f, 1, kYellow, 1, Surface::Working, 167) && onRim(16.4f, -1, kYellow, 1, Surface::Working, 167));
     EXPECT_FALSE(onRim(25, 1, kYellow, 1, Surface::Working, 167));
     view->presentWorking();
     EXPECT_EQ(working(), clean());

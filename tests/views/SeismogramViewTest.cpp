@@ -97,8 +97,7 @@ TEST_F(SeismogramViewTest, ResetAndResizeFitTracesAndWindow) {
     EXPECT_EQ(view->picture().size(), QSize(1200, 600));
     EXPECT_EQ(view->baselineOf(0), 200);
     EXPECT_FLOAT_EQ(view->pixelsPerSecond(), 2.0f);
-    EXPECT_TRUE(traced(300, 200));    // 150 s
-    EXPECT_FALSE(traced(420, 200));   // 210 s
+    EXPECT_TRUE(traced(300, 200) && !traced(420, 200));   // 150 s drawn, 210 s not
     EXPECT_EQ(view->lastDrawnTime(), 200);
 
     run.seismograms.clear();
@@ -111,11 +110,9 @@ TEST_F(SeismogramViewTest, TracesGrowTickByTickBetweenTheirBeginAndEnd) {
     run.seismograms[1]->startTime = 100;
     run.seismograms[1]->endTime = 300;
     play({50});
-    EXPECT_TRUE(traced(30, 100));
-    EXPECT_FALSE(traced(80, 100));
+    EXPECT_TRUE(traced(30, 100) && !traced(80, 100));
     view->tick(90);
-    EXPECT_TRUE(traced(80, 100));
-    EXPECT_FALSE(traced(95, 100));
+    EXPECT_TRUE(traced(80, 100) && !traced(95, 100));
     EXPECT_EQ(view->lastDrawnTime(), 90);
     // The description is written at the left while the window starts at 0.
     bool text = false;
@@ -124,30 +121,23 @@ TEST_F(SeismogramViewTest, TracesGrowTickByTickBetweenTheirBeginAndEnd) {
     EXPECT_TRUE(text);
     // The second, constant, runs flat from 100 s to 300 s, its last piece drawn although it ended.
     view->tick(400);
-    EXPECT_FALSE(traced(90, 200));
-    EXPECT_TRUE(traced(150, 200));
-    EXPECT_EQ(px(150, 198), kWhite);
-    EXPECT_EQ(px(150, 202), kWhite);
-    EXPECT_TRUE(traced(299, 200));
-    EXPECT_FALSE(traced(320, 200));
+    EXPECT_EQ((std::vector<bool>{traced(90, 200), traced(150, 200), traced(299, 200), traced(320, 200)}),
+              (std::vector<bool>{false, true, true, false}));
+    EXPECT_EQ(std::pair(px(150, 198), px(150, 202)), std::pair(kWhite, kWhite));
 }
 
 TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithTheirSounds) {
     play({50, 300});   // labelling off: neither marks nor sounds
-    EXPECT_FALSE(markAt(100, 0, kRed));
-    EXPECT_FALSE(markAt(200, 1, kCyan));
-    EXPECT_TRUE(log.operations.empty());
+    EXPECT_FALSE(markAt(100, 0, kRed) || markAt(200, 1, kCyan) || !log.operations.empty());
 
     theSettings().labelPhasesOnSeismogram = true;
     play({50});
     EXPECT_EQ(count("chime"), 0);
     view->tick(150);
-    EXPECT_TRUE(markAt(100, 0, kRed));   // P on the first trace only
-    EXPECT_FALSE(markAt(100, 1, kRed));
-    EXPECT_EQ(count("chime"), 1);        // one sample in the arrival second
+    EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed));   // P on the first trace only
+    EXPECT_EQ(count("chime"), 1);                                 // one sample in the arrival second
     view->tick(300);
-    EXPECT_TRUE(markAt(200, 1, kCyan));   // S
-    EXPECT_TRUE(markAt(250, 1, kRed));    // PP
+    EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed));   // S, PP
     EXPECT_EQ(count("chime"), 3);
     EXPECT_EQ(px(201, view->baselineOf(1) - 20), kBlack);   // the black shadow line
 
@@ -180,13 +170,10 @@ TEST_F(SeismogramViewTest, FullRedrawDrawsMarksSilentlyInTheSmallFont) {
     view->invalidateView();
     view->tick(300);   // redrawn whole, in the 8-pixel font of the descriptions
     EXPECT_FALSE(view->fullRedrawPending());
-    EXPECT_TRUE(markAt(100, 0, kRed));
-    EXPECT_TRUE(markAt(200, 1, kCyan));
+    EXPECT_TRUE(markAt(100, 0, kRed) && markAt(200, 1, kCyan));
     EXPECT_EQ(count("chime"), 0);
     const int redrawn = labelHeight();
-    EXPECT_GT(redrawn, 0);
-    EXPECT_LE(redrawn, 8);
-    EXPECT_GT(live, redrawn);
+    EXPECT_TRUE(redrawn > 0 && redrawn <= 8 && redrawn < live) << redrawn << " " << live;
 }
 
 TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEveryStepOfTheSecond) {
@@ -200,14 +187,10 @@ TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEverySt
     view->invalidateView();
     view->tick(300);
     const int yb = view->baselineOf(0);
-    EXPECT_FALSE(traced(40, yb));
-    EXPECT_TRUE(traced(60, yb));
-    EXPECT_TRUE(traced(290, yb));
-    EXPECT_FALSE(traced(310, yb));
+    EXPECT_EQ((std::vector<bool>{traced(40, yb), traced(60, yb), traced(290, yb), traced(310, yb)}),
+              (std::vector<bool>{false, true, true, false}));
     // The 20 steps of second 120 all lie in column 120, the shadow in the next.
-    EXPECT_TRUE(markAt(120, 0, kCyan));
-    EXPECT_FALSE(markAt(119, 0, kCyan));
-    EXPECT_FALSE(markAt(121, 0, kCyan));
+    EXPECT_TRUE(markAt(120, 0, kCyan) && !markAt(119, 0, kCyan) && !markAt(121, 0, kCyan));
     EXPECT_EQ(px(121, yb - 40), kBlack);
     EXPECT_EQ(count("chime"), 0);
 }
@@ -216,8 +199,7 @@ TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhat
     play({50, 400});
     EXPECT_TRUE(traced(380, 100));
     view->tick(350);
-    EXPECT_FALSE(traced(380, 100));
-    EXPECT_TRUE(traced(340, 100));
+    EXPECT_TRUE(!traced(380, 100) && traced(340, 100));
     EXPECT_EQ(view->lastDrawnTime(), 350);
     view->tick(390);   // forward again from there
     EXPECT_TRUE(traced(380, 100));
@@ -225,11 +207,8 @@ TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhat
     EXPECT_EQ(view->windowStartTime(), 0);
     view->tick(610);   // half a window on: redrawn from 300 s, the trace ends at x = 310
     EXPECT_EQ(view->windowStartTime(), 300);
-    EXPECT_TRUE(traced(300, 100));
-    EXPECT_FALSE(traced(320, 100));
-    // Axis: minute 6 at x = 60 has its tick at the bottom, minute 6.5 none.
-    EXPECT_EQ(px(60, 298), kBlack);
-    EXPECT_EQ(px(90, 298), kWhite);
+    EXPECT_TRUE(traced(300, 100) && !traced(320, 100));
+    EXPECT_EQ(std::pair(px(60, 298), px(90, 298)), std::pair(kBlack, kWhite));   // axis ticks: minute 6, not 6.5
     view->tick(200);   // back before the window start: the window moves back too
     EXPECT_EQ(view->windowStartTime(), 0);
 }
