@@ -123,6 +123,22 @@ TEST(TextPlacement, AlignmentCodes) {
     EXPECT_EQ(alignedTextRect(100, 50, align::LeftBottom, 40, 12, 4), QRect(100, 34, 40, 16));
 }
 
+TEST(PictureDrawing, DirtyTilesGiveRowRunsClippedToThePicture) {
+    DirtyTiles tiles, other;
+    tiles.reset(QSize(100, 40));   // 7 x 3 tiles, the last column and row partial
+    for (QRect r : {QRect(10, 5, 30, 2), QRect(97, 35, 50, 50), QRect(-50, -50, 10, 10)}) tiles.mark(r);
+    other.reset(QSize(100, 40));
+    other.mark(QRect(48, 0, 1, 1));   // joins the run of the first row
+    tiles.unite(other);
+    std::vector<QRect> runs;
+    tiles.runs(runs);
+    EXPECT_EQ(runs, (std::vector<QRect>{QRect(0, 0, 64, 16), QRect(96, 32, 4, 8)}));   // the corner clipped
+    tiles.clear();
+    EXPECT_TRUE(tiles.isEmpty());
+    tiles.markAll();
+    EXPECT_EQ(tiles.count(), 21);
+}
+
 TEST(PictureDrawing, LinesSetWholePixelsOnlyInsideTheClip) {
     QImage image(40, 30, QImage::Format_RGB32);
     const QRgb red = qRgb(255, 0, 0), black = qRgb(0, 0, 0);
