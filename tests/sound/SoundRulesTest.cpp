@@ -6,216 +6,113 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 namespace {
+
+using Ops = std::vector<std::string>;
+using Midi = std::vector<uint32_t>;
 
 struct Rig {
     RecordingBackend::Log log;
     RecordingBackend* backend = nullptr;
     Sound sound{nullptr};
+    Settings settings;
     Rig() {
         auto b = std::make_unique<RecordingBackend>(log);
         backend = b.get();
         sound.setBackend(std::move(b));
     }
+    Midi click() {
+        log.midiMessages.clear();
+        sound.click();
+        return log.midiMessages;
+    }
 };
 
-uint8_t statusOf(uint32_t packed) { return uint8_t(packed & 0xff); }
-
-}  // namespace
-
-TEST(SoundMidi, ClickUsesPercussionChannelTenByDefault) {
+TEST(SoundMidi, ClickChannelIsChosenAtFirstOpenAndCloseSilencesTheNote) {
     Rig rig;
-    Settings settings;
-    ASSERT_EQ(rig.sound.openMidi(settings), 0);
-    rig.log.midiMessages.clear();
-    rig.sound.click();
-    ASSERT_EQ(rig.log.midiMessages.size(), 3u);
-    EXPECT_EQ(rig.log.midiMessages[0], 0x5a07b9u);   // volume 90 on channel 10
-    EXPECT_EQ(statusOf(rig.log.midiMessages[1]), 0x89);
-    EXPECT_EQ(rig.log.midiMessages[2], 0x7f4d99u);   // note 77, velocity 127
-}
-
-TEST(SoundMidi, BaseLevelMidiUsesChannelSixteen) {
-    Rig rig;
-    Settings settings;
-    settings.baseLevelMidi = true;
-    ASSERT_EQ(rig.sound.openMidi(settings), 0);
-    EXPECT_EQ(rig.log.midiMessages.front(), 0x0000cfu);   // program change to 0
-    rig.log.midiMessages.clear();
-    rig.sound.click();
-    ASSERT_EQ(rig.log.midiMessages.size(), 3u);
-    EXPECT_EQ(statusOf(rig.log.midiMessages[0]), 0xbf);
-    EXPECT_EQ(statusOf(rig.log.midiMessages[1]), 0x8f);
-    EXPECT_EQ(statusOf(rig.log.midiMessages[2]), 0x9f);
-}
-
-TEST(SoundMidi, ChannelIsChosenOnceAtFirstUse) {
-    Rig rig;
-    Settings settings;
-    rig.sound.openMidi(settings);
-    rig.sound.closeMidi();
-    settings.baseLevelMidi = true;
-    rig.sound.openMidi(settings);
-    rig.log.midiMessages.clear();
-    rig.sound.click();
-    EXPECT_EQ(statusOf(rig.log.midiMessages.back()), 0x99);
-}
-
-TEST(SoundMidi, ClickIsSilentWhileMidiIsClosedAndOpenReportsMissingDevice) {
-    Rig rig;
-    Settings settings;
-    rig.sound.click();
-    EXPECT_TRUE(rig.log.midiMessages.empty());
-    rig.backend->midiDevices = 0;
-    EXPECT_EQ(rig.sound.openMidi(settings), 1);
-    rig.backend->midiDevices = 1;
-    rig.backend->midiOpens = false;
-    EXPECT_EQ(rig.sound.openMidi(settings), 2);
-    EXPECT_FALSE(rig.sound.midiIsOpen());
-}
-
-TEST(SoundMidi, CloseSilencesLastNoteThenResets) {
-    Rig rig;
-    Settings settings;
-    rig.sound.openMidi(settings);
-    rig.sound.click();
+    EXPECT_EQ(rig.click(), Midi{});   // closed: silent
+    ASSERT_EQ(rig.sound.openMidi(rig.settings), 0);
+    // Volume 90, a note off, note 77 at velocity 127, on percussion channel 10.
+    EXPECT_EQ(rig.click(), (Midi{0x5a07b9u, 0x7f0089u, 0x7f4d99u}));
     rig.log.operations.clear();
     rig.sound.closeMidi();
-    ASSERT_EQ(rig.log.operations.size(), 3u);
-    EXPECT_EQ(rig.log.operations[0], "midiShortMessage 0x404d89");   // note off 77, velocity 64
-    EXPECT_EQ(rig.log.operations[1], "midiReset");
-    EXPECT_EQ(rig.log.operations[2], "midiClose");
+    EXPECT_EQ(rig.log.operations, (Ops{"midiShortMessage 0x404d89", "midiReset", "midiClose"}));
+    rig.settings.baseLevelMidi = true;   // the channel stays what it was first
+    rig.sound.openMidi(rig.settings);
+    EXPECT_EQ(rig.click().back(), 0x7f4d99u);
+
+    Rig base;   // base-level MIDI: channel 16, its program set to 0
+    base.settings.baseLevelMidi = true;
+    ASSERT_EQ(base.sound.openMidi(base.settings), 0);
+    EXPECT_EQ(base.log.midiMessages.front(), 0x0000cfu);
+    EXPECT_EQ(base.click(), (Midi{0x5a07bfu, 0x7f008fu, 0x7f4d9fu}));
+
+    Rig missing;   // no device, or one that does not open
+    missing.backend->midiDevices = 0;
+    EXPECT_EQ(missing.sound.openMidi(missing.settings), 1);
+    std::tie(missing.backend->midiDevices, missing.backend->midiOpens) = std::tuple(1, false);
+    EXPECT_EQ(missing.sound.openMidi(missing.settings), 2);
+    EXPECT_FALSE(missing.sound.midiIsOpen());
 }
 
-TEST(SoundWave, SecondSoundIsDroppedWhileFirstPlaysAndPlaysOnceDone) {
+TEST(SoundWave, OneSoundAtATimeClosedOnRequestAndRetriedWithoutDevice) {
     Rig rig;
     std::vector<uint8_t> first(100, 128), second(72000, 128);
+    rig.sound.closeWave();   // never opened: nothing to close
+    rig.backend->waveAvailable = false;
     rig.sound.playWave(first.data(), first.size());
-    rig.sound.playWave(second.data(), second.size());
-    ASSERT_EQ(rig.log.waveWrites.size(), 1u);
+    rig.backend->waveAvailable = true;
+    rig.sound.playWave(first.data(), first.size());
+    rig.sound.playWave(second.data(), second.size());   // dropped while the first plays
     rig.backend->waveFinished = true;
     rig.sound.playWave(second.data(), second.size());
-    ASSERT_EQ(rig.log.waveWrites.size(), 2u);
-    EXPECT_EQ(rig.log.waveWrites[1], 72000u);   // 4.5 s at 16 000 bytes per second
-}
-
-TEST(SoundWave, MissingDeviceIsRetriedAtTheNextSound) {
-    Rig rig;
-    rig.backend->waveAvailable = false;
-    uint8_t buffer[4] = {0, 1, 2, 3};
-    rig.sound.playWave(buffer, 4);
-    EXPECT_TRUE(rig.log.waveWrites.empty());
-    rig.backend->waveAvailable = true;
-    rig.sound.playWave(buffer, 4);
-    EXPECT_EQ(rig.log.waveWrites.size(), 1u);
+    rig.backend->waveFinished = false;
+    rig.sound.closeWave();
+    rig.sound.playWave(first.data(), 8);   // nothing in flight after a close
+    rig.sound.playWave(nullptr, 8);
+    rig.sound.playWave(first.data(), 0);
+    EXPECT_EQ(rig.log.operations, (Ops{"waveOpen failed", "waveOpen", "waveWrite 100", "waveWrite 72000", "waveReset",
+                                       "waveClose", "waveOpen", "waveWrite 8"}));
 }
 
 TEST(SoundArrival, EachModeMakesItsSound) {
     Rig rig;
-    Settings settings;
     KSAC seismogram;
     seismogram.soundBuffer.assign(400, 128);
-    settings.audio = AudioMode::None;
-    rig.sound.playArrivalSound(settings, seismogram);
-    EXPECT_TRUE(rig.log.operations.empty());
-    settings.audio = AudioMode::PC;
-    rig.sound.playArrivalSound(settings, seismogram);
-    rig.sound.playArrivalSound(settings, seismogram);
-    settings.audio = AudioMode::Chime;
-    rig.sound.playArrivalSound(settings, seismogram);
-    settings.audio = AudioMode::EQ;
-    rig.sound.playArrivalSound(settings, seismogram);
-    EXPECT_EQ(rig.log.operations,
-              (std::vector<std::string>{"beep", "beep", "chime", "waveOpen", "waveWrite 400"}));
+    for (AudioMode mode : {AudioMode::None, AudioMode::PC, AudioMode::PC, AudioMode::Chime, AudioMode::EQ}) {
+        rig.settings.audio = mode;
+        rig.sound.playArrivalSound(rig.settings, seismogram);
+    }
+    EXPECT_EQ(rig.log.operations, (Ops{"beep", "beep", "chime", "waveOpen", "waveWrite 400"}));
 }
 
-TEST(SoundMusic, FailedOpenLeavesNothingToStop) {
-    Rig rig;
-    rig.backend->musicOpenResult = 263;
-    EXPECT_EQ(rig.sound.playMusic("EQ.MID"), 263);
-    EXPECT_FALSE(rig.sound.musicIsOpen());
-    rig.sound.stopMusic();
-    EXPECT_EQ(std::count(rig.log.operations.begin(), rig.log.operations.end(), "musicClose"), 0);
-    rig.backend->musicOpenResult = 0;
-    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
-    EXPECT_TRUE(rig.sound.musicIsOpen());
-    rig.sound.stopMusic();
-    EXPECT_FALSE(rig.sound.musicIsOpen());
-    EXPECT_EQ(rig.log.operations.back(), "musicClose");
-}
-
-TEST(SoundMusic, PlayFollowsOpenQueryPlayAndClosesOnFailure) {
-    Rig rig;
-    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
-    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID", "musicPlay"}));
-    rig.sound.stopMusic();
-
-    // The routing query fails: the device is closed and its error returned.
-    rig.log.operations.clear();
-    rig.backend->musicQueryResult = 277;
-    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 277);
-    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID", "musicClose"}));
-    EXPECT_FALSE(rig.sound.musicIsOpen());
-
-    // Starting fails: closed as well.
-    rig.log.operations.clear();
-    rig.backend->musicQueryResult = 0;
-    rig.backend->musicPlayResult = 5;
-    EXPECT_EQ(rig.sound.playMusic("EQ.MID"), 5);
-    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen EQ.MID", "musicPlay", "musicClose"}));
-    EXPECT_FALSE(rig.sound.musicIsOpen());
-}
-
-TEST(SoundMusic, MusicNotRoutedToTheSynthesizerIsDeclinedButStaysOpenUntilStopped) {
-    Rig rig;
-    rig.backend->musicToMapper = false;
-    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
-    EXPECT_TRUE(rig.sound.musicIsOpen());
-    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID"}));
-    rig.sound.stopMusic();
-    EXPECT_EQ(rig.log.operations.back(), "musicClose");
-    EXPECT_FALSE(rig.sound.musicIsOpen());
-}
-
-TEST(SoundMusic, NewMusicClosesTheOneStillOpen) {
-    Rig rig;
+TEST(SoundMusic, PlayOpensQueriesAndPlaysAndClosesOnAnyFailure) {
+    // Results of open, routing query and play, whether routed to the synthesizer;
+    // what playMusic returns, the operations it makes, whether music stays open.
+    const std::tuple<int, int, int, bool, int, Ops, bool> cases[] = {
+        {0, 0, 0, true, 0, {"musicOpen OV.MID", "musicPlay"}, true},
+        {263, 0, 0, true, 263, {"musicOpen OV.MID"}, false},
+        {0, 277, 0, true, 277, {"musicOpen OV.MID", "musicClose"}, false},
+        {0, 0, 5, true, 5, {"musicOpen OV.MID", "musicPlay", "musicClose"}, false},
+        {0, 0, 0, false, 0, {"musicOpen OV.MID"}, true}};   // declined, open until stopped
+    for (const auto& [open, query, play, toMapper, result, ops, stillOpen] : cases) {
+        Rig rig;
+        std::tie(rig.backend->musicOpenResult, rig.backend->musicQueryResult, rig.backend->musicPlayResult,
+                 rig.backend->musicToMapper) = std::tuple(open, query, play, toMapper);
+        EXPECT_EQ(rig.sound.playMusic("OV.MID"), result);
+        EXPECT_EQ(rig.log.operations, ops) << result;
+        EXPECT_EQ(rig.sound.musicIsOpen(), stillOpen) << result;
+        rig.sound.stopMusic();
+        rig.sound.stopMusic();
+        EXPECT_EQ(rig.log.operations.size(), ops.size() + stillOpen) << result;
+        EXPECT_EQ(rig.log.operations.back(), stillOpen ? "musicClose" : ops.back()) << result;
+        EXPECT_FALSE(rig.sound.musicIsOpen());
+    }
+    Rig rig;   // new music closes the one still open
     rig.sound.playMusic("OV.MID");
     rig.sound.playMusic("EQ.MID");
-    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"musicOpen OV.MID", "musicPlay", "musicClose",
-                                                            "musicOpen EQ.MID", "musicPlay"}));
-    rig.sound.stopMusic();
-    rig.sound.stopMusic();
-    EXPECT_EQ(std::count(rig.log.operations.begin(), rig.log.operations.end(), "musicClose"), 2);
+    EXPECT_EQ(rig.log.operations,
+              (Ops{"musicOpen OV.MID", "musicPlay", "musicClose", "musicOpen EQ.MID", "musicPlay"}));
 }
 
-// Whether "EQ.MID" plays at the flash is the clock's decision (it asks only
-// when the mode is not NONE); the sound component plays whatever music it is
-// asked for in every mode, and in mode NONE makes no arrival sound.
-TEST(SoundMusic, ModeNoneSilencesArrivalsButNotTheWelcomeMusic) {
-    Rig rig;
-    Settings settings;
-    settings.audio = AudioMode::None;
-    KSAC seismogram;
-    seismogram.soundBuffer.assign(100, 200);
-    rig.sound.playArrivalSound(settings, seismogram);
-    EXPECT_TRUE(rig.log.operations.empty());
-    EXPECT_EQ(rig.sound.playMusic("OV.MID"), 0);
-    EXPECT_EQ(rig.log.musicFiles, (std::vector<std::string>{"OV.MID"}));
-}
-
-TEST(SoundWave, CloseResetsAndClosesAndTheNextSoundReopens) {
-    Rig rig;
-    uint8_t buffer[8] = {};
-    rig.sound.closeWave();
-    EXPECT_TRUE(rig.log.operations.empty());   // never opened: nothing to close
-    rig.sound.playWave(buffer, 8);
-    rig.sound.closeWave();
-    rig.sound.playWave(buffer, 8);   // nothing in flight after a close
-    EXPECT_EQ(rig.log.operations, (std::vector<std::string>{"waveOpen", "waveWrite 8", "waveReset", "waveClose",
-                                                            "waveOpen", "waveWrite 8"}));
-    rig.sound.playWave(nullptr, 8);
-    rig.sound.playWave(buffer, 0);
-    EXPECT_EQ(rig.log.waveWrites.size(), 2u);
-}
+}  // namespace

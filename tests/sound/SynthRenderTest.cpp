@@ -1,7 +1,6 @@
-// The real synthesis (FluidSynth with the General MIDI SoundFont, the music
-// player, the beep and chime, the wave path) rendered into memory and measured.
-// A sound counts as audible when its RMS is above -40 dBFS; silence is below
-// -70 dBFS.
+// The real synthesis (the General MIDI SoundFont, the music player, the beep
+// and chime, the wave path) rendered into memory and measured. A sound counts
+// as audible when its RMS is above -40 dBFS; silence is below -70 dBFS.
 #include "fileio/FileSystem.h"
 #include "data/Seismogram.h"
 #include "data/Settings.h"
@@ -14,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -25,19 +23,26 @@ constexpr double kAudible = -40.0;
 constexpr double kSilent = -70.0;
 constexpr int kRate = 44100;
 
-struct Rig {
-    RenderBackend* backend = new RenderBackend(kRate);
-    Sound sound{std::unique_ptr<SoundBackend>(backend)};
-    double level(std::size_t fromFrame, std::size_t toFrame) const {
-        const auto& out = backend->output();
-        toFrame = std::min(toFrame, out.size() / 2);
-        if (fromFrame >= toFrame) return -1000;
-        return rmsDbfs(out.data() + 2 * fromFrame, 2 * (toFrame - fromFrame));
-    }
-    double levelAll() const { return level(0, backend->output().size() / 2); }
-};
-
 std::size_t ms(int milliseconds) { return std::size_t(kRate) * std::size_t(milliseconds) / 1000; }
+
+struct Rig {
+    RenderBackend* backend;
+    Sound sound;
+    Settings settings;
+    explicit Rig(const PcmFormat& wave = waveFormat())
+        : backend(new RenderBackend(kRate, wave)), sound(std::unique_ptr<SoundBackend>(backend)) {}
+    // RMS of the rendered frames from `fromMs` to `toMs` (or to the end).
+    double level(int fromMs = 0, int toMs = 1 << 20) const {
+        const auto& out = backend->output();
+        const std::size_t to = std::min(ms(toMs), out.size() / 2), from = ms(fromMs);
+        return from >= to ? -1000 : rmsDbfs(out.data() + 2 * from, 2 * (to - from));
+    }
+    void render(int milliseconds) { backend->renderMilliseconds(milliseconds); }
+    void arrival(AudioMode mode, const KSAC& seismogram, int times = 1) {
+        settings.audio = mode;
+        for (int i = 0; i < times; ++i) sound.playArrivalSound(settings, seismogram);
+    }
+};
 
 // A folder of its own for each test's files.
 std::string tempFolder(const std::string& name) {
@@ -47,44 +52,22 @@ std::string tempFolder(const std::string& name) {
     return dir;
 }
 
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+std::string writeFile(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
+    const std::string path = joinPath(dir, name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path;
 }
 
 // A format-0 file: a string chord held for three seconds at 120 beats per minute.
 std::vector<uint8_t> threeSecondChord() {
     std::vector<uint8_t> track = {
-        0x00, 0xC0, 48,                 // program: string ensemble
-        0x00, 0x90, 48, 100, 0x00, 0x90, 55, 100, 0x00, 0x90, 60, 100,
-        0x8B, 0x20, 0x80, 48, 64,       // 6 quarters (1440 ticks) later
-        0x00, 0x80, 55, 64, 0x00, 0x80, 60, 64,
-        0x00, 0xFF, 0x2F, 0x00};
-    std::vector<uint8_t> file = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,
-                                 'M', 'T', 'r', 'k', 0, 0, 0, uint8_t(track.size())};
-    for (uint8_t byte : track) file.push_back(byte);
-    return file;
+        0x00, 0xC0, 48, 0x00, 0x90, 48, 100, 0x00, 0x90, 55, 100, 0x00, 0x90, 60, 100,
+        0x8B, 0x20, 0x80, 48, 64,   // 6 quarters (1440 ticks) later
+        0x00, 0x80, 55, 64, 0x00, 0x80, 60, 64, 0x00, 0xFF, 0x2F, 0x00};
+    track.insert(track.begin(), {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0,
+                                 uint8_t(track.size())});
+    return track;
 }
-
-std::vector<uint8_t> quakeMusic() {
-#if OV_HAVE_ASSETS
-    return quakeRumbleBytes();
-#else
-    return threeSecondChord();
-#endif
-}
-
-// Renders until the player is done (at most `limitMs`); returns the playing time in ms.
-int playToEnd(Rig& rig, int limitMs) {
-    int elapsed = 0;
-    while (elapsed < limitMs && rig.backend->engine().musicPlaying()) {
-        rig.backend->renderMilliseconds(10);
-        elapsed += 10;
-    }
-    return elapsed;
-}
-
-}  // namespace
 
 class SynthRender : public ::testing::Test {
 protected:
@@ -93,190 +76,119 @@ protected:
     }
 };
 
-TEST_F(SynthRender, ClickIsAudibleAndNothingSoundsBeforeIt) {
-    Rig rig;
-    Settings settings;
-    ASSERT_EQ(rig.sound.openMidi(settings), 0);
-    rig.backend->renderMilliseconds(200);
-    EXPECT_LT(rig.levelAll(), kSilent);
-    rig.sound.click();
-    rig.backend->renderMilliseconds(300);
-    const double click = rig.level(ms(200), ms(500));
-    EXPECT_GT(click, kAudible) << "click RMS " << click << " dBFS";
-    EXPECT_LT(peakDbfs(rig.backend->output().data(), rig.backend->output().size()), 0.0);   // not clipped
+TEST_F(SynthRender, ClickIsAudibleOnBothChannelsOnlyWhileMidiIsOpen) {
+    for (bool baseLevel : {false, true}) {   // channel 10 or 16
+        Rig rig;
+        rig.settings.baseLevelMidi = baseLevel;
+        ASSERT_EQ(rig.sound.openMidi(rig.settings), 0);
+        rig.render(200);
+        rig.sound.click();
+        rig.render(300);
+        EXPECT_LT(rig.level(0, 200), kSilent);
+        EXPECT_GT(rig.level(200, 500), kAudible) << baseLevel;
+    }
+    Rig closed;
+    closed.sound.click();   // not open yet
+    closed.sound.openMidi(closed.settings);
+    closed.sound.closeMidi();
+    closed.sound.click();
+    closed.render(300);
+    EXPECT_LT(closed.level(), kSilent);
 }
 
-TEST_F(SynthRender, BaseLevelClickOnChannelSixteenIsAudibleToo) {
-    Rig rig;
-    Settings settings;
-    settings.baseLevelMidi = true;
-    ASSERT_EQ(rig.sound.openMidi(settings), 0);
-    rig.sound.click();
-    rig.backend->renderMilliseconds(300);
-    EXPECT_GT(rig.levelAll(), kAudible);
-}
-
-TEST_F(SynthRender, ClosedMidiMakesNoClickAndCloseSilencesTheVoice) {
-    Rig rig;
-    Settings settings;
-    rig.sound.click();   // not open yet
-    rig.backend->renderMilliseconds(300);
-    EXPECT_LT(rig.levelAll(), kSilent);
-    rig.sound.openMidi(settings);
-    rig.sound.closeMidi();
-    rig.sound.click();
-    rig.backend->renderMilliseconds(300);
-    EXPECT_LT(rig.levelAll(), kSilent);
-}
-
-TEST_F(SynthRender, QuakeMusicPlaysAboutThreeSeconds) {
+TEST_F(SynthRender, QuakeMusicPlaysAboutThreeSecondsAndStopSilencesAtOnce) {
     const std::string dir = tempFolder("quake");
-    writeFile(joinPath(dir, "EQ.MID"), quakeMusic());
+#if OV_HAVE_ASSETS
+    const std::string quake = writeFile(dir, "EQ.MID", quakeRumbleBytes());
+#else
+    const std::string quake = writeFile(dir, "EQ.MID", threeSecondChord());
+#endif
     Rig rig;
-    ASSERT_EQ(rig.sound.playMusic(joinPath(dir, "EQ.MID")), 0);
-    // The player reports the end once the last notes have died away.
-    const int playedMs = playToEnd(rig, 20000);
-    EXPECT_LT(playedMs, 20000);
-    // Sounding time: up to the end of the last 100 ms that is louder than -50 dBFS.
-    int soundingMs = 0;
-    for (int t = 0; t < playedMs; t += 100)
-        if (rig.level(ms(t), ms(t + 100)) > -50.0) soundingMs = t + 100;
-    EXPECT_GE(soundingMs, 2500);
-    EXPECT_LE(soundingMs, 4000);
-    // Every half second of it sounds, and the whole is clearly audible.
-    for (int t = 0; t + 500 <= soundingMs; t += 500)
-        EXPECT_GT(rig.level(ms(t), ms(t + 500)), kAudible) << "at " << t << " ms";
-    const double level = rig.level(0, ms(soundingMs));
-    EXPECT_GT(level, kAudible) << "EQ.MID RMS " << level << " dBFS";
-    RecordProperty("soundingMs", soundingMs);
-    rig.sound.stopMusic();
+    ASSERT_EQ(rig.sound.playMusic(quake), 0);
+    // The player reports the end once the last notes have died away; until
+    // then every half second sounds, the last louder than -50 dBFS at 2.5 to 4 s.
+    int playedMs = 0, soundingMs = 0;
+    for (; playedMs < 20000 && rig.backend->engine().musicPlaying(); playedMs += 100) rig.render(100);
+    for (int t = 0; t < playedMs; t += 100) soundingMs = rig.level(t, t + 100) > -50.0 ? t + 100 : soundingMs;
+    EXPECT_TRUE(soundingMs >= 2500 && soundingMs <= 4000 && playedMs < 20000) << soundingMs << " " << playedMs;
+    for (int t = 0; t + 500 <= soundingMs; t += 500) EXPECT_GT(rig.level(t, t + 500), kAudible) << t;
+
+    // Found whatever the case of its name; stopped, silent at once, and the
+    // click that follows is played by a synthesizer in its defaults.
+    writeFile(dir, "chord.mid", threeSecondChord());
+    Rig stop;
+    ASSERT_EQ(stop.sound.playMusic(joinPath(dir, "CHORD.MID")), 0);
+    stop.render(1000);
+    stop.sound.stopMusic();
+    EXPECT_FALSE(stop.backend->engine().musicOpen());
+    stop.render(500);
+    stop.sound.openMidi(stop.settings);
+    stop.sound.click();
+    stop.render(300);
+    EXPECT_GT(stop.level(500, 1000), kAudible);
+    EXPECT_LT(stop.level(1020, 1500), -60.0);
+    EXPECT_GT(stop.level(1500, 1800), kAudible);
 }
 
-TEST_F(SynthRender, MusicFilesAreFoundWhateverTheirCase) {
-    const std::string dir = tempFolder("case");
-    writeFile(joinPath(dir, "eq.mid"), threeSecondChord());
-    Rig rig;
-    EXPECT_EQ(rig.sound.playMusic(joinPath(dir, "EQ.MID")), 0);
-    rig.backend->renderMilliseconds(500);
-    EXPECT_GT(rig.levelAll(), kAudible);
-}
-
-TEST_F(SynthRender, StopMusicSilencesAtOnce) {
-    const std::string dir = tempFolder("stop");
-    writeFile(joinPath(dir, "EQ.MID"), threeSecondChord());
-    Rig rig;
-    ASSERT_EQ(rig.sound.playMusic(joinPath(dir, "EQ.MID")), 0);
-    rig.backend->renderMilliseconds(1000);
-    EXPECT_GT(rig.level(ms(500), ms(1000)), kAudible);
-    rig.sound.stopMusic();
-    EXPECT_FALSE(rig.backend->engine().musicOpen());
-    rig.backend->renderMilliseconds(500);
-    const double after = rig.level(ms(1000) + ms(20), ms(1500));
-    EXPECT_LT(after, -60.0) << "after stop " << after << " dBFS";
-    // The click that follows the music is played by a synthesizer in its defaults.
-    Settings settings;
-    rig.sound.openMidi(settings);
-    rig.sound.click();
-    rig.backend->renderMilliseconds(300);
-    EXPECT_GT(rig.level(ms(1500), ms(1800)), kAudible);
-}
-
-TEST_F(SynthRender, MissingOrForeignMusicFilesReportAnErrorAndPlayNothing) {
+TEST_F(SynthRender, MissingForeignOrDamagedMusicFilesPlayNothingAndNeverHang) {
     const std::string dir = tempFolder("bad");
-    writeFile(joinPath(dir, "TEXT.MID"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd', '!', '!', '!', '!'});
-    writeFile(joinPath(dir, "EMPTY.MID"), {});
     Rig rig;
     EXPECT_EQ(rig.sound.playMusic(joinPath(dir, "NONE.MID")), kMusicFileNotFound);
-    EXPECT_EQ(rig.sound.playMusic(joinPath(dir, "TEXT.MID")), kMusicNotMidi);
-    EXPECT_EQ(rig.sound.playMusic(joinPath(dir, "EMPTY.MID")), kMusicNotMidi);
     EXPECT_EQ(rig.sound.playMusic(dir), kMusicFileNotFound);   // a folder
+    EXPECT_EQ(rig.sound.playMusic(writeFile(dir, "TEXT.MID", std::vector<uint8_t>(40, 'x'))), kMusicNotMidi);
+    EXPECT_EQ(rig.sound.playMusic(writeFile(dir, "EMPTY.MID", {})), kMusicNotMidi);
     EXPECT_FALSE(rig.sound.musicIsOpen());
-    rig.backend->renderMilliseconds(200);
-    EXPECT_LT(rig.levelAll(), kSilent);
-}
+    rig.render(200);
+    EXPECT_LT(rig.level(), kSilent);
 
-TEST_F(SynthRender, DamagedMidiFilesNeverHangOrCrashThePlayer) {
-    const std::string dir = tempFolder("damaged");
+    // Damaged files: every cut, bytes changed at random, a track longer than the file.
     const std::vector<uint8_t> good = threeSecondChord();
     std::mt19937 random(11);
-    std::vector<std::vector<uint8_t>> files;
-    for (std::size_t cut = 14; cut < good.size(); cut += 5) files.emplace_back(good.begin(), good.begin() + long(cut));
-    for (int i = 0; i < 30; ++i) {
-        std::vector<uint8_t> bytes = good;
-        for (int k = 0; k < 6; ++k) bytes[14 + random() % (bytes.size() - 14)] = uint8_t(random());
-        files.push_back(bytes);
-    }
-    std::vector<uint8_t> noise(300);
-    for (auto& b : noise) b = uint8_t(random());
-    std::copy(good.begin(), good.begin() + 22, noise.begin());
-    noise[21] = 0xff;   // a track length far beyond the file
-    files.push_back(noise);
-    Rig rig;
-    const std::string path = joinPath(dir, "EQ.MID");
-    for (const auto& bytes : files) {
-        writeFile(path, bytes);
-        rig.sound.playMusic(path);
-        // Either refused, or finished within the time the file can describe.
-        rig.backend->renderMilliseconds(100);
+    for (std::size_t i = 14; i < good.size() + 30; ++i) {
+        std::vector<uint8_t> bytes(good.begin(), good.begin() + long(std::min(i, good.size())));
+        for (int k = 0; i >= good.size() && k < 6; ++k) bytes[14 + random() % (bytes.size() - 14)] = uint8_t(random());
+        if (i == good.size() + 29) bytes[21] = 0xff;
+        rig.sound.playMusic(writeFile(dir, "EQ.MID", bytes));
+        rig.render(100);
         rig.sound.stopMusic();
     }
     EXPECT_FALSE(rig.sound.musicIsOpen());
 }
 
-TEST_F(SynthRender, TwentyRequestsOfOneArrivalSoundAsOneBeep) {
-    Settings settings;
+TEST_F(SynthRender, ArrivalSoundsBeepOnceChimeRingsQuakePlaysWholeAndConverted) {
     KSAC seismogram;
-    settings.audio = AudioMode::PC;
-    Rig once, twenty;
-    once.sound.playArrivalSound(settings, seismogram);
-    for (int i = 0; i < 20; ++i) twenty.sound.playArrivalSound(settings, seismogram);
-    once.backend->renderMilliseconds(300);
-    twenty.backend->renderMilliseconds(300);
+    Rig once, twenty, chime;
+    once.arrival(AudioMode::PC, seismogram);
+    twenty.arrival(AudioMode::PC, seismogram, 20);   // twenty requests sound as one beep
+    once.render(300);
+    twenty.render(300);
     EXPECT_EQ(once.backend->output(), twenty.backend->output());
-    EXPECT_GT(once.level(0, ms(150)), kAudible);
-    EXPECT_LT(once.level(ms(160), ms(300)), kSilent);   // short
-}
+    EXPECT_TRUE(once.level(0, 150) > kAudible && once.level(160, 300) < kSilent);
 
-TEST_F(SynthRender, ChimeIsAudibleAndRingsLongerThanTheBeep) {
-    Settings settings;
-    KSAC seismogram;
-    settings.audio = AudioMode::Chime;
-    Rig rig;
-    rig.sound.playArrivalSound(settings, seismogram);
-    rig.backend->renderMilliseconds(1200);
-    EXPECT_GT(rig.level(0, ms(300)), kAudible);
-    EXPECT_GT(rig.level(ms(500), ms(800)), kAudible);
-    // A later request strikes again over the ringing.
-    rig.sound.playArrivalSound(settings, seismogram);
-    rig.backend->renderMilliseconds(100);
-    EXPECT_GT(rig.level(ms(1200), ms(1300)), rig.level(ms(1000), ms(1100)));
-}
+    chime.arrival(AudioMode::Chime, seismogram);   // rings longer, struck again over the ringing
+    chime.render(1200);
+    chime.arrival(AudioMode::Chime, seismogram);
+    chime.render(100);
+    EXPECT_TRUE(chime.level(0, 300) > kAudible && chime.level(500, 800) > kAudible);
+    EXPECT_GT(chime.level(1200, 1300), chime.level(1000, 1100));
 
-TEST_F(SynthRender, EarthquakeSoundPlaysFourAndAHalfSecondsAndDropsWhatComesMeanwhile) {
-    Settings settings;
-    settings.audio = AudioMode::EQ;
-    KSAC seismogram;
+    // The earthquake sound: 4.5 s, the whole buffer unchanged, what comes meanwhile dropped.
     seismogram.soundBuffer.resize(72000);
     for (std::size_t i = 0; i < 72000; ++i) seismogram.soundBuffer[i] = uint8_t(128 + 100 * std::sin(double(i) / 10));
-    Rig rig;
-    for (int i = 0; i < 20; ++i) rig.sound.playArrivalSound(settings, seismogram);
-    EXPECT_EQ(rig.backend->waveWrites(), 1);
-    EXPECT_EQ(rig.backend->waveOutput(), seismogram.soundBuffer);   // the whole buffer, unchanged
-    rig.backend->renderMilliseconds(4490);
-    rig.sound.playArrivalSound(settings, seismogram);
-    EXPECT_EQ(rig.backend->waveWrites(), 1);
-    rig.backend->renderMilliseconds(10);
-    rig.sound.playArrivalSound(settings, seismogram);
-    EXPECT_EQ(rig.backend->waveWrites(), 2);
+    Rig eq;
+    eq.arrival(AudioMode::EQ, seismogram, 20);
+    EXPECT_EQ(eq.backend->waveWrites(), 1);
+    EXPECT_EQ(eq.backend->waveOutput(), seismogram.soundBuffer);
+    eq.render(4490);
+    eq.arrival(AudioMode::EQ, seismogram);
+    const int writes = eq.backend->waveWrites();
+    eq.render(10);
+    eq.arrival(AudioMode::EQ, seismogram);
+    EXPECT_EQ(std::pair(writes, eq.backend->waveWrites()), std::pair(1, 2));
+
+    Rig stereo(PcmFormat{48000, 2, SampleKind::Int16});   // a device without 8-bit support
+    stereo.arrival(AudioMode::EQ, seismogram);
+    EXPECT_EQ(stereo.backend->waveOutput().size(), 216000u * 4);   // 4.5 s converted
 }
 
-TEST_F(SynthRender, WavePathConvertsForADeviceWithoutEightBitSupport) {
-    Settings settings;
-    settings.audio = AudioMode::EQ;
-    KSAC seismogram;
-    seismogram.soundBuffer.assign(16000, 255);
-    RenderBackend* backend = new RenderBackend(kRate, PcmFormat{48000, 2, SampleKind::Int16});
-    Sound sound{std::unique_ptr<SoundBackend>(backend)};
-    sound.playArrivalSound(settings, seismogram);
-    EXPECT_EQ(backend->waveOutput().size(), 48000u * 4);   // one second
-}
+}  // namespace

@@ -14,7 +14,8 @@ namespace {
 const QColor kRed(255, 0, 0);
 const QColor kCyan(0, 255, 255);
 const QColor kYellow(255, 255, 0);
-const QColor kGrey(128, 128, 128);
+const QColor kWhite(Qt::white);
+const float kKm = 168.0f / 6371;   // pixels per kilometre
 
 // A front of n points along a horizontal line at `along` km from the centre.
 RayRecord front(const std::string& phase, int leg, int time, int n, int along, int across0) {
@@ -34,92 +35,73 @@ protected:
         view->resize(400, 400);
         view->layoutPane();
     }
-    void build() {
+    // Builds the pictures, with ray tables of `records` when there are any.
+    void build(const std::vector<RayRecord>& records = {}, int step = 10) {
+        if (!records.empty()) writeRayTables(dir.path(), records, step);
         ASSERT_TRUE(view->createPictures());
         view->redraw();
+        EXPECT_EQ(view->openRayTables(), !records.empty());
     }
-    QColor clean(int x, int y) {
-        return at(view->surface(Surface::Clean), view->origin(Surface::Clean), x, y);
+    bool drawn(int x, int y, QColor c, int r = 1, Surface s = Surface::Working) {
+        return near(view->surface(s), view->origin(s), x, y, c, r);
+    }
+    // On the rim at `degrees` from the top, left (-1) or right (+1).
+    bool onRim(float degrees, int side, QColor c, int r, Surface s = Surface::Working, int R = 168) {
+        const float a = degrees * 0.017453292f;
+        return drawn(int(side * R * std::sin(a)), int(-R * std::cos(a)), c, r, s);
     }
     const QImage& working() { return view->surface(Surface::Working); }
-    QPoint wo() { return view->origin(Surface::Working); }
+    const QImage& clean() { return view->surface(Surface::Clean); }
 
     QTemporaryDir dir;
     RunState run;
     std::unique_ptr<CrossSectionView> view;
 };
 
-TEST_F(CrossSectionViewTest, DiscWithCoresAndStations) {
-    run.seismograms.push_back(makeTrace("ANMO", {0, 1}, 1, 0));
-    run.seismograms.back()->header.f[GCARC] = 45;
-    run.seismogramCount = 1;
+TEST_F(CrossSectionViewTest, DiscCoresAndStationsAlsoWithUnsetOrUnreadableDistances) {
+    for (auto [name, lon, gcarc] : {std::tuple{"ANMO", 0.0f, 45.0f}, {"NANS", 60.0f, std::nanf("")},
+                                    {"UNSET", 120.0f, -12345.0f}}) {
+        run.seismograms.push_back(makeTrace(name, {0, 1}, 1, 0, 0, lon));
+        run.seismograms.back()->header.f[GCARC] = gcarc;
+    }
+    run.seismogramCount = 3;
     build();
     EXPECT_EQ(view->radius(), 168);
-    // Mantle, outer core and inner core are grey, with black core circles
-    // at radii 91 and 34.
-    EXPECT_EQ(clean(130, 0), kGrey);
-    EXPECT_EQ(clean(60, 0), kGrey);
-    EXPECT_TRUE(near(view->surface(Surface::Clean), view->origin(Surface::Clean), 91, 0, Qt::black, 1));
-    EXPECT_TRUE(near(view->surface(Surface::Clean), view->origin(Surface::Clean), 0, 34, Qt::black, 1));
-    EXPECT_TRUE(near(view->surface(Surface::Clean), view->origin(Surface::Clean), 167, 0, Qt::white, 1));
-    EXPECT_EQ(clean(180, 0), QColor(Qt::black));   // outside the disc
-    // The station mark on the left rim at 45 degrees from the top.
-    const int x = int(-168 * std::sin(45 * 0.017453292f)), y = int(-168 * std::cos(45 * 0.017453292f));
-    EXPECT_TRUE(near(view->surface(Surface::Clean), view->origin(Surface::Clean), x, y, Qt::white, 3));
-    // Redraw leaves the same picture on all three surfaces.
-    EXPECT_EQ(view->surface(Surface::Working), view->surface(Surface::Clean));
-}
-
-TEST_F(CrossSectionViewTest, UnsetOrUnreadableDistanceIsComputedFromTheCoordinates) {
-    run.latitude = 0;
-    run.longitude = 0;
-    run.seismograms.push_back(makeTrace("NANS", {0, 1}, 1, 0, 0, 60));
-    run.seismograms.back()->header.f[GCARC] = std::nanf("");
-    run.seismograms.push_back(makeTrace("UNSET", {0, 1}, 1, 0, 0, 120));
-    run.seismograms.back()->header.f[GCARC] = -12345;
-    run.seismogramCount = 2;
-    build();
-    EXPECT_NEAR(run.seismograms[0]->header.f[GCARC], 60, 0.01);
-    EXPECT_NEAR(run.seismograms[1]->header.f[GCARC], 120, 0.01);
-    for (float d : {60.0f, 120.0f}) {
-        const int x = int(-168 * std::sin(d * 0.017453292f)), y = int(-168 * std::cos(d * 0.017453292f));
-        EXPECT_TRUE(near(view->surface(Surface::Clean), view->origin(Surface::Clean), x, y, Qt::white, 3)) << d;
-    }
+    // Grey mantle and cores, black core circles at radii 91 and 34, white rim.
+    const QPoint o = view->origin(Surface::Clean);
+    EXPECT_EQ((std::vector<QColor>{at(clean(), o, 130, 0), at(clean(), o, 60, 0), at(clean(), o, 180, 0)}),
+              (std::vector<QColor>{QColor(128, 128, 128), QColor(128, 128, 128), Qt::black}));   // the last outside
+    EXPECT_TRUE(drawn(91, 0, Qt::black, 1, Surface::Clean) && drawn(0, 34, Qt::black, 1, Surface::Clean));
+    EXPECT_TRUE(drawn(167, 0, kWhite, 1, Surface::Clean));
+    // Distances that are not numbers or unset are computed from the coordinates.
+    EXPECT_NEAR(run.seismograms[1]->header.f[GCARC], 60, 0.01);
+    EXPECT_NEAR(run.seismograms[2]->header.f[GCARC], 120, 0.01);
+    for (float d : {45.0f, 60.0f, 120.0f}) EXPECT_TRUE(onRim(d, -1, kWhite, 3, Surface::Clean)) << d;
+    EXPECT_EQ(working(), clean());
 }
 
 TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColours) {
-    writeRayTables(dir.path(), {front("X", 1, 0, 2, 0, 0), front("P", 1, 10, 3, 3000, 600),
-                                front("S", 2, 10, 3, -3000, 600), front("Y", 7, 10, 3, 0, 600)},
-                   10);
-    build();
-    ASSERT_TRUE(view->openRayTables());
+    build({front("X", 1, 0, 2, 0, 0), front("P", 1, 10, 3, 3000, 600), front("S", 2, 10, 3, -3000, 600),
+           front("Y", 7, 10, 3, 0, 600)});
     EXPECT_EQ(view->rayTable().timeStep(), 10);
     EXPECT_TRUE(view->tick(15));   // step 1 (time 10)
-    const float g = 168.0f / 6371;
-    const int y = int(-g * 3000), x = int(g * 900);
-    EXPECT_TRUE(near(working(), wo(), x, y, kRed, 1));
-    EXPECT_TRUE(near(working(), wo(), -x, y, kRed, 1));       // mirrored
-    EXPECT_TRUE(near(working(), wo(), x, -y, kCyan, 1));
-    EXPECT_TRUE(near(working(), wo(), x, 0, Qt::black, 1));   // any other leg is black
+    const int y = int(-kKm * 3000), x = int(kKm * 900);
+    EXPECT_TRUE(drawn(x, y, kRed) && drawn(-x, y, kRed));   // mirrored
+    EXPECT_TRUE(drawn(x, -y, kCyan));
+    EXPECT_TRUE(drawn(x, 0, Qt::black));   // any other leg is black
     EXPECT_FALSE(view->tick(0));
 }
 
 TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
     theSettings().labelPhasesOnCrossSection = true;
-    writeRayTables(dir.path(),
-                   {front("X", 1, 0, 2, 0, 0), front("PKP", 1, 10, 5, 3000, 0),
-                    front("SKS", 2, 10, 6, -3000, 0), front("P", 1, 20, 6, 3000, 0),
-                    front("S", 2, 20, 6, 3000, 40)},
-                   10);
-    build();
-    ASSERT_TRUE(view->openRayTables());
-    view->tick(10);
-    ASSERT_EQ(view->tickLabels().size(), 1u);   // 5 points: never labelled
-    const float g = 168.0f / 6371;
-    EXPECT_EQ(view->tickLabels()[0].topLeft(), QPoint(0, int(-g * -3000)));
+    build({front("X", 1, 0, 2, 0, 0), front("PKP", 1, 10, 5, 3000, 0), front("SKS", 2, 10, 6, -3000, 0),
+           front("P", 1, 20, 6, 3000, 0), front("S", 2, 20, 6, 3000, 40)});
+    view->tick(10);   // 5 points: never labelled
+    ASSERT_EQ(view->tickLabels().size(), 1u);
+    EXPECT_EQ(view->tickLabels()[0].topLeft(), QPoint(0, int(kKm * 3000)));
     view->tick(20);   // both first points nearly at the same place
     ASSERT_EQ(view->tickLabels().size(), 1u);
-    EXPECT_EQ(view->tickLabels()[0].topLeft(), QPoint(0, int(-g * 3000)));
+    EXPECT_EQ(view->tickLabels()[0].topLeft(), QPoint(0, int(-kKm * 3000)));
     theSettings().labelPhasesOnCrossSection = false;
     view->tick(20);
     EXPECT_TRUE(view->tickLabels().empty());
@@ -128,62 +110,48 @@ TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
 TEST_F(CrossSectionViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore) {
     theSettings().labelPhasesOnCrossSection = true;
     run.depth = 20;   // with the surface-wave arcs
-    writeRayTables(dir.path(),
-                   {front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300),
-                    front("PKP", 1, 200, 8, -5000, 600), front("SS", 2, 300, 7, 1000, 2000)},
-                   100);
-    build();
-    ASSERT_TRUE(view->openRayTables());
-    const QImage clean = view->surface(Surface::Clean);
+    build({front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300),
+           front("PKP", 1, 200, 8, -5000, 600), front("SS", 2, 300, 7, 1000, 2000)},
+          100);
+    const QImage cleanPicture = clean();
     const QRect inner = view->metrics().inner;
     for (int t : {150, 250, 350, 1500, 120}) {
         ASSERT_TRUE(view->tick(t));
-        const QImage drawn = working();
-        EXPECT_NE(drawn, clean) << t;
+        const QImage picture = working();
+        EXPECT_NE(picture, cleanPicture) << t;
         view->presentWorking();
-        EXPECT_EQ(view->surface(Surface::Screen).copy(inner), drawn) << t;
-        EXPECT_EQ(working(), clean) << t;
+        EXPECT_EQ(view->surface(Surface::Screen).copy(inner), picture) << t;
+        EXPECT_EQ(working(), cleanPicture) << t;
     }
 }
 
 TEST_F(CrossSectionViewTest, TablesWithEveryRecordAtTimeZeroDrawNoFronts) {
-    writeRayTables(dir.path(), {front("P", 1, 0, 6, 3000, 0), front("S", 2, 0, 6, -3000, 0)}, 10);
-    build();
-    view->openRayTables();
+    build({front("P", 1, 0, 6, 3000, 0), front("S", 2, 0, 6, -3000, 0)});
     EXPECT_EQ(view->rayTable().timeStep(), 0);
     EXPECT_TRUE(view->tick(30));
-    EXPECT_EQ(working(), view->surface(Surface::Clean));
+    EXPECT_EQ(working(), clean());
 }
 
-TEST_F(CrossSectionViewTest, SurfaceArcsAfterTheFirstMinuteOnly) {
+TEST_F(CrossSectionViewTest, SurfaceArcsAfterTheFirstMinuteOfShallowEventsAndFlashAtTheHypocentre) {
     run.depth = 20;
     build();   // no ray tables at all: the arcs still work
-    EXPECT_FALSE(view->openRayTables());
     view->tick(60);
-    EXPECT_EQ(working(), view->surface(Surface::Clean));
+    EXPECT_EQ(working(), clean());
     view->tick(600);   // band from 12.4 to 20.5 degrees
-    const float d = 16.4f * 0.017453292f;
-    const int x = int(167 * std::sin(d)), y = int(-167 * std::cos(d));
-    EXPECT_TRUE(near(working(), wo(), x, y, kYellow, 1));
-    EXPECT_TRUE(near(working(), wo(), -x, y, kYellow, 1));
-    const float outside = 25 * 0.017453292f;
-    EXPECT_FALSE(near(working(), wo(), int(167 * std::sin(outside)), int(-167 * std::cos(outside)),
-                      kYellow, 1));
+    EXPECT_TRUE(onRim(16.4f, 1, kYellow, 1, Surface::Working, 167) && onRim(16.4f, -1, kYellow, 1, Surface::Working, 167));
+    EXPECT_FALSE(onRim(25, 1, kYellow, 1, Surface::Working, 167));
     view->presentWorking();
-    EXPECT_EQ(working(), view->surface(Surface::Clean));
-    // At 100 km depth there are none.
+    EXPECT_EQ(working(), clean());
     run.depth = 100;
     view->tick(600);
-    EXPECT_EQ(working(), view->surface(Surface::Clean));
-}
+    EXPECT_EQ(working(), clean());
 
-TEST_F(CrossSectionViewTest, FlashAtTheHypocentre) {
     run.depth = 637.1f;
-    build();
+    ASSERT_TRUE(view->createPictures());
+    view->redraw();
     view->flash(1.0f);
     EXPECT_EQ(view->flashRect(), QRect(-10, -151 - 10, 20, 20));
-    EXPECT_EQ(at(view->surface(Surface::Screen), view->origin(Surface::Screen), 0, -151 + 5),
-              QColor(Qt::white));
+    EXPECT_EQ(at(view->surface(Surface::Screen), view->origin(Surface::Screen), 0, -151 + 5), kWhite);
 }
 
 }  // namespace

@@ -51,8 +51,13 @@ protected:
         theSound().setBackend(makeSilentBackend());
         setEventShownQuery(nullptr);
     }
-    int chimes() const {
-        return static_cast<int>(std::count(log.operations.begin(), log.operations.end(), "chime"));
+    // Resets the view and runs the ticks (the first one redraws all).
+    void play(std::initializer_list<float> ticks) {
+        view->reset(0);
+        for (float t : ticks) view->tick(t);
+    }
+    int count(const char* operation) const {
+        return static_cast<int>(std::count(log.operations.begin(), log.operations.end(), operation));
     }
     QColor px(int x, int y) const { return view->picture().pixelColor(x, y); }
     // Whether the trace passes column x within 3 pixels of y.
@@ -74,91 +79,78 @@ protected:
     std::unique_ptr<SeismogramView> view;
 };
 
-TEST_F(SeismogramViewTest, ResetFitsTracesAndWindow) {
+TEST_F(SeismogramViewTest, ResetAndResizeFitTracesAndWindow) {
     ASSERT_TRUE(view->reset(0));
-    EXPECT_EQ(view->baselineOf(0), 100);
     EXPECT_EQ(view->baselineOf(1), 200);
     EXPECT_EQ(run.seismograms[0]->baseline, 100);   // the station-name column reads it
     EXPECT_FLOAT_EQ(view->pixelsPerSecond(), 1.0f);
-    EXPECT_EQ(view->windowStartTime(), 0);
     // Offsets: two traces in 300 pixels, full range 200 pixels.
-    EXPECT_EQ(run.seismograms[0]->traceBuffer[0], 100);
     EXPECT_EQ(run.seismograms[0]->traceBuffer[1], -100);
     EXPECT_EQ(run.seismograms[0]->traceBuffer[2], 2);
     EXPECT_EQ(run.seismograms[0]->soundBuffer[1], 255);
     view->reset(1000);   // half a window is 300 s
     EXPECT_EQ(view->windowStartTime(), 600);
+
+    setEventShownQuery([] { return true; });   // a resize refits and redraws what was shown
+    play({50, 200});
+    view->resize(1200, 600);
+    EXPECT_EQ(view->picture().size(), QSize(1200, 600));
+    EXPECT_EQ(view->baselineOf(0), 200);
+    EXPECT_FLOAT_EQ(view->pixelsPerSecond(), 2.0f);
+    EXPECT_TRUE(traced(300, 200) && !traced(420, 200));   // 150 s drawn, 210 s not
+    EXPECT_EQ(view->lastDrawnTime(), 200);
+
     run.seismograms.clear();
     run.seismogramCount = 0;
     EXPECT_FALSE(view->reset(0));
 }
 
-TEST_F(SeismogramViewTest, TracesGrowTickByTick) {
-    view->reset(0);
-    view->tick(50);   // first tick: full redraw up to 50 s
-    EXPECT_TRUE(traced(30, 100));
-    EXPECT_FALSE(traced(80, 100));
+TEST_F(SeismogramViewTest, TracesGrowTickByTickBetweenTheirBeginAndEnd) {
+    run.seismograms[1] = makeTrace("FLAT", std::vector<float>(2000, 5.0f), 1, 0);
+    run.seismograms[1]->startTime = 100;
+    run.seismograms[1]->endTime = 300;
+    play({50});
+    EXPECT_TRUE(traced(30, 100) && !traced(80, 100));
     view->tick(90);
-    EXPECT_TRUE(traced(80, 100));
-    EXPECT_TRUE(traced(80, 200));
-    EXPECT_FALSE(traced(95, 100));
+    EXPECT_TRUE(traced(80, 100) && !traced(95, 100));
     EXPECT_EQ(view->lastDrawnTime(), 90);
     // The description is written at the left while the window starts at 0.
     bool text = false;
     for (int y = 85; y < 100; ++y)
         for (int x = 3; x < 30; ++x) text |= px(x, y) == kBlack;
     EXPECT_TRUE(text);
+    // The second, constant, runs flat from 100 s to 300 s, its last piece drawn although it ended.
+    view->tick(400);
+    EXPECT_EQ((std::vector<bool>{traced(90, 200), traced(150, 200), traced(299, 200), traced(320, 200)}),
+              (std::vector<bool>{false, true, true, false}));
+    EXPECT_EQ(std::pair(px(150, 198), px(150, 202)), std::pair(kWhite, kWhite));
 }
 
-TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithSound) {
+TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithTheirSounds) {
+    play({50, 300});   // labelling off: neither marks nor sounds
+    EXPECT_FALSE(markAt(100, 0, kRed) || markAt(200, 1, kCyan) || !log.operations.empty());
+
     theSettings().labelPhasesOnSeismogram = true;
-    view->reset(0);
-    view->tick(50);
-    EXPECT_EQ(chimes(), 0);
+    play({50});
+    EXPECT_EQ(count("chime"), 0);
     view->tick(150);
-    EXPECT_TRUE(markAt(100, 0, kRed));    // P on the first trace
-    EXPECT_FALSE(markAt(100, 1, kRed));
-    EXPECT_EQ(chimes(), 1);               // one sample in the arrival second
+    EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed));   // P on the first trace only
+    EXPECT_EQ(count("chime"), 1);                                 // one sample in the arrival second
     view->tick(300);
-    EXPECT_TRUE(markAt(200, 1, kCyan));   // S
-    EXPECT_TRUE(markAt(250, 1, kRed));    // PP
-    EXPECT_EQ(chimes(), 3);
-    // Each mark has its black shadow line one pixel to the right.
-    EXPECT_EQ(px(201, view->baselineOf(1) - 20), kBlack);
-}
+    EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed));   // S, PP
+    EXPECT_EQ(count("chime"), 3);
+    EXPECT_EQ(px(201, view->baselineOf(1) - 20), kBlack);   // the black shadow line
 
-TEST_F(SeismogramViewTest, EarthquakeSoundPlaysTheTrace) {
-    theSettings().labelPhasesOnSeismogram = true;
+    // The earthquake sound plays the trace, and stops with the view.
     theSettings().audio = AudioMode::EQ;
-    view->reset(0);
-    view->tick(50);
-    view->tick(150);
-    ASSERT_EQ(log.waveWrites.size(), 1u);
-    EXPECT_EQ(log.waveWrites[0], 2000u);
+    play({50, 150});
+    EXPECT_EQ(log.waveWrites, std::vector<std::size_t>{2000u});
+    EXPECT_EQ(count("waveReset"), 0);
+    view.reset();
+    EXPECT_EQ(count("waveReset"), 1);
 }
 
-TEST_F(SeismogramViewTest, NoMarksAndNoSoundWithLabellingOff) {
-    view->reset(0);
-    view->tick(50);
-    view->tick(300);
-    EXPECT_FALSE(markAt(100, 0, kRed));
-    EXPECT_FALSE(markAt(200, 1, kCyan));
-    EXPECT_EQ(chimes(), 0);
-    EXPECT_TRUE(log.operations.empty());
-}
-
-TEST_F(SeismogramViewTest, FullRedrawDrawsMarksWithoutSound) {
-    theSettings().labelPhasesOnSeismogram = true;
-    view->reset(0);
-    view->invalidateView();
-    view->tick(300);   // all of it in one full redraw
-    EXPECT_FALSE(view->fullRedrawPending());
-    EXPECT_TRUE(markAt(100, 0, kRed));
-    EXPECT_TRUE(markAt(200, 1, kCyan));
-    EXPECT_EQ(chimes(), 0);
-}
-
-TEST_F(SeismogramViewTest, MarksOfAFullRedrawAreLabelledInTheSmallFont) {
+TEST_F(SeismogramViewTest, FullRedrawDrawsMarksSilentlyInTheSmallFont) {
     theSettings().labelPhasesOnSeismogram = true;
     // Height of the red label pixels left of the P mark at x = 100.
     auto labelHeight = [&] {
@@ -167,36 +159,21 @@ TEST_F(SeismogramViewTest, MarksOfAFullRedrawAreLabelledInTheSmallFont) {
         for (int y = yb - 5; y < yb + 30; ++y)
             for (int x = 60; x < 98; ++x) {
                 const QColor c = px(x, y);   // text edges are blended with the white
-                if (c.red() > 200 && c.green() < 170 && c.blue() < 170) {
-                    top = std::min(top, y);
-                    bottom = std::max(bottom, y);
-                }
+                if (c.red() > 200 && c.green() < 170 && c.blue() < 170) top = std::min(top, y), bottom = std::max(bottom, y);
             }
         return bottom < 0 ? 0 : bottom - top + 1;
     };
-    view->reset(0);
-    view->tick(50);
-    view->tick(150);   // drawn by the tick, in the view's font
+    play({50, 150});   // drawn by the tick, in the view's font
     const int live = labelHeight();
+    log.operations.clear();
     view->reset(0);
     view->invalidateView();
-    view->tick(150);   // redrawn whole, in the 8-pixel font of the descriptions
+    view->tick(300);   // redrawn whole, in the 8-pixel font of the descriptions
+    EXPECT_FALSE(view->fullRedrawPending());
+    EXPECT_TRUE(markAt(100, 0, kRed) && markAt(200, 1, kCyan));
+    EXPECT_EQ(count("chime"), 0);
     const int redrawn = labelHeight();
-    EXPECT_GT(redrawn, 0);
-    EXPECT_LE(redrawn, 8);
-    EXPECT_GT(live, redrawn);
-}
-
-TEST_F(SeismogramViewTest, DestroyingTheViewStopsItsSound) {
-    theSettings().labelPhasesOnSeismogram = true;
-    theSettings().audio = AudioMode::EQ;
-    view->reset(0);
-    view->tick(50);
-    view->tick(150);
-    ASSERT_EQ(log.waveWrites.size(), 1u);
-    view.reset();
-    EXPECT_NE(std::find(log.operations.begin(), log.operations.end(), "waveReset"),
-              log.operations.end());
+    EXPECT_TRUE(redrawn > 0 && redrawn <= 8 && redrawn < live) << redrawn << " " << live;
 }
 
 TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEveryStepOfTheSecond) {
@@ -210,90 +187,30 @@ TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEverySt
     view->invalidateView();
     view->tick(300);
     const int yb = view->baselineOf(0);
-    EXPECT_FALSE(traced(40, yb));
-    EXPECT_TRUE(traced(60, yb));
-    EXPECT_TRUE(traced(290, yb));
-    EXPECT_FALSE(traced(310, yb));
-    // The 20 steps of second 120 all lie in column 120; the black shadow
-    // line is the column to its right.
-    EXPECT_TRUE(markAt(120, 0, kCyan));
-    EXPECT_FALSE(markAt(119, 0, kCyan));
-    EXPECT_FALSE(markAt(121, 0, kCyan));
+    EXPECT_EQ((std::vector<bool>{traced(40, yb), traced(60, yb), traced(290, yb), traced(310, yb)}),
+              (std::vector<bool>{false, true, true, false}));
+    // The 20 steps of second 120 all lie in column 120, the shadow in the next.
+    EXPECT_TRUE(markAt(120, 0, kCyan) && !markAt(119, 0, kCyan) && !markAt(121, 0, kCyan));
     EXPECT_EQ(px(121, yb - 40), kBlack);
-    EXPECT_EQ(chimes(), 0);
+    EXPECT_EQ(count("chime"), 0);
 }
 
-TEST_F(SeismogramViewTest, WindowJumpsByHalfAWindowAtTheRightEdge) {
-    view->reset(0);
-    view->tick(50);
-    view->tick(590);
-    EXPECT_EQ(view->windowStartTime(), 0);
-    view->tick(610);
-    EXPECT_EQ(view->windowStartTime(), 300);
-    // Redrawn from 300 s: the trace now ends at x = 310.
-    EXPECT_TRUE(traced(300, 100));
-    EXPECT_FALSE(traced(320, 100));
-    // Axis: minute 6 at x = 60 has its tick at the bottom, minute 6.5 none.
-    EXPECT_EQ(px(60, 298), kBlack);
-    EXPECT_EQ(px(90, 298), kWhite);
-}
-
-TEST_F(SeismogramViewTest, RunningBackwardsWipesWhatLiesBeyondTheTime) {
-    view->reset(0);
-    view->tick(50);
-    view->tick(400);
+TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhatLiesBeyond) {
+    play({50, 400});
     EXPECT_TRUE(traced(380, 100));
     view->tick(350);
-    EXPECT_FALSE(traced(380, 100));
-    EXPECT_TRUE(traced(340, 100));
+    EXPECT_TRUE(!traced(380, 100) && traced(340, 100));
     EXPECT_EQ(view->lastDrawnTime(), 350);
-    // Forward again from there.
-    view->tick(390);
+    view->tick(390);   // forward again from there
     EXPECT_TRUE(traced(380, 100));
-    // Back before the window start: the window moves back too.
-    view->tick(620);
-    EXPECT_EQ(view->windowStartTime(), 300);
-    view->tick(200);
+    view->tick(590);
     EXPECT_EQ(view->windowStartTime(), 0);
-}
-
-TEST_F(SeismogramViewTest, TraceStartsAtItsBeginAndStopsAtItsEnd) {
-    run.seismograms[0]->startTime = 100;
-    run.seismograms[0]->endTime = 300;
-    view->reset(0);
-    view->tick(50);
-    view->tick(400);
-    EXPECT_FALSE(traced(90, 100));
-    EXPECT_TRUE(traced(150, 100));
-    EXPECT_TRUE(traced(299, 100));   // its last piece is drawn although it ended
-    EXPECT_FALSE(traced(320, 100));
-}
-
-TEST_F(SeismogramViewTest, ConstantTraceIsFlatAtItsBaselineAndSilent) {
-    run.seismograms[0] = makeTrace("FLAT", std::vector<float>(2000, 5.0f), 1, 0);
-    view->reset(0);
-    view->tick(50);
-    view->tick(100);
-    EXPECT_TRUE(traced(70, 100));
-    EXPECT_EQ(px(70, 98), kWhite);
-    EXPECT_EQ(px(70, 102), kWhite);
-    const auto& sound = run.seismograms[0]->soundBuffer;
-    EXPECT_TRUE(std::all_of(sound.begin(), sound.end(), [](uint8_t b) { return b == 128; }));
-}
-
-TEST_F(SeismogramViewTest, ResizingRefitsAndRedrawsWhatWasShown) {
-    bool shown = true;
-    setEventShownQuery([&] { return shown; });
-    view->reset(0);
-    view->tick(50);
-    view->tick(200);
-    view->resize(1200, 600);
-    EXPECT_EQ(view->picture().size(), QSize(1200, 600));
-    EXPECT_EQ(view->baselineOf(0), 200);
-    EXPECT_FLOAT_EQ(view->pixelsPerSecond(), 2.0f);
-    EXPECT_TRUE(traced(300, 200));    // 150 s
-    EXPECT_FALSE(traced(420, 200));    // 210 s
-    EXPECT_EQ(view->lastDrawnTime(), 200);
+    view->tick(610);   // half a window on: redrawn from 300 s, the trace ends at x = 310
+    EXPECT_EQ(view->windowStartTime(), 300);
+    EXPECT_TRUE(traced(300, 100) && !traced(320, 100));
+    EXPECT_EQ(std::pair(px(60, 298), px(90, 298)), std::pair(kBlack, kWhite));   // axis ticks: minute 6, not 6.5
+    view->tick(200);   // back before the window start: the window moves back too
+    EXPECT_EQ(view->windowStartTime(), 0);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+
 TravelTimeTable linearTable(float secondsPerDegree, float offset) {
     TravelTimeTable t;
     t.count = kTableRows;
@@ -15,13 +17,8 @@ std::unique_ptr<KSAC> makeTrace(const std::string& station, const std::vector<fl
     k->header.setUndefined();
     k->header.f[DELTA] = delta;
     k->header.i[NPTS] = static_cast<int32_t>(samples.size());
-    float lo = 1e20f, hi = -1e20f;
-    for (float s : samples) {
-        lo = std::min(lo, s);
-        hi = std::max(hi, s);
-    }
-    k->header.f[DEPMIN] = lo;
-    k->header.f[DEPMAX] = hi;
+    k->header.f[DEPMIN] = *std::min_element(samples.begin(), samples.end());
+    k->header.f[DEPMAX] = *std::max_element(samples.begin(), samples.end());
     k->samples = samples;
     k->ownsSamples = true;
     k->stationName = station;
@@ -40,9 +37,7 @@ void writeGlobePicture(const QString& dir, int angle, QColor colour) {
 }
 
 namespace {
-void u8(std::string& b, unsigned v) { b.push_back(static_cast<char>(v & 0xff)); }
-void u16(std::string& b, unsigned v) { u8(b, v); u8(b, v >> 8); }
-void u32(std::string& b, uint32_t v) { u16(b, v & 0xffff); u16(b, v >> 16); }
+void u16(std::string& b, unsigned v) { b += {char(v & 0xff), char((v >> 8) & 0xff)}; }
 }  // namespace
 
 void writeRayTables(const QString& dir, const std::vector<RayRecord>& records, int step) {
@@ -50,7 +45,7 @@ void writeRayTables(const QString& dir, const std::vector<RayRecord>& records, i
     int nextStep = 0;
     for (const RayRecord& r : records) {
         while (r.time >= nextStep * step) {
-            u32(index, static_cast<uint32_t>(data.size()));
+            u16(index, unsigned(data.size())), u16(index, unsigned(data.size() >> 16));
             ++nextStep;
         }
         std::string name = r.phase;
@@ -65,21 +60,13 @@ void writeRayTables(const QString& dir, const std::vector<RayRecord>& records, i
             u16(data, static_cast<unsigned>(across) & 0xffff);
         }
     }
-    QFile inx(dir + "/OV0.INX"), bin(dir + "/OV0.BIN");
-    inx.open(QIODevice::WriteOnly);
-    inx.write(index.data(), static_cast<qint64>(index.size()));
-    bin.open(QIODevice::WriteOnly);
-    bin.write(data.data(), static_cast<qint64>(data.size()));
+    for (auto [name, bytes] : {std::pair{"/OV0.INX", &index}, {"/OV0.BIN", &data}}) {
+        QFile file(dir + name);
+        if (file.open(QIODevice::WriteOnly)) file.write(bytes->data(), qint64(bytes->size()));
+    }
 }
 
-void resetSettings() {
-    Settings& s = theSettings();
-    s = Settings{};
-    s.labelPhasesOnEarth = false;
-    s.labelPhasesOnCrossSection = false;
-    s.labelPhasesOnSeismogram = false;
-    s.audio = AudioMode::Chime;
-}
+void resetSettings() { theSettings() = Settings{}; }
 
 QColor at(const QImage& image, QPoint origin, int x, int y) {
     return image.pixelColor(origin.x() + x, origin.y() + y);

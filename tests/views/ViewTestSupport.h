@@ -35,7 +35,7 @@ struct RayRecord {
 // seconds, pointing at the first record of that time.
 void writeRayTables(const QString& dir, const std::vector<RayRecord>& records, int step);
 
-// Settings reset to what the tests expect (labels off, chime).
+// Settings reset to their defaults (labels off, chime).
 void resetSettings();
 
 // Colour of a logical point of a picture whose logical origin is `origin`.

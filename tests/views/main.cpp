@@ -1,4 +1,4 @@
-// The view tests draw into widgets and pictures; they always run headless.
+// The view and world map tests draw into widgets and pictures; they always run headless.
 #include <QApplication>
 
 #include <gtest/gtest.h>
