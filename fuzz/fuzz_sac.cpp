@@ -5,6 +5,7 @@
 #include "data/Seismogram.h"
 #include "seismology/TravelTimes.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -36,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     full.loadSamples = true;
     full.readForRun(path, run);
     const int32_t n = full.npts();
-    FUZZ_CHECK(n >= 0);
+    // Never more samples than the file holds, and the component code cut to 7.
+    FUZZ_CHECK(n >= 0 && std::size_t(n) * 4 + kSacHeaderBytes <= std::max(size, kSacHeaderBytes));
+    FUZZ_CHECK(full.componentCode.size() <= 7);
     if (n > 0) {
         FUZZ_CHECK(full.samples.size() == static_cast<std::size_t>(n) && full.traceBuffer.size() == full.samples.size() &&
                    full.soundBuffer.size() == full.samples.size());

@@ -61,10 +61,8 @@ TEST(EarthModel, ReadsTheModelFileAndSurvivesJunk)
     const EarthModel& m = jbModel();
     ASSERT_EQ(m.nodes.size(), 76u);
     EXPECT_EQ(std::make_tuple(m.nodes.front().depth, m.nodes.back().depth), std::make_tuple(0.0, 6371.0));
-    EXPECT_DOUBLE_EQ(m.coreMantleDepth(), 2885.2);
-    EXPECT_DOUBLE_EQ(m.innerCoreDepth(), 5158.35);
-    // The Moho is a discontinuity: two rows at 33 km.
-    EXPECT_EQ(std::count_if(m.nodes.begin(), m.nodes.end(), [](const ModelNode& n) { return n.depth == 33.0; }), 2);
+    EXPECT_EQ(std::make_tuple(m.coreMantleDepth(), m.innerCoreDepth()), std::make_tuple(2885.2, 5158.35));
+    EXPECT_EQ(std::count_if(m.nodes.begin(), m.nodes.end(), [](const ModelNode& n) { return n.depth == 33.0; }), 2);   // the Moho
 
     for (const std::string junk : {std::string(), std::string("\0\xff\x01garbage\n\n", 13), std::string("mantle\n# words\n1 2\n")})
         EXPECT_TRUE(parseEarthModel(junk).empty());
@@ -179,20 +177,9 @@ TEST(RayPaths, StepsPhasesAndLegTypes)
     }
 }
 
-TEST(RayPaths, EncodingMatchesTheRecordLayoutAndReadsBack)
+TEST(RayPaths, TheDisplaysReaderReadsTheWrittenFilesBack)
 {
-    std::vector<std::vector<FrontRecord>> steps(3);
-    steps[1].push_back({"PKIKP", 1, 10, {{100, 0}, {-2, 300}}});
     std::string index, data;
-    encodeRayPathTables(steps, 10, index, data);
-    // Step 0 and the empty step 2 get a record without points at their own time.
-    EXPECT_EQ(index, std::string("\0\0\0\0\x14\0\0\0\x30\0\0\0", 12));
-    ASSERT_EQ(data.size(), 20u + 28u + 20u);
-    auto s16 = [&](std::size_t at) { return int16_t(uint8_t(data[at]) | uint8_t(data[at + 1]) << 8); };
-    EXPECT_EQ(data.substr(20, 6), std::string("PKIKP\0", 6));
-    const std::vector<int> fields = {s16(14), s16(16), s16(32), s16(34), s16(36), s16(40), s16(44), s16(46), s16(62), s16(64)};
-    EXPECT_EQ(fields, (std::vector<int>{0, 0, 1, 10, 2, 100, -2, 300, 20, 0}));   // times, counts, leg, points
-
     testdata::TempDir dir;
     encodeRayPathTables(surfaceFronts(), 10, index, data);
     testdata::writeFile(dir / "OV0.INX", index);
@@ -234,14 +221,4 @@ TEST(RayPaths, DeepSourceHasDepthPhasesWithConvertedLegs)
         legs.insert({r.phase, r.legType});
     // At 150 s sP is partly S still rising and partly P after the surface.
     EXPECT_TRUE(legs.count({"sP", 1}) && legs.count({"sP", 2}) && legs.count({"pP", 1}));
-    // At 30 s the P front is a small circle around the source, above and below it.
-    bool above = false;
-    for (const FrontRecord& r : steps[3])
-        for (const FrontPoint& p : r.points)
-            if (r.phase == "P") {
-                EXPECT_NEAR(std::hypot(p.along - (6371.0 - 600.0), p.across), 30 * 10.3, 30);
-                above = above || p.along > 6371 - 600 + 200;
-            }
-    EXPECT_TRUE(above);
-
 }

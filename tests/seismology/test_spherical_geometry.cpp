@@ -28,8 +28,7 @@ double angleGap(double a, double b)
 
 void expectSane(const GreatCircle& g)
 {
-    EXPECT_TRUE(g.distance >= 0.0f && g.distance <= 180.0f) << g.distance;
-    EXPECT_TRUE(g.azimuth >= 0.0f && g.azimuth < 360.0f) << g.azimuth;
+    EXPECT_TRUE(g.distance >= 0.0f && g.distance <= 180.0f && g.azimuth >= 0.0f && g.azimuth < 360.0f);
 }
 
 } // namespace
@@ -49,8 +48,7 @@ TEST(GreatCircle, KnownPlacesPolesAndCoincidentPoints)
     for (const Case& c : cases) {
         const GreatCircle g = greatCircle(c.latA, c.lonA, c.latB, c.lonB);
         EXPECT_NEAR(g.distance, c.dist, 0.05) << c.latA << "," << c.lonA << " -> " << c.latB << "," << c.lonB;
-        if (c.az >= 0)
-            EXPECT_NEAR(angleGap(g.azimuth, c.az), 0, 0.3) << c.latA << "," << c.lonA << " -> " << c.latB << "," << c.lonB;
+        EXPECT_TRUE(c.az < 0 || angleGap(g.azimuth, c.az) < 0.3) << c.latA << "," << c.lonA << " -> " << c.latB << "," << c.lonB;
         expectSane(g);
     }
     for (float bad : {NAN, INFINITY, -INFINITY}) {
@@ -69,8 +67,8 @@ TEST(GreatCircle, AgreesWithDoublePrecisionEverywhere)
         double dist, az;
         reference(la, oa, lb, ob, dist, az);
         ASSERT_NEAR(g.distance, dist, 0.05) << la << "," << oa << " -> " << lb << "," << ob;
-        if (dist > 1 && dist < 179 && std::fabs(la) < 85)
-            ASSERT_LT(angleGap(g.azimuth, az), 0.2) << la << "," << oa << " -> " << lb << "," << ob;
+        const bool azimuthDefined = dist > 1 && dist < 179 && std::fabs(la) < 85;
+        ASSERT_TRUE(!azimuthDefined || angleGap(g.azimuth, az) < 0.2) << la << "," << oa << " -> " << lb << "," << ob;
     }
 }
 
@@ -107,11 +105,8 @@ TEST(Orthographic, MatchesTheClosedFormAndTellsTheCentreFromHidden)
     }
 }
 
-TEST(Rotation, QuarterTurnsAndAngleWrapping)
+TEST(WrapAngle, BringsAnyAngleIntoRange)
 {
-    const Vec3 v{1, 2, 3}, x = rotateAboutX(v, 1, 0), y = rotateAboutY(v, 1, 0);
-    EXPECT_EQ(std::make_tuple(x.x, x.y, x.z), std::make_tuple(1.0f, 3.0f, -2.0f));
-    EXPECT_EQ(std::make_tuple(y.x, y.y, y.z), std::make_tuple(-3.0f, 2.0f, 1.0f));
     const std::pair<int, int> wraps[] = {{-90, 270}, {405, 45}, {0, 0}, {359, 359}, {360, 0},
                                          {-360, 0}, {-32768, 352}, {32767, 7}};
     for (auto [in, out] : wraps)
