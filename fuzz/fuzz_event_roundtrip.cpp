@@ -5,7 +5,7 @@
 #include "data/EventFile.h"
 #include "fileio/FileSystem.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzEventRoundTrip)(const uint8_t* data, std::size_t size)
 {
     static const std::string path = fuzz::scratchPath("1990010100.evt");
     fuzz::writeBytes(path, data, size);

@@ -5,7 +5,6 @@
 #include "data/RunSetup.h"
 #include "data/Seismogram.h"
 
-#include <filesystem>
 
 namespace {
 
@@ -15,16 +14,12 @@ const std::string& installation()
 {
     static const std::string dir = [] {
         const std::string d = fuzz::scratchDir();
-        const char* phases[4] = {"P", "S", "PP", "SS"};
-        for (int n = 0; n < 4; ++n)
-            fuzz::writeText(d + "/" + phases[n] + ".JB", fuzz::tableText(8 + 4 * n));
-        fuzz::writeText(d + "/ZURIVI.STA",
-                        "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n"
-                        "HRV     Harvard, Massachusetts, USA     42.5064N 71.5583W\n");
-        std::filesystem::create_directories(d + "/1990010100");
-        fuzz::writeText(d + "/1990010100/ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 300));
-        fuzz::writeText(d + "/1990010100/ANMO.BHN", fuzz::stationSac("ANMO", "BHN", 34.9f, -106.5f, 200));
-        fuzz::writeText(d + "/1990010100/HRV.BHE", fuzz::stationSac("HRV", "BHE", 42.5f, -71.6f, 100));
+        testdata::writeTables(d);
+        testdata::writeFile(d + "/ZURIVI.STA", "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n"
+                                               "HRV     Harvard, Massachusetts, USA     42.5064N 71.5583W\n");
+        testdata::writeFile(d + "/1990010100/ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 300));
+        testdata::writeFile(d + "/1990010100/ANMO.BHN", fuzz::stationSac("ANMO", "BHN", 34.9f, -106.5f, 200));
+        testdata::writeFile(d + "/1990010100/HRV.BHE", fuzz::stationSac("HRV", "BHE", 42.5f, -71.6f, 100));
         return d;
     }();
     return dir;
@@ -46,7 +41,7 @@ void checkRun(const RunState& run)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzLoadRun)(const uint8_t* data, std::size_t size)
 {
     const std::string& dir = installation();
     fuzz::writeBytes(dir + "/" + kEventFile, data, size);

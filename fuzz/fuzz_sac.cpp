@@ -14,14 +14,14 @@ namespace {
 const TravelTimeTable* testTables()
 {
     static const TravelTimeTable tables[4] = {
-        parseTravelTimeTable(fuzz::tableText(10), 1), parseTravelTimeTable(fuzz::tableText(15), 1),
-        parseTravelTimeTable(fuzz::tableText(20), 1), parseTravelTimeTable(fuzz::tableText(25), 1)};
+        parseTravelTimeTable(testdata::tableText(181, 10), 1), parseTravelTimeTable(testdata::tableText(181, 15), 1),
+        parseTravelTimeTable(testdata::tableText(181, 20), 1), parseTravelTimeTable(testdata::tableText(181, 25), 1)};
     return tables;
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzSac)(const uint8_t* data, std::size_t size)
 {
     static const std::string path = fuzz::scratchPath("ANMO.BHZ");
     fuzz::writeBytes(path, data, size);

@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 #include "data/Settings.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzSettings)(const uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     Settings s;

