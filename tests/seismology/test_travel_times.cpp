@@ -71,7 +71,6 @@ TEST(TableFiles, ColumnForTheDepthNameCaseAndDamagedFiles)
     writeFile(dir / "ss.jb", "    0   77.0" + std::string(6 << 20, ' '));
     const TravelTimeTable one = loadTravelTimeTable("SS", 0, dir.path());
     EXPECT_EQ(std::make_tuple(one.count, one.times[0]), std::make_tuple(1, 77.0f));
-
 }
 
 TEST(ArrivalTime, InterpolatesWithinTheTableAndGivesZeroOutside)
