@@ -3,6 +3,7 @@
 // normalises what the file held, a second write changes nothing.
 #include "FuzzSupport.h"
 #include "data/EventFile.h"
+#include "data/RunSetup.h"
 #include "fileio/FileSystem.h"
 
 FUZZ_TARGET(fuzzEventRoundTrip)(const uint8_t* data, std::size_t size)
