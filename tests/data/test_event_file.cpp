@@ -87,8 +87,9 @@ TEST(EventFile, KeyCaseOverridesCutsAndBadValues)
     EXPECT_EQ(readText(dir, "Event Name: MiXeD case Name  \n").name, "MiXeD case Name  ");
 
     // Missing file and missing or bad keys give the reading start values.
-    EXPECT_TRUE(readEventFile(dir / "none.evt").fileName.empty());
-    EXPECT_EQ(readEventFile(dir / "none.evt").timeLimit, 7200);
+    const EventRecord missing = readEventFile(dir / "none.evt");
+    EXPECT_EQ(std::make_tuple(missing.fileName, missing.timeLimit, missing.dateDisplay),
+              std::make_tuple("", 7200, "Jan. 1, 1990"));
     r = readText(dir, "EVENT DATE: 1990/13/05\nTIME LIMIT: many\nVIEW ANGLE: 90\n");
     EXPECT_EQ(std::tie(r.timeLimit, r.viewAngle, r.month), std::make_tuple(7200, 90, 13));
     EXPECT_EQ(r.dateDisplay, ". 5, 1990");   // a month outside the year has no name
