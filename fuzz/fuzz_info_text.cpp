@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 #include "data/InfoText.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzInfoText)(const uint8_t* data, std::size_t size)
 {
     const std::string contents(reinterpret_cast<const char*>(data), size);
     std::string text = formatInfoText(contents);

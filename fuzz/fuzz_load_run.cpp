@@ -5,42 +5,21 @@
 #include "data/RunSetup.h"
 #include "data/Seismogram.h"
 
-#include <filesystem>
 
 namespace {
 
 const char* const kEventFile = "1990010100.evt";
 
-std::string tableText(int secondsPerDegree)
-{
-    // Distance label (5 wide), then 14 depth columns of 7 characters.
-    std::string text;
-    for (int row = 0; row < kTableRows; ++row) {
-        char line[160];
-        int used = std::snprintf(line, sizeof line, "%5d", row);
-        for (int column = 0; column < 14; ++column)
-            used += std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used),
-                                  "%7.1f", row * secondsPerDegree + column * 0.5);
-        text += line;
-        text += "\n";
-    }
-    return text;
-}
-
 const std::string& installation()
 {
     static const std::string dir = [] {
         const std::string d = fuzz::scratchDir();
-        const char* phases[4] = {"P", "S", "PP", "SS"};
-        for (int n = 0; n < 4; ++n)
-            fuzz::writeText(d + "/" + phases[n] + ".JB", tableText(8 + 4 * n));
-        fuzz::writeText(d + "/ZURIVI.STA",
-                        "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n"
-                        "HRV     Harvard, Massachusetts, USA     42.5064N 71.5583W\n");
-        std::filesystem::create_directories(d + "/1990010100");
-        fuzz::writeText(d + "/1990010100/ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 300));
-        fuzz::writeText(d + "/1990010100/ANMO.BHN", fuzz::stationSac("ANMO", "BHN", 34.9f, -106.5f, 200));
-        fuzz::writeText(d + "/1990010100/HRV.BHE", fuzz::stationSac("HRV", "BHE", 42.5f, -71.6f, 100));
+        testdata::writeTables(d);
+        testdata::writeFile(d + "/ZURIVI.STA", "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n"
+                                               "HRV     Harvard, Massachusetts, USA     42.5064N 71.5583W\n");
+        testdata::writeFile(d + "/1990010100/ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 300));
+        testdata::writeFile(d + "/1990010100/ANMO.BHN", fuzz::stationSac("ANMO", "BHN", 34.9f, -106.5f, 200));
+        testdata::writeFile(d + "/1990010100/HRV.BHE", fuzz::stationSac("HRV", "BHE", 42.5f, -71.6f, 100));
         return d;
     }();
     return dir;
@@ -48,16 +27,12 @@ const std::string& installation()
 
 void checkRun(const RunState& run)
 {
-    FUZZ_CHECK(run.seismogramCount >= 0);
-    FUZZ_CHECK(static_cast<std::size_t>(run.seismogramCount) == run.seismograms.size());
-    FUZZ_CHECK(run.name.size() <= kEventNameMax);
-    FUZZ_CHECK(run.dateText.size() <= kDateTextMax);
-    FUZZ_CHECK(run.originTimeText.size() <= kDateTextMax);
+    FUZZ_CHECK(run.seismogramCount >= 0 && static_cast<std::size_t>(run.seismogramCount) == run.seismograms.size());
+    FUZZ_CHECK(run.name.size() <= kEventNameMax && run.dateText.size() <= kDateTextMax &&
+               run.originTimeText.size() <= kDateTextMax);
     for (const auto& k : run.seismograms) {
-        FUZZ_CHECK(k && k->npts() > 0);
-        FUZZ_CHECK(k->samples.size() == static_cast<std::size_t>(k->npts()));
-        FUZZ_CHECK(k->traceBuffer.size() == k->samples.size());
-        FUZZ_CHECK(k->soundBuffer.size() == k->samples.size());
+        FUZZ_CHECK(k && k->npts() > 0 && k->samples.size() == static_cast<std::size_t>(k->npts()));
+        FUZZ_CHECK(k->traceBuffer.size() == k->samples.size() && k->soundBuffer.size() == k->samples.size());
         FUZZ_CHECK(k->description.size() <= 63);
     }
     for (const TravelTimeTable& t : run.tables)
@@ -66,7 +41,7 @@ void checkRun(const RunState& run)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzLoadRun)(const uint8_t* data, std::size_t size)
 {
     const std::string& dir = installation();
     fuzz::writeBytes(dir + "/" + kEventFile, data, size);

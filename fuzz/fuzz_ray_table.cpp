@@ -12,8 +12,7 @@ void visitAll(RayTable& table, int t, const PhaseSelection& settings)
 {
     table.forEachRayRecord(t, settings, [](const RayRecordHeader& h, const RayPoint* points,
                                            int count) {
-        FUZZ_CHECK(std::strlen(h.phase) <= 12);
-        FUZZ_CHECK(count > 0 && count <= 65535 && count == h.pointCount);
+        FUZZ_CHECK(std::strlen(h.phase) <= 12 && count > 0 && count <= 65535 && count == h.pointCount);
         // Touch every point handed over: ASan reports any that lie outside.
         long sum = 0;
         for (int n = 0; n < count; ++n)
@@ -24,7 +23,7 @@ void visitAll(RayTable& table, int t, const PhaseSelection& settings)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzRayTable)(const uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return 0;
@@ -35,19 +34,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     fuzz::writeBytes(dataPath, data + 1 + indexBytes, size - 1 - indexBytes);
 
     RayTable table;
-    FUZZ_CHECK(table.openFiles(indexPath, dataPath));
-    FUZZ_CHECK(table.indexCount() == indexBytes / 4);
+    FUZZ_CHECK(table.openFiles(indexPath, dataPath) && table.indexCount() == indexBytes / 4);
     const int step = table.timeStep();
     FUZZ_CHECK(step >= 0 && step <= 65535);
 
     static const std::string names[] = {"P*", "SKS", "S"};
-    static const PhaseSelection all;  // every phase
-    static const PhaseSelection some = [] {   // only the specified ones
-        PhaseSelection s;
-        s.specified = true;
-        s.phases = names;
-        return s;
-    }();
+    static const PhaseSelection all, some{false, false, false, true, names};   // every phase, the names only
     for (int t : {-7, 0, 1, 32767, 32768, 65537, 1 << 30})
         visitAll(table, t, all);
     if (step > 0) {

@@ -3,20 +3,17 @@
 #include "FuzzSupport.h"
 #include "data/Settings.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzSettings)(const uint8_t* data, std::size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
     Settings s;
     parseSettingsText(s, text);
 
-    FUZZ_CHECK(s.workingDirectory.size() <= kWorkingDirectoryMax);
-    FUZZ_CHECK(s.exitLabel.size() <= kExitLabelMax);
-    FUZZ_CHECK(s.tutorialEvent.size() <= kTutorialEventMax);
+    FUZZ_CHECK(s.workingDirectory.size() <= kWorkingDirectoryMax && s.exitLabel.size() <= kExitLabelMax &&
+               s.tutorialEvent.size() <= kTutorialEventMax);
     for (const std::string& phase : s.phases)
         FUZZ_CHECK(phase.size() <= kPhaseNameMax);
-    FUZZ_CHECK(s.buttonHeight > 0);
-    FUZZ_CHECK(static_cast<int>(s.audio) >= 0 && static_cast<int>(s.audio) <= 3);
-    FUZZ_CHECK(static_cast<int>(s.view) >= 0 && static_cast<int>(s.view) <= 2);
+    FUZZ_CHECK(s.buttonHeight > 0 && static_cast<unsigned>(s.audio) <= 3 && static_cast<unsigned>(s.view) <= 2);
     // At most one of the three cross-section selections.
     FUZZ_CHECK(int(s.allPhasesOnCrossSection) + int(s.pPhasesOnCrossSection) +
                    int(s.sPhasesOnCrossSection) <= 1);

@@ -2,7 +2,7 @@
 #include "FuzzSupport.h"
 #include "data/RunSetup.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzStationLine)(const uint8_t* data, std::size_t size)
 {
     const std::string line(reinterpret_cast<const char*>(data), size);
     const StationRecord s = parseStationLine(line);

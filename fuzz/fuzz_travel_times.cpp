@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzTravelTimes)(const uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return 0;

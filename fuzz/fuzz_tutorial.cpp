@@ -3,7 +3,7 @@
 #include "FuzzSupport.h"
 #include "data/InfoText.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+FUZZ_TARGET(fuzzTutorial)(const uint8_t* data, std::size_t size)
 {
     static const std::string dir = fuzz::scratchDir();
     fuzz::writeBytes(fuzz::scratchPath("tutorial.txt"), data, size);

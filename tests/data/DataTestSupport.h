@@ -8,31 +8,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
-#include <vector>
 
 namespace testdata {
 
+// A fresh, empty directory, removed with everything in it at the end.
 class TempDir {
 public:
-    TempDir()
+    TempDir() : path_((std::filesystem::temp_directory_path() / "ovdata.XXXXXX").string())
     {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "ovdata.XXXXXX").string();
-        std::vector<char> name(tmpl.begin(), tmpl.end());
-        name.push_back('\0');
-        if (::mkdtemp(name.data()) != nullptr)
-            path_ = name.data();
+        if (::mkdtemp(path_.data()) == nullptr)
+            std::abort();
     }
-    ~TempDir()
-    {
-        std::error_code ec;
-        if (!path_.empty())
-            std::filesystem::remove_all(path_, ec);
-    }
+    ~TempDir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
-
     const std::string& path() const { return path_; }
     std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
@@ -43,8 +33,7 @@ private:
 inline void writeFile(const std::string& path, const std::string& content)
 {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
 }
 
 inline std::string readFile(const std::string& path)
@@ -63,12 +52,10 @@ inline SacHeader stationHeader(const std::string& station, float lat, float lon)
     h.f[B] = 0.0f;
     h.f[STLA] = lat;
     h.f[STLO] = lon;
+    for (int field : {NZHOUR, NZMIN, NZSEC, NZMSEC})
+        h.i[field] = 0;
     h.i[NZYEAR] = 1990;
     h.i[NZJDAY] = 1;
-    h.i[NZHOUR] = 0;
-    h.i[NZMIN] = 0;
-    h.i[NZSEC] = 0;
-    h.i[NZMSEC] = 0;
     h.i[NVHDR] = 6;
     h.setText(KSTNM, station);
     return h;
@@ -81,18 +68,16 @@ inline void writeSac(const std::string& path, SacHeader header, const std::vecto
 }
 
 // A travel-time table in the installation's layout: a lead of 5 characters,
-// then 14 columns of 7 characters, one line per degree.
-inline std::string travelTimeTableText(int rows, const std::function<double(int, int)>& time)
+// then 14 columns of 7 characters, one line per degree; column c holds
+// base + perDegree * degree + c * perColumn.
+inline std::string tableText(int rows, double perDegree, double base = 0, double perColumn = 1)
 {
     std::string text;
-    char cell[64];
+    char cell[16];
     for (int deg = 0; deg < rows; ++deg) {
-        std::snprintf(cell, sizeof cell, "%5d", deg);
-        text += cell;
-        for (int col = 0; col < 14; ++col) {
-            std::snprintf(cell, sizeof cell, "%7.1f", time(deg, col));
-            text += cell;
-        }
+        text += (std::snprintf(cell, sizeof cell, "%5d", deg), cell);
+        for (int col = 0; col < 14; ++col)
+            text += (std::snprintf(cell, sizeof cell, "%7.1f", base + perDegree * deg + col * perColumn), cell);
         text += "\n";
     }
     return text;
@@ -104,10 +89,7 @@ inline void writeTables(const std::string& dir)
 {
     const char* phases[4] = {"P", "S", "PP", "SS"};
     for (int p = 0; p < 4; ++p)
-        writeFile(dir + "/" + phases[p] + ".JB",
-                  travelTimeTableText(181, [p](int deg, int col) {
-                      return (p + 1) * 10.0 * deg + col;
-                  }));
+        writeFile(dir + "/" + phases[p] + ".JB", tableText(181, (p + 1) * 10.0));
 }
 
 } // namespace testdata

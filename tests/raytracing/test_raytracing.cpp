@@ -1,25 +1,24 @@
-// Earth model reading, ray integration and the travel-time tables.
+// The table builder: earth model, travel-time tables and the cross-section's
+// wavefront tables, read back by the display's own readers.
 #include "EarthModel.h"
+#include "RayPathTables.h"
 #include "RayTracer.h"
 #include "TravelTimeTables.h"
 
+#include "seismology/RayTable.h"
 #include "seismology/TravelTimes.h"
+#include "tests/data/DataTestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
-
-#include <unistd.h>
+#include <set>
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+constexpr double kCoreRadius = 6371.0 - 2885.2;
 
 const EarthModel& jbModel()
 {
@@ -31,150 +30,67 @@ const EarthModel& jbModel()
     return m;
 }
 
-std::vector<double> columnDepths()
-{
-    std::vector<double> d;
-    for (int c = 0; c < kTableColumnCount; ++c)
-        d.push_back(tableColumnDepth(c));
-    return d;
-}
-
-// The four phases' curves for all columns, computed once for the file.
+// The four phases' curves for all columns, computed once.
 const std::vector<ArrivalCurve>& curves(const std::string& phase)
 {
     static std::map<std::string, std::vector<ArrivalCurve>> cache;
-    auto it = cache.find(phase);
-    if (it == cache.end())
-        it = cache.emplace(phase, firstArrivals(jbModel(), phase, columnDepths())).first;
-    return it->second;
+    if (!cache.count(phase)) {
+        std::vector<double> depths;
+        for (int c = 0; c < kTableColumnCount; ++c)
+            depths.push_back(tableColumnDepth(c));
+        cache[phase] = firstArrivals(jbModel(), phase, depths);
+    }
+    return cache[phase];
 }
+
+const std::vector<std::vector<FrontRecord>>& surfaceFronts()
+{
+    static const auto steps = computeWavefronts(jbModel(), 0.0);
+    return steps;
+}
+
+double radiusOf(const FrontPoint& p) { return std::hypot(p.along, p.across); }
 
 } // namespace
 
-TEST(EarthModel, ReadsTheModelFileWithDiscontinuitiesAndCore)
+TEST(EarthModel, ReadsTheModelFileAndSurvivesJunk)
 {
     const EarthModel& m = jbModel();
-    ASSERT_FALSE(m.empty());
-    EXPECT_EQ(m.nodes.size(), 76u);
-    EXPECT_DOUBLE_EQ(m.nodes.front().depth, 0.0);
-    EXPECT_DOUBLE_EQ(m.nodes.back().depth, 6371.0);
-    EXPECT_DOUBLE_EQ(m.coreMantleDepth(), 2885.2);
-    EXPECT_DOUBLE_EQ(m.innerCoreDepth(), 5158.35);
-    // The Moho is a discontinuity: two rows at 33 km, crust above, mantle below.
-    int at33 = 0;
-    for (const ModelNode& n : m.nodes)
-        if (n.depth == 33.0)
-            ++at33;
-    EXPECT_EQ(at33, 2);
+    ASSERT_EQ(m.nodes.size(), 76u);
+    EXPECT_EQ(std::make_tuple(m.nodes.back().depth, m.coreMantleDepth(), m.innerCoreDepth()),
+              std::make_tuple(6371.0, 2885.2, 5158.35));
+    EXPECT_EQ(std::count_if(m.nodes.begin(), m.nodes.end(), [](const ModelNode& n) { return n.depth == 33.0; }), 2);   // the Moho
+    for (const std::string& junk : {std::string(), std::string("\0\xff\x01garbage\n\n", 13), std::string("mantle\n# words\n1 2\n")})
+        EXPECT_TRUE(parseEarthModel(junk).empty());
+    // Rows going up, NaN, negative or absurd velocities and S faster than P are
+    // dropped; a model starting below the surface gets a top row, one without
+    // its centre a bottom row.
+    const EarthModel bad = parseEarthModel("10 5 3 2.7\n100 6 3.5\n50 7 4\nnan 6 3\n200 -1 3\n200 300 3\n200 4 5\n300 8 4.5 x y\n");
+    ASSERT_EQ(bad.nodes.size(), 5u);
+    EXPECT_EQ(std::make_tuple(bad.nodes[0].depth, bad.nodes[2].depth, bad.nodes[3].depth, bad.nodes[4].depth, bad.nodes[4].vp),
+              std::make_tuple(0.0, 100.0, 300.0, 6371.0, 8.0));
+    EXPECT_FALSE(formatTravelTimeTable(firstArrivals(bad, "P", {0.0, 100.0})).empty());   // odd, but tables come
 }
 
-TEST(EarthModel, SurvivesJunkAndRepairsGaps)
+TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow)
 {
-    EXPECT_TRUE(parseEarthModel("").empty());
-    EXPECT_TRUE(parseEarthModel(std::string("\0\xff\x01garbage\n\n", 13)).empty());
-    EXPECT_TRUE(parseEarthModel("mantle\n# only words\n1 2\n").empty());
-
-    // Rows going up, NaN, negative or absurd velocities and S faster than P are dropped.
-    EarthModel m = parseEarthModel("crust\n0 5 3 2.7\n100 6 3.5\n50 7 4\nnan 6 3\n"
-                                   "200 -1 3\n200 300 3\n200 4 5\n300 8 4.5 x y z\n");
-    ASSERT_EQ(m.nodes.size(), 4u);   // 0, 100, 300 and the centre added below
-    EXPECT_DOUBLE_EQ(m.nodes[1].depth, 100.0);
-    EXPECT_DOUBLE_EQ(m.nodes[2].depth, 300.0);
-    EXPECT_DOUBLE_EQ(m.nodes[3].depth, 6371.0);
-    EXPECT_DOUBLE_EQ(m.nodes[3].vp, 8.0);
-    EXPECT_LT(m.coreMantleDepth(), 0);
-
-    // A model starting below the surface gets a top row; a third row at one
-    // depth replaces the second.
-    EarthModel t = parseEarthModel("10 5 3\n20 6 3.4\n20 7 4\n20 7.5 4.2\n6371 9 5\n");
-    ASSERT_EQ(t.nodes.size(), 5u);
-    EXPECT_DOUBLE_EQ(t.nodes[0].depth, 0.0);
-    EXPECT_DOUBLE_EQ(t.nodes[3].vp, 7.5);
-
-    // Any model, however odd, gives tables without crashing.
-    EXPECT_FALSE(formatTravelTimeTable(firstArrivals(t, "P", {0.0, 100.0})).empty());
-    EXPECT_TRUE(formatTravelTimeTable(firstArrivals(EarthModel{}, "P", {0.0})).empty());
-}
-
-TEST(RayIntegration, HomogeneousSphereGivesStraightChords)
-{
-    EarthModel m = parseEarthModel("0 6.0 3.5\n6371 6.0 3.5\n");
-    const double R = 6371.0;
-    ShellModel sm(m, {});
-    for (double deg : {1.0, 30.0, 90.0, 150.0}) {
-        double chord = 2 * R * std::sin(deg * kPi / 360.0);
-        EXPECT_NEAR(directTravelTime(sm, phaseByName("P"), 0, deg), chord / 6.0, 0.01) << deg;
-        EXPECT_NEAR(directTravelTime(sm, phaseByName("S"), 0, deg), chord / 3.5, 0.01) << deg;
-    }
-    // The tabulated curve agrees with the chord too.
-    std::vector<ArrivalCurve> c = firstArrivals(m, "P", {0.0});
-    for (int deg : {0, 10, 45, 120, 179})
-        EXPECT_NEAR(c[0][deg], 2 * R * std::sin(deg * kPi / 360.0) / 6.0, 0.01) << deg;
-}
-
-TEST(RayIntegration, PAt35DegreesFrom10KmAndConvergence)
-{
-    ShellModel fine(jbModel(), {10.0}, 2.0);
-    ShellModel normal(jbModel(), {10.0});
-    double t10 = directTravelTime(normal, phaseByName("P"), 10.0, 35.0);
-    EXPECT_NEAR(t10, 414.5, 1.0);
-    // Thinner shells change the result by far less than the tables' 0.1 s.
-    EXPECT_NEAR(directTravelTime(fine, phaseByName("P"), 10.0, 35.0), t10, 0.02);
-}
-
-TEST(TravelTimeTables, ColumnsEqualDirectComputations)
-{
-    const std::vector<double> depths = columnDepths();
     struct Case { const char* phase; int column; int deg; };
-    const Case cases[] = {
-        {"P", 0, 0}, {"P", 0, 35}, {"P", 1, 3}, {"P", 6, 60}, {"P", 13, 12}, {"P", 13, 90},
-        {"S", 0, 5}, {"S", 4, 45}, {"S", 13, 95},
-        {"PP", 0, 40}, {"PP", 3, 120}, {"PP", 13, 170},
-        {"SS", 0, 18}, {"SS", 7, 100}, {"SS", 12, 180},
-    };
+    const Case cases[] = {{"P", 0, 0}, {"P", 1, 3}, {"P", 6, 60}, {"P", 13, 90}, {"S", 0, 5}, {"S", 13, 95},
+                          {"PP", 3, 120}, {"PP", 13, 170}, {"SS", 0, 18}, {"SS", 12, 180}};
     for (const Case& c : cases) {
-        ShellModel sm(jbModel(), {depths[c.column]});
-        double direct = directTravelTime(sm, phaseByName(c.phase), depths[c.column], c.deg);
-        double table = curves(c.phase)[c.column][c.deg];
+        const double depth = tableColumnDepth(c.column);
+        const double direct = directTravelTime(ShellModel(jbModel(), {depth}), phaseByName(c.phase), depth, c.deg);
         ASSERT_GE(direct, 0) << c.phase << " " << c.column << " " << c.deg;
-        EXPECT_NEAR(table, direct, 0.5) << c.phase << " column " << c.column << " at " << c.deg;
+        EXPECT_NEAR(curves(c.phase)[c.column][c.deg], direct, 0.5) << c.phase << " " << c.column << " " << c.deg;
     }
-}
-
-TEST(TravelTimeTables, SOverPNearRootThree)
-{
-    // The model's vp/vs runs from 1.66 (crust) to 1.87 (lowest mantle), so
-    // the ratio of the travel times stays inside that range, within 0.12 of
-    // sqrt 3 (mantle rays see vp/vs of 1.77 to 1.87).
-    const auto& p = curves("P");
-    const auto& s = curves("S");
-    for (int c : {0, 5, 13})
-        for (int deg = 5; deg <= 95; deg += 10) {
-            ASSERT_GT(p[c][deg], 0);
-            ASSERT_GT(s[c][deg], 0);
-            double ratio = s[c][deg] / p[c][deg];
-            EXPECT_NEAR(ratio, std::sqrt(3.0), 0.12) << c << " " << deg;
-            EXPECT_GT(ratio, 1.65);
-            EXPECT_LT(ratio, 1.87);
-        }
-}
-
-TEST(TravelTimeTables, PhasesEndAtTheCoreShadowAndPPReachesTheAntipode)
-{
-    for (const char* ph : {"P", "S"}) {
-        const auto& cv = curves(ph);
+    for (const char* ph : {"P", "S"})
         for (int c = 0; c < kTableColumnCount; ++c) {
-            int last = 0;
-            while (last + 1 < kTableDegrees && cv[c][last + 1] >= 0)
-                ++last;
-            EXPECT_GE(last, 95) << ph << " " << c;
-            EXPECT_LE(last, 103) << ph << " " << c;
-            for (int d = last + 1; d < kTableDegrees; ++d)
-                EXPECT_LT(cv[c][d], 0) << ph << " " << c << " " << d;
+            const ArrivalCurve& cv = curves(ph)[c];
+            const int last = static_cast<int>(std::find_if(cv.begin() + 1, cv.end(), [](double t) { return t < 0; }) - cv.begin()) - 1;
+            EXPECT_TRUE(last >= 95 && last <= 103) << ph << " " << c << " " << last;
+            EXPECT_TRUE(std::all_of(cv.begin() + last + 1, cv.end(), [](double t) { return t < 0; })) << ph << " " << c;
+            EXPECT_GT(curves("PP")[c][180], 0);
         }
-    }
-    for (int c = 0; c < kTableColumnCount; ++c)
-        EXPECT_GT(curves("PP")[c][180], 0);
     // A buried source has no PP close in: its first surface reflection needs room.
     EXPECT_GT(curves("PP")[0][1], 0);
     EXPECT_LT(curves("PP")[13][20], 0);
@@ -207,72 +123,99 @@ TEST(TravelTimeTables, PhasesEndAtTheCoreShadowAndPPReachesTheAntipode)
 
 TEST(TravelTimeTables, WrittenFilesReadBackColumnByColumn)
 {
-    namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() / ("ovraytrace-tt-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    ASSERT_TRUE(writeTravelTimeTables(jbModel(), dir.string()));
+    testdata::TempDir dir;
+    ASSERT_TRUE(writeTravelTimeTables(jbModel(), dir.path()));
     for (const char* ph : {"P", "S", "PP", "SS"}) {
-        std::ifstream f(dir / (std::string(ph) + ".JB"));
-        std::stringstream ss;
-        ss << f.rdbuf();
-        const std::string text = ss.str();
+        const std::string text = testdata::readFile(dir / (std::string(ph) + ".JB"));
         EXPECT_EQ(text, formatTravelTimeTable(curves(ph)));
-        const auto& cv = curves(ph);
-        int rows = 0;
-        for (char ch : text)
-            rows += ch == '\n';
+        const int rows = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
         for (int c = 0; c < kTableColumnCount; ++c) {
-            float depth = c == 0 ? 0.0f : static_cast<float>(tableColumnDepth(c)) + 1.0f;
-            ASSERT_EQ(depthColumn(depth), c);
-            TravelTimeTable t = loadTravelTimeTable(ph, depth, dir.string());
+            const ArrivalCurve& cv = curves(ph)[c];
+            const float depth = c == 0 ? 0.0f : static_cast<float>(tableColumnDepth(c)) + 1.0f;
+            const TravelTimeTable t = loadTravelTimeTable(ph, depth, dir.path());
             ASSERT_EQ(t.count, rows) << ph;
-            int first = 0;
-            while (cv[c][first] < 0)
-                ++first;
+            const int first = static_cast<int>(std::find_if(cv.begin(), cv.end(), [](double v) { return v >= 0; }) - cv.begin());
             for (int d = 0; d < t.count; ++d) {
-                if (d > 0) {   // the reader reads the rows backwards: never falling
-                    EXPECT_GE(t.times[d], t.times[d - 1]) << ph << " " << c << " " << d;
-                }
-                if (d > first && cv[c][d] >= 0) {
-                    EXPECT_GT(cv[c][d], cv[c][d - 1]) << ph << " " << c << " " << d;
-                }
-                if (cv[c][d] >= 0 && d >= first) {
-                    char buf[16];
-                    std::snprintf(buf, sizeof buf, "%.1f", cv[c][d]);
-                    EXPECT_EQ(t.times[d], std::floor(std::atof(buf) + 0.5)) << ph << " " << c << " " << d;
-                } else if (d < first) {
-                    // Before the phase first reaches the surface the rows hold
-                    // that first time, so no front is drawn before it.
-                    EXPECT_NEAR(t.times[d], cv[c][first], 0.55);
-                } else {
-                    // After its end a column repeats its last time; it never
-                    // takes a neighbouring column's number.
+                // The reader reads the rows backwards: never falling.
+                ASSERT_GE(t.times[d], d > 0 ? t.times[d - 1] : 0.0f) << ph << " " << c << " " << d;
+                if (cv[d] >= 0 && d >= first)   // the rounded time of the curve
+                    EXPECT_EQ(t.times[d], std::floor(std::round(cv[d] * 10) / 10 + 0.5)) << ph << " " << c << " " << d;
+                else if (d < first)   // before the first arrival the rows hold its time
+                    EXPECT_NEAR(t.times[d], cv[first], 0.55);
+                else   // after its end a column repeats its last time, never a neighbour's
                     EXPECT_EQ(t.times[d], t.times[d - 1]) << ph << " " << c << " " << d;
-                }
             }
-            // No front before the first arrival, none after the last.
             EXPECT_EQ(frontDistance(t, t.times[0] - 1.0f), 0.0f);
             EXPECT_EQ(frontDistance(t, t.times[t.count - 1] + 1.0f), 0.0f);
         }
     }
-    fs::remove_all(dir);
 }
 
-TEST(TravelTimeTables, FormatBlanksTrailingColumnsAsASuffix)
+TEST(RayPaths, StepsPhasesAndLegTypes)
 {
-    ArrivalCurve a, b, c;
-    a.fill(-1);
-    b.fill(-1);
-    c.fill(-1);
-    for (int d = 0; d <= 5; ++d) a[d] = 10.0 * d;
-    for (int d = 0; d <= 3; ++d) b[d] = 10.0 * d + 1;
-    for (int d = 2; d <= 5; ++d) c[d] = 10.0 * d + 2;   // starts late, outlives b
-    std::string text = formatTravelTimeTable({a, b, c});
-    EXPECT_EQ(text,
-              "    0    0.0    1.0   22.0\n"
-              "    1   10.0   11.0   22.0\n"
-              "    2   20.0   21.0   22.0\n"
-              "    3   30.0   31.0   32.0\n"
-              "    4   40.0\n"
-              "    5   50.0\n");
+    const auto& steps = surfaceFronts();
+    ASSERT_GE(steps.size(), 301u);   // at least 3000 s
+    EXPECT_TRUE(steps[0].empty());
+    std::set<std::string> names;
+    std::set<std::pair<std::string, int>> legs;
+    for (std::size_t k = 1; k < steps.size(); ++k)
+        for (const FrontRecord& r : steps[k]) {
+            ASSERT_EQ(r.time, k * 10);
+            ASSERT_GE(r.points.size(), 2u);
+            names.insert(r.phase);
+            legs.insert({r.phase, r.legType});
+            for (const FrontPoint& p : r.points) {
+                ASSERT_TRUE(p.across >= 0 && radiusOf(p) <= 6372.0) << r.phase;
+                const bool throughCore = r.phase == "SKS" || r.phase == "SKKS";   // S in the mantle, P in the core
+                ASSERT_TRUE(!throughCore || (r.legType == 1 ? radiusOf(p) < kCoreRadius + 5 : radiusOf(p) > kCoreRadius - 5));
+            }
+        }
+    for (const char* n : {"P", "PP", "PcP", "PKP", "PKIKP", "PKiKP", "S", "SS", "ScS", "SKS", "SKKS", "ScP", "PcS"})
+        EXPECT_TRUE(names.count(n)) << n;
+    EXPECT_FALSE(names.count("pP"));   // a surface source has no depth phases
+    EXPECT_FALSE(legs.count({"P", 2}) || legs.count({"PKIKP", 2}) || legs.count({"S", 1}) || legs.count({"SS", 1}));
+    EXPECT_TRUE(legs.count({"SKS", 1}) && legs.count({"SKS", 2}) && legs.count({"PcS", 1}) && legs.count({"PcS", 2}));
+
+    // The surface end of the P front lies where the travel-time table says.
+    const TravelTimeTable table = parseTravelTimeTable(formatTravelTimeTable(firstArrivals(jbModel(), "P", {0.0})), 0);
+    for (int t : {300, 600, 800}) {
+        double best = -1;
+        for (const FrontRecord& r : steps[t / 10])
+            for (const FrontPoint& p : r.points)
+                if (r.phase == "P" && radiusOf(p) > 6371.0 - 15.0)
+                    best = std::max(best, std::atan2(p.across, p.along) * 180.0 / M_PI);
+        EXPECT_NEAR(best, frontDistance(table, static_cast<float>(t)), 1.0) << t;
+    }
+}
+
+TEST(RayPaths, TheDisplaysReaderReadsTheWrittenFilesBack)
+{
+    std::string index, data;
+    testdata::TempDir dir;
+    encodeRayPathTables(surfaceFronts(), 10, index, data);
+    testdata::writeFile(dir / "OV0.INX", index);
+    testdata::writeFile(dir / "OV0.BIN", data);
+    RayTable table;
+    ASSERT_TRUE(table.openRayTable(10.0f, dir.path()));
+    EXPECT_EQ(table.timeStep(), 10);
+    EXPECT_EQ(table.indexCount(), surfaceFronts().size());
+    for (int t : {15, 605, 2990}) {
+        const auto& want = surfaceFronts()[t / 10];
+        std::size_t n = 0;
+        table.forEachRayRecord(t, PhaseSelection{}, [&](const RayRecordHeader& h, const RayPoint* p, int count) {
+            ASSERT_LT(n, want.size());
+            const FrontRecord& w = want[n++];
+            EXPECT_EQ(std::make_tuple(std::string(h.phase), int(h.legType), int(h.time), count),
+                      std::make_tuple(w.phase, int(w.legType), (t / 10) * 10, int(w.points.size())));
+            EXPECT_EQ(std::make_tuple(p[0].along, p[count - 1].across), std::make_tuple(w.points[0].along, w.points.back().across));
+        });
+        EXPECT_EQ(n, want.size()) << t;
+        EXPECT_EQ(readRayPathStep(dir / "OV0.INX", dir / "OV0.BIN", t / 10).size(), want.size());
+    }
+    // Damaged files read as nothing: an offset past the end, points promised but missing.
+    testdata::writeFile(dir / "X.INX", std::string("\xff\xff\xff\x7f\0\0\0\0", 8));
+    testdata::writeFile(dir / "X.BIN", std::string("P\0\0\0\0\0\0\0\0\0\0\0\x01\0\x0a\0\xff\xff\0\0", 20));
+    for (std::size_t step : {0, 1, 7})
+        EXPECT_TRUE(readRayPathStep(dir / "X.INX", dir / "X.BIN", step).empty()) << step;
+    EXPECT_TRUE(readRayPathStep(dir / "none.INX", dir / "none.BIN", 0).empty());
 }
