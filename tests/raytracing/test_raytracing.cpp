@@ -13,12 +13,22 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <map>
 #include <set>
 
 namespace {
 
 constexpr double kCoreRadius = 6371.0 - 2885.2;
+constexpr double kPi = 3.14159265358979323846;
+
+std::vector<double> columnDepths()
+{
+    std::vector<double> depths;
+    for (int c = 0; c < kTableColumnCount; ++c)
+        depths.push_back(tableColumnDepth(c));
+    return depths;
+}
 
 const EarthModel& jbModel()
 {
@@ -34,12 +44,8 @@ const EarthModel& jbModel()
 const std::vector<ArrivalCurve>& curves(const std::string& phase)
 {
     static std::map<std::string, std::vector<ArrivalCurve>> cache;
-    if (!cache.count(phase)) {
-        std::vector<double> depths;
-        for (int c = 0; c < kTableColumnCount; ++c)
-            depths.push_back(tableColumnDepth(c));
-        cache[phase] = firstArrivals(jbModel(), phase, depths);
-    }
+    if (!cache.count(phase))
+        cache[phase] = firstArrivals(jbModel(), phase, columnDepths());
     return cache[phase];
 }
 
