@@ -2,18 +2,17 @@
 // seismograms start their phases exactly at the tables' arrival times, every
 // file reads back through the system's own readers, and the output is the
 // same on every build.
-
 #include "DemoEvents.h"
 #include "EarthModel.h"
 #include "Stations.h"
 #include "TravelTimeTables.h"
 
 #include "data/EventFile.h"
-#include "fileio/FileSystem.h"
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
 #include "data/Seismogram.h"
 #include "data/Settings.h"
+#include "fileio/FileSystem.h"
 #include "seismology/SphericalGeometry.h"
 #include "seismology/TravelTimes.h"
 
@@ -31,58 +30,35 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string modelPath()
-{
-    for (const char* p : {OV_SOURCE_DIR "/data/jb-model.txt", OV_SOURCE_DIR "/../shared/data/jb-model.txt"})
-        if (fs::exists(p))
-            return p;
-    return {};
-}
-
-std::vector<DemoStation> demoStations()
-{
+std::vector<DemoStation> demoStations() {
     std::vector<DemoStation> stations;
     for (const GsnStation& g : gsnStations())
-        stations.push_back({g.code, g.network, static_cast<float>(g.latitude),
-                            static_cast<float>(g.longitude), g.description});
+        stations.push_back({g.code, g.network, float(g.latitude), float(g.longitude), g.description});
     return stations;
 }
 
-std::string fileBytes(const std::string& path)
-{
+std::string fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-float maxAbs(const std::vector<float>& x, std::size_t from, std::size_t to)
-{
+float maxAbs(const std::vector<float>& x, std::size_t from, std::size_t to) {
     float m = 0;
-    for (std::size_t i = from; i < std::min(to, x.size()); ++i)
-        m = std::max(m, std::fabs(x[i]));
+    for (std::size_t i = from; i < std::min(to, x.size()); ++i) m = std::max(m, std::fabs(x[i]));
     return m;
 }
 
-// Index of the sample at time t (seconds after the origin) of a run seismogram.
-std::size_t sampleIndex(const KSAC& s, double t)
-{
-    const double k = (t - s.startTime) / s.header.f[DELTA];
-    return k < 0 ? 0 : static_cast<std::size_t>(k);
+std::string scratch(const std::string& name) {
+    return (fs::temp_directory_path() / ("ov_builder_" + name + std::to_string(getpid()))).string();
 }
 
 // Writes the tables and every demonstration event into `dir`.
-void buildInstallation(const std::string& dir)
-{
+void buildInstallation(const std::string& dir) {
     fs::create_directories(dir);
-    const EarthModel model = loadEarthModel(modelPath());
-    ASSERT_FALSE(model.empty());
-    ASSERT_TRUE(writeTravelTimeTables(model, dir));
-    for (const DemoEvent& e : demoEvents()) {
-        std::string error;
-        ASSERT_TRUE(writeDemoEvent(e, demoStations(), dir, error)) << error;
-    }
-    std::string error;
+    std::string model = OV_SOURCE_DIR "/data/jb-model.txt", error;
+    if (!fs::exists(model)) model = OV_SOURCE_DIR "/../shared/data/jb-model.txt";
+    ASSERT_TRUE(writeTravelTimeTables(loadEarthModel(model), dir));
+    for (const DemoEvent& e : demoEvents()) ASSERT_TRUE(writeDemoEvent(e, demoStations(), dir, error)) << error;
     ASSERT_TRUE(writeTutorial(tutorialEvent(), demoStations(), dir, error)) << error;
     ASSERT_TRUE(writeDemoSettings(dir));
 }
@@ -93,22 +69,18 @@ void buildInstallation(const std::string& dir)
 // are the key); a changed program builds it afresh.
 class DemoInstallation : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         const fs::path self = fs::read_symlink("/proc/self/exe");
-        const std::string key =
-            std::to_string(fs::file_size(self)) + " "
-            + std::to_string(fs::last_write_time(self).time_since_epoch().count()) + "\n";
+        const std::string key = std::to_string(fs::file_size(self)) + " " +
+                                std::to_string(fs::last_write_time(self).time_since_epoch().count()) + "\n";
         const std::string cache = OV_BINARY_DIR "/tests/builder/demo-installation";
-        auto current = [&] { return fs::exists(cache + "/KEY") && fileBytes(cache + "/KEY") == key; };
+        const auto current = [&] { return fs::exists(cache + "/KEY") && fileBytes(cache + "/KEY") == key; };
         dir_ = cache;
-        if (current())
-            return;
+        if (current()) return;
         const std::string fresh = cache + ".new" + std::to_string(getpid());
         fs::remove_all(fresh);
         buildInstallation(fresh);
-        if (HasFatalFailure())
-            return;
+        if (HasFatalFailure()) return;
         std::ofstream(fresh + "/KEY") << key;
         std::error_code ec;
         if (current()) {   // another test process finished first
@@ -117,31 +89,24 @@ protected:
         }
         fs::remove_all(cache, ec);
         fs::rename(fresh, cache, ec);
-        // Another test process may have put its copy in place first.
-        dir_ = ec ? fresh : cache;
-        temporary_ = static_cast<bool>(ec);
+        dir_ = ec ? fresh : cache;   // another process may have put its copy in place first
+        temporary_ = bool(ec);
     }
-    static void TearDownTestSuite()
-    {
-        if (temporary_)
-            fs::remove_all(dir_);
+    static void TearDownTestSuite() {
+        if (temporary_) fs::remove_all(dir_);
     }
-
-    // A scratch folder of this process beside the installation.
-    static std::string scratch(const std::string& name)
-    {
-        return (fs::temp_directory_path() / ("ov_builder_" + name + std::to_string(getpid()))).string();
+    static std::string at(const DemoEvent& e, const std::string& name = std::string()) {
+        return name.empty() ? joinPath(dir_, demoEventFileName(e)) : joinPath(joinPath(dir_, demoEventFolder(e)), name);
     }
-
     static std::string dir_;
     static bool temporary_;
 };
-
 std::string DemoInstallation::dir_;
 bool DemoInstallation::temporary_ = false;
 
-TEST(DemoCatalogue, CoversShallowDeepAndGreatEventsOnSeveralContinents)
-{
+}  // namespace
+
+TEST(DemoCatalogue, CoversShallowDeepAndGreatEventsAndChoosesSpreadStations) {
     const std::vector<DemoEvent>& events = demoEvents();
     ASSERT_GE(events.size(), 6u);
     int shallow = 0;
@@ -155,28 +120,17 @@ TEST(DemoCatalogue, CoversShallowDeepAndGreatEventsOnSeveralContinents)
         great = great || e.magnitude >= 9.0f;
         EXPECT_GE(e.timeAcceleration, 20);
         EXPECT_LE(e.timeLimit, kDemoSamples * kDemoDelta - kDemoLeadSeconds);
-    }
-    EXPECT_GE(shallow, 5);
-    EXPECT_TRUE(deep);
-    EXPECT_TRUE(great);
-    EXPECT_EQ(demoEventFileName(events.front()), "1989101800.evt");
-}
 
-TEST(DemoStations, RecordedStationsSpreadOverDistanceAndListedIncludeTheNearest)
-{
-    for (const DemoEvent& e : demoEvents()) {
         const std::vector<StationGeometry> recorded = chooseRecordedStations(e, demoStations());
         ASSERT_GE(recorded.size(), 15u) << e.name;
-        EXPECT_TRUE(std::is_sorted(recorded.begin(), recorded.end(),
-                                   [](const auto& a, const auto& b) { return a.distance < b.distance; }));
-        EXPECT_GT(recorded.back().distance - recorded.front().distance, 90.0f) << e.name;
-        // No gap wider than a third of the range between neighbours.
-        for (std::size_t i = 1; i < recorded.size(); ++i)
-            EXPECT_LT(recorded[i].distance - recorded[i - 1].distance,
-                      (recorded.back().distance - recorded.front().distance) / 3) << e.name;
+        const float range = recorded.back().distance - recorded.front().distance;
+        EXPECT_GT(range, 90.0f) << e.name;
+        for (std::size_t i = 1; i < recorded.size(); ++i) {   // sorted, no gap wider than a third
+            EXPECT_GE(recorded[i].distance, recorded[i - 1].distance);
+            EXPECT_LT(recorded[i].distance - recorded[i - 1].distance, range / 3) << e.name;
+        }
         const std::vector<StationGeometry> listed = chooseListedStations(recorded);
-        ASSERT_GE(listed.size(), 6u);
-        ASSERT_LE(listed.size(), 10u);
+        ASSERT_TRUE(listed.size() >= 6u && listed.size() <= 10u);
         EXPECT_EQ(listed.front().station.code, recorded.front().station.code);
         std::set<std::string> codes;
         std::size_t beyondShadow = 0;
@@ -186,331 +140,232 @@ TEST(DemoStations, RecordedStationsSpreadOverDistanceAndListedIncludeTheNearest)
         }
         // Mostly stations that the direct waves reach, a couple beyond.
         EXPECT_LE(beyondShadow, 2u) << e.name;
-        if (recorded.back().distance > 120.0f) {
-            EXPECT_GE(beyondShadow, 1u) << e.name;
-        }
+        if (recorded.back().distance > 120.0f) EXPECT_GE(beyondShadow, 1u) << e.name;
     }
+    EXPECT_GE(shallow, 5);
+    EXPECT_TRUE(deep && great);
+    EXPECT_EQ(demoEventFileName(events.front()), "1989101800.evt");
 }
 
-TEST(DemoSac, HeaderReferenceTimeCrossesMidnightAndNewYear)
-{
+TEST(DemoSac, HeaderReferenceTimeCrossesMidnightAndNewYear) {
     DemoEvent e = demoEvents().front();
-    e.year = 2001;
-    e.month = 1;
-    e.day = 1;
-    e.hour = 0;
-    e.minute = 1;
-    e.second = 30.5f;
+    e.year = 2001, e.month = 1, e.day = 1, e.hour = 0, e.minute = 1, e.second = 30.5f;
     const SacHeader h = demoSacHeader(e, {"ANMO", "IU", 34.9459f, -106.4572f, ""}, 'E');
-    EXPECT_EQ(h.i[NZYEAR], 2000);
-    EXPECT_EQ(h.i[NZJDAY], 366);   // 2000 was a leap year
-    EXPECT_EQ(h.i[NZHOUR], 23);
-    EXPECT_EQ(h.i[NZMIN], 59);
-    EXPECT_EQ(h.i[NZSEC], 30);
-    EXPECT_EQ(h.i[NZMSEC], 500);
+    // 2000 was a leap year: day 366, 23:59:30.500.
+    EXPECT_EQ(std::vector<int>({h.i[NZYEAR], h.i[NZJDAY], h.i[NZHOUR], h.i[NZMIN], h.i[NZSEC], h.i[NZMSEC]}),
+              std::vector<int>({2000, 366, 23, 59, 30, 500}));
     EXPECT_FLOAT_EQ(h.f[CMPAZ], 90);
     EXPECT_FLOAT_EQ(h.f[CMPINC], 90);
 }
 
-TEST_F(DemoInstallation, EventFilesReadBackWithTheirFields)
-{
+TEST_F(DemoInstallation, EventAndSacFilesReadBackWithTheirFields) {
     for (const DemoEvent& e : demoEvents()) {
-        const std::string path = joinPath(dir_, demoEventFileName(e));
-        ASSERT_TRUE(fileExists(path)) << path;
-        const EventRecord r = readEventFile(path);
+        SCOPED_TRACE(e.name);
+        const EventRecord r = readEventFile(at(e));
         EXPECT_EQ(r.name, e.name);
         EXPECT_NEAR(r.latitude, e.latitude, 1e-4);
         EXPECT_NEAR(r.longitude, e.longitude, 1e-4);
         EXPECT_NEAR(r.depth, e.depth, 0.05);
         EXPECT_NEAR(r.magnitude, e.magnitude, 0.05);
-        EXPECT_EQ(r.year, e.year);
-        EXPECT_EQ(r.month, e.month);
-        EXPECT_EQ(r.day, e.day);
-        EXPECT_EQ(r.hour, e.hour);
-        EXPECT_EQ(r.minute, e.minute);
         EXPECT_NEAR(r.second, e.second, 0.05);
-        EXPECT_EQ(r.timeAcceleration, e.timeAcceleration);
-        EXPECT_EQ(r.timeWindow, e.timeWindow);
-        EXPECT_EQ(r.timeLimit, e.timeLimit);
-        EXPECT_GE(r.viewAngle, 0);
-        EXPECT_LT(r.viewAngle, 360);
+        EXPECT_EQ(std::vector<int>({r.year, r.month, r.day, r.hour, r.minute, r.timeAcceleration, r.timeWindow, r.timeLimit}),
+                  std::vector<int>({e.year, e.month, e.day, e.hour, e.minute, e.timeAcceleration, e.timeWindow, e.timeLimit}));
+        EXPECT_TRUE(r.viewAngle >= 0 && r.viewAngle < 360);
         EXPECT_LE(std::fabs(std::remainder(r.viewAngle - e.longitude, 360.0f)), 1.0f);
-        ASSERT_GE(r.stationFiles.size(), 6u);
-        ASSERT_LE(r.stationFiles.size(), 10u);
+        ASSERT_TRUE(r.stationFiles.size() >= 6u && r.stationFiles.size() <= 10u);
         for (const ComponentRecord& c : r.stationFiles) {
             EXPECT_EQ(c.fileName.substr(c.fileName.size() - 4), ".BHZ");
-            EXPECT_TRUE(fs::exists(joinPath(joinPath(dir_, demoEventFolder(e)), c.fileName)))
-                << c.fileName;
+            EXPECT_TRUE(fs::exists(at(e, c.fileName))) << c.fileName;
         }
-    }
-}
 
-TEST_F(DemoInstallation, SacFilesCarryADataCentreHeader)
-{
-    for (const DemoEvent& e : demoEvents()) {
-        const std::string folder = joinPath(dir_, demoEventFolder(e));
         std::vector<std::string> names;
-        ASSERT_TRUE(listDirectory(folder, names));
+        ASSERT_TRUE(listDirectory(joinPath(dir_, demoEventFolder(e)), names));
         std::set<std::string> stations;
-        int files = 0;
         for (const std::string& name : names) {
-            if (name == "EVT.INF")
-                continue;
-            ++files;
-            const std::string path = joinPath(folder, name);
+            if (name == "EVT.INF") continue;
             KSAC s;
-            s.readSAC(path);
-            ASSERT_GT(s.npts(), 0) << path;
+            s.readSAC(at(e, name));
+            ASSERT_GT(s.npts(), 0) << name;
             const SacHeader& h = s.header;
-            EXPECT_EQ(h.i[SAC_INT27], -12345);
+            const char component = name.back();
+            const std::string code = name.substr(0, name.find('.'));
+            stations.insert(code);
+            EXPECT_EQ(name.substr(name.find('.')), std::string(".BH") + component);
+            EXPECT_EQ(std::vector<int>({h.i[SAC_INT27], h.i[NVHDR], h.i[IFTYPE], h.i[LEVEN]}),
+                      std::vector<int>({-12345, 6, 1, 1}));
             EXPECT_GE(s.npts() * h.f[DELTA], 3600.0f);
             EXPECT_FLOAT_EQ(h.f[DELTA], 0.05f);
             EXPECT_FLOAT_EQ(h.f[B], 0.0f);
             EXPECT_NEAR(h.f[E], (s.npts() - 1) * h.f[DELTA], 1e-3);
-            EXPECT_EQ(h.i[NVHDR], 6);
-            EXPECT_EQ(h.i[IFTYPE], 1);
-            EXPECT_EQ(h.i[LEVEN], 1);
             EXPECT_NEAR(h.f[EVLA], e.latitude, 1e-4);
             EXPECT_NEAR(h.f[EVLO], e.longitude, 1e-4);
             EXPECT_NEAR(h.f[EVDP], e.depth, 0.05);
             EXPECT_NEAR(h.f[MAG], e.magnitude, 0.05);
             EXPECT_FLOAT_EQ(h.f[GCARC], kSacUndefined);   // left for the reader
-            const char component = name.back();
-            const std::string code = name.substr(0, name.find('.'));
-            stations.insert(code);
-            EXPECT_EQ(name.substr(name.find('.')), std::string(".BH") + component);
             EXPECT_FLOAT_EQ(h.f[CMPINC], component == 'Z' ? 0.0f : 90.0f);
             EXPECT_FLOAT_EQ(h.f[CMPAZ], component == 'E' ? 90.0f : 0.0f);
             EXPECT_EQ(componentFromSeismogram(s).component, component);
-            // Text fields at their places in the file: KSTNM at byte 440,
-            // KCMPNM at 600, KNETWK at 608.
-            const std::string bytes = fileBytes(path);
-            ASSERT_EQ(bytes.size(), kSacHeaderBytes + 4u * static_cast<std::size_t>(s.npts()));
+            // Text fields at their places: KSTNM at 440, KEVNM 448, KCMPNM 600, KNETWK 608.
+            const std::string bytes = fileBytes(at(e, name));
+            ASSERT_EQ(bytes.size(), kSacHeaderBytes + 4u * std::size_t(s.npts()));
             EXPECT_EQ(bytes.substr(440, 8), (code + "        ").substr(0, 8));
+            EXPECT_EQ(bytes.substr(448, 6), "-12345");
             EXPECT_EQ(bytes.substr(600, 8), std::string("BH") + component + "     ");
             EXPECT_TRUE(bytes.substr(608, 2) == "IU" || bytes.substr(608, 2) == "II");
-            EXPECT_EQ(bytes.substr(448, 6), "-12345");   // KEVNM undefined
         }
-        EXPECT_GE(stations.size(), 15u) << e.name;
-        EXPECT_EQ(files, 3 * static_cast<int>(stations.size()));
-
+        EXPECT_GE(stations.size(), 15u);
+        EXPECT_EQ(names.size(), 3 * stations.size() + 1);
         // The world map sees every station with all three components, the
         // listed ones selected on Z.
-        const EventRecord r = readEventFile(joinPath(dir_, demoEventFileName(e)));
         EventRecord relative = r;
         relative.fileName = demoEventFileName(e);
         const std::vector<StationRecord> list = buildStationList(relative, nullptr, dir_);
         EXPECT_EQ(list.size(), stations.size());
         std::size_t selected = 0;
         for (const StationRecord& st : list) {
-            EXPECT_TRUE(st.available[0] && st.available[1] && st.available[2]) << st.stationName;
+            EXPECT_TRUE(st.available[0] && st.available[1] && st.available[2] && !st.selected[1] && !st.selected[2]);
             selected += st.selected[0];
-            EXPECT_FALSE(st.selected[1] || st.selected[2]);
         }
         EXPECT_EQ(selected, r.stationFiles.size());
     }
 }
 
-TEST_F(DemoInstallation, RunsLoadAndPhasesStartAtTheTablesArrivals)
-{
+TEST_F(DemoInstallation, RunsLoadAndPhasesStartAtTheTablesArrivals) {
     for (const DemoEvent& e : demoEvents()) {
         RunState run;
         run.directory = dir_;
         ASSERT_TRUE(loadRun(run, demoEventFileName(e))) << e.name;
-        const EventRecord r = readEventFile(joinPath(dir_, demoEventFileName(e)));
-        ASSERT_EQ(static_cast<std::size_t>(run.seismogramCount), r.stationFiles.size()) << e.name;
-        EXPECT_FLOAT_EQ(run.timeAcceleration, static_cast<float>(e.timeAcceleration));
+        ASSERT_EQ(std::size_t(run.seismogramCount), readEventFile(at(e)).stationFiles.size()) << e.name;
+        EXPECT_FLOAT_EQ(run.timeAcceleration, float(e.timeAcceleration));
         EXPECT_EQ(run.timeLimit, e.timeLimit);
         EXPECT_NEAR(run.depth, e.depth, 0.05);
-        for (int i = 0; i < 4; ++i)
-            ASSERT_GT(run.tables[i].count, 0);
-
         for (const auto& sp : run.seismograms) {
             const KSAC& s = *sp;
             SCOPED_TRACE(std::string(e.name) + " " + s.label);
             EXPECT_NEAR(s.startTime, -kDemoLeadSeconds, 0.01);
             EXPECT_GE(s.endTime, 3600.0f);
             // Arrival marks come from the tables at the station's distance.
-            const float distance =
-                greatCircle(s.stationLatitude, s.stationLongitude, run.latitude, run.longitude).distance;
-            for (int i = 0; i < 4; ++i)
-                EXPECT_EQ(s.arrivalTimes[i],
-                          static_cast<int32_t>(arrivalTime(run.tables[i], distance)));
-
-            // Before the first arrival there is only noise: nothing larger
-            // than the noise recorded before the origin. Right after it the
-            // wave stands far above that noise. Beyond the core's shadow the
-            // tables have no P and the first arrival is PP.
+            const float distance = greatCircle(s.stationLatitude, s.stationLongitude, run.latitude, run.longitude).distance;
             float first = 0;
             for (int i = 0; i < 4; ++i) {
                 const float t = arrivalTime(run.tables[i], distance);
-                if (t > 0 && (first == 0 || t < first))
-                    first = t;
+                EXPECT_EQ(s.arrivalTimes[i], int32_t(t));
+                if (t > 0 && (first == 0 || t < first)) first = t;
             }
+            // Before the first arrival (PP beyond the core's shadow) only
+            // noise, no larger than before the origin; right after it the
+            // wave stands far above that noise.
             ASSERT_GT(first, 0.0f);
-            const float noise = maxAbs(s.samples, 0, sampleIndex(s, 0.0));
+            const auto index = [&s](double t) { return std::size_t(std::max(0.0, (t - s.startTime) / s.header.f[DELTA])); };
+            const float noise = maxAbs(s.samples, 0, index(0.0));
             ASSERT_GT(noise, 0.0f);
-            EXPECT_LE(maxAbs(s.samples, 0, sampleIndex(s, first)), 1.2f * noise);
-            EXPECT_GT(maxAbs(s.samples, sampleIndex(s, first), sampleIndex(s, first + 2.0)),
-                      10.0f * noise);
+            EXPECT_LE(maxAbs(s.samples, 0, index(first)), 1.2f * noise);
+            EXPECT_GT(maxAbs(s.samples, index(first), index(first + 2.0)), 10.0f * noise);
         }
     }
 }
 
-TEST_F(DemoInstallation, HorizontalsShowSAndShallowEventsShowSurfaceWaves)
-{
+TEST_F(DemoInstallation, HorizontalsShowSAndShallowEventsShowSurfaceWaves) {
+    const auto at = [](double time) { return std::size_t((time + kDemoLeadSeconds) / kDemoDelta); };
     for (const DemoEvent& e : demoEvents()) {
         const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir_, storedDepth(e));
-        const std::vector<StationGeometry> recorded = chooseRecordedStations(e, demoStations());
-        for (const StationGeometry& st : recorded) {
+        for (const StationGeometry& st : chooseRecordedStations(e, demoStations())) {
             const ComputedMotion m = computeMotion(e, st, tables, 1234u);
             SCOPED_TRACE(std::string(e.name) + " " + st.station.code);
             const std::array<float, 4> t = tableArrivals(tables, st.distance);
-            if (t[0] > 0) {
-                EXPECT_FLOAT_EQ(m.onsets[0], t[0]);
-            }
-            auto at = [](double time) {
-                return static_cast<std::size_t>((time + kDemoLeadSeconds) / kDemoDelta);
-            };
+            if (t[0] > 0) EXPECT_FLOAT_EQ(m.onsets[0], t[0]);
             // Where S comes well after P and before the surface waves, the
-            // horizontal motion jumps up at S.
-            const bool clearS = m.onsets[1] > m.onsets[0] + 60 && st.distance < 95
-                             && (m.surfaceStart == 0 || m.onsets[1] + 10 < m.surfaceStart);
-            if (clearS) {
-                const float before = std::max(maxAbs(m.n, at(m.onsets[1] - 10), at(m.onsets[1])),
-                                              maxAbs(m.e, at(m.onsets[1] - 10), at(m.onsets[1])));
-                const float after = std::max(maxAbs(m.n, at(m.onsets[1]), at(m.onsets[1] + 8)),
-                                             maxAbs(m.e, at(m.onsets[1]), at(m.onsets[1] + 8)));
+            // horizontal motion jumps up at S, above the vertical.
+            const float s = m.onsets[1];
+            if (s > m.onsets[0] + 60 && st.distance < 95 && (m.surfaceStart == 0 || s + 10 < m.surfaceStart)) {
+                const float before = std::max(maxAbs(m.n, at(s - 10), at(s)), maxAbs(m.e, at(s - 10), at(s)));
+                const float after = std::max(maxAbs(m.n, at(s), at(s + 8)), maxAbs(m.e, at(s), at(s + 8)));
                 EXPECT_GT(after, 3 * before);
-                // And S is stronger on the horizontals than on the vertical.
-                EXPECT_GT(after, maxAbs(m.z, at(m.onsets[1]), at(m.onsets[1] + 8)));
+                EXPECT_GT(after, maxAbs(m.z, at(s), at(s + 8)));
             }
-            if (e.depth < 100) {
-                EXPECT_NEAR(m.surfaceStart, st.distance / kSurfaceWaveFastSpeed, 0.5);
-                EXPECT_NEAR(m.surfaceEnd, st.distance / kSurfaceWaveSlowSpeed, 0.5);
-                // The train is strongest early in the band, where its long
-                // periods arrive, and larger there than the P wave.
-                const double mid = m.surfaceStart + 0.25 * (m.surfaceEnd - m.surfaceStart);
-                if (mid < 3700) {
-                    EXPECT_GT(maxAbs(m.z, at(mid - 30), at(mid + 30)),
-                              maxAbs(m.z, at(m.onsets[0]), at(m.onsets[0] + 20)));
-                }
-            } else {
+            if (e.depth >= 100) {
                 EXPECT_EQ(m.surfaceStart, 0.0f);
+                continue;
             }
+            EXPECT_NEAR(m.surfaceStart, st.distance / kSurfaceWaveFastSpeed, 0.5);
+            EXPECT_NEAR(m.surfaceEnd, st.distance / kSurfaceWaveSlowSpeed, 0.5);
+            // The train is strongest early in the band, where its long
+            // periods arrive, and larger there than the P wave.
+            const double mid = m.surfaceStart + 0.25 * (m.surfaceEnd - m.surfaceStart);
+            if (mid < 3700)
+                EXPECT_GT(maxAbs(m.z, at(mid - 30), at(mid + 30)), maxAbs(m.z, at(m.onsets[0]), at(m.onsets[0] + 20)));
         }
     }
 }
 
-TEST_F(DemoInstallation, EventInformationSaysTheSeismogramsAreComputed)
-{
+TEST_F(DemoInstallation, EventInformationSaysTheSeismogramsAreComputed) {
     for (const DemoEvent& e : demoEvents()) {
-        const std::string path = joinPath(joinPath(dir_, demoEventFolder(e)), "EVT.INF");
-        const std::optional<std::string> text = readInfoText(path);
-        ASSERT_TRUE(text.has_value()) << path;
-        std::string shown = *text;
+        std::string shown = readInfoText(at(e, "EVT.INF")).value_or(""), more;
         EXPECT_NE(shown.find("computed, not recorded"), std::string::npos);
         EXPECT_NE(shown.find(e.name), std::string::npos);
-        EXPECT_NE(shown.find("Magnitude: " + std::string(std::to_string(e.magnitude)).substr(0, 3)),
-                  std::string::npos);
-        std::string more;
-        EXPECT_TRUE(findTag(shown, "more", more));
-        EXPECT_EQ(more, "COMPUTED.INF");
+        EXPECT_NE(shown.find("Magnitude: " + std::to_string(e.magnitude).substr(0, 3)), std::string::npos);
+        EXPECT_TRUE(findTag(shown, "more", more) && more == "COMPUTED.INF");
         EXPECT_EQ(shown.find('<'), std::string::npos) << "mark-up left in the shown text";
         EXPECT_TRUE(readInfoText(joinPath(dir_, more)).has_value());
-        // Every line is short enough to be read as one piece.
-        std::istringstream lines(fileBytes(path));
-        for (std::string line; std::getline(lines, line);)
-            EXPECT_LT(line.size(), 99u);
+        std::istringstream lines(fileBytes(at(e, "EVT.INF")));
+        for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 99u);
     }
 }
 
-TEST_F(DemoInstallation, SettingsNameTheTutorialEvent)
-{
-    Settings s;
+TEST_F(DemoInstallation, SettingsNameTheTutorialEventAndTheTutorialIsPacedToItsArrivals) {
+    Settings s, defaults;
     loadSettings(s, joinPath(dir_, "OV.INI"));
     EXPECT_EQ(s.tutorialEvent, demoEventFileName(tutorialEvent()));
     EXPECT_LE(s.tutorialEvent.size(), kTutorialEventMax);
     EXPECT_TRUE(fileExists(joinPath(dir_, s.tutorialEvent)));
-    // Everything else keeps the defaults.
-    Settings defaults;
     defaults.tutorialEvent = s.tutorialEvent;
-    EXPECT_EQ(settingsText(s), settingsText(defaults));
-}
+    EXPECT_EQ(settingsText(s), settingsText(defaults));   // everything else keeps the defaults
 
-TEST_F(DemoInstallation, TutorialIsPacedToTheTutorialEventsArrivals)
-{
     TutorialScript script;
     readTutorialScript(script, dir_);
     ASSERT_GE(script.size(), 6u);
     for (std::size_t i = 0; i < script.size(); ++i) {
         const TutorialStep& step = script[i];
         EXPECT_LE(step.textFile.size(), 15u);
-        const std::optional<std::string> page = readInfoText(joinPath(dir_, step.textFile));
-        ASSERT_TRUE(page.has_value()) << step.textFile;
-        EXPECT_GT(page->size(), 40u);
-        EXPECT_GE(step.stayFor, 15u);
-        EXPECT_LE(step.stayFor, 60u);
-        if (i > 0) {
-            EXPECT_GT(step.showAt, script[i - 1].showAt);
-        }
+        EXPECT_GT(readInfoText(joinPath(dir_, step.textFile)).value_or("").size(), 40u) << step.textFile;
+        EXPECT_TRUE(step.stayFor >= 15u && step.stayFor <= 60u);
+        if (i > 0) EXPECT_GT(step.showAt, script[i - 1].showAt);
     }
     const DemoEvent& e = tutorialEvent();
-    EXPECT_LT(script.back().showAt, static_cast<uint32_t>(e.timeLimit));
-
+    EXPECT_LT(script.back().showAt, uint32_t(e.timeLimit));
     // Pages about P, S and the surface waves come shortly after those waves
-    // reach the nearest listed station.
+    // reach the nearest listed station; the one at P names that station.
     const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir_, storedDepth(e));
-    const std::vector<StationGeometry> listed =
-        chooseListedStations(chooseRecordedStations(e, demoStations()));
-    const std::array<float, 4> near = tableArrivals(tables, listed.front().distance);
-    const double surface = listed.front().distance / kSurfaceWaveFastSpeed;
-    for (double moment : {double(near[0]), double(near[1]), surface}) {
-        const bool found = std::any_of(script.begin() + 1, script.end() - 1, [&](const TutorialStep& s) {
+    const StationGeometry nearest = chooseListedStations(chooseRecordedStations(e, demoStations())).front();
+    const std::array<float, 4> near = tableArrivals(tables, nearest.distance);
+    for (double moment : {double(near[0]), double(near[1]), nearest.distance / kSurfaceWaveFastSpeed})
+        EXPECT_TRUE(std::any_of(script.begin() + 1, script.end() - 1, [&](const TutorialStep& s) {
             return s.showAt >= moment && s.showAt <= moment + 60;
-        });
-        EXPECT_TRUE(found) << "no page shortly after " << moment << " s";
-    }
-    // The page shown at the P arrival names the nearest station.
-    for (const TutorialStep& s : script) {
-        if (s.showAt >= near[0] && s.showAt < near[1]) {
-            const std::string page = *readInfoText(joinPath(dir_, s.textFile));
-            EXPECT_NE(page.find(listed.front().station.code), std::string::npos);
-        }
-    }
+        })) << "no page shortly after " << moment << " s";
+    for (const TutorialStep& s : script)
+        if (s.showAt >= near[0] && s.showAt < near[1])
+            EXPECT_NE(readInfoText(joinPath(dir_, s.textFile))->find(nearest.station.code), std::string::npos);
 }
 
-TEST_F(DemoInstallation, BuildingAnEventTwiceGivesTheSameBytes)
-{
-    const std::string again = scratch("again");
+TEST_F(DemoInstallation, BuildingAnEventTwiceGivesTheSameBytesAndMissingTablesAreReported) {
+    const std::string again = scratch("again"), empty = scratch("empty");
     fs::remove_all(again);
-    fs::create_directories(again);
-    for (const char* table : {"P.JB", "S.JB", "PP.JB", "SS.JB"})
-        fs::copy_file(joinPath(dir_, table), joinPath(again, table));
-    const DemoEvent& e = demoEvents().at(1);
-    std::string error;
-    ASSERT_TRUE(writeDemoEvent(e, demoStations(), again, error)) << error;
-    EXPECT_EQ(fileBytes(joinPath(dir_, demoEventFileName(e))),
-              fileBytes(joinPath(again, demoEventFileName(e))));
-    std::vector<std::string> names;
-    ASSERT_TRUE(listDirectory(joinPath(dir_, demoEventFolder(e)), names));
-    for (const std::string& name : names) {
-        const std::string a = fileBytes(joinPath(joinPath(dir_, demoEventFolder(e)), name));
-        const std::string b = fileBytes(joinPath(joinPath(again, demoEventFolder(e)), name));
-        EXPECT_FALSE(a.empty());
-        EXPECT_TRUE(a == b) << name;
-    }
-    fs::remove_all(again);
-}
-
-TEST_F(DemoInstallation, MissingTablesAreReportedNotIgnored)
-{
-    const std::string empty = scratch("empty");
     fs::create_directories(empty);
     std::string error;
     EXPECT_FALSE(writeDemoEvent(demoEvents().front(), demoStations(), empty, error));
     EXPECT_FALSE(error.empty());
+    fs::create_directories(again);
+    for (const char* table : {"P.JB", "S.JB", "PP.JB", "SS.JB"}) fs::copy_file(joinPath(dir_, table), joinPath(again, table));
+    const DemoEvent& e = demoEvents().at(1);
+    ASSERT_TRUE(writeDemoEvent(e, demoStations(), again, error)) << error;
+    EXPECT_EQ(fileBytes(at(e)), fileBytes(joinPath(again, demoEventFileName(e))));
+    std::vector<std::string> names;
+    ASSERT_TRUE(listDirectory(joinPath(dir_, demoEventFolder(e)), names));
+    for (const std::string& name : names) {
+        const std::string a = fileBytes(at(e, name));
+        EXPECT_FALSE(a.empty());
+        EXPECT_TRUE(a == fileBytes(joinPath(joinPath(again, demoEventFolder(e)), name))) << name;
+    }
+    fs::remove_all(again);
     fs::remove_all(empty);
 }
-
-} // namespace

@@ -1,13 +1,11 @@
+// The event editor: texts shown for a record, the range checks, what the
+// texts write back, and the dialog that types, checks and confirms them.
 #include "maintenance/EventEditor.h"
-#include "MaintenanceTestSupport.h"
+#include "../dialogs/DialogTestSupport.h"
 
-#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -18,77 +16,40 @@ EventRecord sampleEvent() {
     r.longitude = -121.88f;
     r.depth = 18;
     r.magnitude = 7.1f;
-    r.year = 1989;
-    r.month = 10;
-    r.day = 18;
-    r.hour = 0;
-    r.minute = 4;
-    r.second = 15.2f;
-    r.timeAcceleration = 50;
-    r.timeWindow = 900;
-    r.timeLimit = 3600;
-    r.viewAngle = 225;
+    r.year = 1989, r.month = 10, r.day = 18, r.hour = 0, r.minute = 4, r.second = 15.2f;
+    r.timeAcceleration = 50, r.timeWindow = 900, r.timeLimit = 3600, r.viewAngle = 225;
     refreshEventTexts(r);
     return r;
 }
 
 void typeText(QWidget* w, const QString& text) {
     for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &key);
     }
-}
-
-void clickOk(EventEditorDialog& d) {
-    auto* ok = findControlAs<QPushButton>(&d, kIdOk);
-    ASSERT_NE(ok, nullptr);
-    ok->click();
 }
 
 }  // namespace
 
-// --- Texts, checks and apply, without a window ---------------------------------
-
 TEST(EditorTexts, ShowTheRecordInTheFormatsOfTheForm) {
     const EventEditorTexts t = editorTextsFrom(sampleEvent());
-    EXPECT_EQ(t.text[kFieldName], "Loma Prieta");
-    EXPECT_EQ(t.text[kFieldLatitude], "37.040  ");
-    EXPECT_EQ(t.text[kFieldLongitude], "-121.880");
-    EXPECT_EQ(t.text[kFieldDepth], "18.0  ");
-    EXPECT_EQ(t.text[kFieldMagnitude], "7.1 ");
-    EXPECT_EQ(t.text[kFieldYear], "1989");
-    EXPECT_EQ(t.text[kFieldMonth], "10");
-    EXPECT_EQ(t.text[kFieldHour], "0");
-    EXPECT_EQ(t.text[kFieldMinute], "4");
-    EXPECT_EQ(t.text[kFieldSecond], "15.2");
-    EXPECT_EQ(t.text[kFieldSpeed], "50");
-    EXPECT_EQ(t.text[kFieldTimeWindow], "15");
-    EXPECT_EQ(t.text[kFieldTimeLimit], "60");
+    const std::vector<std::string> expected{"Loma Prieta", "37.040  ", "-121.880", "18.0  ", "7.1 ", "1989", "10",
+                                            "18", "0", "4", "15.2", "50", "15", "60"};
+    EXPECT_EQ(std::vector<std::string>(t.text.begin(), t.text.end()), expected);
     EXPECT_EQ(t.viewIndex, 5);   // 225 degrees, "135W"
-
     EventRecord early = newEventRecord();
     early.year = 987;
     EXPECT_EQ(editorTextsFrom(early).text[kFieldYear], "0987");
-}
-
-TEST(EditorTexts, ViewAngleIsBroughtIntoOneTurnAndRoundedDownToAnEighth) {
-    EXPECT_EQ(viewAngleIndex(0), 0);
-    EXPECT_EQ(viewAngleIndex(100), 2);
-    EXPECT_EQ(viewAngleIndex(-45), 7);
-    EXPECT_EQ(viewAngleIndex(359), 7);
-    EXPECT_EQ(viewAngleIndex(360 + 180), 4);
-    EXPECT_EQ(viewAngleIndex(-721), 7);
+    // The view angle is brought into one turn and rounded down to an eighth.
+    for (const auto& [angle, index] : {std::pair{0, 0}, {100, 2}, {-45, 7}, {359, 7}, {540, 4}, {-721, 7}})
+        EXPECT_EQ(viewAngleIndex(angle), index) << angle;
     EXPECT_EQ(viewAngleIndex(INT32_MIN), viewAngleIndex(INT32_MIN % 360 + 360));
-    EXPECT_STREQ(kViewAngleLabels[viewAngleIndex(100)], "90E");
+    EXPECT_STREQ(kViewAngleLabels[2], "90E");
 }
 
-TEST(EditorChecks, RangedValueTakesTheLeadingNumberLikeAtol) {
-    EXPECT_EQ(rangedValue(""), 0);
-    EXPECT_EQ(rangedValue("abc"), 0);
-    EXPECT_EQ(rangedValue("12abc"), 12);
-    EXPECT_EQ(rangedValue("  -42"), -42);
-    EXPECT_EQ(rangedValue("+7"), 7);
-    EXPECT_EQ(rangedValue("-"), 0);
+TEST(EditorChecks, RangedValueTakesTheLeadingNumberAndSaturates) {
+    for (const auto& [text, value] : {std::pair{"", 0}, {"abc", 0}, {"12abc", 12}, {"  -42", -42}, {"+7", 7}, {"-", 0}})
+        EXPECT_EQ(rangedValue(text), value) << text;
     // Far too many digits saturate instead of wrapping into a valid range.
     EXPECT_GT(rangedValue("99999999999999999999999"), 2100);
     EXPECT_LT(rangedValue("-99999999999999999999999"), -100);
@@ -97,16 +58,12 @@ TEST(EditorChecks, RangedValueTakesTheLeadingNumberLikeAtol) {
 TEST(EditorChecks, FirstFailingFieldInTableOrderWithItsBounds) {
     EventEditorTexts t = editorTextsFrom(newEventRecord());
     EXPECT_FALSE(checkEditorTexts(t).has_value());
-
     t.text[kFieldTimeLimit] = "181";
     t.text[kFieldDay] = "0";
     t.text[kFieldMonth] = "13";
-    auto f = checkEditorTexts(t);
+    const auto f = checkEditorTexts(t);
     ASSERT_TRUE(f.has_value());
-    EXPECT_EQ(f->field, kFieldMonth);
-    EXPECT_EQ(f->low, 1);
-    EXPECT_EQ(f->high, 12);
-
+    EXPECT_EQ(std::tuple(f->field, f->low, f->high), std::tuple(int(kFieldMonth), 1L, 12L));
     t.text[kFieldMonth] = "12";
     EXPECT_EQ(checkEditorTexts(t)->field, kFieldDay);
     t.text[kFieldDay] = "31";   // whatever the month
@@ -120,74 +77,39 @@ TEST(EditorChecks, FirstFailingFieldInTableOrderWithItsBounds) {
     t.text[kFieldSpeed] = "";   // an empty field counts as 0
     t.text[kFieldYear] = "";
     EXPECT_EQ(checkEditorTexts(t)->field, kFieldYear);
-
-    EXPECT_EQ(rangeMessage(1000, 2100), "Value is not in the range 1000 to 2100.");
     EXPECT_EQ(rangeMessage(-100, 100), "Value is not in the range -100 to 100.");
-}
-
-TEST(EditorChecks, TypingFilterTakesDigitsPlusAndMinusOnlyWhereNegativesFit) {
-    const EditorFieldInfo& year = kEditorFields[kFieldYear];
-    const EditorFieldInfo& speed = kEditorFields[kFieldSpeed];
-    const EditorFieldInfo& latitude = kEditorFields[kFieldLatitude];
-    EXPECT_TRUE(acceptsWhileTyping(year, u'7'));
-    EXPECT_TRUE(acceptsWhileTyping(year, u'+'));
-    EXPECT_FALSE(acceptsWhileTyping(year, u'-'));
-    EXPECT_FALSE(acceptsWhileTyping(year, u'a'));
-    EXPECT_FALSE(acceptsWhileTyping(year, u' '));
-    EXPECT_FALSE(acceptsWhileTyping(year, u'\u0663'));   // an Arabic-Indic three
-    EXPECT_TRUE(acceptsWhileTyping(speed, u'-'));
-    EXPECT_TRUE(acceptsWhileTyping(latitude, u'N'));
 }
 
 TEST(EditorApply, WritesEveryFieldAndTheDerivedTexts) {
     EventRecord r = newEventRecord();
     EventEditorTexts t = editorTextsFrom(r);
     t.viewIndex = 6;
-    t.text[kFieldName] = "Northridge quake";
-    t.text[kFieldLatitude] = "12.5N";
-    t.text[kFieldLongitude] = " -118.537";
-    t.text[kFieldDepth] = "18.4";
-    t.text[kFieldMagnitude] = "6.7";
-    t.text[kFieldYear] = "1994";
-    t.text[kFieldMonth] = "1";
-    t.text[kFieldDay] = "17";
-    t.text[kFieldHour] = "12";
-    t.text[kFieldMinute] = "30";
-    t.text[kFieldSecond] = "55.4";
-    t.text[kFieldSpeed] = "-20";
-    t.text[kFieldTimeWindow] = "45";
-    t.text[kFieldTimeLimit] = "120";
+    t.text = {"Northridge quake", "12.5N", " -118.537", "18.4", "6.7", "1994", "1", "17", "12", "30", "55.4",
+              "-20", "45", "120"};
     applyEditorTexts(r, t);
-    EXPECT_EQ(r.viewAngle, 270);
     EXPECT_EQ(r.name, "Northridge quake");
     EXPECT_FLOAT_EQ(r.latitude, 12.5f);
     EXPECT_FLOAT_EQ(r.longitude, -118.537f);
     EXPECT_FLOAT_EQ(r.depth, 18.4f);
     EXPECT_FLOAT_EQ(r.magnitude, 6.7f);
-    EXPECT_EQ(r.year, 1994);
-    EXPECT_EQ(r.month, 1);
-    EXPECT_EQ(r.day, 17);
-    EXPECT_EQ(r.hour, 12);
-    EXPECT_EQ(r.minute, 30);
     EXPECT_FLOAT_EQ(r.second, 55.4f);
+    EXPECT_EQ(std::tuple(r.year, r.month, r.day, r.hour, r.minute), std::tuple(1994, 1, 17, 12, 30));
+    EXPECT_EQ(std::tuple(r.timeAcceleration, r.timeWindow, r.timeLimit, r.viewAngle), std::tuple(-20, 2700, 7200, 270));
     EXPECT_EQ(r.fileName, "1994011712.evt");
     EXPECT_EQ(r.dateText, "1994/01/17");
     EXPECT_EQ(r.originTimeText, "12:30:55.4");
     EXPECT_EQ(r.dateDisplay, "Jan. 17, 1994");
-    EXPECT_EQ(r.timeAcceleration, -20);
-    EXPECT_EQ(r.timeWindow, 2700);
-    EXPECT_EQ(r.timeLimit, 7200);
 }
 
-TEST(EditorApply, TextsWithoutANumberLeaveTheirFields) {
+TEST(EditorApply, TextsWithoutANumberLeaveTheirFieldsAndNamesAreCutOnACharacter) {
     EventRecord r = sampleEvent();
     r.hour = 5;
     refreshEventTexts(r);
     EventEditorTexts t = editorTextsFrom(r);
-    t.text[kFieldHour] = "";
+    t.text[kFieldHour] = t.text[kFieldSecond] = "";
     t.text[kFieldLatitude] = "north";
-    t.text[kFieldSecond] = "";
     t.text[kFieldSpeed] = "-";
+    t.text[kFieldName] = std::string(38, 'a') + "\xC3\xA9" + "b";   // "...aéb"
     ASSERT_FALSE(checkEditorTexts(t).has_value());   // empty hour and "-" count as 0
     applyEditorTexts(r, t);
     EXPECT_EQ(r.hour, 5);
@@ -195,19 +117,10 @@ TEST(EditorApply, TextsWithoutANumberLeaveTheirFields) {
     EXPECT_FLOAT_EQ(r.latitude, 37.04f);
     EXPECT_FLOAT_EQ(r.second, 15.2f);
     EXPECT_EQ(r.timeAcceleration, 50);
-}
-
-TEST(EditorApply, LongNamesAreCutOnACharacterBoundary) {
-    EventRecord r = newEventRecord();
-    EventEditorTexts t = editorTextsFrom(r);
-    t.text[kFieldName] = std::string(38, 'a') + "\xC3\xA9" + "b";   // "...aé b"
-    applyEditorTexts(r, t);
     EXPECT_EQ(r.name, std::string(38, 'a'));
 }
 
-// --- The dialog ------------------------------------------------------------------
-
-TEST(EventEditorDialog, ShowsTheFieldsWithTheirIdsAndTheViewAngleRow) {
+TEST(EventEditorDialog, ShowsTheFieldsAndTypingDropsWhatAFieldCannotTake) {
     EventRecord r = sampleEvent();
     r.viewAngle = 100;
     MessageLog log;
@@ -217,66 +130,47 @@ TEST(EventEditorDialog, ShowsTheFieldsWithTheirIdsAndTheViewAngleRow) {
     EXPECT_EQ(findControlAs<QLineEdit>(&d, 701)->text(), QStringLiteral("Loma Prieta"));
     EXPECT_EQ(findControlAs<QLineEdit>(&d, 702)->text(), QStringLiteral("37.040  "));
     EXPECT_EQ(findControlAs<QLineEdit>(&d, 709)->text(), QStringLiteral("60"));
-    EXPECT_EQ(findControlAs<QLineEdit>(&d, 701)->maxLength(), 39);
     EXPECT_EQ(findControlAs<QLineEdit>(&d, 706)->maxLength(), 5);
     for (int i = 0; i < kViewAngleCount; ++i) {
         auto* radio = findControlAs<QRadioButton>(&d, kFirstViewAngleId + i);
-        ASSERT_NE(radio, nullptr);
         EXPECT_EQ(radio->text(), QString::fromLatin1(kViewAngleLabels[i]));
         EXPECT_EQ(radio->isChecked(), i == 2) << i;   // 100 degrees shows "90E"
     }
-    EXPECT_NE(findControl(&d, EventEditorDialog::kHelpId), nullptr);
+    const std::tuple<EditorField, const char*, const char*> typed[] = {
+        {kFieldYear, "1a9-9 6", "1996"}, {kFieldSpeed, "-5x0", "-50"}, {kFieldLatitude, "12.5N", "12.5N"},
+        {kFieldYear, "+\u0663", "+"}, {kFieldName, "", ""}};
+    for (const auto& [field, keys, shown] : typed) {
+        d.field(field)->clear();
+        typeText(d.field(field), QString::fromUtf8(keys));
+        EXPECT_EQ(d.field(field)->text(), QString::fromUtf8(shown)) << keys;
+    }
+    typeText(d.field(kFieldName), QString(45, QLatin1Char('x')));
+    EXPECT_EQ(d.field(kFieldName)->text(), QString(39, QLatin1Char('x')));
 }
 
-TEST(EventEditorDialog, TypingIntoARangedFieldDropsWhatItCannotTake) {
-    EventRecord r = newEventRecord();
-    MessageLog log;
-    EventEditorDialog d(nullptr, r, log.function());
-    QLineEdit* year = d.field(kFieldYear);
-    year->clear();
-    typeText(year, QStringLiteral("1a9-9 6"));
-    EXPECT_EQ(year->text(), QStringLiteral("1996"));
-    QLineEdit* speed = d.field(kFieldSpeed);
-    speed->clear();
-    typeText(speed, QStringLiteral("-5x0"));
-    EXPECT_EQ(speed->text(), QStringLiteral("-50"));
-    QLineEdit* latitude = d.field(kFieldLatitude);
-    latitude->clear();
-    typeText(latitude, QStringLiteral("12.5N"));
-    EXPECT_EQ(latitude->text(), QStringLiteral("12.5N"));
-    QLineEdit* name = d.field(kFieldName);
-    name->clear();
-    typeText(name, QString(45, QLatin1Char('x')));
-    EXPECT_EQ(name->text().size(), 39);
-}
-
-TEST(EventEditorDialog, AnOutOfRangeYearKeepsTheDialogOpenWithTheFocusOnIt) {
+TEST(EventEditorDialog, AnOutOfRangeValueKeepsTheDialogOpenWithTheFocusOnIt) {
     EventRecord r = newEventRecord();
     MessageLog log;
     EventEditorDialog d(nullptr, r, log.function());
     d.field(kFieldYear)->setText(QStringLiteral("2200"));
     d.field(kFieldTimeWindow)->setText(QStringLiteral("90"));
-    clickOk(d);
+    press(&d, kIdOk);
     EXPECT_NE(d.result(), QDialog::Accepted);
-    ASSERT_EQ(log.texts.size(), 1);
-    EXPECT_EQ(log.texts[0], QStringLiteral("Value is not in the range 1000 to 2100."));
+    EXPECT_EQ(log.texts, QStringList{"Value is not in the range 1000 to 2100."});
     EXPECT_EQ(d.focusWidget(), d.field(kFieldYear));
-
     d.field(kFieldYear)->setText(QStringLiteral("1990"));
-    clickOk(d);
+    press(&d, kIdOk);
     EXPECT_NE(d.result(), QDialog::Accepted);
-    ASSERT_EQ(log.texts.size(), 2);
-    EXPECT_EQ(log.texts[1], QStringLiteral("Value is not in the range 5 to 60."));
+    EXPECT_EQ(log.texts.value(1), QStringLiteral("Value is not in the range 5 to 60."));
     EXPECT_EQ(d.focusWidget(), d.field(kFieldTimeWindow));
-
     d.field(kFieldTimeWindow)->setText(QStringLiteral("30"));
     d.field(kFieldTimeLimit)->setText(QStringLiteral("120"));
-    clickOk(d);
+    d.viewAngleButton(3)->setChecked(true);
+    press(&d, kIdOk);
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_EQ(log.texts.size(), 2);
     d.apply(r);
-    EXPECT_EQ(r.timeLimit, 7200);
-    EXPECT_EQ(r.timeWindow, 1800);
+    EXPECT_EQ(std::tuple(r.timeWindow, r.timeLimit, r.viewAngle), std::tuple(1800, 7200, 135));
 }
 
 TEST(EventEditorDialog, ConfirmingUntouchedKeepsEveryValueEvenOnesWiderThanTheirField) {
@@ -287,17 +181,14 @@ TEST(EventEditorDialog, ConfirmingUntouchedKeepsEveryValueEvenOnesWiderThanTheir
     MessageLog log;
     EventEditorDialog d(nullptr, r, log.function());
     EXPECT_EQ(d.field(kFieldDepth)->text(), QStringLiteral("123456792.0"));
-    clickOk(d);
+    press(&d, kIdOk);
     ASSERT_EQ(d.result(), QDialog::Accepted);
     d.apply(r);
     EXPECT_FLOAT_EQ(r.depth, before.depth);
     EXPECT_FLOAT_EQ(r.latitude, -90.0f);   // shown and kept with three decimals
-    EXPECT_EQ(r.name, before.name);
-    EXPECT_EQ(r.viewAngle, 225);
-    EXPECT_EQ(r.timeWindow, before.timeWindow);
-    EXPECT_EQ(r.timeLimit, before.timeLimit);
-    EXPECT_EQ(r.originTimeText, before.originTimeText);
-    EXPECT_EQ(r.fileName, "1989101800.evt");
+    EXPECT_EQ(std::tuple(r.name, r.viewAngle, r.timeWindow, r.timeLimit, r.originTimeText, r.fileName),
+              std::tuple(before.name, 225, before.timeWindow, before.timeLimit, before.originTimeText,
+                         std::string("1989101800.evt")));
 }
 
 TEST(EventEditorDialog, CancelKeepsNoTexts) {
@@ -305,7 +196,7 @@ TEST(EventEditorDialog, CancelKeepsNoTexts) {
     MessageLog log;
     EventEditorDialog d(nullptr, r, log.function());
     d.field(kFieldYear)->setText(QStringLiteral("2000"));
-    findControlAs<QPushButton>(&d, kIdCancel)->click();
+    press(&d, kIdCancel);
     EXPECT_EQ(d.result(), QDialog::Rejected);
     EXPECT_TRUE(d.confirmedTexts().text[kFieldYear].empty());
     EXPECT_TRUE(log.texts.isEmpty());

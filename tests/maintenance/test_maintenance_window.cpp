@@ -1,3 +1,6 @@
+// The maintenance window over a scratch directory: every command runs its
+// dialog through a recorded hook; what lands in the files is checked.
+// Also the preference decisions it rests on, without a window.
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
@@ -5,56 +8,38 @@
 #include "maintenance/EventEditor.h"
 #include "maintenance/MaintenanceWindow.h"
 #include "maintenance/Preferences.h"
-#include "MaintenanceTestSupport.h"
+#include "maintenance/TextEditorLauncher.h"
+#include "../dialogs/DialogTestSupport.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QRadioButton>
-
-#include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
 namespace {
 
-// An "OV.INI" in the form a save writes, with every key that ovm has no
-// control for away from its default.
+// An "OV.INI" in the form a save writes, with every key that the
+// maintenance program has no control for away from its default.
 const QByteArray kSettingsFile =
-    "WORKING DIRECTORY: exhibit\r\n"
-    "TITLE BAR: YES\r\n"
-    "MENU BAR: NO\r\n"
-    "LABEL PHASES ON CROSS-SECTION: YES\r\n"
-    "LABEL PHASES ON EARTH VIEW: NO\r\n"
-    "LABEL PHASES ON SEISMOGRAM: YES\r\n"
-    "ALL PHASES ON CROSS-SECTION: NO\r\n"
-    "P* PHASES ON CROSS-SECTION: NO\r\n"
-    "S* PHASES ON CROSS-SECTION: NO\r\n"
-    "SPECIFIED PHASES ON CROSS-SECTION: YES\r\n"
-    "BASE LEVEL MIDI: YES\r\n"
-    "INITIAL TIMEOUT: 120\r\n"
-    "TIMEOUT: 60\r\n"
-    "SECONDS TO PAUSE AT END: 5\r\n"
-    "CAN EXIT: NO\r\n"
-    "EXIT LABEL: Leave the show\r\n"
-    "TUTORIAL EVENT: 1989101800.evt\r\n"
-    "TUTORIAL: YES\r\n"
-    "SELECT COMPONENTS: NO\r\n"
-    "SELECT VIEW: YES\r\n"
-    "RUN SCRIPT: YES\r\n"
-    "RIGHT BUTTON RESTART: YES\r\n"
-    "SHOW EVENT INFORMATION: NO\r\n"
-    "SHOW WELCOME SCREEN: YES\r\n"
-    "SLIDER: NO\r\n"
-    "EXIT WHEN DONE: YES\r\n"
-    "AUDIO: EQ\r\n"
-    "VIEW: XS\r\n"
-    "BUTTON HEIGHT: 1.5\r\n"
-    "PHASE: PKP\r\n"
-    "PHASE: ScS\r\n";
+    "WORKING DIRECTORY: exhibit\r\nTITLE BAR: YES\r\nMENU BAR: NO\r\nLABEL PHASES ON CROSS-SECTION: YES\r\n"
+    "LABEL PHASES ON EARTH VIEW: NO\r\nLABEL PHASES ON SEISMOGRAM: YES\r\nALL PHASES ON CROSS-SECTION: NO\r\n"
+    "P* PHASES ON CROSS-SECTION: NO\r\nS* PHASES ON CROSS-SECTION: NO\r\nSPECIFIED PHASES ON CROSS-SECTION: YES\r\n"
+    "BASE LEVEL MIDI: YES\r\nINITIAL TIMEOUT: 120\r\nTIMEOUT: 60\r\nSECONDS TO PAUSE AT END: 5\r\nCAN EXIT: NO\r\n"
+    "EXIT LABEL: Leave the show\r\nTUTORIAL EVENT: 1989101800.evt\r\nTUTORIAL: YES\r\nSELECT COMPONENTS: NO\r\n"
+    "SELECT VIEW: YES\r\nRUN SCRIPT: YES\r\nRIGHT BUTTON RESTART: YES\r\nSHOW EVENT INFORMATION: NO\r\n"
+    "SHOW WELCOME SCREEN: YES\r\nSLIDER: NO\r\nEXIT WHEN DONE: YES\r\nAUDIO: EQ\r\nVIEW: XS\r\n"
+    "BUTTON HEIGHT: 1.5\r\nPHASE: PKP\r\nPHASE: ScS\r\n";
+
+const QByteArray kEventFile =
+    "EVENT NAME: Test quake\r\nEVENT LATITUDE:    37.0400\r\nEVENT LONGITUDE:  -121.8800\r\n"
+    "EVENT DEPTH:       18.0\r\nEVENT MAGNITUDE:    7.1\r\nEVENT DATE: 1995/06/15\r\n"
+    "ORIGIN TIME: 12:04:15.2\r\nTIME ACCELERATION: 50\r\nTIME WINDOW: 900\r\nTIME LIMIT: 3600\r\n"
+    "VIEW ANGLE: 100\r\nSTATION FILE: BKS.Z\r\nSTATION FILE: CMB.N\r\n";
 
 ino_t inodeOf(const QString& name) {
     struct stat st {};
@@ -67,15 +52,14 @@ QByteArray lineOf(const QByteArray& file, const QByteArray& key) {
     return {};
 }
 
-void press(QWidget* dialog, int id) {
-    auto* b = findControlAs<QAbstractButton>(dialog, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
+// Every line is in the file.
+void expectLines(const QByteArray& file, std::initializer_list<const char*> lines) {
+    for (const char* line : lines) EXPECT_TRUE(file.contains(QByteArray(line) + "\r\n")) << line;
 }
 
 // One window over a scratch directory, with every desktop call recorded.
-// `script` acts on each dialog the window runs; a dialog it leaves open
-// counts as cancelled.
+// `script` acts on each dialog the window runs; one it leaves open counts
+// as cancelled.
 struct Harness {
     ScratchDirectory dir;
     Settings settings;
@@ -98,50 +82,36 @@ struct Harness {
         };
         hooks.message = messages.function();
         hooks.chooseInformationFile = [this](QWidget*) { return chooser(); };
-        hooks.launchEditor = [this](const QString& path) {
-            launched.append(path);
-            return launchWorks;
-        };
+        hooks.launchEditor = [this](const QString& path) { launched.append(path); return launchWorks; };
         window = std::make_unique<MaintenanceWindow>(settings, hooks);
+    }
+    void run(int command, std::function<void(QDialog&)> s) {
+        script = std::move(s);
+        window->runCommand(command);
+    }
+    // Opens `fileName` from the event list, edits it and confirms.
+    void openAndEdit(const QString& fileName, std::function<void(EventEditorDialog&)> edit) {
+        run(maintenance::kOpen, [fileName, edit](QDialog& d) {
+            if (auto* list = qobject_cast<EventListDialog*>(&d)) {
+                const auto items = list->list()->findItems(fileName, Qt::MatchExactly);
+                ASSERT_EQ(items.size(), 1);
+                list->list()->setCurrentItem(items[0]);
+                press(list, kIdOk);
+            } else if (auto* editor = qobject_cast<EventEditorDialog*>(&d)) {
+                edit(*editor);
+                press(editor, kIdOk);
+            }
+        });
     }
 };
 
-// A script for the event list and then the editor.
-std::function<void(QDialog&)> openAndEdit(const QString& fileName,
-                                          std::function<void(EventEditorDialog&)> edit) {
-    return [fileName, edit](QDialog& d) {
-        if (auto* list = qobject_cast<EventListDialog*>(&d)) {
-            const auto items = list->list()->findItems(fileName, Qt::MatchExactly);
-            ASSERT_EQ(items.size(), 1) << fileName.toStdString();
-            list->list()->setCurrentItem(items[0]);
-            press(list, kIdOk);
-        } else if (auto* editor = qobject_cast<EventEditorDialog*>(&d)) {
-            edit(*editor);
-            press(editor, kIdOk);
-        }
-    };
-}
-
-const QByteArray kEventFile =
-    "EVENT NAME: Test quake\r\n"
-    "EVENT LATITUDE:    37.0400\r\n"
-    "EVENT LONGITUDE:  -121.8800\r\n"
-    "EVENT DEPTH:       18.0\r\n"
-    "EVENT MAGNITUDE:    7.1\r\n"
-    "EVENT DATE: 1995/06/15\r\n"
-    "ORIGIN TIME: 12:04:15.2\r\n"
-    "TIME ACCELERATION: 50\r\n"
-    "TIME WINDOW: 900\r\n"
-    "TIME LIMIT: 3600\r\n"
-    "VIEW ANGLE: 100\r\n"
-    "STATION FILE: BKS.Z\r\n"
-    "STATION FILE: CMB.N\r\n";
+const auto kOk = [](QDialog& d) { press(&d, kIdOk); };
+const auto kCancel = [](QDialog& d) { press(&d, kIdCancel); };
+const QString kIni = QStringLiteral("OV.INI");
 
 }  // namespace
 
-// --- The window and its menu ------------------------------------------------------
-
-TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlaces) {
+TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelp) {
     Harness h;
     EXPECT_EQ(h.window->windowTitle(), QStringLiteral("Orvanta Maintenance"));
     QStringList titles;
@@ -151,226 +121,157 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlaces) {
     for (int id : {803, 804, 1, 806, 807, 808, 813, 815, 817, 816, 809, 810})
         EXPECT_EQ(h.window->actionsFor(id).size(), 1) << id;
     EXPECT_EQ(h.window->actionsFor(815)[0]->text(), QStringLiteral("Time&out..."));
-
     h.window->show();
     h.window->actionsFor(maintenance::kExit)[1]->trigger();
     EXPECT_FALSE(h.window->isVisible());
-}
 
-TEST(MaintenanceWindow, HelpOpensTopic1020) {
-    Harness h;
     QList<QUrl> opened;
-    setHelpOpener([&](const QUrl& url) {
-        opened.append(url);
-        return true;
-    });
-    setHelpMessage([](QWidget*, const QString&) {});
+    setHelpOpener([&](const QUrl& url) { opened.append(url); return true; });
     h.dir.write(QStringLiteral("help/1020.html"), "<html></html>");
     h.window->runCommand(maintenance::kHelp);
     setHelpOpener({});
-    setHelpMessage({});
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened[0].toLocalFile().endsWith(QStringLiteral("help/1020.html")));
 }
 
-// --- Controls and the other preference dialogs ----------------------------------
-
-TEST(MaintenanceWindow, ControlsOkWithoutChangeRewritesTheSameFile) {
+TEST(MaintenanceWindow, OkRewritesTheFileAndKeysWithoutAControlSurviveEverySave) {
     Harness h(kSettingsFile);
-    const ino_t before = inodeOf(QStringLiteral("OV.INI"));
-    h.script = [](QDialog& d) {
-        ASSERT_NE(qobject_cast<ControlsDialog*>(&d), nullptr);
-        press(&d, kIdOk);
-    };
-    h.window->runCommand(maintenance::kControls);
-    EXPECT_EQ(h.dialogsRun, 1);
-    EXPECT_NE(inodeOf(QStringLiteral("OV.INI")), before);   // written again
-    EXPECT_EQ(readFile(QStringLiteral("OV.INI")), kSettingsFile);
-    EXPECT_TRUE(h.messages.texts.isEmpty());
-}
-
-TEST(MaintenanceWindow, KeysWithoutAControlSurviveEverySave) {
-    Harness h(kSettingsFile);
-    h.script = [](QDialog& d) {
+    const ino_t before = inodeOf(kIni);
+    h.run(maintenance::kControls, kOk);
+    EXPECT_NE(inodeOf(kIni), before);   // written again, the same bytes
+    EXPECT_EQ(readFile(kIni), kSettingsFile);
+    h.run(maintenance::kControls, [](QDialog& d) {
         findControlAs<QCheckBox>(&d, 761)->setChecked(false);   // Title bar
         findControlAs<QCheckBox>(&d, 102)->setChecked(true);    // Show Slider
         press(&d, kIdOk);
-    };
-    h.window->runCommand(maintenance::kControls);
-    h.script = [](QDialog& d) { press(&d, 175); press(&d, kIdOk); };   // Audio: PC
-    h.window->runCommand(maintenance::kAudio);
-    h.script = [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(557)->click(); };
-    h.window->runCommand(maintenance::kView);
-
-    const QByteArray file = readFile(QStringLiteral("OV.INI"));
-    EXPECT_EQ(lineOf(file, "TITLE BAR:"), "TITLE BAR: NO");
-    EXPECT_EQ(lineOf(file, "SLIDER:"), "SLIDER: YES");
-    EXPECT_EQ(lineOf(file, "AUDIO:"), "AUDIO: PC");
-    EXPECT_EQ(lineOf(file, "VIEW:"), "VIEW: 3D");
-    for (const QByteArray key : {"WORKING DIRECTORY:", "BASE LEVEL MIDI:", "EXIT LABEL:",
-                                 "TUTORIAL EVENT:", "EXIT WHEN DONE:", "BUTTON HEIGHT:"})
+    });
+    h.run(maintenance::kAudio, [](QDialog& d) { press(&d, 175); press(&d, kIdOk); });
+    h.run(maintenance::kView, [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(557)->click(); });
+    const QByteArray file = readFile(kIni);
+    expectLines(file, {"TITLE BAR: NO", "SLIDER: YES", "AUDIO: PC", "VIEW: 3D"});
+    for (const QByteArray key : {"WORKING DIRECTORY:", "BASE LEVEL MIDI:", "EXIT LABEL:", "TUTORIAL EVENT:",
+                                 "EXIT WHEN DONE:", "BUTTON HEIGHT:"})
         EXPECT_EQ(lineOf(file, key), lineOf(kSettingsFile, key)) << key.constData();
     EXPECT_EQ(file.count("PHASE: "), 2);
+    EXPECT_EQ(h.dialogsRun, 4);
+    EXPECT_TRUE(h.messages.texts.isEmpty());
 }
 
 TEST(MaintenanceWindow, CancelWritesNothingButTheViewPictureCancelStillSaves) {
     Harness h(kSettingsFile);
-    const ino_t before = inodeOf(QStringLiteral("OV.INI"));
-    h.script = [](QDialog& d) {
-        if (auto* controls = qobject_cast<ControlsDialog*>(&d)) controls->box(0)->setChecked(false);
-        press(&d, kIdCancel);
-    };
-    for (int id : {1, 806, 807}) h.window->runCommand(id);
-    h.script = [](QDialog& d) {
-        auto* edit = findControlAs<QLineEdit>(&d, kNumberEditId);
-        ASSERT_NE(edit, nullptr);
-        edit->setText(QStringLiteral("999"));
-        press(&d, kIdCancel);
-    };
-    for (int id : {813, 815, 817}) h.window->runCommand(id);
+    const ino_t before = inodeOf(kIni);
+    for (int id : {1, 806, 807})
+        h.run(id, [](QDialog& d) {
+            if (auto* controls = qobject_cast<ControlsDialog*>(&d)) controls->box(0)->setChecked(false);
+            press(&d, kIdCancel);
+        });
+    for (int id : {813, 815, 817})
+        h.run(id, [](QDialog& d) {
+            findControlAs<QLineEdit>(&d, kNumberEditId)->setText(QStringLiteral("999"));
+            press(&d, kIdCancel);
+        });
     EXPECT_EQ(h.dialogsRun, 6);
-    EXPECT_EQ(inodeOf(QStringLiteral("OV.INI")), before);
-    EXPECT_EQ(readFile(QStringLiteral("OV.INI")), kSettingsFile);
+    EXPECT_EQ(inodeOf(kIni), before);
     EXPECT_EQ(h.settings.userTimeout, 60u);
     EXPECT_TRUE(h.settings.titleBar);
-
-    h.script = [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(kIdCancel)->click(); };
-    h.window->runCommand(maintenance::kView);
-    EXPECT_NE(inodeOf(QStringLiteral("OV.INI")), before);
-    EXPECT_EQ(readFile(QStringLiteral("OV.INI")), kSettingsFile);
+    h.run(maintenance::kView, [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(kIdCancel)->click(); });
+    EXPECT_NE(inodeOf(kIni), before);
+    EXPECT_EQ(readFile(kIni), kSettingsFile);
 }
 
 TEST(MaintenanceWindow, WithoutAFileTheFirstConfirmedDialogCreatesIt) {
     Harness h;
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("OV.INI")));
-    h.script = [](QDialog& d) { press(&d, kIdCancel); };
-    h.window->runCommand(maintenance::kControls);
-    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("OV.INI")));
-    h.script = [](QDialog& d) { press(&d, kIdOk); };
-    h.window->runCommand(maintenance::kPhases);
-    EXPECT_EQ(lineOf(readFile(QStringLiteral("OV.INI")), "SHOW WELCOME SCREEN:"),
-              "SHOW WELCOME SCREEN: YES");
+    h.run(maintenance::kControls, kCancel);
+    EXPECT_FALSE(QFileInfo::exists(kIni));
+    h.run(maintenance::kPhases, kOk);
+    EXPECT_EQ(lineOf(readFile(kIni), "SHOW WELCOME SCREEN:"), "SHOW WELCOME SCREEN: YES");
 }
 
-TEST(MaintenanceWindow, NumberInputsStoreTheLeadingNumber) {
+TEST(MaintenanceWindow, NumberInputsStoreTheLeadingNumberAndRefuseNegatives) {
     Harness h(kSettingsFile);
-    const auto type = [&h](int command, const QString& text) {
-        h.script = [text](QDialog& d) {
-            findControlAs<QLineEdit>(&d, kNumberEditId)->setText(text);
-            press(&d, kIdOk);
-        };
-        h.window->runCommand(command);
-        return readFile(QStringLiteral("OV.INI"));
-    };
-    EXPECT_EQ(lineOf(type(815, "90"), "TIMEOUT:"), "TIMEOUT: 90");
-    EXPECT_EQ(lineOf(type(815, "12abc"), "TIMEOUT:"), "TIMEOUT: 12");
-    EXPECT_EQ(lineOf(type(815, "abc"), "TIMEOUT:"), "TIMEOUT: 0");
-    EXPECT_EQ(lineOf(type(813, "300"), "INITIAL TIMEOUT:"), "INITIAL TIMEOUT: 300");
-    EXPECT_EQ(lineOf(type(817, " 0"), "SECONDS TO PAUSE AT END:"), "SECONDS TO PAUSE AT END: 0");
-    EXPECT_TRUE(h.messages.texts.isEmpty());
-
-    // The dialog shows the value it starts from, under the command's title.
     QString shown, title;
-    h.script = [&](QDialog& d) {
-        shown = findControlAs<QLineEdit>(&d, kNumberEditId)->text();
-        title = d.windowTitle();
-        press(&d, kIdCancel);
+    const auto type = [&](int command, const char* text) {
+        h.run(command, [&, text](QDialog& d) {
+            auto* edit = findControlAs<QLineEdit>(&d, kNumberEditId);
+            shown = edit->text();
+            title = d.windowTitle();
+            edit->setText(QString::fromLatin1(text));
+            press(&d, kIdOk);
+        });
+        return readFile(kIni);
     };
-    h.window->runCommand(813);
-    EXPECT_EQ(shown, QStringLiteral("300"));
+    expectLines(type(815, "90"), {"TIMEOUT: 90"});
+    expectLines(type(815, "12abc"), {"TIMEOUT: 12"});
+    EXPECT_EQ(shown, QStringLiteral("90"));   // the dialog starts from the stored value
+    expectLines(type(815, "abc"), {"TIMEOUT: 0"});
+    expectLines(type(813, "300"), {"INITIAL TIMEOUT: 300"});
     EXPECT_EQ(title, QStringLiteral("Opening Screen Timeout"));
-
+    expectLines(type(817, " 0"), {"SECONDS TO PAUSE AT END: 0"});
+    EXPECT_TRUE(h.messages.texts.isEmpty());
     // A negative number is refused with a message; the file keeps 0.
-    const QByteArray before = readFile(QStringLiteral("OV.INI"));
-    EXPECT_EQ(lineOf(type(815, "-5"), "TIMEOUT:"), "TIMEOUT: 0");
-    EXPECT_EQ(readFile(QStringLiteral("OV.INI")), before);
-    ASSERT_EQ(h.messages.texts.size(), 1);
+    const QByteArray before = readFile(kIni);
+    EXPECT_EQ(type(815, "-5"), before);
+    EXPECT_EQ(h.messages.texts.size(), 1);
     EXPECT_EQ(h.settings.userTimeout, 0u);
 }
 
 TEST(MaintenanceWindow, AFailedSaveIsReportedAndLeavesTheOldFile) {
     Harness h;
     // A folder in the way: the new file cannot take the place of the old one.
-    ASSERT_TRUE(QDir().mkdir(QStringLiteral("OV.INI")));
+    ASSERT_TRUE(QDir().mkdir(kIni));
     h.dir.write(QStringLiteral("OV.INI/keep"), "old");
-    h.script = [](QDialog& d) { press(&d, kIdOk); };
-    h.window->runCommand(maintenance::kControls);
+    h.run(maintenance::kControls, kOk);
     ASSERT_EQ(h.messages.texts.size(), 1);
     EXPECT_TRUE(h.messages.texts[0].startsWith(QStringLiteral("Unable to save the settings")));
-    EXPECT_TRUE(QFileInfo(QStringLiteral("OV.INI")).isDir());
     EXPECT_EQ(readFile(QStringLiteral("OV.INI/keep")), QByteArray("old"));
-    // The program goes on; the next command works as before.
-    h.window->runCommand(maintenance::kControls);
+    h.window->runCommand(maintenance::kControls);   // the program goes on
     EXPECT_EQ(h.messages.texts.size(), 2);
     EXPECT_EQ(h.dialogsRun, 2);
 }
 
-// --- Events -------------------------------------------------------------------------
-
-TEST(MaintenanceWindow, NewEventConfirmedUnchangedIsWrittenWithTheDefaults) {
+TEST(MaintenanceWindow, NewEventIsWrittenWithTheDefaultsOnlyWhenConfirmed) {
     Harness h;
-    h.script = [](QDialog& d) {
-        ASSERT_NE(qobject_cast<EventEditorDialog*>(&d), nullptr);
-        press(&d, kIdOk);
-    };
-    h.window->runCommand(maintenance::kNew);
-    const QByteArray file = readFile(QStringLiteral("1990010100.evt"));
-    ASSERT_FALSE(file.isEmpty());
-    EXPECT_EQ(lineOf(file, "EVENT NAME:"), "EVENT NAME: Event Name");
-    EXPECT_EQ(lineOf(file, "EVENT LATITUDE:"), "EVENT LATITUDE:     0.0000");
-    EXPECT_EQ(lineOf(file, "EVENT DEPTH:"), "EVENT DEPTH:        0.0");
-    EXPECT_EQ(lineOf(file, "EVENT MAGNITUDE:"), "EVENT MAGNITUDE:    0.0");
-    EXPECT_EQ(lineOf(file, "EVENT DATE:"), "EVENT DATE: 1990/01/01");
-    EXPECT_EQ(lineOf(file, "ORIGIN TIME:"), "ORIGIN TIME: 00:00:00.0");
-    EXPECT_EQ(lineOf(file, "TIME ACCELERATION:"), "TIME ACCELERATION: 20");
-    EXPECT_EQ(lineOf(file, "TIME WINDOW:"), "TIME WINDOW: 1800");
-    EXPECT_EQ(lineOf(file, "TIME LIMIT:"), "TIME LIMIT: 1800");
-    EXPECT_EQ(lineOf(file, "VIEW ANGLE:"), "VIEW ANGLE: 180");
-    EXPECT_FALSE(file.contains("STATION FILE"));
-    EXPECT_EQ(QDir().entryList(QDir::Files).size(), 1);   // nothing else, no OV.INI
-}
-
-TEST(MaintenanceWindow, NewEventCancelledOrRefusedWritesNothing) {
-    Harness h;
-    h.script = [](QDialog& d) { press(&d, kIdCancel); };
-    h.window->runCommand(maintenance::kNew);
-    h.script = [](QDialog& d) {
+    h.run(maintenance::kNew, kCancel);
+    h.run(maintenance::kNew, [](QDialog& d) {
         qobject_cast<EventEditorDialog*>(&d)->field(kFieldYear)->setText(QStringLiteral("2200"));
         press(&d, kIdOk);   // refused: the dialog stays open, the user gives up
-    };
-    h.window->runCommand(maintenance::kNew);
-    ASSERT_EQ(h.messages.texts.size(), 1);
-    EXPECT_EQ(h.messages.texts[0], QStringLiteral("Value is not in the range 1000 to 2100."));
+    });
+    EXPECT_EQ(h.messages.texts, QStringList{"Value is not in the range 1000 to 2100."});
     EXPECT_TRUE(QDir().entryList(QDir::Files).isEmpty());
+    h.run(maintenance::kNew, kOk);
+    const QByteArray file = readFile(QStringLiteral("1990010100.evt"));
+    expectLines(file, {"EVENT NAME: Event Name", "EVENT LATITUDE:     0.0000", "EVENT DEPTH:        0.0",
+                       "EVENT MAGNITUDE:    0.0", "EVENT DATE: 1990/01/01", "ORIGIN TIME: 00:00:00.0",
+                       "TIME ACCELERATION: 20", "TIME WINDOW: 1800", "TIME LIMIT: 1800", "VIEW ANGLE: 180"});
+    EXPECT_FALSE(file.contains("STATION FILE"));
+    EXPECT_EQ(QDir().entryList(QDir::Files).size(), 1);   // nothing else, no OV.INI
 }
 
 TEST(MaintenanceWindow, ChangingTheYearWritesANewFileAndKeepsTheOld) {
     Harness h;
     h.dir.write(QStringLiteral("1995061512.EVT"), kEventFile);
-    h.script = openAndEdit(QStringLiteral("1995061512.evt"), [](EventEditorDialog& e) {
-        e.field(kFieldYear)->setText(QStringLiteral("1996"));
-    });
-    h.window->runCommand(maintenance::kOpen);
+    h.openAndEdit(QStringLiteral("1995061512.evt"),
+                  [](EventEditorDialog& e) { e.field(kFieldYear)->setText(QStringLiteral("1996")); });
     EXPECT_EQ(readFile(QStringLiteral("1995061512.EVT")), kEventFile);
     const QByteArray file = readFile(QStringLiteral("1996061512.evt"));
-    ASSERT_FALSE(file.isEmpty());
-    EXPECT_EQ(lineOf(file, "EVENT NAME:"), "EVENT NAME: Test quake");
-    EXPECT_EQ(lineOf(file, "EVENT DATE:"), "EVENT DATE: 1996/06/15");
-    EXPECT_EQ(lineOf(file, "ORIGIN TIME:"), "ORIGIN TIME: 12:04:15.2");
-    EXPECT_EQ(lineOf(file, "EVENT LONGITUDE:"), "EVENT LONGITUDE:  -121.8800");
-    EXPECT_EQ(lineOf(file, "TIME WINDOW:"), "TIME WINDOW: 900");
-    EXPECT_EQ(lineOf(file, "TIME LIMIT:"), "TIME LIMIT: 3600");
     // The view angle of 100 degrees was shown as "90E" and is saved as 90.
-    EXPECT_EQ(lineOf(file, "VIEW ANGLE:"), "VIEW ANGLE: 90");
+    expectLines(file, {"EVENT NAME: Test quake", "EVENT DATE: 1996/06/15", "ORIGIN TIME: 12:04:15.2",
+                       "EVENT LONGITUDE:  -121.8800", "TIME WINDOW: 900", "TIME LIMIT: 3600", "VIEW ANGLE: 90",
+                       "STATION FILE: BKS.Z", "STATION FILE: CMB.N"});
     EXPECT_EQ(file.count("STATION FILE: "), 2);
-    EXPECT_TRUE(file.contains("STATION FILE: BKS.Z") && file.contains("STATION FILE: CMB.N"));
 }
 
-TEST(MaintenanceWindow, OpenedEventEditsFollowTheForm) {
+TEST(MaintenanceWindow, OpenedEventEditsFollowTheFormAndBadOnesWriteNothing) {
     Harness h;
     h.dir.write(QStringLiteral("1995061512.evt"), kEventFile);
+    h.run(maintenance::kOpen, kCancel);
+    EXPECT_EQ(h.dialogsRun, 1);   // no editor after a cancelled list
+    h.openAndEdit(QStringLiteral("1995061512.evt"),
+                  [](EventEditorDialog& e) { e.field(kFieldTimeWindow)->setText(QStringLiteral("90")); });
+    EXPECT_EQ(h.messages.texts, QStringList{"Value is not in the range 5 to 60."});
+    EXPECT_EQ(readFile(QStringLiteral("1995061512.evt")), kEventFile);
     bool shown90E = false;
-    h.script = openAndEdit(QStringLiteral("1995061512.evt"), [&](EventEditorDialog& e) {
+    h.openAndEdit(QStringLiteral("1995061512.evt"), [&](EventEditorDialog& e) {
         shown90E = e.viewAngleButton(2)->isChecked();
         e.field(kFieldHour)->clear();   // passes, keeps the hour
         e.field(kFieldLatitude)->setText(QStringLiteral("12.5N"));
@@ -378,49 +279,20 @@ TEST(MaintenanceWindow, OpenedEventEditsFollowTheForm) {
         e.field(kFieldTimeLimit)->setText(QStringLiteral("120"));
         e.viewAngleButton(6)->setChecked(true);
     });
-    h.window->runCommand(maintenance::kOpen);
     EXPECT_TRUE(shown90E);
-    EXPECT_TRUE(h.messages.texts.isEmpty());
-    const QByteArray file = readFile(QStringLiteral("1995061512.evt"));
-    EXPECT_EQ(lineOf(file, "EVENT LATITUDE:"), "EVENT LATITUDE:    12.5000");
-    EXPECT_EQ(lineOf(file, "ORIGIN TIME:"), "ORIGIN TIME: 12:04:15.2");
-    EXPECT_EQ(lineOf(file, "TIME WINDOW:"), "TIME WINDOW: 3600");
-    EXPECT_EQ(lineOf(file, "TIME LIMIT:"), "TIME LIMIT: 7200");
-    EXPECT_EQ(lineOf(file, "VIEW ANGLE:"), "VIEW ANGLE: 270");
+    EXPECT_EQ(h.messages.texts.size(), 1);
+    expectLines(readFile(QStringLiteral("1995061512.evt")),
+                {"EVENT LATITUDE:    12.5000", "ORIGIN TIME: 12:04:15.2", "TIME WINDOW: 3600", "TIME LIMIT: 7200",
+                 "VIEW ANGLE: 270"});
     EXPECT_EQ(QDir().entryList(QDir::Files).size(), 1);
-}
-
-TEST(MaintenanceWindow, ANinetyMinuteWindowIsRefusedAndNothingIsWritten) {
-    Harness h;
-    h.dir.write(QStringLiteral("1995061512.evt"), kEventFile);
-    h.script = openAndEdit(QStringLiteral("1995061512.evt"), [](EventEditorDialog& e) {
-        e.field(kFieldTimeWindow)->setText(QStringLiteral("90"));
-    });
-    h.window->runCommand(maintenance::kOpen);
-    ASSERT_EQ(h.messages.texts.size(), 1);
-    EXPECT_EQ(h.messages.texts[0], QStringLiteral("Value is not in the range 5 to 60."));
-    EXPECT_EQ(readFile(QStringLiteral("1995061512.evt")), kEventFile);
-}
-
-TEST(MaintenanceWindow, OpenCancelledDoesNotRunTheEditor) {
-    Harness h;
-    h.dir.write(QStringLiteral("1995061512.evt"), kEventFile);
-    h.script = [](QDialog& d) { press(&d, kIdCancel); };
-    h.window->runCommand(maintenance::kOpen);
-    EXPECT_EQ(h.dialogsRun, 1);
 }
 
 TEST(MaintenanceWindow, AnEventFileThatCannotBeWrittenIsReported) {
     Harness h;
     ASSERT_TRUE(QDir().mkdir(QStringLiteral("1990010100.evt")));
-    h.script = [](QDialog& d) { press(&d, kIdOk); };
-    h.window->runCommand(maintenance::kNew);
-    ASSERT_EQ(h.messages.texts.size(), 1);
-    EXPECT_EQ(h.messages.texts[0], QStringLiteral("Unable to write the event file 1990010100.evt."));
-    EXPECT_TRUE(QFileInfo(QStringLiteral("1990010100.evt")).isDir());
+    h.run(maintenance::kNew, kOk);
+    EXPECT_EQ(h.messages.texts, QStringList{"Unable to write the event file 1990010100.evt."});
 }
-
-// --- Edit Information ---------------------------------------------------------------
 
 TEST(MaintenanceWindow, EditInformationStartsTheEditorAndRestoresTheDirectory) {
     Harness h;
@@ -428,29 +300,92 @@ TEST(MaintenanceWindow, EditInformationStartsTheEditorAndRestoresTheDirectory) {
     const QString deep = QStringLiteral("texts with blanks/") + QString(120, QLatin1Char('d'));
     ASSERT_TRUE(QDir().mkpath(deep));
     // The file dialog moves to the folder it chose from and answers relatively.
-    h.chooser = [&] {
-        QDir::setCurrent(deep);
-        return QStringLiteral("3D.INF");
-    };
-    h.window->runCommand(maintenance::kEditInformation);
-    EXPECT_EQ(QDir::currentPath(), start);
-    ASSERT_EQ(h.launched.size(), 1);
-    EXPECT_EQ(h.launched[0], start + QLatin1Char('/') + deep + QStringLiteral("/3D.INF"));
-    EXPECT_GT(h.launched[0].size(), 64);   // longer than the old command line, whole
+    for (const QString answer : {QStringLiteral("3D.INF"), QString()}) {
+        h.chooser = [&] { QDir::setCurrent(deep); return answer; };
+        h.window->runCommand(maintenance::kEditInformation);
+        EXPECT_EQ(QDir::currentPath(), start);
+    }
+    EXPECT_EQ(h.launched, QStringList{start + QLatin1Char('/') + deep + QStringLiteral("/3D.INF")});
     EXPECT_TRUE(h.messages.texts.isEmpty());
-
-    h.chooser = [&] {
-        QDir::setCurrent(deep);
-        return QString();
-    };
-    h.window->runCommand(maintenance::kEditInformation);
-    EXPECT_EQ(QDir::currentPath(), start);
-    EXPECT_EQ(h.launched.size(), 1);
-
     h.launchWorks = false;
     h.chooser = [] { return QStringLiteral("XS.INF"); };
     h.window->runCommand(maintenance::kEditInformation);
-    EXPECT_EQ(QDir::currentPath(), start);
     ASSERT_EQ(h.messages.texts.size(), 1);
     EXPECT_TRUE(h.messages.texts[0].startsWith(QStringLiteral("Unable to start the text editor")));
+}
+
+TEST(Controls, EachSwitchMovesOnlyItsOwnFieldAndTheDialogWritesOnlyOnOk) {
+    for (int i = 0; i < kControlSwitchCount; ++i) {
+        Settings s;
+        ControlStates changed = controlStatesFrom(s);
+        changed[i] = !changed[i];
+        applyControlStates(s, changed);
+        EXPECT_EQ(controlStatesFrom(s), changed) << i;
+    }
+    // The stored tutorial setting is switched, not the running tutorial.
+    Settings s;
+    ControlStates states = controlStatesFrom(s);
+    states[8] = true;
+    applyControlStates(s, states);
+    EXPECT_TRUE(s.tutorialEnabled && !s.tutorialMode);
+
+    s.titleBar = true;
+    s.slider = false;
+    for (bool ok : {false, true}) {
+        ControlsDialog d(nullptr, s);
+        EXPECT_EQ(findControlAs<QCheckBox>(&d, 761)->text(), QStringLiteral("Title bar"));
+        EXPECT_TRUE(checked(&d, 761) && checked(&d, 103) && !checked(&d, 102));
+        findControlAs<QCheckBox>(&d, 103)->setChecked(false);
+        press(&d, ok ? kIdOk : kIdCancel);
+        EXPECT_EQ(s.menuBar, !ok);
+    }
+}
+
+TEST(NumberInput, TakesTheLeadingNumberAndRefusesNegativesAndOverflow) {
+    const std::pair<const char*, std::optional<uint32_t>> cases[] = {
+        {"90", 90}, {"12abc", 12}, {"abc", 0}, {"", 0}, {"  +7", 7}, {"-0", 0}, {"4294967295", 4294967295u},
+        {"-5", {}}, {"-1", {}}, {"4294967296", {}}, {"99999999999999999999999", {}}};
+    for (const auto& [text, value] : cases) EXPECT_EQ(numberInputValue(text), value) << text;
+}
+
+TEST(NumberInput, DialogRefusesANegativeNumberStaysOpenAndKeepsALongStoredValue) {
+    MessageLog log;
+    NumberInputDialog d(nullptr, QStringLiteral("User Timeout"), QStringLiteral("Specify time in seconds"), 30,
+                        log.function());
+    EXPECT_EQ(findControlAs<QLabel>(&d, kNumberPromptId)->text(), QStringLiteral("Specify time in seconds"));
+    QLineEdit* edit = findControlAs<QLineEdit>(&d, kNumberEditId);
+    EXPECT_EQ(edit->text(), QStringLiteral("30"));
+    EXPECT_EQ(edit->maxLength(), 7);
+    edit->setText(QStringLiteral("-5"));
+    press(&d, kIdOk);
+    EXPECT_NE(d.result(), QDialog::Accepted);
+    EXPECT_EQ(log.texts, QStringList{"Value is not in the range 0 to 4294967295."});
+    EXPECT_EQ(d.focusWidget(), edit);
+    edit->setText(QStringLiteral("45"));
+    press(&d, kIdOk);
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_EQ(d.value(), 45u);
+
+    NumberInputDialog wide(nullptr, QStringLiteral("t"), QStringLiteral("p"), 4000000000u, log.function());
+    EXPECT_EQ(wide.edit()->text(), QStringLiteral("4000000000"));
+    press(&wide, kIdOk);
+    EXPECT_EQ(wide.value(), 4000000000u);
+}
+
+TEST(TextEditorCommand, PathIsOneWholeArgumentAndNeverShellText) {
+    ScratchDirectory dir;
+    const QString absolute = dir.path() + QLatin1Char('/') +
+        QStringLiteral("a long folder name with blanks; $(rm -rf x) `y` 'q' ").repeated(4) + QStringLiteral("/EVT.INF");
+    const QStringList plain{absolute};
+    for (const QString& none : {QString(), QStringLiteral("   ")}) {
+        const EditorCommand c = textEditorCommand(none, absolute);
+        EXPECT_EQ(c.program, QStringLiteral("xdg-open"));
+        EXPECT_EQ(c.arguments, plain);
+    }
+    EditorCommand c = textEditorCommand(QStringLiteral("\"/opt/my editor/ed\" --new-window"), absolute);
+    EXPECT_EQ(c.program, QStringLiteral("/opt/my editor/ed"));
+    EXPECT_EQ(c.arguments, (QStringList{QStringLiteral("--new-window"), absolute}));
+    // A relative name that looks like an option becomes an absolute path.
+    c = textEditorCommand(QStringLiteral("gedit"), QStringLiteral("-n.inf"));
+    EXPECT_EQ(c.arguments, QStringList{dir.path() + QStringLiteral("/-n.inf")});
 }
