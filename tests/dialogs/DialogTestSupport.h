@@ -25,9 +25,8 @@ public:
     ~ScratchDirectory() { QDir::setCurrent(old_); }
     QString path() const { return QDir(dir_.path()).canonicalPath(); }
     void write(const QString& name, const QByteArray& contents) const {
-        const QString full = QDir(dir_.path()).filePath(name);
-        QDir().mkpath(QFileInfo(full).path());
-        QFile f(full);
+        QDir().mkpath(QFileInfo(name).path());
+        QFile f(name);
         if (f.open(QIODevice::WriteOnly)) f.write(contents);
     }
 
@@ -75,20 +74,13 @@ inline void press(const QWidget* dialog, int id) {
     b->click();
 }
 
-inline bool checked(const QWidget* dialog, int id) {
-    auto* b = findControlAs<QAbstractButton>(dialog, id);
-    return b && b->isChecked();
-}
+inline bool checked(const QWidget* dialog, int id) { return findControlAs<QAbstractButton>(dialog, id)->isChecked(); }
 
 inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
     QMouseEvent ev(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)), button,
                    button, Qt::NoModifier);
     QApplication::sendEvent(w, &ev);
-}
-
-// Runs queued deliveries (commands sent to the main window).
-inline void deliverQueued() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();   // queued commands
 }
 
 // Sets the right-button setting for the life of the object.
