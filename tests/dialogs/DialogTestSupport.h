@@ -11,28 +11,22 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
-class ScratchDirectory {
-public:
-    ScratchDirectory() : old_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
-    ~ScratchDirectory() { QDir::setCurrent(old_); }
-    QString path() const { return QDir(dir_.path()).canonicalPath(); }
+struct ScratchDirectory {
+    QTemporaryDir dir;
+    QString old = QDir::currentPath();
+    ScratchDirectory() { QDir::setCurrent(dir.path()); }
+    ~ScratchDirectory() { QDir::setCurrent(old); }
+    QString path() const { return QDir(dir.path()).canonicalPath(); }
     void write(const QString& name, const QByteArray& contents) const {
         QDir().mkpath(QFileInfo(name).path());
         QFile f(name);
         if (f.open(QIODevice::WriteOnly)) f.write(contents);
     }
-
-private:
-    QTemporaryDir dir_;
-    QString old_;
 };
 
 inline QByteArray readFile(const QString& name) {
@@ -42,45 +36,28 @@ inline QByteArray readFile(const QString& name) {
 
 // Routes the sound to a recording back end with MIDI open: each click shows
 // up as three short messages (volume, note off, note on).
-class RecordedClicks {
-public:
-    RecordedClicks() {
-        theSound().setBackend(std::make_unique<RecordingBackend>(log_));
-        theSound().openMidi(Settings());
-        base_ = log_.midiMessages.size();
-    }
-    ~RecordedClicks() {
-        theSound().closeMidi();
-        theSound().setBackend(makeSilentBackend());
-    }
-    std::size_t clicks() const { return (log_.midiMessages.size() - base_) / 3; }
-
-private:
-    RecordingBackend::Log log_;
-    std::size_t base_ = 0;
+struct RecordedClicks {
+    RecordingBackend::Log log;
+    std::size_t base = (theSound().setBackend(std::make_unique<RecordingBackend>(log)), theSound().openMidi(Settings()),
+                        log.midiMessages.size());
+    ~RecordedClicks() { theSound().closeMidi(), theSound().setBackend(makeSilentBackend()); }
+    std::size_t clicks() const { return (log.midiMessages.size() - base) / 3; }
 };
 
 // Collects the texts of the messages the code under test would show.
 struct MessageLog {
     QStringList texts;
-    auto function() {
-        return [this](QWidget*, const QString& text) { texts.append(text); };
-    }
+    auto function() { return [this](QWidget*, const QString& text) { texts.append(text); }; }
 };
 
-inline void press(const QWidget* dialog, int id) {
-    auto* b = findControlAs<QAbstractButton>(dialog, id);
-    ASSERT_NE(b, nullptr) << id;
-    b->click();
-}
-
+inline void press(const QWidget* dialog, int id) { findControlAs<QAbstractButton>(dialog, id)->click(); }
 inline bool checked(const QWidget* dialog, int id) { return findControlAs<QAbstractButton>(dialog, id)->isChecked(); }
 
+// A press of the mouse button, then the queued deliveries (commands to the main window).
 inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
-    QMouseEvent ev(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)), button,
-                   button, Qt::NoModifier);
+    QMouseEvent ev(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)), button, button, Qt::NoModifier);
     QApplication::sendEvent(w, &ev);
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();   // queued commands
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
 // Sets the right-button setting for the life of the object.
