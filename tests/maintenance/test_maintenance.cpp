@@ -123,12 +123,19 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelp) {
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(h.dir.path() + QStringLiteral("/help/1020.html"))});
 }
 
-TEST(MaintenanceWindow, OkRewritesTheFileAndKeysWithoutAControlSurviveEverySave) {
+TEST(MaintenanceWindow, CancelWritesNothingOkRewritesAndKeysWithoutAControlSurviveEverySave) {
     Harness h(kSettingsFile);
     const ino_t before = inodeOf(kIni);
-    h.run(maintenance::kControls, kOk);
-    EXPECT_NE(inodeOf(kIni), before);   // written again, the same bytes
-    EXPECT_EQ(readFile(kIni), kSettingsFile);
+    for (int id : {1, 806, 807, 813, 815, 817})
+        h.run(id, [](QDialog& d) {
+            if (auto* controls = qobject_cast<ControlsDialog*>(&d)) controls->box(0)->setChecked(false);
+            if (auto* edit = findControlAs<QLineEdit>(&d, kNumberEditId)) edit->setText("999");
+            press(&d, kIdCancel);
+        });
+    EXPECT_TRUE(inodeOf(kIni) == before && h.settings.userTimeout == 60u && h.settings.titleBar);
+    // The Cancel picture of the view choice saves; the file is written again, the same bytes.
+    h.run(maintenance::kView, [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(kIdCancel)->click(); });
+    EXPECT_TRUE(inodeOf(kIni) != before && readFile(kIni) == kSettingsFile);
     h.run(maintenance::kControls, [](QDialog& d) {
         findControlAs<QCheckBox>(&d, 761)->setChecked(false);   // Title bar
         findControlAs<QCheckBox>(&d, 102)->setChecked(true);    // Show Slider
@@ -140,31 +147,7 @@ TEST(MaintenanceWindow, OkRewritesTheFileAndKeysWithoutAControlSurviveEverySave)
     expected.replace("TITLE BAR: YES", "TITLE BAR: NO").replace("SLIDER: NO", "SLIDER: YES");
     expected.replace("AUDIO: EQ", "AUDIO: PC").replace("VIEW: XS", "VIEW: 3D");
     EXPECT_EQ(readFile(kIni), expected);
-    EXPECT_TRUE(h.dialogsRun == 4 && h.messages.texts.isEmpty());
-}
-
-TEST(MaintenanceWindow, CancelWritesNothingButTheViewPictureCancelStillSaves) {
-    Harness h(kSettingsFile);
-    const ino_t before = inodeOf(kIni);
-    for (int id : {1, 806, 807})
-        h.run(id, [](QDialog& d) {
-            if (auto* controls = qobject_cast<ControlsDialog*>(&d)) controls->box(0)->setChecked(false);
-            press(&d, kIdCancel);
-        });
-    for (int id : {813, 815, 817})
-        h.run(id, [](QDialog& d) { findControlAs<QLineEdit>(&d, kNumberEditId)->setText("999"); press(&d, kIdCancel); });
-    EXPECT_TRUE(h.dialogsRun == 6 && inodeOf(kIni) == before && h.settings.userTimeout == 60u && h.settings.titleBar);
-    h.run(maintenance::kView, [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(kIdCancel)->click(); });
-    EXPECT_NE(inodeOf(kIni), before);
-    EXPECT_EQ(readFile(kIni), kSettingsFile);
-}
-
-TEST(MaintenanceWindow, WithoutAFileTheFirstConfirmedDialogCreatesIt) {
-    Harness h;
-    h.run(maintenance::kControls, kCancel);
-    EXPECT_FALSE(QFileInfo::exists(kIni));
-    h.run(maintenance::kPhases, kOk);
-    expectLines(readFile(kIni), {"SHOW WELCOME SCREEN: YES"});
+    EXPECT_TRUE(h.dialogsRun == 10 && h.messages.texts.isEmpty());
 }
 
 TEST(MaintenanceWindow, NumberInputsStoreTheLeadingNumberAndRefuseNegatives) {
@@ -203,7 +186,7 @@ TEST(MaintenanceWindow, AFailedSaveIsReportedAndLeavesTheOldFile) {
     EXPECT_EQ(readFile(QStringLiteral("OV.INI/keep")), QByteArray("old"));
 }
 
-TEST(MaintenanceWindow, NewEventIsWrittenWithTheDefaultsOnlyWhenConfirmed) {
+TEST(MaintenanceWindow, NewEventIsWrittenWithTheDefaultsOnlyWhenConfirmedAndSoIsANewSettingsFile) {
     Harness h;
     h.run(maintenance::kNew, kCancel);
     EXPECT_TRUE(QDir().entryList(QDir::Files).isEmpty());
@@ -213,6 +196,10 @@ TEST(MaintenanceWindow, NewEventIsWrittenWithTheDefaultsOnlyWhenConfirmed) {
                        "EVENT MAGNITUDE:    0.0", "EVENT DATE: 1990/01/01", "ORIGIN TIME: 00:00:00.0",
                        "TIME ACCELERATION: 20", "TIME WINDOW: 1800", "TIME LIMIT: 1800", "VIEW ANGLE: 180"});
     EXPECT_TRUE(!file.contains("STATION FILE") && QDir().entryList(QDir::Files).size() == 1);   // nothing else, no OV.INI
+    h.run(maintenance::kControls, kCancel);
+    EXPECT_FALSE(QFileInfo::exists(kIni));
+    h.run(maintenance::kPhases, kOk);   // the first confirmed preference creates the file
+    expectLines(readFile(kIni), {"SHOW WELCOME SCREEN: YES"});
     QDir().remove(QStringLiteral("1990010100.evt"));
     ASSERT_TRUE(QDir().mkdir(QStringLiteral("1990010100.evt")));
     h.run(maintenance::kNew, kOk);
@@ -282,19 +269,34 @@ TEST(TextEditorCommand, PathIsOneWholeArgumentAndNeverShellText) {
     EXPECT_EQ(c.arguments, QStringList{dir.path() + QStringLiteral("/-n.inf")});
 }
 
-TEST(EventEditor, ShowsTheRecordInTheFormatsOfTheForm) {
-    const EventEditorTexts t = editorTextsFrom(sampleEvent());
+TEST(EventEditor, ShowsTheRecordInTheFormatsOfTheFormAndTypingDropsWhatAFieldCannotTake) {
+    EventRecord r = sampleEvent(), early = newEventRecord();
+    const EventEditorTexts t = editorTextsFrom(r);
     EXPECT_EQ(std::vector<std::string>(t.text.begin(), t.text.end()),
               (std::vector<std::string>{"Loma Prieta", "37.040  ", "-121.880", "18.0  ", "7.1 ", "1989", "10", "18",
                                         "0", "4", "15.2", "50", "15", "60"}));
-    EXPECT_EQ(t.viewIndex, 5);   // 225 degrees, "135W"
-    EventRecord early = newEventRecord();
     early.year = 987;
-    EXPECT_EQ(editorTextsFrom(early).text[kFieldYear], "0987");
+    EXPECT_TRUE(t.viewIndex == 5 && editorTextsFrom(early).text[kFieldYear] == "0987");   // 225 degrees is "135W"
     // The view angle is brought into one turn and rounded down to an eighth.
     for (const auto& [angle, index] : {std::pair{0, 0}, {100, 2}, {-45, 7}, {359, 7}, {540, 4}, {-721, 7}})
         EXPECT_EQ(viewAngleIndex(angle), index) << angle;
     EXPECT_EQ(viewAngleIndex(INT32_MIN), viewAngleIndex(INT32_MIN % 360 + 360));
+    // The dialog shows them; typing drops what a field cannot take.
+    MessageLog log;
+    EventEditorDialog d(nullptr, r, log.function());
+    EXPECT_EQ(findControlAs<QLineEdit>(&d, 701)->text() + findControlAs<QLineEdit>(&d, 709)->text(), "Loma Prieta60");
+    EXPECT_TRUE(findControlAs<QLineEdit>(&d, 706)->maxLength() == 5 && findControlAs<QRadioButton>(&d, kFirstViewAngleId + 5)->isChecked());
+    const std::tuple<EditorField, QString, QString> typed[] = {
+        {kFieldYear, "1a9-9 6", "1996"}, {kFieldSpeed, "-5x0", "-50"}, {kFieldLatitude, "12.5N", "12.5N"},
+        {kFieldYear, QStringLiteral("+\u0663"), "+"}, {kFieldName, QString(45, 'x'), QString(39, 'x')}};
+    for (const auto& [field, keys, shown] : typed) {
+        d.field(field)->clear();
+        for (QChar c : keys) {
+            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(d.field(field), &key);
+        }
+        EXPECT_EQ(d.field(field)->text(), shown) << keys.toStdString();
+    }
 }
 
 TEST(EventEditor, ChecksFindTheFirstFailingFieldInTableOrder) {
@@ -338,26 +340,6 @@ TEST(EventEditor, ApplyWritesEveryFieldAndTextsWithoutANumberLeaveTheirs) {
     applyEditorTexts(r, t);
     EXPECT_EQ(std::vector<float>({r.latitude, r.second}), std::vector<float>({12.5f, 55.4f}));
     EXPECT_EQ(std::tuple(r.hour, r.timeAcceleration, r.fileName, r.name), std::tuple(12, -20, std::string("1994011712.evt"), std::string(38, 'a')));
-}
-
-TEST(EventEditor, DialogShowsTheFieldsAndTypingDropsWhatAFieldCannotTake) {
-    EventRecord r = sampleEvent();
-    MessageLog log;
-    EventEditorDialog d(nullptr, r, log.function());
-    EXPECT_EQ(findControlAs<QLineEdit>(&d, 701)->text() + findControlAs<QLineEdit>(&d, 709)->text(), "Loma Prieta60");
-    EXPECT_EQ(findControlAs<QLineEdit>(&d, 706)->maxLength(), 5);
-    EXPECT_TRUE(findControlAs<QRadioButton>(&d, kFirstViewAngleId + 5)->isChecked() && d.viewAngleButton(5)->text() == "135W");
-    const std::tuple<EditorField, QString, QString> typed[] = {
-        {kFieldYear, "1a9-9 6", "1996"}, {kFieldSpeed, "-5x0", "-50"}, {kFieldLatitude, "12.5N", "12.5N"},
-        {kFieldYear, QStringLiteral("+\u0663"), "+"}, {kFieldName, QString(45, 'x'), QString(39, 'x')}};
-    for (const auto& [field, keys, shown] : typed) {
-        d.field(field)->clear();
-        for (QChar c : keys) {
-            QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QApplication::sendEvent(d.field(field), &key);
-        }
-        EXPECT_EQ(d.field(field)->text(), shown) << keys.toStdString();
-    }
 }
 
 TEST(EventEditor, AnOutOfRangeValueKeepsTheDialogOpenWithTheFocusOnIt) {
