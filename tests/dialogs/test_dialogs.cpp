@@ -23,16 +23,18 @@ namespace {
 
 QImage grabbed(QWidget& w) { return w.grab().toImage().convertToFormat(QImage::Format_RGB32); }
 
-// Bounding box of the label's red pixels within rows [top, bottom).
-QRect redBox(const QImage& image, int top, int bottom) {
+// Bounding box of the red (button label) or, with `red` false, dark (text) pixels in an area.
+QRect inkBox(const QImage& image, const QRect& area, bool red = true) {
     QRect box;
-    for (int y = top; y < bottom; ++y)
-        for (int x = 0; x < image.width(); ++x) {
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (c.red() > 200 && c.green() < 80 && c.blue() < 80) box |= QRect(x, y, 1, 1);
+            if (red ? c.red() > 200 && c.green() < 80 && c.blue() < 80 : c.lightness() < 60) box |= QRect(x, y, 1, 1);
         }
     return box;
 }
+QRect redBox(const QImage& image, int top, int bottom) { return inkBox(image, QRect(0, top, image.width(), bottom - top)); }
+bool hasInk(const QImage& image, const QRect& r) { return !inkBox(image, r, false).isEmpty(); }
 
 struct Px { int x, y; QColor colour; };
 void expectPixels(const QImage& image, std::initializer_list<Px> pixels, int tag = 0) {
@@ -40,34 +42,20 @@ void expectPixels(const QImage& image, std::initializer_list<Px> pixels, int tag
 }
 
 struct Parent : QWidget {
-    QFont font{QStringLiteral("DejaVu Sans")};
-    Parent() {
-        font.setPixelSize(12);
-        setFont(font);
-    }
+    QFont font{QStringLiteral("DejaVu Sans"), -1};
+    Parent() { font.setPixelSize(12), setFont(font); }
 };
-const QColor kBlack(Qt::black), kBlue(Qt::blue), kWhite = ovcolors::white, kGrey = ovcolors::grey,
-             kLight = ovcolors::lightGrey;
+const QColor kBlack(Qt::black), kBlue(Qt::blue), kWhite = ovcolors::white, kGrey = ovcolors::grey, kLight = ovcolors::lightGrey;
 
 QLineEdit* field(const QWidget* dialog, int id) { return findControlAs<QLineEdit>(dialog, id); }
 
-// A text of one line, `natural` pixels wide in the large font.
-TextMeasure oneLine(int natural) {
-    return [=](bool large, int width) {
-        const int w = large ? natural : natural * 2 / 3;
-        return QSize(std::min(w, width), (w + width - 1) / width * (large ? 20 : 13));
-    };
+TextMeasure oneLine(int n) {   // a text of one line, n pixels wide in the large font
+    return [=](bool large, int w) { const int t = large ? n : n * 2 / 3; return QSize(std::min(t, w), (t + w - 1) / w * (large ? 20 : 13)); };
 }
 TextWindowLayout layout(int form, const TextMeasure& m, int average = 7) {
     return layoutTextWindow(form, m, QRect(0, 0, 1024, 768), 16, 2, average);
 }
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
-bool hasInk(const QImage& image, const QRect& r) {
-    for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x)
-            if (image.pixelColor(x, y).lightness() < 60) return true;
-    return false;
-}
 
 }  // namespace
 
@@ -178,32 +166,26 @@ TEST(AudioDialog, ShowsTheModeChangesItOnlyWhenConfirmedAndEveryLabelFits) {
     EXPECT_EQ(s.audio, AudioMode::PC);
 }
 
-TEST(ViewDialog, EveryPictureClicksSetsItsViewAndCloses) {
+TEST(ViewDialog, EveryPictureShowsWholeClicksSetsItsViewAndCloses) {
     Settings s;
     s.view = ViewMode::CrossSection;
     RecordedClicks sound;
-    const std::pair<int, ViewMode> choices[] = {{kIdCancel, ViewMode::CrossSection}, {557, ViewMode::Globe3D},
-                                                {556, ViewMode::All}, {558, ViewMode::CrossSection}};
-    for (const auto& [id, mode] : choices) {
+    for (const auto& [id, mode] : {std::pair{kIdCancel, ViewMode::CrossSection}, {557, ViewMode::Globe3D}, {556, ViewMode::All},
+                                   {558, ViewMode::CrossSection}}) {
         ViewDialog dialog(nullptr, s);
         dialog.button(id)->click();
-        EXPECT_EQ(s.view, mode) << id;
-        EXPECT_EQ(dialog.result(), QDialog::Accepted) << id;   // Cancel too: it saves
+        EXPECT_TRUE(s.view == mode && dialog.result() == QDialog::Accepted) << id;   // Cancel too: it saves
     }
     EXPECT_EQ(sound.clicks(), 4u);
-}
-
-TEST(ViewDialog, ButtonsComeFromTheBaseUnitsButNeverClipAPicture) {
     // Small units would clip the 120 x 90 miniatures: the buttons keep the
     // picture plus 6 pixels left and right, 5 above and 4 below.
     for (const auto& [x, y, size] : {std::tuple{8, 16, QSize(132, 99)}, {10, 20, QSize(164, 123)}, {6, 13, QSize(132, 99)}, {1, 1, QSize(132, 99)}})
         EXPECT_EQ(viewButtonSize(DialogUnits{x, y}), size) << x;
     EXPECT_EQ(PictureButton::bitmapOffset(QSize(99, 80), QSize(120, 90)), QPoint(-10, -4));
-    Settings s;
     ViewDialog dialog(nullptr, s);
     const QSize size = viewButtonSize(dialog.units());
-    EXPECT_EQ(dialog.button(kIdCancel)->geometry(), QRect(QPoint(size.width() + 10, size.height() + 10), size));
-    EXPECT_EQ(dialog.button(557)->geometry().topLeft(), QPoint(5, size.height() + 10));
+    EXPECT_TRUE(dialog.button(kIdCancel)->geometry() == QRect(QPoint(size.width() + 10, size.height() + 10), size) &&
+                dialog.button(557)->geometry().topLeft() == QPoint(5, size.height() + 10));
     for (const auto& [id, number] : {std::pair{556, 5}, {557, 7}, {558, 6}, {kIdCancel, 9}}) {
         PictureButton* button = dialog.button(id);
         EXPECT_TRUE(dialog.rect().contains(button->geometry())) << id;
@@ -218,7 +200,7 @@ TEST(ViewDialog, ButtonsComeFromTheBaseUnitsButNeverClipAPicture) {
     }
 }
 
-TEST(PhasesDialog, ShowsFlagsAndTheFirstEightPhasesAndKeepsThemOnOk) {
+TEST(PhasesDialog, ShowsAndKeepsTheFlagsAndPhasesOnlyOnOk) {
     Settings s;
     s.labelPhasesOnEarth = s.labelPhasesOnSeismogram = s.pPhasesOnCrossSection = true;
     for (int i = 1; i <= 10; ++i) appendPhase(s.phases, ("PH" + std::to_string(i)).c_str());
@@ -230,10 +212,8 @@ TEST(PhasesDialog, ShowsFlagsAndTheFirstEightPhasesAndKeepsThemOnOk) {
     press(&dialog, kIdOk);
     EXPECT_TRUE(dialog.result() == QDialog::Accepted && s.phases.size() == 8u && s.phases.back() == "PH8");
     EXPECT_TRUE(s.pPhasesOnCrossSection && s.labelPhasesOnSeismogram && !s.sPhasesOnCrossSection);
-}
-
-TEST(PhasesDialog, OneChoiceAtATimeEmptyFieldsCloseUpAndCancelKeepsEverything) {
-    Settings s;
+    // One choice at a time; empty fields close up, long names are cut; Cancel keeps everything.
+    s = Settings();
     s.allPhasesOnCrossSection = s.specifiedPhasesOnCrossSection = true;   // set up may hold several
     appendPhase(s.phases, "Pdiff");
     for (bool ok : {false, true}) {
@@ -248,21 +228,28 @@ TEST(PhasesDialog, OneChoiceAtATimeEmptyFieldsCloseUpAndCancelKeepsEverything) {
     EXPECT_TRUE(s.specifiedPhasesOnCrossSection && s.labelPhasesOnEarth && !s.allPhasesOnCrossSection && !s.sPhasesOnCrossSection);
 }
 
-TEST(SpeedDialog, ChecksTheNextLowerSpeedKeepsTheWholeNumberAndCancelChangesNothing) {
-    struct Case { float speed; int button, click; float kept; bool ok; };
-    const Case cases[] = {{30, 2, 0, 30, true}, {7.9f, 4, 0, 7, true}, {-7, 7, 0, -7, true}, {100, 0, 0, 100, true},
-                          {0.5f, 5, 0, 0, true}, {-150, -1, 0, -150, true}, {1000, 0, 0, 1000, true},
-                          {20, 2, 110, -50, true}, {20, 2, 110, 20, false}};
-    for (const Case& c : cases) {
-        RunState run;
-        run.timeAcceleration = c.speed;
-        SpeedDialog dialog(nullptr, run);
-        for (int i = 0; i < 11; ++i) EXPECT_EQ(checked(&dialog, 101 + i), i == c.button) << c.speed;
-        if (c.click) press(&dialog, c.click);
-        press(&dialog, c.ok ? kIdOk : kIdCancel);
-        if (dialog.result() == QDialog::Accepted) dialog.apply();
-        EXPECT_EQ(run.timeAcceleration, c.kept) << c.speed;
-    }
+TEST(SpeedAndTimeWindowDialogs, CheckTheNearestChoiceAndKeepTheValueOnlyOnOk) {
+    // The speed checks the next lower value and keeps the whole number; the
+    // window checks the next longer one and sets minutes times sixty.
+    struct Case { float value; int button, click; float kept; bool ok = true; };
+    const auto check = [](auto* type, auto field, int first, int count, std::initializer_list<Case> cases) {
+        for (const Case& c : cases) {
+            RunState run;
+            run.*field = std::remove_reference_t<decltype(run.*field)>(c.value);
+            std::remove_pointer_t<decltype(type)> dialog(nullptr, run);
+            for (int i = 0; i < count; ++i) EXPECT_EQ(checked(&dialog, first + i), i == c.button) << c.value;
+            if (c.click) press(&dialog, c.click);
+            press(&dialog, c.ok ? kIdOk : kIdCancel);
+            if (dialog.result() == QDialog::Accepted) dialog.apply();
+            EXPECT_EQ(float(run.*field), c.kept) << c.value;
+        }
+    };
+    check((SpeedDialog*)nullptr, &RunState::timeAcceleration, 101, 11,
+          {{30, 2, 0, 30}, {7.9f, 4, 0, 7}, {-7, 7, 0, -7}, {100, 0, 0, 100}, {0.5f, 5, 0, 0}, {-150, -1, 0, -150},
+           {1000, 0, 0, 1000}, {20, 2, 110, -50}, {20, 2, 110, 20, false}});
+    check((TimeWindowDialog*)nullptr, &RunState::timeWindow, 556, 7,
+          {{1800, 4, 0, 1800}, {100, 0, 0, 300}, {5400, -1, 0, 5400}, {3600, 6, 0, 3600}, {601, 1, 0, 600}, {0, 0, 0, 300},
+           {5400, -1, 562, 3600}});
     EXPECT_EQ(speedButtonFor(std::numeric_limits<float>::quiet_NaN()), 5);
     // Controls stand where the dialog units of the dialog font put them.
     RunState run;
