@@ -48,6 +48,7 @@ float maxAbs(const std::vector<float>& x, std::size_t from, std::size_t to) {
 
 // Writes the tables and every demonstration event into `dir`.
 void buildInstallation(const std::string& dir) {
+    fs::remove_all(dir);
     fs::create_directories(dir);
     std::string model = OV_SOURCE_DIR "/data/jb-model.txt", error;
     if (!fs::exists(model)) model = OV_SOURCE_DIR "/../shared/data/jb-model.txt";
@@ -57,35 +58,19 @@ void buildInstallation(const std::string& dir) {
     ASSERT_TRUE(writeDemoSettings(dir));
 }
 
-// One installation with the tables and every event, kept in the build tree for the
-// cases CTest runs one per process while this program stays the same (size and time).
-class DemoInstallation : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        const fs::path self = fs::read_symlink("/proc/self/exe");
-        const std::string key = std::to_string(fs::file_size(self)) + " " +
-                                std::to_string(fs::last_write_time(self).time_since_epoch().count()) + "\n";
-        const std::string cache = OV_BINARY_DIR "/tests/builder/demo-installation", fresh = cache + ".new" + std::to_string(getpid());
-        const auto current = [&] { return fileBytes(cache + "/KEY") == key; };
-        dir_ = cache;
-        if (current()) return;
-        fs::remove_all(fresh);
-        buildInstallation(fresh);
-        if (HasFatalFailure()) return;
-        std::ofstream(fresh + "/KEY") << key;
-        std::error_code ec;
-        if (!current()) fs::remove_all(cache, ec), fs::rename(fresh, cache, ec);   // unless another process was first
-        temporary_ = bool(ec);   // another process put its copy in place meanwhile: use this one
-        if (temporary_) dir_ = fresh;
-        else fs::remove_all(fresh, ec);
-    }
-    static void TearDownTestSuite() { fs::remove_all(temporary_ ? dir_ : std::string()); }
-    static std::string at(const DemoEvent& e, const std::string& name = std::string()) {
-        return name.empty() ? joinPath(dir_, demoEventFileName(e)) : joinPath(joinPath(dir_, demoEventFolder(e)), name);
-    }
-    static inline std::string dir_;
-    static inline bool temporary_ = false;
+// The tables and every demonstration event, built once per test process.
+struct Installation {
+    std::string dir = (fs::temp_directory_path() / ("ov_builder_demo" + std::to_string(getpid()))).string();
+    Installation() { buildInstallation(dir); }
+    ~Installation() { fs::remove_all(dir); }
 };
+const std::string& dir() {
+    static const Installation installation;
+    return installation.dir;
+}
+std::string at(const DemoEvent& e, const std::string& name = std::string()) {
+    return name.empty() ? joinPath(dir(), demoEventFileName(e)) : joinPath(joinPath(dir(), demoEventFolder(e)), name);
+}
 
 }  // namespace
 
@@ -129,7 +114,7 @@ TEST(DemoSac, HeaderReferenceTimeCrossesMidnightAndNewYear) {
     EXPECT_TRUE(h.f[CMPAZ] == 90 && h.f[CMPINC] == 90);
 }
 
-TEST_F(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals) {
+TEST(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals) {
     for (const DemoEvent& e : demoEvents()) {
         SCOPED_TRACE(e.name);
         const EventRecord r = readEventFile(at(e));
@@ -141,7 +126,7 @@ TEST_F(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals
         EXPECT_TRUE(r.viewAngle >= 0 && r.viewAngle < 360 && std::fabs(std::remainder(r.viewAngle - e.longitude, 360.0f)) <= 1 &&
                     r.stationFiles.size() >= 6u && r.stationFiles.size() <= 10u);
         std::vector<std::string> names;
-        ASSERT_TRUE(listDirectory(joinPath(dir_, demoEventFolder(e)), names));
+        ASSERT_TRUE(listDirectory(joinPath(dir(), demoEventFolder(e)), names));
         std::set<std::string> stations;
         for (const std::string& name : names) {
             if (name == "EVT.INF") continue;
@@ -169,7 +154,7 @@ TEST_F(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals
         // The world map sees every station with all three components, the listed ones selected on Z.
         EventRecord relative = r;
         relative.fileName = demoEventFileName(e);
-        const std::vector<StationRecord> list = buildStationList(relative, nullptr, dir_);
+        const std::vector<StationRecord> list = buildStationList(relative, nullptr, dir());
         std::size_t selected = 0, complete = 0;
         for (const StationRecord& st : list)
             selected += st.selected[0], complete += st.available[0] && st.available[1] && st.available[2] && !st.selected[1] && !st.selected[2];
@@ -179,11 +164,11 @@ TEST_F(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals
         for (const std::string part : {std::string("computed, not recorded"), std::string(e.name),
                                        "Magnitude: " + std::to_string(e.magnitude).substr(0, 3)})
             EXPECT_NE(shown.find(part), std::string::npos) << part;
-        EXPECT_TRUE(findTag(shown, "more", more) && more == "COMPUTED.INF" && readInfoText(joinPath(dir_, more)));
+        EXPECT_TRUE(findTag(shown, "more", more) && more == "COMPUTED.INF" && readInfoText(joinPath(dir(), more)));
         EXPECT_EQ(shown.find('<'), std::string::npos) << "mark-up left in the shown text";
 
         RunState run;   // the event loads as a run
-        run.directory = dir_;
+        run.directory = dir();
         ASSERT_TRUE(loadRun(run, demoEventFileName(e)));
         EXPECT_TRUE(std::size_t(run.seismogramCount) == r.stationFiles.size() && run.timeAcceleration == e.timeAcceleration &&
                     run.timeLimit == e.timeLimit && std::fabs(run.depth - e.depth) < 0.05);
@@ -210,10 +195,10 @@ TEST_F(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals
     }
 }
 
-TEST_F(DemoInstallation, HorizontalsShowSAndShallowEventsShowSurfaceWaves) {
+TEST(DemoInstallation, HorizontalsShowSAndShallowEventsShowSurfaceWaves) {
     const auto at = [](double time) { return std::size_t((time + kDemoLeadSeconds) / kDemoDelta); };
     for (const DemoEvent& e : demoEvents()) {
-        const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir_, storedDepth(e));
+        const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir(), storedDepth(e));
         for (const StationGeometry& st : chooseRecordedStations(e, demoStations())) {
             const ComputedMotion m = computeMotion(e, st, tables, 1234u);
             const float p = m.onsets[0], s = m.onsets[1], t = tableArrivals(tables, st.distance)[0];
@@ -233,26 +218,26 @@ TEST_F(DemoInstallation, HorizontalsShowSAndShallowEventsShowSurfaceWaves) {
     }
 }
 
-TEST_F(DemoInstallation, SettingsNameTheTutorialEventAndTheTutorialIsPacedToItsArrivals) {
+TEST(DemoInstallation, SettingsNameTheTutorialEventAndTheTutorialIsPacedToItsArrivals) {
     Settings s, defaults;
-    loadSettings(s, joinPath(dir_, "OV.INI"));
-    EXPECT_TRUE(s.tutorialEvent == demoEventFileName(tutorialEvent()) && fileExists(joinPath(dir_, s.tutorialEvent)));
+    loadSettings(s, joinPath(dir(), "OV.INI"));
+    EXPECT_TRUE(s.tutorialEvent == demoEventFileName(tutorialEvent()) && fileExists(joinPath(dir(), s.tutorialEvent)));
     defaults.tutorialEvent = s.tutorialEvent;
     EXPECT_EQ(settingsText(s), settingsText(defaults));   // everything else keeps the defaults
 
     TutorialScript script;
-    readTutorialScript(script, dir_);
+    readTutorialScript(script, dir());
     ASSERT_GE(script.size(), 6u);
     for (std::size_t i = 0; i < script.size(); ++i) {
         const TutorialStep& step = script[i];
         EXPECT_TRUE(step.textFile.size() <= 15u && step.stayFor >= 15u && step.stayFor <= 60u) << step.textFile;
-        EXPECT_GT(readInfoText(joinPath(dir_, step.textFile)).value_or("").size(), 40u) << step.textFile;
+        EXPECT_GT(readInfoText(joinPath(dir(), step.textFile)).value_or("").size(), 40u) << step.textFile;
         EXPECT_TRUE(i == 0 || step.showAt > script[i - 1].showAt) << i;
     }
     const DemoEvent& e = tutorialEvent();
     EXPECT_LT(script.back().showAt, uint32_t(e.timeLimit));
     // Pages about P, S and the surface waves come shortly after those waves reach the nearest listed station.
-    const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir_, storedDepth(e));
+    const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir(), storedDepth(e));
     const StationGeometry nearest = chooseListedStations(chooseRecordedStations(e, demoStations())).front();
     const std::array<float, 4> near = tableArrivals(tables, nearest.distance);
     for (double moment : {double(near[0]), double(near[1]), double(nearest.distance / kSurfaceWaveFastSpeed)})
@@ -261,18 +246,18 @@ TEST_F(DemoInstallation, SettingsNameTheTutorialEventAndTheTutorialIsPacedToItsA
         })) << "no page shortly after " << moment << " s";
 }
 
-TEST_F(DemoInstallation, BuildingAnEventTwiceGivesTheSameBytesAndMissingTablesAreReported) {
+TEST(DemoInstallation, BuildingAnEventTwiceGivesTheSameBytesAndMissingTablesAreReported) {
     const std::string again = (fs::temp_directory_path() / ("ov_builder_" + std::to_string(getpid()))).string();
     fs::remove_all(again);
     fs::create_directories(again);
     std::string error;
     EXPECT_TRUE(!writeDemoEvent(demoEvents().front(), demoStations(), again, error) && !error.empty());   // no tables
-    for (const char* table : {"P.JB", "S.JB", "PP.JB", "SS.JB"}) fs::copy_file(joinPath(dir_, table), joinPath(again, table));
+    for (const char* table : {"P.JB", "S.JB", "PP.JB", "SS.JB"}) fs::copy_file(joinPath(dir(), table), joinPath(again, table));
     const DemoEvent& e = demoEvents().at(1);
     ASSERT_TRUE(writeDemoEvent(e, demoStations(), again, error)) << error;
     EXPECT_EQ(fileBytes(at(e)), fileBytes(joinPath(again, demoEventFileName(e))));
     std::vector<std::string> names;
-    ASSERT_TRUE(listDirectory(joinPath(dir_, demoEventFolder(e)), names));
+    ASSERT_TRUE(listDirectory(joinPath(dir(), demoEventFolder(e)), names));
     for (const std::string& name : names) {
         const std::string a = fileBytes(at(e, name));
         EXPECT_TRUE(!a.empty() && a == fileBytes(joinPath(joinPath(again, demoEventFolder(e)), name))) << name;
