@@ -1,6 +1,5 @@
-// The maintenance program: the window over a scratch directory, each command
-// running its dialog through a recorded hook, checked by what lands in the
-// files; and the event editor and preference decisions it rests on.
+// The maintenance program: each command of the window runs its dialog through a recorded hook and is
+// checked by what lands in the files; and the event editor and preference decisions it rests on.
 #include "dialogs/Buttons.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
@@ -113,7 +112,7 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelp) {
     for (int id : {803, 804, 1, 806, 807, 808, 813, 815, 817, 816, 809, 810, int(maintenance::kExit)})
         EXPECT_EQ(h.window->actionsFor(id).size(), id == maintenance::kExit ? 2 : 1) << id;
     h.window->show();
-    h.window->actionsFor(maintenance::kExit)[1]->trigger();
+    h.window->actionsFor(maintenance::kExit)[1]->trigger();   // Exit in its menu and on the bar
     EXPECT_FALSE(h.window->isVisible());
     QList<QUrl> opened;
     setHelpOpener([&](const QUrl& url) { opened.append(url); return true; });
@@ -181,8 +180,7 @@ TEST(MaintenanceWindow, AFailedSaveIsReportedAndLeavesTheOldFile) {
     h.dir.write(QStringLiteral("OV.INI/keep"), "old");
     h.run(maintenance::kControls, kOk);
     h.window->runCommand(maintenance::kControls);   // the program goes on
-    EXPECT_EQ(h.messages.texts.size(), 2);
-    EXPECT_TRUE(h.messages.texts.value(0).startsWith(QStringLiteral("Unable to save the settings")));
+    EXPECT_TRUE(h.messages.texts.size() == 2 && h.messages.texts[0].startsWith("Unable to save the settings"));
     EXPECT_EQ(readFile(QStringLiteral("OV.INI/keep")), QByteArray("old"));
 }
 
@@ -258,15 +256,14 @@ TEST(Controls, EachSwitchMovesOnlyItsOwnFieldAndTutorialTheStoredSetting) {
 TEST(TextEditorCommand, PathIsOneWholeArgumentAndNeverShellText) {
     ScratchDirectory dir;
     const QString absolute = dir.path() + QStringLiteral("/a long folder name with blanks; $(rm -rf x) `y` 'q' ").repeated(4) + "/EVT.INF";
-    for (const QString& none : {QString(), QStringLiteral("   ")}) {
-        const EditorCommand c = textEditorCommand(none, absolute);
-        EXPECT_EQ(c.program + "|" + c.arguments.join("|"), QStringLiteral("xdg-open|") + absolute);
-    }
-    EditorCommand c = textEditorCommand(QStringLiteral("\"/opt/my editor/ed\" --new-window"), absolute);
-    EXPECT_EQ(c.program, QStringLiteral("/opt/my editor/ed"));
-    EXPECT_EQ(c.arguments, (QStringList{QStringLiteral("--new-window"), absolute}));
-    c = textEditorCommand(QStringLiteral("gedit"), QStringLiteral("-n.inf"));   // no option: an absolute path
-    EXPECT_EQ(c.arguments, QStringList{dir.path() + QStringLiteral("/-n.inf")});
+    const auto command = [](const QString& editor, const QString& file) {
+        const EditorCommand c = textEditorCommand(editor, file);
+        return QStringList(c.program) + c.arguments;
+    };
+    EXPECT_EQ(command(QString(), absolute), (QStringList{"xdg-open", absolute}));
+    EXPECT_EQ(command(QStringLiteral("   "), absolute), (QStringList{"xdg-open", absolute}));
+    EXPECT_EQ(command(QStringLiteral("\"/opt/my editor/ed\" --new-window"), absolute), (QStringList{"/opt/my editor/ed", "--new-window", absolute}));
+    EXPECT_EQ(command("gedit", "-n.inf"), (QStringList{"gedit", dir.path() + "/-n.inf"}));   // no option: an absolute path
 }
 
 TEST(EventEditor, ShowsTheRecordInTheFormatsOfTheFormAndTypingDropsWhatAFieldCannotTake) {
