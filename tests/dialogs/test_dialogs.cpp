@@ -88,9 +88,9 @@ TEST(ButtonFace, TwoWordsGoOnTwoLinesOnlyOnATallButtonAndTheLabelIsCut) {
     EXPECT_TRUE(std::abs(upper.center().x() - 60) <= 2 && std::abs(lower.center().x() - 60) <= 2) << upper.x() << " " << lower.x();
     const int low = 2 * fm.height() + 10;   // exactly two lines: not enough
     FaceButton flat(&parent, 1027, QStringLiteral("World Menu"), 0, 0, 120, low);
-    const QRect all = redBox(grabbed(flat), 0, low);
-    EXPECT_NEAR(all.width(), width("World Menu"), 3);
-    EXPECT_NEAR(all.bottom(), 5 + (low - 10) / 2 + fm.ascent() / 2 - 1, 1);   // baseline: centre + ascent / 2
+    const QRect all = redBox(grabbed(flat), 0, low);   // one line, its baseline at the centre + ascent / 2
+    EXPECT_TRUE(std::abs(all.width() - width("World Menu")) <= 3 && std::abs(all.bottom() - (5 + (low - 10) / 2 + fm.ascent() / 2 - 1)) <= 1)
+        << all.width() << " " << all.bottom();
     FaceButton three(&parent, 1, QStringLiteral("One Two Three"), 0, 0, 160, 60);
     EXPECT_NEAR(redBox(grabbed(three), 30, 60).width(), width("Two"), 3);   // two words only
     FaceButton longer(&parent, 1, QString(40, QLatin1Char('x')), 0, 0, 50, 20);
@@ -178,7 +178,6 @@ TEST(ViewDialog, EveryPictureShowsWholeClicksSetsItsViewAndCloses) {
     // picture plus 6 pixels left and right, 5 above and 4 below.
     for (const auto& [x, y, size] : {std::tuple{8, 16, QSize(132, 99)}, {10, 20, QSize(164, 123)}, {6, 13, QSize(132, 99)}, {1, 1, QSize(132, 99)}})
         EXPECT_EQ(viewButtonSize(DialogUnits{x, y}), size) << x;
-    EXPECT_EQ(PictureButton::bitmapOffset(QSize(99, 80), QSize(120, 90)), QPoint(-10, -4));
     ViewDialog dialog(nullptr, s);
     const QSize size = viewButtonSize(dialog.units());
     EXPECT_TRUE(dialog.button(kIdCancel)->geometry() == QRect(QPoint(size.width() + 10, size.height() + 10), size) &&
@@ -468,9 +467,8 @@ TEST(TutorialWindow, PositionsShowTheirButtonsAndTheWindowStandsTopRight) {
 TEST(TutorialWindow, ButtonsSetDoneAndTheirFlagAndDoNotOverlapInAWideFont) {
     ScratchDirectory dir;
     RecordedClicks sound;
-    const std::pair<int, int> cases[] = {{kIdNext, kTutorialMiddle}, {kIdPrevious, kTutorialMiddle},
-                                         {kIdTutorialCancel, kTutorialFirst}, {kIdContinue, -1}};
-    for (const auto& [id, position] : cases) {
+    for (const auto& [id, position] :
+         {std::pair{kIdNext, kTutorialMiddle}, {kIdPrevious, kTutorialMiddle}, {kIdTutorialCancel, kTutorialFirst}, {kIdContinue, -1}}) {
         TutorialWindow window(nullptr, QStringLiteral("S.INF"), position < 0 ? kFormAutomaticTutorial : kFormBrowsedTutorial,
                               std::max(position, 0));
         window.show();
