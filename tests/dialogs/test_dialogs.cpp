@@ -218,10 +218,10 @@ TEST(PhasesDialog, ShowsAndKeepsTheFlagsAndPhasesOnlyOnOk) {
         field(&dialog, 111)->setText(QStringLiteral("PcP"));
         field(&dialog, 113)->setText(QStringLiteral("sS"));
         field(&dialog, 116)->setText(QString(20, QLatin1Char('P')));
-        for (int id : {106, 106, 107, 102, ok ? kIdOk : kIdCancel}) press(&dialog, id);   // a second click leaves it checked
+        for (int id : {107, 106, 106, 102, ok ? kIdOk : kIdCancel}) press(&dialog, id);   // a second click leaves it checked
     }
     EXPECT_EQ(s.phases, (PhaseList{"PcP", "sS", std::string(15, 'P')}));   // case kept, gaps closed
-    EXPECT_TRUE(s.specifiedPhasesOnCrossSection && s.labelPhasesOnEarth && !s.allPhasesOnCrossSection && !s.sPhasesOnCrossSection);
+    EXPECT_TRUE(s.sPhasesOnCrossSection && s.labelPhasesOnEarth && !s.allPhasesOnCrossSection && !s.specifiedPhasesOnCrossSection);
 }
 
 TEST(SpeedAndTimeWindowDialogs, CheckTheNearestChoiceAndKeepTheValueOnlyOnOk) {
