@@ -13,9 +13,6 @@ const std::array<const char*, 13> monthAbbreviations = {
 
 namespace {
 
-// Longest line piece of an event file (a longer line is read as several).
-constexpr std::size_t kEventLineBuffer = 80;
-
 // "%d/%d/%d": fills as many fields as can be read, in order.
 void parseDate(const std::string& text, int32_t& year, int32_t& month, int32_t& day)
 {
@@ -135,7 +132,10 @@ EventRecord readEventFile(const std::string& path)
     }
     r.fileName = path;
     const std::string text = textMode(data);
-    PieceReader reader(text, kEventLineBuffer);
+    // Lines are read whole: a STATION FILE line carries a name of up to 255
+    // characters (data centres name their files by network, station,
+    // location, channel and time).
+    PieceReader reader(text, text.size() + 2);
     std::string_view piece;
     std::string word;
     while (reader.next(piece)) {
@@ -163,7 +163,7 @@ EventRecord readEventFile(const std::string& path)
         if (scanInt(line, "VIEW ANGLE: ", r.viewAngle)) continue;
         if (scanWord(line, "STATION FILE: ", word)) {
             ComponentRecord c;
-            c.fileName = cut(word, kComponentFileNameMax);
+            c.fileName = word;
             r.stationFiles.push_back(std::move(c));
             continue;
         }

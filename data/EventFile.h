@@ -20,7 +20,7 @@ struct ComponentRecord {
     char component = 'Z';      // 'Z', 'N' or 'E'
     float latitude = 0;
     float longitude = 0;
-    std::string fileName;      // relative to the event's folder, at most 31 characters
+    std::string fileName;      // relative to the event's folder, kept whole
     std::string description;   // at most 63 characters
 };
 
@@ -28,7 +28,11 @@ struct ComponentRecord {
 constexpr std::size_t kEventNameMax = 39;
 constexpr std::size_t kEventFileNameMax = 47;
 constexpr std::size_t kDateTextMax = 15;
-constexpr std::size_t kComponentFileNameMax = 31;
+// Longest seismogram file name, the longest name a file system holds. Such
+// names are never cut: a cut name finds no file and its trace would vanish.
+// Readers keep a longer one whole (it then simply names no file); the
+// maintenance program refuses to edit an event that lists one.
+constexpr std::size_t kComponentFileNameMax = 255;
 
 struct EventRecord {
     std::string name;

@@ -10,7 +10,6 @@ using namespace textinput;
 
 namespace {
 
-constexpr std::size_t kEventLineBuffer = 80;
 constexpr std::size_t kStationLineBuffer = 90;
 constexpr std::size_t kStationNameMax = 8;
 constexpr std::size_t kDescriptionMax = 63;
@@ -157,7 +156,7 @@ void parseRunLine(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
         return;
     }
     if (scanWord(line, "STATION FILE: ", word)) {
-        addSeismogram(run, spare, cut(word, kComponentFileNameMax));
+        addSeismogram(run, spare, word);
         return;
     }
 }
@@ -223,7 +222,8 @@ bool loadRun(RunState& run, const std::string& eventFile)
     std::reverse(spare.begin(), spare.end());
 
     const std::string text = textMode(data);
-    PieceReader reader(text, kEventLineBuffer);
+    // Whole lines, so that long seismogram file names stay whole.
+    PieceReader reader(text, text.size() + 2);
     std::string_view piece;
     while (reader.next(piece)) {
         parseRunLine(run, spare, chopLineFeed(piece));
@@ -285,7 +285,7 @@ ComponentRecord componentFromSeismogram(const KSAC& seismogram)
         const char last = name.empty() ? 'Z' : toUpper(name.substr(name.size() - 1))[0];
         c.component = (last == 'Z' || last == 'N' || last == 'E') ? last : 'Z';
     }
-    c.fileName = cut(seismogram.fileName, kComponentFileNameMax);
+    c.fileName = seismogram.fileName;
     return c;
 }
 
@@ -319,8 +319,7 @@ std::vector<StationRecord> buildStationList(const EventRecord& event, MessageSin
         return ua != ub ? ua < ub : a < b;
     });
     for (const std::string& name : names) {
-        // Names an event file cannot hold are of no use for choosing.
-        if (name.empty() || name[0] == '.' || name.size() > kComponentFileNameMax)
+        if (name.empty() || name[0] == '.')
             continue;
         KSAC k;
         k.loadSamples = false;

@@ -263,15 +263,19 @@ void KSAC::readForRun(const std::string& path, const RunContext& run)
     else
         endTime = static_cast<float>(reference + static_cast<double>(npts()) * header.f[DELTA]);
 
-    fileName = textinput::cut(lastComponent(path), 63);
+    fileName = lastComponent(path);
     const std::size_t dot = fileName.find('.');
     componentCode = dot == std::string::npos ? std::string()
                                              : textinput::cut(fileName.substr(dot + 1), 7);
+    // The first word of KSTNM: headers written by hand or by other tools may
+    // centre or right-align the name in its eight bytes.
     const std::string kstnm = header.text(KSTNM);
-    std::size_t end = 0;
-    while (end < kstnm.size() && kstnm[end] != ' ' && kstnm[end] != '\0')
+    std::size_t start = 0;
+    textinput::skipBlanks(kstnm, start);
+    std::size_t end = start;
+    while (end < kstnm.size() && !textinput::isBlank(kstnm[end]) && kstnm[end] != '\0')
         ++end;
-    stationName = kstnm.substr(0, end);
+    stationName = kstnm.substr(start, end - start);
     label = stationName + "-" + componentCode;
 
     header.f[EVLA] = run.eventLatitude;

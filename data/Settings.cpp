@@ -110,6 +110,7 @@ void parseLine(Settings& s, std::string_view line)
         {"TUTORIAL: ", &Settings::tutorialEnabled, false},
         {"SLIDER: ", &Settings::slider, true},
         {"EXIT WHEN DONE: ", &Settings::exitWhenDone, false},
+        {"WIDE LAYOUT: ", &Settings::wideLayout, false},
     };
     for (const FlagKey& f : lastFlags)
         if (applyFlag(line, f, s))
@@ -262,6 +263,7 @@ std::string settingsText(const Settings& s)
     line("AUDIO", audioModeWord(s.audio));
     line("VIEW", viewModeWord(s.view));
     line("BUTTON HEIGHT", formatGeneral(s.buttonHeight));
+    flag("WIDE LAYOUT", s.wideLayout);
     for (const std::string& phase : s.phases)
         line("PHASE", phase);
     return t;

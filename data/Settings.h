@@ -49,6 +49,10 @@ struct Settings {
     AudioMode audio = AudioMode::Chime;
     ViewMode view = ViewMode::All;
     float buttonHeight = 2;
+    // YES: on a screen wider than 4:3, view mode ALL gives the seismograms a
+    // band of at least 40 % of the height, with the globe and cross-section
+    // as equal squares side by side under it.
+    bool wideLayout = false;
     PhaseList phases;
 
     // Tuned tick interval of the simulation clock; 500 ms after loading, not stored.

@@ -5,6 +5,7 @@
 #include "dialogs/Pictures.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRegularExpression>
@@ -14,7 +15,72 @@ std::function<void(int)>& mainCommandHandler() {
     static std::function<void(int)> handler;
     return handler;
 }
+bool isEnterKey(const QKeyEvent* event) {
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+           (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 }  // namespace
+
+// --- KeyboardButton ---------------------------------------------------------
+
+KeyboardButton::KeyboardButton(QWidget* parent) : QAbstractButton(parent) {
+    setFocusPolicy(Qt::TabFocus);
+}
+
+bool KeyboardButton::event(QEvent* event) {
+    // A button focused by the keyboard keeps Enter for itself, so that the
+    // key does not reach the main window's Enter accelerator instead.
+    if (event->type() == QEvent::ShortcutOverride && showsFocusMark() &&
+        isEnterKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    // The first Tab onto a focus the window handed out by itself shows it
+    // here, where the chain starts, instead of moving on (a window with one
+    // button would otherwise never show its mark).
+    if (event->type() == QEvent::KeyPress && hasFocus() && !keyboardFocus_) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            keyboardFocus_ = true;
+            update();
+            return true;
+        }
+    }
+    return QAbstractButton::event(event);
+}
+
+void KeyboardButton::keyPressEvent(QKeyEvent* event) {
+    if (!keyboardFocus_) {
+        event->ignore();   // to the parent, as if the button had no focus
+        return;
+    }
+    if (isEnterKey(event)) {
+        if (!event->isAutoRepeat() && isEnabled()) click();
+        event->accept();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);   // Space
+}
+
+void KeyboardButton::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason)
+        keyboardFocus_ = true;
+    else if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        keyboardFocus_ = false;   // handed on when another widget went away
+    QAbstractButton::focusInEvent(event);
+    update();
+}
+
+void KeyboardButton::focusOutEvent(QFocusEvent* event) {
+    // Leaving the window keeps the mark for the return; moving on clears it.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+        keyboardFocus_ = false;
+    QAbstractButton::focusOutEvent(event);
+    update();
+}
 
 void setMainCommandHandler(std::function<void(int)> handler) {
     mainCommandHandler() = std::move(handler);
@@ -30,8 +96,7 @@ void sendMainCommand(int id) {
 
 FaceButton::FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
                        int width, int height)
-    : QAbstractButton(parent), commandId_(commandId) {
-    setFocusPolicy(Qt::NoFocus);
+    : KeyboardButton(parent), commandId_(commandId) {
     setLabel(label);
     setFaceGeometry(x, y, width, height);
     connect(this, &QAbstractButton::clicked, this, [this] { emit command(commandId_); });
@@ -86,6 +151,7 @@ void FaceButton::paintInto(QPainter& p) const {
 void FaceButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     paintFace(p, rect(), label_, font(), isDown());
+    if (showsFocusMark()) drawFocusMark(p, rect());
 }
 
 void FaceButton::mousePressEvent(QMouseEvent* event) {
@@ -101,7 +167,7 @@ void FaceButton::mousePressEvent(QMouseEvent* event) {
 
 PictureButton::PictureButton(QWidget* parent, int commandId, int bitmapNumber, int x, int y,
                              int width, int height)
-    : QAbstractButton(parent), commandId_(commandId), bitmap_(picture(bitmapNumber)) {
+    : KeyboardButton(parent), commandId_(commandId), bitmap_(picture(bitmapNumber)) {
     setGeometry(x, y, width, height);
     connect(this, &QAbstractButton::clicked, this, [this] { emit command(commandId_); });
 }
@@ -116,4 +182,6 @@ void PictureButton::paintEvent(QPaintEvent*) {
     drawButtonFace(p, rect(), isDown(), true);
     p.setClipRect(rect());
     p.drawImage(bitmapOffset(size(), bitmap_.size()), bitmap_);
+    p.setClipping(false);
+    if (showsFocusMark()) drawFocusMark(p, rect());
 }

@@ -21,7 +21,30 @@ void sendMainCommand(int id);
 
 constexpr int kMapCommand = 202;
 
-class FaceButton : public QAbstractButton {
+// Common keyboard handling of the program-drawn buttons. A button takes the
+// focus with Tab (never from a click or a touch); only a focus that the
+// keyboard gave shows the dotted focus mark, and only then do Space and Enter
+// press the button. A focus the window hands out by itself on activation
+// stays invisible and inert, so a stray Enter on a kiosk keyboard never
+// presses a button nobody chose.
+class KeyboardButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    explicit KeyboardButton(QWidget* parent);
+    // The button has the focus and shows the focus mark.
+    bool showsFocusMark() const { return hasFocus() && keyboardFocus_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    bool keyboardFocus_ = false;
+};
+
+class FaceButton : public KeyboardButton {
     Q_OBJECT
 public:
     static constexpr int kMaxLabel = 30;
@@ -59,7 +82,7 @@ private:
     QRect faceRect_;
 };
 
-class PictureButton : public QAbstractButton {
+class PictureButton : public KeyboardButton {
     Q_OBJECT
 public:
     // Bitmap numbers are those of picture() (5, 6, 7, 9).

@@ -91,6 +91,27 @@ void drawButtonFace(QPainter& p, const QRect& rect, bool down, bool whole) {
         fillBevels(p, Edges(rect), a, ovcolors::white, ovcolors::grey);
 }
 
+QRect focusMarkRect(const QRect& face) {
+    const int inset = buttonBevelWidth(face.height()) + 1;
+    return face.adjusted(inset, inset, -inset, -inset);
+}
+
+void drawFocusMark(QPainter& p, const QRect& face) {
+    const QRect r = focusMarkRect(face);
+    if (r.width() < 2 || r.height() < 2) return;
+    p.save();
+    p.setPen(ovcolors::black);
+    for (int x = r.left(); x <= r.right(); x += 2) {
+        p.drawPoint(x, r.top());
+        p.drawPoint(x, r.bottom());
+    }
+    for (int y = r.top(); y <= r.bottom(); y += 2) {
+        p.drawPoint(r.left(), y);
+        p.drawPoint(r.right(), y);
+    }
+    p.restore();
+}
+
 void drawWhiteFrame(QPainter& p, const QRect& rect, std::optional<QColor> fill, int inset) {
     if (fill) p.fillRect(rect.adjusted(inset, inset, -inset, -inset), *fill);
     outline(p, Edges(rect), ovcolors::white);

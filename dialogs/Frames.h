@@ -36,6 +36,11 @@ int buttonBevelWidth(int height);
 // (white above and grey below while up, swapped while held down).
 void drawButtonFace(QPainter& p, const QRect& rect, bool down, bool whole = true);
 
+// Keyboard focus mark of a button face: a dotted black rectangle just inside
+// the bevels (one pixel set, one left, starting at each corner).
+QRect focusMarkRect(const QRect& face);
+void drawFocusMark(QPainter& p, const QRect& face);
+
 // Rule 4, white frame: optional fill of the rectangle shrunk by `inset`, then
 // a 1-pixel white outline along the rectangle.
 void drawWhiteFrame(QPainter& p, const QRect& rect, std::optional<QColor> fill, int inset);

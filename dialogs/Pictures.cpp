@@ -180,8 +180,18 @@ QImage star(bool down) {
     return image;
 }
 
+// The window icon of `ov`: a globe on a transparent ground.
+QImage programIcon() {
+    QImage image(32, 32, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    drawGlobe(p, QRectF(1, 1, 30, 30));
+    return image;
+}
+
 QImage draw(int number) {
     switch (number) {
+    case kProgramIcon: return programIcon();
     case 5: return combinedLayout();
     case 6: return crossSectionView();
     case 7: return globeView();

@@ -67,9 +67,11 @@ std::string formatCoordinate(float degrees) { return printed("%-8.3f", degrees);
 std::string formatArc(float degrees) { return printed("%-8.1f deg", degrees); }
 
 std::string stationLine(const StationRecord& station) {
-    // Names come blank-padded to 8 characters from the seismogram header.
+    // Names come blank-padded to 8 characters from the seismogram header,
+    // and some headers put blanks before the name too.
     std::string name = station.stationName;
     while (!name.empty() && name.back() == ' ') name.pop_back();
+    name.erase(0, std::min(name.find_first_not_of(' '), name.size()));
     if (station.description.empty()) return name;
     return name + ": " + station.description;
 }

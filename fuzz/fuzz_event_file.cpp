@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     FUZZ_CHECK(r.originTimeText.size() <= kDateTextMax);
     FUZZ_CHECK(!r.dateDisplay.empty());
     for (const ComponentRecord& c : r.stationFiles)
-        FUZZ_CHECK(!c.fileName.empty() && c.fileName.size() <= kComponentFileNameMax);
+        FUZZ_CHECK(!c.fileName.empty() && c.fileName.size() < size
+                   && c.fileName.find_first_of(std::string(" \t\n\r\0", 5)) == std::string::npos);
 
     // The editor recomputes the derived texts from the numbers read.
     EventRecord copy = r;

@@ -1,5 +1,6 @@
 #include "maintenance/EventEditor.h"
 
+#include "fileio/FileSystem.h"
 #include "fileio/TextInput.h"
 
 #include <QButtonGroup>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 using namespace textinput;
 
@@ -108,6 +111,25 @@ std::optional<RangeFailure> checkEditorTexts(const EventEditorTexts& texts) {
         if (v < f.low || v > f.high) return RangeFailure{EditorField(i), f.low, f.high};
     }
     return std::nullopt;
+}
+
+std::optional<std::string> replaceQuestion(const EventRecord& edited,
+                                           const std::string& openedPath,
+                                           const std::string& dir) {
+    // The name the save gives the file (the date texts follow the numbers).
+    EventRecord named = edited;
+    refreshEventTexts(named);
+    const std::string target = joinPath(dir, named.fileName);
+    if (!fileExists(target)) return std::nullopt;
+    if (!openedPath.empty()) {
+        std::error_code ec;
+        const std::filesystem::path a(resolvePath(target));
+        const std::filesystem::path b(resolvePath(joinPath(dir, openedPath)));
+        if (std::filesystem::equivalent(a, b, ec)) return std::nullopt;
+    }
+    const EventRecord existing = readEventFile(target);
+    return "An event file " + named.fileName + " already exists (" + existing.name
+           + "). Replace it?";
 }
 
 std::string rangeMessage(long low, long high) {

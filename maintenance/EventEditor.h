@@ -75,6 +75,15 @@ struct RangeFailure {
 // The first ranged field, in table order, whose value lies outside its range.
 std::optional<RangeFailure> checkEditorTexts(const EventEditorTexts& texts);
 
+// Saving `edited` writes the file named after its date and hour. When another
+// event file (not `openedPath`, the file the record was read from; empty for
+// a new event) already holds that name, the question to ask first: "An event
+// file NAME already exists (EVENT NAME). Replace it?". Names are compared
+// the way files are found, without regard to case; `dir` is where both lie.
+std::optional<std::string> replaceQuestion(const EventRecord& edited,
+                                           const std::string& openedPath,
+                                           const std::string& dir = "");
+
 // "Value is not in the range %ld to %ld."
 std::string rangeMessage(long low, long high);
 

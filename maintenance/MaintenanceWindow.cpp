@@ -1,5 +1,6 @@
 #include "maintenance/MaintenanceWindow.h"
 
+#include "dialogs/AboutDialog.h"
 #include "dialogs/DialogBase.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
@@ -22,17 +23,6 @@ using namespace maintenance;
 
 namespace {
 
-// The About box: the program's name and version, OK only.
-class AboutDialog : public DialogBase {
-public:
-    explicit AboutDialog(QWidget* parent) : DialogBase(parent, tr("About Orvanta"), 160, 70, 0) {
-        place(new QLabel(tr("Orvanta Maintenance")), 0, 10, 8, 140, 10);
-        place(new QLabel(tr("Version %1").arg(QStringLiteral("2.1"))), 0, 10, 20, 140, 10);
-        place(new QLabel(tr("An earthquake exhibit")), 0, 10, 32, 140, 10);
-        addStockButton(kIdOk, 60, 48, 40, 14);
-    }
-};
-
 QString chooseInformationFileDefault(QWidget* parent) {
     return QFileDialog::getOpenFileName(
         parent, QObject::tr("Edit Information"), QString(),
@@ -46,6 +36,7 @@ MaintenanceWindow::MaintenanceWindow(Settings& settings, MaintenanceHooks hooks,
     : settings_(settings), hooks_(std::move(hooks)), settingsPath_(std::move(settingsPath)) {
     if (!hooks_.runDialog) hooks_.runDialog = [](QDialog& d) { return d.exec(); };
     if (!hooks_.message) hooks_.message = showMessageBox;
+    if (!hooks_.ask) hooks_.ask = askQuestionBox;
     if (!hooks_.chooseInformationFile) hooks_.chooseInformationFile = chooseInformationFileDefault;
     if (!hooks_.launchEditor) hooks_.launchEditor = launchTextEditor;
 
@@ -125,12 +116,22 @@ bool MaintenanceWindow::save() {
 
 // --- Events -------------------------------------------------------------------
 
-void MaintenanceWindow::editEvent(EventRecord& record) {
+void MaintenanceWindow::editEvent(EventRecord& record, const std::string& openedPath) {
     EventEditorDialog dialog(this, record, hooks_.message);
-    if (hooks_.runDialog(dialog) != QDialog::Accepted) return;
-    dialog.apply(record);
-    // Named after the date and hour: a changed date or hour gives a new file
-    // and the file that was opened stays as it was.
+    EventRecord edited;
+    for (;;) {
+        dialog.setResult(QDialog::Rejected);
+        if (hooks_.runDialog(dialog) != QDialog::Accepted) return;
+        edited = record;
+        dialog.apply(edited);
+        // Named after the date and hour: a changed date or hour gives a new
+        // file and the file that was opened stays as it was. Another event
+        // already stored under that name is replaced only when the operator
+        // says so; otherwise the form comes back with what was typed.
+        const std::optional<std::string> question = replaceQuestion(edited, openedPath);
+        if (!question || hooks_.ask(this, QString::fromStdString(*question))) break;
+    }
+    record = std::move(edited);
     if (!writeEventFileByDate(record))
         hooks_.message(this, tr("Unable to write the event file %1.")
                                  .arg(QString::fromStdString(record.fileName)));
@@ -138,14 +139,29 @@ void MaintenanceWindow::editEvent(EventRecord& record) {
 
 void MaintenanceWindow::newEvent() {
     EventRecord record = newEventRecord();
-    editEvent(record);
+    editEvent(record, std::string());
 }
 
 void MaintenanceWindow::openEvent() {
     EventListDialog list(this);
     if (hooks_.runDialog(list) != QDialog::Accepted) return;
-    EventRecord record = readEventFile(list.chosenName());
-    editEvent(record);
+    const std::string path = list.chosenName();
+    EventRecord record = readEventFile(path);
+    // A seismogram file name is written back whole or not at all: a cut name
+    // would find no file and the station's trace would vanish from the run.
+    for (const ComponentRecord& c : record.stationFiles) {
+        if (c.fileName.size() <= kComponentFileNameMax) continue;
+        hooks_.message(this, tr("The event file %1 lists a seismogram file name of %2 characters "
+                                "(%3...). Names may be at most %4 characters long. Rename the "
+                                "file and correct its STATION FILE line, then open the event "
+                                "again.")
+                                 .arg(QString::fromStdString(path))
+                                 .arg(c.fileName.size())
+                                 .arg(QString::fromStdString(c.fileName.substr(0, 40)))
+                                 .arg(kComponentFileNameMax));
+        return;
+    }
+    editEvent(record, path);
 }
 
 // --- Preferences --------------------------------------------------------------

@@ -33,6 +33,8 @@ struct MaintenanceHooks {
     std::function<int(QDialog&)> runDialog;
     // Tells the user something (default: a message box).
     MessageFunction message;
+    // Asks a yes-or-no question (default: a question box).
+    QuestionFunction ask;
     // Asks for an information text to edit; empty when none was chosen
     // (default: the open-file dialog).
     std::function<QString(QWidget* parent)> chooseInformationFile;
@@ -57,7 +59,8 @@ public:
 private:
     void buildMenu();
     bool save();
-    void editEvent(EventRecord& record);
+    // `openedPath` is the file the record was read from (empty for a new one).
+    void editEvent(EventRecord& record, const std::string& openedPath);
     void newEvent();
     void openEvent();
     void controls();

@@ -7,3 +7,10 @@ void showMessageBox(QWidget* parent, const QString& text) {
                     QMessageBox::Ok, parent);
     box.exec();
 }
+
+bool askQuestionBox(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Orvanta Maintenance"), text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}

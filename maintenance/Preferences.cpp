@@ -19,6 +19,7 @@ const std::array<ControlSwitch, kControlSwitchCount> kControlSwitches = {{
     {110, "Run Tutorial", 113, &Settings::tutorialEnabled},
     {101, "Select Components", 126, &Settings::selectComponents},
     {102, "Show Slider", 139, &Settings::slider},
+    {111, "Wide Layout", 152, &Settings::wideLayout},
 }};
 
 ControlStates controlStatesFrom(const Settings& settings) {

@@ -22,7 +22,7 @@ struct ControlSwitch {
     int y;                  // dialog units
     bool Settings::*field;
 };
-constexpr int kControlSwitchCount = 11;
+constexpr int kControlSwitchCount = 12;
 extern const std::array<ControlSwitch, kControlSwitchCount> kControlSwitches;
 
 using ControlStates = std::array<bool, kControlSwitchCount>;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 
 PaneGeometry paneGeometry(CharacterCell cell, int clientWidth) {
@@ -20,10 +21,24 @@ LayoutRects arrangePanes(ViewMode mode, const PaneGeometry& geometry, int width,
     if (mode == ViewMode::All) {
         const int barLeft = std::max(width - geometry.barWidth, 0);
         r.bar = {barLeft, 0, width - barLeft, height};
-        const int side = width * geometry.globePercent / 100;
-        const int globeTop = height - side;
-        r.globe = {0, globeTop, side, side};
-        r.crossSection = {side, globeTop, std::max(barLeft - side, 0), side};
+        int side = 0;
+        int globeTop = 0;
+        if (geometry.wideLayout && int64_t(width) * 3 > int64_t(height) * 4) {
+            // The seismogram band is rounded up so that it never falls below 40 %.
+            const int band = static_cast<int>((int64_t(height) * 40 + 99) / 100);
+            side = std::max(std::min(barLeft / 2, height - band), 0);
+            globeTop = height - side;
+            const int left = (barLeft - 2 * side) / 2;
+            r.globe = {left, globeTop, side, side};
+            r.crossSection = {left + side, globeTop, side, side};
+            r.fillerA = {0, globeTop, left, side};
+            r.fillerB = {r.crossSection.right(), globeTop, barLeft - r.crossSection.right(), side};
+        } else {
+            side = static_cast<int>(int64_t(width) * geometry.globePercent / 100);
+            globeTop = height - side;
+            r.globe = {0, globeTop, side, side};
+            r.crossSection = {side, globeTop, std::max(barLeft - side, 0), side};
+        }
         const int column = std::clamp(geometry.stationColumnWidth, 0, barLeft);
         r.stationNames = {0, 0, column, std::max(globeTop, 0)};
         r.seismograms = {column, 0, std::max(barLeft - column, 0), std::max(globeTop, 0)};
@@ -44,6 +59,10 @@ LayoutRects arrangePanes(ViewMode mode, const PaneGeometry& geometry, int width,
 int buttonPixelHeight(int cellHeight, float factor) {
     const float sane = factor > 0 ? std::min(factor, 20.0f) : 0.0f;   // NaN too gives 0
     return static_cast<int>(static_cast<float>(cellHeight) * sane);
+}
+
+PaneRect welcomeStartButtonRect(int clientWidth, int cellHeight, float factor) {
+    return {clientWidth / 2 - 40, 20, 80, buttonPixelHeight(cellHeight, factor)};
 }
 
 std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell) {

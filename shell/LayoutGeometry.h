@@ -31,6 +31,10 @@ struct PaneGeometry {
     // The station-name column is 38 pixels wide, wider only when the run's
     // labels need more room in the installed font.
     int stationColumnWidth = 38;
+    // WIDE LAYOUT: in view mode ALL on a layout wider than 4:3 the
+    // seismograms get a band of at least 40 % of the height and the globe and
+    // cross-section stand under it as equal squares, centred between fillers.
+    bool wideLayout = false;
 };
 
 // Computed from the client width of the main window when an event starts.
@@ -54,6 +58,11 @@ struct BarButton {
 // the factor is kept to 0..20 so that any value the settings file accepts
 // gives a whole number of pixels.
 int buttonPixelHeight(int cellHeight, float factor);
+
+// The welcome screen's Start button: 80 pixels wide, `factor` cells high,
+// centred on half the client width, 20 pixels below the top. Placed from the
+// window's real size, and again whenever that size changes.
+PaneRect welcomeStartButtonRect(int clientWidth, int cellHeight, float factor);
 
 // Exit (when CAN EXIT), World Menu, Repeat, Pause, Views (when SELECT VIEW),
 // Tutorial (when TUTORIAL ENABLED), Event Info, stacked from y = 1.

@@ -1,9 +1,11 @@
 #include "shell/MainWindow.h"
 
+#include "dialogs/AboutDialog.h"
 #include "dialogs/Buttons.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
+#include "dialogs/Pictures.h"
 #include "dialogs/TextWindows.h"
 #include "shell/ViewLayout.h"
 #include "shell/WelcomeWindow.h"
@@ -19,6 +21,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIcon>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -38,6 +41,16 @@ namespace {
 MainWindow::MessageShower& messageShower() {
     static MainWindow::MessageShower shower;
     return shower;
+}
+
+MainWindow::DialogRunner& dialogRunner() {
+    static MainWindow::DialogRunner runner;
+    return runner;
+}
+
+int runDialog(QDialog& dialog) {
+    if (auto& runner = dialogRunner()) return runner(dialog);
+    return dialog.exec();
 }
 
 MainWindow::SaveNameAsker& saveNameAsker() {
@@ -64,6 +77,7 @@ void logRunStart(const std::string& eventFile) {
 }  // namespace
 
 void MainWindow::setMessageShower(MessageShower shower) { messageShower() = std::move(shower); }
+void MainWindow::setDialogRunner(DialogRunner runner) { dialogRunner() = std::move(runner); }
 void MainWindow::setSaveNameAsker(SaveNameAsker asker) { saveNameAsker() = std::move(asker); }
 
 bool writeBitmapFile(const QImage& image, const QString& path) {
@@ -90,6 +104,7 @@ MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalo
     elapsed_.start();
     input_.install();
     setWindowTitle(QStringLiteral("Orvanta"));
+    setWindowIcon(QIcon(QPixmap::fromImage(picture(kProgramIcon))));
     if (settings_.titleBar) {
         setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                        Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -511,7 +526,7 @@ void MainWindow::click() { theSound().click(); }
 
 bool MainWindow::runViewDialog() {
     ViewDialog dialog(this, settings_);
-    return dialog.exec() == QDialog::Accepted;
+    return runDialog(dialog) == QDialog::Accepted;
 }
 
 void MainWindow::saveSettings() { ::saveSettings(settings_); }
@@ -616,9 +631,11 @@ void MainWindow::runDialogCommand(int id) {
     switch (id) {
     case cmd::List: {
         EventListDialog dialog(this);
-        if (dialog.exec() == QDialog::Accepted && !dialog.chosenName().empty()) {
-            // Ends the dialog's hold itself: a started event arms its own
-            // flash, an unreadable file gives the old run its tick back.
+        if (runDialog(dialog) == QDialog::Accepted) {
+            // OK with nothing selected gives the empty name, which starts
+            // the last event again from its flash. Ends the dialog's hold
+            // itself: a started event arms its own flash; an unreadable file
+            // (or no event yet) gives the old run its tick back.
             clock_.startListedEvent(dialog.chosenName());
             return;
         }
@@ -626,17 +643,17 @@ void MainWindow::runDialogCommand(int id) {
     }
     case cmd::Phases: {
         PhasesDialog dialog(this, settings_);
-        if (dialog.exec() == QDialog::Accepted) saveSettings();
+        if (runDialog(dialog) == QDialog::Accepted) saveSettings();
         break;
     }
     case cmd::Speed: {
         SpeedDialog dialog(this, run_);
-        if (dialog.exec() == QDialog::Accepted) dialog.apply();
+        if (runDialog(dialog) == QDialog::Accepted) dialog.apply();
         break;
     }
     case cmd::Audio: {
         AudioDialog dialog(this, settings_);
-        if (dialog.exec() == QDialog::Accepted) {
+        if (runDialog(dialog) == QDialog::Accepted) {
             dialog.apply();
             saveSettings();
         }
@@ -644,13 +661,14 @@ void MainWindow::runDialogCommand(int id) {
     }
     case cmd::TimeWindow: {
         TimeWindowDialog dialog(this, run_);
-        if (dialog.exec() == QDialog::Accepted) dialog.apply();
+        if (runDialog(dialog) == QDialog::Accepted) dialog.apply();
         break;
     }
-    case cmd::About:
-        QMessageBox::about(this, QStringLiteral("About Orvanta"),
-                           QStringLiteral("Orvanta\nVersion 2.1\nOct  8 2007"));
+    case cmd::About: {
+        AboutDialog dialog(this);
+        runDialog(dialog);
         break;
+    }
     default:
         break;
     }

@@ -20,6 +20,7 @@
 #include <array>
 #include <functional>
 
+class QDialog;
 class QStackedLayout;
 
 // Writes a picture as a BMP file through a temporary file in the same
@@ -56,6 +57,9 @@ public:
     // Message boxes go here; tests replace it (an empty function restores it).
     using MessageShower = std::function<void(QWidget*, const QString& text, const QString& caption)>;
     static void setMessageShower(MessageShower shower);
+    // Runs a modal dialog of a menu command; tests replace it (default: exec).
+    using DialogRunner = std::function<int(QDialog&)>;
+    static void setDialogRunner(DialogRunner runner);
     // The file name "Make bitmap..." asks for; tests replace it.
     using SaveNameAsker = std::function<QString(QWidget*)>;
     static void setSaveNameAsker(SaveNameAsker asker);

@@ -196,11 +196,18 @@ ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geome
                        std::function<void(int)> barCommand)
     : QWidget(parent), mode_(mode), geometry_(geometry) {
     setWindowTitle(QStringLiteral("Orvanta"));
+    geometry_.wideLayout = settings.wideLayout;
     if (mode != ViewMode::CrossSection) globe_ = new GlobeView(this, run);
     if (mode != ViewMode::Globe3D) crossSection_ = new CrossSectionView(this, run);
     if (mode == ViewMode::All) {
         seismograms_ = new SeismogramView(this, run);
         stationNames_ = new StationNameColumn(this, run, geometry.cell);
+        // The wide arrangement fills the sides of the two squares; on a
+        // layout no wider than 4:3 the fillers get no room.
+        if (settings.wideLayout) {
+            fillerA_ = new FillerPane(this);
+            fillerB_ = new FillerPane(this);
+        }
     } else {
         fillerA_ = new FillerPane(this);
         fillerB_ = new FillerPane(this);
@@ -212,6 +219,7 @@ ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geome
 
 void ViewLayout::arrange() {
     PaneGeometry g = paneGeometry(geometry_.cell, width());
+    g.wideLayout = geometry_.wideLayout;
     if (stationNames_) g.stationColumnWidth = stationNames_->neededWidth();
     const LayoutRects r = arrangePanes(mode_, g, width(), height());
     place(bar_, r.bar);

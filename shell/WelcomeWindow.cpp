@@ -83,11 +83,23 @@ void WelcomeWindow::paintWelcome() {
     p.drawText(right - cell_.width - fm.horizontalAdvance(built),
                bottom - 6 * cell_.height - fm.descent(), built);
 
+    placeStartButton();
+}
+
+void WelcomeWindow::placeStartButton() {
+    const PaneRect r = welcomeStartButtonRect(width(), cell_.height, settings_.buttonHeight);
     if (!start_) {
-        const int h = buttonPixelHeight(cell_.height, settings_.buttonHeight);
-        start_ = new FaceButton(this, kStartCommand, QStringLiteral("Start"), right / 2 - 40, 20,
-                                80, h);
+        start_ = new FaceButton(this, kStartCommand, QStringLiteral("Start"), r.x, r.y, r.width,
+                                r.height);
         connect(start_, &FaceButton::command, this, [this](int) { start(); });
         start_->show();
+    } else if (start_->faceRect() != QRect(r.x, r.y, r.width, r.height)) {
+        start_->setFaceGeometry(r.x, r.y, r.width, r.height);
     }
+}
+
+void WelcomeWindow::resizeEvent(QResizeEvent*) {
+    // The first paint may come before the window has taken the screen (a
+    // kiosk X session without a window manager sizes it afterwards).
+    if (start_) placeStartButton();
 }

@@ -33,10 +33,13 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
 private:
     void paintWelcome();
+    // The Start button where the current size puts it.
+    void placeStartButton();
 
     const Settings& settings_;
     std::function<void()> onStart_;

@@ -151,6 +151,10 @@ bool SeismogramView::reset(float t) {
         traces_.push_back(tr);
     }
     placeInfoButton();
+    // The picture is blank now: whatever the view showed before (the last
+    // event on this layout) is gone, so the next tick draws the frame, the
+    // axis and the descriptions again before any trace.
+    fullRedrawPending_ = true;
     update();
     return !traces_.empty();
 }
@@ -382,6 +386,7 @@ void SeismogramView::resizeEvent(QResizeEvent*) {
     const bool running = eventShownNow() && !traces_.empty();
     screen_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
     screen_.fill(Qt::white);
+    if (info_) placeInfoButton();   // the button keeps its corner
     if (!running) return;
     // Fit the traces to the new size and draw again what was shown.
     reset(shownTime);

@@ -150,9 +150,11 @@ int stationAt(const std::vector<StationRecord>& stations, int x, int y) {
 
 void attachStationDescriptions(std::vector<StationRecord>& stations,
                                const std::string& stationListText) {
+    // Header names may stand anywhere in their eight bytes.
     auto trimmed = [](std::string s) {
         while (!s.empty() && (s.back() == ' ' || s.back() == '\r')) s.pop_back();
-        return s;
+        const std::size_t first = s.find_first_not_of(' ');
+        return first == std::string::npos ? std::string() : s.substr(first);
     };
     std::size_t start = 0;
     while (start < stationListText.size()) {

@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -215,7 +217,9 @@ TEST(StationList, EveryLineReadsBackWithItsNameAndPlace) {
         EXPECT_TRUE(line.size() < 89u && line[39] == ' ' && std::fabs(r.latitude - s.latitude) < 0.01 &&
                     std::fabs(r.longitude - s.longitude) < 0.01) << line;
         EXPECT_EQ(r.stationName + "|" + r.description, std::string(s.code) + "|" + s.description);
-        EXPECT_TRUE(codes.insert(s.code).second) << "duplicate " << s.code;
+        const std::string network = s.network;   // as a SAC header keeps it: 1 to 8 capitals or digits
+        EXPECT_TRUE(codes.insert(s.code).second && !network.empty() && network.size() <= 8 &&
+                    std::all_of(network.begin(), network.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); })) << s.code;
     }
     EXPECT_EQ(stationLine(stations[0]).substr(0, 8) + stationLine(stations[0]).substr(40), "ANMO    34.9459N 106.4572W");
 }

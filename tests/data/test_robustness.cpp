@@ -71,7 +71,7 @@ TEST(Robustness, EventFileReaderKeepsFieldsWithinTheirLengths)
         EXPECT_LE(r.dateText.size(), kDateTextMax);
         EXPECT_LE(r.originTimeText.size(), kDateTextMax);
         for (const ComponentRecord& c : r.stationFiles) {
-            EXPECT_LE(c.fileName.size(), kComponentFileNameMax);
+            EXPECT_EQ(c.fileName.find_first_of(std::string(" \t\n\r\0", 5)), std::string::npos);
         }
         EXPECT_FALSE(r.dateDisplay.empty());
     }

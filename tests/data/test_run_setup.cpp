@@ -1,6 +1,7 @@
 // Loading a run from an event folder, station lines and station lists.
 #include "DataTestSupport.h"
 #include "data/RunSetup.h"
+#include "fileio/TextInput.h"
 
 #include <gtest/gtest.h>
 
@@ -225,6 +226,54 @@ TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes)
     EXPECT_EQ(list[1].stationName, "COR     ");
     EXPECT_EQ(list[1].available, (std::array<bool, 3>{false, false, true}));
     EXPECT_EQ(list[1].selected, (std::array<bool, 3>{false, false, false}));
+}
+
+TEST(RunSetup, LongFileNamesAndIndentedStationNamesSurviveChoiceFileAndRun)
+{
+    // Data centres name files by network, station, location, channel and
+    // time; a file system allows 255 characters. Headers may indent KSTNM.
+    const std::string dataCentre = "IU.ANMO.00.BHZ.M.2011.070.054624.SAC";
+    const std::string longest = "KIP." + std::string(250, 'x') + "E";
+    ASSERT_EQ(longest.size(), kComponentFileNameMax);
+    TempDir dir;
+    testdata::writeTables(dir.path());
+    writeSac(dir / ("2011031105/" + dataCentre), stationHeader("  ANMO", 1, 2),
+             std::vector<float>(50, 1.0f));
+    writeSac(dir / ("2011031105/" + longest), stationHeader(" KIP", 3, 4),
+             std::vector<float>(50, 1.0f));
+    writeFile(dir / "ZURIVI.STA",
+              stationLine("ANMO", "Albuquerque, New Mexico", "34.9459N 106.4572W") + "\r\n" +
+              stationLine("KIP", "Kipapa, Hawaii", "21.4200N 158.0112W") + "\r\n");
+
+    // Chosen on the world map and written to the event file...
+    EventRecord event = newEventRecord();
+    event.fileName = "2011031105.evt";
+    std::vector<StationRecord> stations = buildStationList(event, nullptr, dir.path());
+    ASSERT_EQ(stations.size(), 2u);
+    EXPECT_EQ(stations[0].componentFile[0], dataCentre);
+    EXPECT_EQ(stations[1].componentFile[2], longest);
+    for (StationRecord& s : stations) s.selected = s.available;
+    ASSERT_TRUE(writeEventFile(event, stations, false, dir.path()));
+
+    // ...read back whole, with the choice still marked...
+    const EventRecord back = readEventFile(dir / "2011031105.evt");
+    ASSERT_EQ(back.stationFiles.size(), 2u);
+    EXPECT_EQ(back.stationFiles[0].fileName, textinput::toUpper(dataCentre));
+    EXPECT_EQ(back.stationFiles[1].fileName, textinput::toUpper(longest));
+    const auto again = buildStationList(back, nullptr, dir.path());
+    ASSERT_EQ(again.size(), 2u);
+    EXPECT_TRUE(again[0].selected[0] && again[1].selected[2]);
+
+    // ...and played: both traces, named and described.
+    RunState run;
+    run.directory = dir.path();
+    ASSERT_TRUE(loadRun(run, "2011031105.evt"));
+    ASSERT_EQ(run.seismogramCount, 2);
+    EXPECT_EQ(run.seismograms[0]->stationName, "ANMO");
+    EXPECT_EQ(run.seismograms[0]->description, "Albuquerque, New Mexico");
+    EXPECT_EQ(run.seismograms[1]->stationName, "KIP");
+    EXPECT_EQ(run.seismograms[1]->description, "Kipapa, Hawaii");
+    EXPECT_EQ(run.seismograms[1]->fileName.size(), kComponentFileNameMax);
 }
 
 TEST(RunSetup, StationListOfAMissingFolderReportsNoFiles)

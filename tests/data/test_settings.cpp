@@ -157,6 +157,7 @@ TEST(Settings, SaveThenLoadGivesEveryFieldBack)
     s.audio = AudioMode::EQ;
     s.view = ViewMode::Globe3D;
     s.buttonHeight = 1.5f;
+    s.wideLayout = true;
     for (int n = 0; n < 10; ++n)
         s.phases.push_back("PH" + std::to_string(n));
     ASSERT_TRUE(saveSettings(s, dir / "OV.INI"));
@@ -164,6 +165,8 @@ TEST(Settings, SaveThenLoadGivesEveryFieldBack)
     const std::string text = readFile(dir / "OV.INI");
     EXPECT_NE(text.find("BUTTON HEIGHT: 1.5\r\n"), std::string::npos);
     EXPECT_NE(text.find("AUDIO: EQ\r\n"), std::string::npos);
+    EXPECT_NE(text.find("BUTTON HEIGHT: 1.5\r\nWIDE LAYOUT: YES\r\nPHASE: PH0\r\n"),
+              std::string::npos);
     EXPECT_EQ(text.rfind("PHASE: PH9\r\n"), text.size() - 12);
 
     Settings back;
@@ -178,6 +181,7 @@ TEST(Settings, SaveThenLoadGivesEveryFieldBack)
     EXPECT_EQ(back.audio, AudioMode::EQ);
     EXPECT_EQ(back.view, ViewMode::Globe3D);
     EXPECT_FLOAT_EQ(back.buttonHeight, 1.5f);
+    EXPECT_TRUE(back.wideLayout);
     EXPECT_EQ(back.userTimeout, 120u);
     EXPECT_FALSE(back.menuBar);
     EXPECT_TRUE(back.sPhasesOnCrossSection);
@@ -189,7 +193,7 @@ TEST(Settings, DefaultsRoundTripWithEmptyWorkingDirectory)
     ASSERT_TRUE(saveSettings(Settings{}, dir / "OV.INI"));
     const std::string text = readFile(dir / "OV.INI");
     EXPECT_EQ(text.substr(0, 21), "WORKING DIRECTORY: \r\n");
-    EXPECT_NE(text.find("BUTTON HEIGHT: 2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("BUTTON HEIGHT: 2\r\nWIDE LAYOUT: NO\r\n"), std::string::npos);
     Settings back;
     back.workingDirectory = "stale";
     loadSettings(back, dir / "OV.INI");

@@ -10,12 +10,15 @@
 #include "dialogs/TextWindows.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
+
+#include <set>
 
 namespace {
 
@@ -119,6 +122,59 @@ TEST(ButtonFace, PaintIntoDrawsTheUnpressedFaceAndClicksReportTheCommand) {
     }
     setMainCommandHandler({});
     EXPECT_TRUE(fromButton == std::vector<int>{1028} && toMain == std::vector<int>{202});
+}
+
+TEST(ButtonFace, TabReachesEveryButtonWithAMarkAndSpaceOrEnterPressesIt) {
+    // A key as the application delivers it: the focus widget first decides whether it keeps the key from
+    // the window's accelerators (the override accepted), then gets the press and the release.
+    const auto typeKey = [](int key) {
+        QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        QKeyEvent override(QEvent::ShortcutOverride, key, Qt::NoModifier), press(QEvent::KeyPress, key, Qt::NoModifier),
+            release(QEvent::KeyRelease, key, Qt::NoModifier);
+        override.ignore();
+        for (QKeyEvent* e : {&override, &press, &release}) QApplication::sendEvent(target, e);
+        return override.isAccepted();
+    };
+    QWidget window;
+    window.resize(400, 100);
+    auto* face1 = new FaceButton(&window, 1026, QStringLiteral("Pause"), 10, 10, 80, 32);
+    auto* face2 = new FaceButton(&window, 1027, QStringLiteral("World Menu"), 100, 10, 80, 44);
+    auto* picture = new PictureButton(&window, 101, 9, 200, 0, 100, 76);
+    const std::vector<QAbstractButton*> all{face1, face2, picture};
+    std::vector<int> pressed;
+    for (auto* f : {face1, face2}) QObject::connect(f, &FaceButton::command, [&](int id) { pressed.push_back(id); });
+    QObject::connect(picture, &PictureButton::command, [&](int id) { pressed.push_back(id); });
+    window.show();
+    QApplication::setActiveWindow(&window);
+    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::activeWindow(), &window);
+    // A focus the window handed out by itself shows nothing and presses nothing: Enter is left to the accelerator.
+    EXPECT_FALSE(typeKey(Qt::Key_Return));
+    typeKey(Qt::Key_Space);
+    EXPECT_TRUE(pressed.empty());
+    std::set<QAbstractButton*> reached;
+    for (int i = 0; i < 4; ++i) {
+        typeKey(Qt::Key_Tab);
+        auto* focused = qobject_cast<QAbstractButton*>(QApplication::focusWidget());
+        ASSERT_NE(focused, nullptr);
+        reached.insert(focused);
+        for (QAbstractButton* b : all) {   // the dotted mark just inside the bevels of the focused button only
+            const QImage image = grabbed(*b);
+            const QRect mark = focusMarkRect(b->rect());
+            EXPECT_EQ(std::pair(image.pixelColor(mark.topLeft()) == kBlack, image.pixelColor(mark.right() - 1, mark.bottom()) == kBlack),
+                      std::pair(b == focused, b == focused));
+        }
+        const int id = focused == face1 ? 1026 : focused == face2 ? 1027 : 101;
+        pressed.clear();
+        EXPECT_TRUE(typeKey(Qt::Key_Return));   // kept from the accelerator
+        typeKey(Qt::Key_Space);
+        EXPECT_EQ(pressed, (std::vector<int>{id, id}));
+    }
+    EXPECT_EQ(reached.size(), all.size());
+    QWidget* before = QApplication::focusWidget();   // a click moves no focus and leaves the mark where it was
+    for (QAbstractButton* b : all)
+        if (b != before) mouseClick(b, Qt::LeftButton, QPoint(20, 20));
+    EXPECT_EQ(QApplication::focusWidget(), before);
 }
 
 TEST(Pictures, HaveTheirSizesAndContent) {

@@ -1,5 +1,6 @@
 // The maintenance program: each command of the window runs its dialog through a recorded hook and is
 // checked by what lands in the files; and the event editor and preference decisions it rests on.
+#include "dialogs/AboutDialog.h"
 #include "dialogs/Buttons.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
@@ -31,7 +32,7 @@ const QByteArray kSettingsFile =
     "EXIT LABEL: Leave the show\r\nTUTORIAL EVENT: 1989101800.evt\r\nTUTORIAL: YES\r\nSELECT COMPONENTS: NO\r\n"
     "SELECT VIEW: YES\r\nRUN SCRIPT: YES\r\nRIGHT BUTTON RESTART: YES\r\nSHOW EVENT INFORMATION: NO\r\n"
     "SHOW WELCOME SCREEN: YES\r\nSLIDER: NO\r\nEXIT WHEN DONE: YES\r\nAUDIO: EQ\r\nVIEW: XS\r\n"
-    "BUTTON HEIGHT: 1.5\r\nPHASE: PKP\r\nPHASE: ScS\r\n";
+    "BUTTON HEIGHT: 1.5\r\nWIDE LAYOUT: YES\r\nPHASE: PKP\r\nPHASE: ScS\r\n";
 const QByteArray kEventFile =
     "EVENT NAME: Test quake\r\nEVENT LATITUDE:    37.0400\r\nEVENT LONGITUDE:  -121.8800\r\n"
     "EVENT DEPTH:       18.0\r\nEVENT MAGNITUDE:    7.1\r\nEVENT DATE: 1995/06/15\r\n"
@@ -58,8 +59,8 @@ struct Harness {
     std::function<void(QDialog&)> script;
     int dialogsRun = 0;
     std::function<QString()> chooser = [] { return QString(); };
-    QStringList launched;
-    bool launchWorks = true;
+    QStringList launched, questions;
+    bool launchWorks = true, answer = false;
     std::unique_ptr<MaintenanceWindow> window;
 
     explicit Harness(const QByteArray& ini = QByteArray(), const QByteArray& event = QByteArray()) {
@@ -69,6 +70,7 @@ struct Harness {
         MaintenanceHooks hooks;
         hooks.runDialog = [this](QDialog& d) { ++dialogsRun; if (script) script(d); return d.result(); };
         hooks.message = messages.function();
+        hooks.ask = [this](QWidget*, const QString& text) { questions.append(text); return answer; };
         hooks.chooseInformationFile = [this](QWidget*) { return chooser(); };
         hooks.launchEditor = [this](const QString& path) { launched.append(path); return launchWorks; };
         window = std::make_unique<MaintenanceWindow>(settings, hooks);
@@ -107,6 +109,9 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelp) {
     EXPECT_EQ(titles, (QStringList{"&Earthquakes", "&Preferences", "&Help", "E&xit"}));
     for (int id : {803, 804, 1, 806, 807, 808, 813, 815, 817, 816, 809, 810, int(maintenance::kExit)})
         EXPECT_EQ(h.window->actionsFor(id).size(), id == maintenance::kExit ? 2 : 1) << id;
+    bool sameAbout = false;   // the About box of the display program
+    h.run(maintenance::kAbout, [&](QDialog& d) { sameAbout = qobject_cast<AboutDialog*>(&d) != nullptr; });
+    EXPECT_TRUE(sameAbout);
     h.window->show();
     h.window->actionsFor(maintenance::kExit)[1]->trigger();   // Exit in its menu and on the bar
     EXPECT_FALSE(h.window->isVisible());
@@ -219,11 +224,56 @@ TEST(MaintenanceWindow, OpenedEventEditsFollowTheFormAndBadOnesWriteNothing) {
     EXPECT_TRUE(moved.count("STATION FILE: ") == 2 && QDir().entryList(QDir::Files).size() == 2 && h.messages.texts.size() == 1);
 }
 
+TEST(MaintenanceWindow, ReplacingAnotherEventAsksFirstAndNoReturnsToTheForm) {
+    Harness h;
+    h.dir.write(QStringLiteral("1995061512.EVT"), kEventFile);
+    // A new event on the date and hour of the stored one; after No the form comes back as it was
+    // typed (name and year recorded at each showing), and the operator gives up.
+    QStringList shown;
+    const auto newEvent = [&](QDialog& d) {
+        auto* e = qobject_cast<EventEditorDialog*>(&d);
+        shown.append(e->field(kFieldName)->text() + "/" + e->field(kFieldYear)->text());
+        if (shown.size() > 1) return press(e, kIdCancel);
+        e->field(kFieldName)->setText(QStringLiteral("New quake"));
+        for (auto [f, t] : {std::pair{kFieldYear, "1995"}, {kFieldMonth, "6"}, {kFieldDay, "15"}, {kFieldHour, "12"}})
+            e->field(f)->setText(QString::fromLatin1(t));
+        press(e, kIdOk);
+    };
+    const QStringList question{"An event file 1995061512.evt already exists (Test quake). Replace it?"};
+    h.run(maintenance::kNew, newEvent);
+    EXPECT_TRUE(h.questions == question && shown == (QStringList{"Event Name/1990", "New quake/1995"})) << shown.join(" ").toStdString();
+    EXPECT_EQ(readFile(QStringLiteral("1995061512.EVT")), kEventFile);
+    shown.clear(), h.questions.clear(), h.answer = true;   // Yes replaces it, whatever the case of the stored name
+    h.run(maintenance::kNew, newEvent);
+    EXPECT_TRUE(shown.size() == 1 && h.questions == question && QDir().entryList(QDir::Files).size() == 1);
+    expectLines(readFile(QStringLiteral("1995061512.EVT")), {"EVENT NAME: New quake"});
+    h.questions.clear();   // saving the opened event under its own name asks nothing
+    h.edit([](EventEditorDialog& e) { e.field(kFieldMagnitude)->setText(QStringLiteral("9.1")); });
+    EXPECT_TRUE(h.questions.isEmpty());
+    expectLines(readFile(QStringLiteral("1995061512.EVT")), {"EVENT MAGNITUDE:    9.1"});
+}
+
+TEST(MaintenanceWindow, SeismogramNamesAreWrittenBackWholeAndTooLongOnesRefused) {
+    const QByteArray longest = "KIP." + QByteArray(250, 'X') + "E";   // 255 characters
+    for (const QByteArray& name : {QByteArray("IU.ANMO.00.BHZ.M.2011.070.054624.SAC"), longest, longest + "Z"}) {
+        const QByteArray file = kEventFile + "STATION FILE: " + name + "\r\n";
+        Harness h(QByteArray(), file);
+        h.edit([](EventEditorDialog& e) { e.field(kFieldYear)->setText(QStringLiteral("1996")); });
+        const QByteArray written = readFile(QStringLiteral("1996061512.evt"));
+        EXPECT_EQ(readFile(kEvent), file);
+        if (name.size() <= 255)
+            EXPECT_TRUE(h.messages.texts.isEmpty() && written.contains("\nSTATION FILE: " + name + "\r\n")) << name.size();
+        else   // refused before the form opens, never cut
+            EXPECT_TRUE(h.dialogsRun == 1 && written.isEmpty() && h.messages.texts.size() == 1 &&
+                        h.messages.texts[0].contains("256 characters") && h.messages.texts[0].contains("at most 255"));
+    }
+}
+
 TEST(MaintenanceWindow, EditInformationStartsTheEditorAndRestoresTheDirectory) {
     Harness h;
     const QString start = QDir::currentPath(), deep = QStringLiteral("texts with blanks/") + QString(120, QLatin1Char('d'));
     ASSERT_TRUE(QDir().mkpath(deep));
-    for (const QString answer : {QStringLiteral("3D.INF"), QString()}) {   // the file dialog moves, answers relatively
+    for (const QString& answer : {QStringLiteral("3D.INF"), QString()}) {   // the file dialog moves, answers relatively
         h.chooser = [&] { QDir::setCurrent(deep); return answer; };
         h.window->runCommand(maintenance::kEditInformation);
         EXPECT_EQ(QDir::currentPath(), start);

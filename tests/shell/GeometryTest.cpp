@@ -76,6 +76,59 @@ TEST(PaneArrangement, LongStationLabelsWidenTheColumnAndNarrowTheTraces) {
     EXPECT_EQ(arrangePanes(ViewMode::All, g, 1024, 700).seismograms.width, 0);
 }
 
+TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquares) {
+    struct Case {
+        int cellWidth, width, height;
+        bool wide;          // the setting
+        bool arranged;      // the wide arrangement applies
+    };
+    const Case cases[] = {
+        {8, 1920, 1080, true, true},     // 16:9 kiosk
+        {8, 2560, 600, true, true},      // very wide: the height limits the squares
+        {30, 1400, 1000, true, true},    // wide bar: the width limits the squares
+        {8, 1024, 768, true, false},     // exactly 4:3 stays classic
+        {8, 1280, 1024, true, false},    // 5:4 stays classic
+        {8, 1920, 1080, false, false},   // setting off: as before
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " wide " << c.wide);
+        PaneGeometry g = paneGeometry({c.cellWidth, 16}, c.width);
+        PaneGeometry classic = g;
+        g.wideLayout = c.wide;
+        const LayoutRects r = arrangePanes(ViewMode::All, g, c.width, c.height);
+        if (!c.arranged) {
+            const LayoutRects before = arrangePanes(ViewMode::All, classic, c.width, c.height);
+            EXPECT_EQ(r.globe, before.globe);
+            EXPECT_EQ(r.crossSection, before.crossSection);
+            EXPECT_EQ(r.seismograms, before.seismograms);
+            EXPECT_TRUE(r.fillerA.empty() && r.fillerB.empty());
+            continue;
+        }
+        const int side = r.globe.width;
+        EXPECT_GT(side, 0);
+        EXPECT_EQ(r.globe, (PaneRect{r.globe.x, c.height - side, side, side}));
+        EXPECT_EQ(r.crossSection, (PaneRect{r.globe.right(), r.globe.y, side, side}));
+        EXPECT_EQ(r.bar, (PaneRect{c.width - 8 * c.cellWidth, 0, 8 * c.cellWidth, c.height}));
+        EXPECT_EQ(r.fillerA, (PaneRect{0, r.globe.y, r.globe.x, side}));
+        EXPECT_EQ(r.fillerB, (PaneRect{r.crossSection.right(), r.globe.y,
+                                       r.bar.x - r.crossSection.right(), side}));
+        EXPECT_LE(std::abs(r.fillerA.width - r.fillerB.width), 1);   // centred
+        EXPECT_GE(r.seismograms.height * 100, c.height * 40);
+        EXPECT_EQ(r.seismograms.bottom(), r.globe.y);
+        EXPECT_EQ(r.stationNames.height, r.seismograms.height);
+        EXPECT_EQ(r.seismograms.right(), r.bar.x);
+        // The squares are as large as the band and the width allow.
+        EXPECT_TRUE(2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100);
+    }
+    // At 1920 x 1080 the traces get 432 pixels instead of 159.
+    PaneGeometry g = paneGeometry({8, 16}, 1920);
+    g.wideLayout = true;
+    const LayoutRects r = arrangePanes(ViewMode::All, g, 1920, 1080);
+    EXPECT_EQ(r.seismograms, (PaneRect{38, 0, 1818, 432}));
+    EXPECT_EQ(r.globe, (PaneRect{280, 432, 648, 648}));
+    EXPECT_EQ(r.fillerB, (PaneRect{1576, 432, 280, 648}));
+}
+
 TEST(PaneArrangement, SingleViewModesAreSquareWithFillers) {
     const PaneGeometry g = paneGeometry({8, 16}, 1024);
     for (ViewMode mode : {ViewMode::Globe3D, ViewMode::CrossSection}) {

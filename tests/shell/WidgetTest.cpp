@@ -1,10 +1,14 @@
 // The shell's widgets, offscreen: menu, window style, button bar, welcome
 // screen, view panes, bitmaps and one event started through the main window.
+#include "dialogs/AboutDialog.h"
 #include "dialogs/Buttons.h"
+#include "dialogs/EventListDialog.h"
+#include "dialogs/Pictures.h"
 #include "shell/MainWindow.h"
 #include "shell/ViewLayout.h"
 #include "shell/WelcomeWindow.h"
 #include "views/CrossSectionView.h"
+#include "views/DrawText.h"
 #include "views/GlobeView.h"
 #include "views/SeismogramView.h"
 #include "views/ViewPane.h"
@@ -86,6 +90,8 @@ TEST(MainWindowStyle, TitleBarSettingChoosesTheWindow) {
         EXPECT_FALSE(w.windowFlags() & Qt::FramelessWindowHint);
         EXPECT_FALSE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
         EXPECT_EQ(w.windowTitle(), "Orvanta");
+        EXPECT_EQ(w.windowIcon().pixmap(32, 32).toImage().convertToFormat(QImage::Format_ARGB32),
+                  picture(2));
         w.showAsConfigured();
         EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
     }
@@ -184,6 +190,16 @@ TEST(WelcomeScreen, StartButtonEnterAndTimeout) {
         w.update();
         w.grab();
         EXPECT_EQ(w.findChildren<FaceButton*>().size(), 1);
+        // First painted small (before a kiosk session without a window
+        // manager gives the window its screen), then the screen's size: the
+        // button follows, its white bevel at the new place, black at the old.
+        w.resize(200, 150);
+        w.grab();
+        w.resize(1920, 1080);
+        const QImage shot = w.grab().toImage();
+        EXPECT_EQ(w.startButton()->geometry(), QRect(960 - 40, 20, 80, h));
+        EXPECT_EQ(shot.pixelColor(920 + 1, 20 + h / 2), QColor(Qt::white));
+        EXPECT_EQ(shot.pixelColor(60 + 1, 20 + h / 2), QColor(Qt::black));
         emit w.startButton()->command(1033);
         EXPECT_EQ(starts, 1);
         w.start();   // the screen is left once
@@ -384,6 +400,48 @@ TEST(MainWindowRun, EventBuildsTheLayoutAndRuns) {
     w.clock().onTimer(kTickTimer);
     EXPECT_FLOAT_EQ(w.clock().simTime, 10.0f);
     EXPECT_EQ(layout->bar()->minutesShown(), "   0 ");
+
+    // The seismogram pane's frame and time axis, probed at computed places:
+    // the left edge of the frame, the tick of minute 1, and the title's row.
+    SeismogramView* seis = layout->seismograms();
+    auto axisShown = [seis] {
+        const QImage& pic = seis->picture();
+        const int h = pic.height(), x1 = seis->xOf(60);
+        bool title = false;
+        const int titleBottom = h - 4 - characterCell().height();
+        for (int y = titleBottom - characterCell().height(); y < titleBottom && !title; ++y)
+            for (int x = pic.width() / 4; x < 3 * pic.width() / 4 && !title; ++x)
+                title = pic.pixelColor(x, y) == QColor(Qt::black);
+        return pic.pixelColor(0, h / 2) == QColor(Qt::black) &&
+               pic.pixelColor(x1, h - 2) == QColor(Qt::black) && title;
+    };
+    EXPECT_TRUE(axisShown());
+
+    // List, OK with nothing selected: the empty name starts the last event
+    // again from its flash, on the same layout, which is drawn whole again.
+    std::vector<std::string> dialogs;
+    MainWindow::setDialogRunner([&](QDialog& d) {
+        dialogs.push_back(d.metaObject()->className());
+        if (auto* list = qobject_cast<EventListDialog*>(&d)) {
+            EXPECT_EQ(list->chosenName(), "");
+            return int(QDialog::Accepted);
+        }
+        return int(QDialog::Rejected);
+    });
+    w.command(201);
+    EXPECT_EQ(w.viewLayout(), layout);
+    EXPECT_EQ(w.clock().simTime, 0.0f);
+    EXPECT_TRUE(w.clock().timerArmed[kFlashTimer]);
+    EXPECT_FALSE(w.clock().timerArmed[kTickTimer]);
+    w.clock().onTimer(kFlashTimer);
+    w.clock().onTimer(kFlashTimer);
+    w.clock().onTimer(kTickTimer);
+    EXPECT_TRUE(axisShown());   // not a bare white pane
+
+    // The About box is the one both programs show.
+    w.command(206);
+    MainWindow::setDialogRunner({});
+    EXPECT_EQ(dialogs, (std::vector<std::string>{"EventListDialog", "AboutDialog"}));
 
     // The map again; then Exit closes the window.
     w.command(202);

@@ -73,8 +73,10 @@ TEST(StationComponentsFormat, ValuesAreFormattedAsShown) {
     StationRecord s = station("ANMO", true, false, false);
     s.description = "Albuquerque, New Mexico";
     EXPECT_EQ(stationLine(s), "ANMO: Albuquerque, New Mexico");
-    s.stationName = "ANMO    ";   // padded as read from a seismogram header
-    EXPECT_EQ(stationLine(s), "ANMO: Albuquerque, New Mexico");
+    for (const char* padded : {"ANMO    ", "  ANMO  "}) {   // as seismogram headers hold it
+        s.stationName = padded;
+        EXPECT_EQ(stationLine(s), "ANMO: Albuquerque, New Mexico");
+    }
     s.description.clear();
     EXPECT_EQ(stationLine(s), "ANMO");
 

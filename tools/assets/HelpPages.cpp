@@ -64,8 +64,12 @@ is selected so it can be corrected.</p>
 <p class="note">The event file is named after the date and hour, for example
 1990010100.evt for 1 January 1990, hour 00. Changing the date or hour of an opened
 event therefore writes a new file and leaves the old one in place; delete the old
-file if it is no longer wanted. A file of the same name is replaced without asking.
-The seismograms stay in the folder named after the original file.</p>
+file if it is no longer wanted. When another event is already stored under that name,
+you are asked before it is replaced; <b>No</b> brings the form back with what you typed,
+so you can choose another hour. The seismograms stay in the folder named after the
+original file.</p>
+<p>Seismogram file names may be up to 255 characters long. An event file that lists a
+longer one is not opened: rename the file and correct its STATION FILE line first.</p>
 )"},
     {1013, "Event Selection: picking an earthquake from the list", R"(
 <p>The <b>Event Selection</b> dialog lists every event file (<i>*.evt</i>) in the
@@ -100,6 +104,12 @@ next time Orvanta starts.</p>
 <tr><td>Run Tutorial</td><td>Visitors get a Tutorial button that steps through the tutorial pages.</td></tr>
 <tr><td>Select Components</td><td>Touching an earthquake on the map first shows its details, with the choice of stations and components.</td></tr>
 <tr><td>Show Slider</td><td>A speed slider stands beside the views.</td></tr>
+<tr><td>Wide Layout</td><td>For wide screens (16:9 and the like): when the globe, the
+cross-section and the seismograms are shown together, the seismograms take a band of at
+least 40&nbsp;% of the screen's height across the top, and the globe and the cross-section
+stand side by side under it as two squares of the same size, centred, with grey panels at
+the sides. On a screen no wider than 4:3 nothing changes. Untick it to keep the classic
+arrangement: seismograms above a large globe on the left.</td></tr>
 </table>
 <p>The time-outs are set with <i>Preferences &gt; Initial Timeout</i>, <i>Timeout</i>
 and <i>Pause at End</i>; see <a href="1020.html">Orvanta Maintenance</a>.</p>

@@ -7,6 +7,10 @@
 //
 //   bench_views [installation dir] [event file] [width height]
 //
+// Without an installation dir the build's own demo installation is used: the
+// "demo" folder of the nearest folder above the program that has one
+// (build/demo for build/tools/bench/bench_views).
+//
 // BENCH_VIEWS_TICKS=n runs n ticks instead (e.g. under callgrind, whose
 // instruction counts per tick do not depend on the machine's load);
 // BENCH_VIEWS_PNG=1 saves the screen at three moments into /tmp.
@@ -62,13 +66,29 @@ int countStations(const std::string& path) {
     return n;
 }
 
+// The "demo" folder with event files in the nearest folder above the
+// program; empty when there is none.
+QString buildDemoFolder() {
+    QDir up(QCoreApplication::applicationDirPath());
+    do {
+        const QDir demo(up.filePath(QStringLiteral("demo")));
+        if (!demo.entryList({QStringLiteral("*.evt"), QStringLiteral("*.EVT")}, QDir::Files).isEmpty())
+            return demo.absolutePath();
+    } while (up.cdUp());
+    return QString();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                 : QStringLiteral("/work/main/build-demo/demo");
+    const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : buildDemoFolder();
+    if (dir.isEmpty()) {
+        std::fprintf(stderr, "no demo installation above %s; build the demo target or name an "
+                             "installation\n", qPrintable(QCoreApplication::applicationDirPath()));
+        return 1;
+    }
     if (!QDir::setCurrent(dir)) {
         std::fprintf(stderr, "cannot enter %s\n", qPrintable(dir));
         return 1;
