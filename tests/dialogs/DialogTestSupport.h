@@ -1,70 +1,68 @@
-// Helpers shared by the dialog tests: a scratch directory that is also the
-// current directory, a recorded click sound, and synthetic mouse clicks.
+// Helpers of the dialog and maintenance tests: a scratch directory that is
+// the current one while it lives, recorded clicks and messages, and
+// synthetic mouse clicks.
 #pragma once
 
+#include "data/Settings.h"
+#include "dialogs/DialogBase.h"
 #include "sound/RecordingBackend.h"
 #include "sound/Sound.h"
-#include "data/Settings.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QMouseEvent>
 #include <QTemporaryDir>
-#include <QWidget>
 
-#include <memory>
-#include <string>
+#include <gtest/gtest.h>
 
-// Makes a temporary directory the current one while it lives.
-class ScratchDirectory {
-public:
-    ScratchDirectory() : old_(QDir::currentPath()) { QDir::setCurrent(dir_.path()); }
-    ~ScratchDirectory() { QDir::setCurrent(old_); }
-    QString path() const { return dir_.path(); }
-    QString write(const QString& name, const QByteArray& contents) const {
-        const QString full = dir_.filePath(name);
-        QDir().mkpath(QFileInfo(full).path());
-        QFile f(full);
-        f.open(QIODevice::WriteOnly);
-        f.write(contents);
-        return full;
+struct ScratchDirectory {
+    QTemporaryDir dir;
+    QString old = QDir::currentPath();
+    ScratchDirectory() { QDir::setCurrent(dir.path()); }
+    ~ScratchDirectory() { QDir::setCurrent(old); }
+    QString path() const { return QDir(dir.path()).canonicalPath(); }
+    void write(const QString& name, const QByteArray& contents) const {
+        QDir().mkpath(QFileInfo(name).path());
+        QFile f(name);
+        if (f.open(QIODevice::WriteOnly)) f.write(contents);
     }
-
-private:
-    QTemporaryDir dir_;
-    QString old_;
 };
 
-// Routes the sound component to a recording back end with MIDI open, so
-// each click shows up as MIDI messages.
-class RecordedClicks {
-public:
-    RecordedClicks() {
-        theSound().setBackend(std::make_unique<RecordingBackend>(log_));
-        Settings s;
-        theSound().openMidi(s);
-        base_ = log_.midiMessages.size();
-    }
-    ~RecordedClicks() {
-        theSound().closeMidi();
-        theSound().setBackend(makeSilentBackend());
-    }
-    // Each click sends three short messages (volume, note off, note on).
-    std::size_t clicks() const { return (log_.midiMessages.size() - base_) / 3; }
-
-private:
-    RecordingBackend::Log log_;
-    std::size_t base_ = 0;
-};
-
-inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)), button,
-                      button, Qt::NoModifier);
-    QApplication::sendEvent(w, &press);
+inline QByteArray readFile(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Runs queued deliveries (commands sent to the main window).
-inline void deliverQueued() {
+// Routes the sound to a recording back end with MIDI open: each click shows
+// up as three short messages (volume, note off, note on).
+struct RecordedClicks {
+    RecordingBackend::Log log;
+    std::size_t base = (theSound().setBackend(std::make_unique<RecordingBackend>(log)), theSound().openMidi(Settings()),
+                        log.midiMessages.size());
+    ~RecordedClicks() { theSound().closeMidi(), theSound().setBackend(makeSilentBackend()); }
+    std::size_t clicks() const { return (log.midiMessages.size() - base) / 3; }
+};
+
+// Collects the texts of the messages the code under test would show.
+struct MessageLog {
+    QStringList texts;
+    auto function() { return [this](QWidget*, const QString& text) { texts.append(text); }; }
+};
+
+inline void press(const QWidget* dialog, int id) { findControlAs<QAbstractButton>(dialog, id)->click(); }
+inline bool checked(const QWidget* dialog, int id) { return findControlAs<QAbstractButton>(dialog, id)->isChecked(); }
+
+// A press of the mouse button, then the queued deliveries (commands to the main window).
+inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
+    QMouseEvent ev(QEvent::MouseButtonPress, QPointF(at), w->mapToGlobal(QPointF(at)), button, button, Qt::NoModifier);
+    QApplication::sendEvent(w, &ev);
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
+
+// Sets the right-button setting for the life of the object.
+struct RightButtonRestart {
+    bool saved = theSettings().rightButtonRestart;
+    explicit RightButtonRestart(bool on) { theSettings().rightButtonRestart = on; }
+    ~RightButtonRestart() { theSettings().rightButtonRestart = saved; }
+};
