@@ -2,30 +2,28 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <vector>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
-#include <dirent.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr const char* kFiller = ".filler";
 
-// Writes `chunk` bytes at a time until the disk refuses; true when it did
-// refuse with "no space".
+// Writes `chunk` bytes at a time until the disk refuses; true when it refused for want of space.
 bool writeUntilFull(int fd, std::size_t chunk) {
-    std::vector<char> zeros(chunk, '\x5a');
+    const std::vector<char> bytes(chunk, '\x5a');
     for (;;) {
-        const ssize_t n = ::write(fd, zeros.data(), zeros.size());
-        if (n > 0) continue;
-        if (n < 0 && errno == EINTR) continue;
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n > 0 || (n < 0 && errno == EINTR)) continue;
         return n < 0 && errno == ENOSPC;
     }
 }
@@ -33,38 +31,32 @@ bool writeUntilFull(int fd, std::size_t chunk) {
 }  // namespace
 
 void isolateMounts() {
-    if (::unshare(CLONE_NEWNS) != 0) return;
     // Mounts made from now on stay in this namespace.
-    ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    if (::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
 }
 
 ScratchFileSystem::ScratchFileSystem(std::size_t bytes) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string tmpl = std::string(tmp && *tmp ? tmp : "/tmp") + "/ov-reliability.XXXXXX";
-    std::vector<char> name(tmpl.begin(), tmpl.end());
-    name.push_back('\0');
+    std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/ov-reliability.XXXXXX";
     if (::mkdtemp(name.data()) == nullptr) {
         reason_ = std::string("mkdtemp: ") + std::strerror(errno);
         return;
     }
-    base_ = name.data();
+    base_ = name;
     dir_ = base_ + "/fs";
-    if (::mkdir(dir_.c_str(), 0700) != 0) {
-        reason_ = std::string("mkdir: ") + std::strerror(errno);
-        return;
-    }
     options_ = "size=" + std::to_string(bytes) + ",mode=0700";
-    if (::mount("tmpfs", dir_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options_.c_str()) != 0) {
+    if (::mkdir(dir_.c_str(), 0700) != 0)
+        reason_ = std::string("mkdir: ") + std::strerror(errno);
+    else if (::mount("tmpfs", dir_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options_.c_str()) != 0)
         reason_ = std::string("mount tmpfs: ") + std::strerror(errno);
-        return;
-    }
-    mounted_ = true;
+    else
+        mounted_ = true;
 }
 
 ScratchFileSystem::~ScratchFileSystem() {
     if (mounted_ && ::umount2(dir_.c_str(), 0) != 0) ::umount2(dir_.c_str(), MNT_DETACH);
-    if (!mounted_ && !dir_.empty()) {
-        // Nothing was mounted: whatever a fallback wrote lies in the plain folder.
+    if (!mounted_ && !dir_.empty()) {   // whatever a test wrote lies in the plain folder
+        ::chmod(dir_.c_str(), 0700);
         for (const std::string& n : names()) ::unlink((dir_ + "/" + n).c_str());
         ::unlink((dir_ + "/" + kFiller).c_str());
     }
@@ -73,28 +65,19 @@ ScratchFileSystem::~ScratchFileSystem() {
 }
 
 bool ScratchFileSystem::setReadOnly(bool readOnly) {
-    if (!mounted_) return false;
-    unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
-    return ::mount("tmpfs", dir_.c_str(), "tmpfs", flags, options_.c_str()) == 0;
+    const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
+    return mounted_ && ::mount("tmpfs", dir_.c_str(), "tmpfs", flags, options_.c_str()) == 0;
 }
 
 bool ScratchFileSystem::fill(std::size_t spare) {
-    if (!mounted_) return false;
     const std::string sparePath = dir_ + "/.spare";
-    if (spare != 0) {
-        const int fd = ::open(sparePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd < 0) return false;
-        const std::string bytes(spare, 's');
-        const bool ok = ::write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-        ::close(fd);
-        if (!ok) return false;
-    }
+    if (!mounted_ || (spare != 0 && !writeBytes(sparePath, std::string(spare, 's')))) return false;
     const int fd = ::open((dir_ + "/" + kFiller).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
     if (fd < 0) return false;
     // Whole pages first, then byte by byte into the last page.
     const bool full = writeUntilFull(fd, 4096) && writeUntilFull(fd, 1);
     ::close(fd);
-    if (spare != 0) ::unlink(sparePath.c_str());
+    ::unlink(sparePath.c_str());
     return full;
 }
 
@@ -113,15 +96,46 @@ std::vector<std::string> ScratchFileSystem::names() const {
     return out;
 }
 
+bool Breaker::possible() const {
+    return fs_.mounted() || limited() || (trouble_ == Trouble::ReadOnly && ::geteuid() != 0);
+}
+
+bool Breaker::breakIt() {
+    broken_ = true;
+    if (limited()) {
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &oldLimit_);
+        rlimit limit = oldLimit_;
+        limit.rlim_cur = 100;
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    if (trouble_ == Trouble::ReadOnly)
+        return fs_.mounted() ? fs_.setReadOnly(true) : ::chmod(fs_.path().c_str(), 0500) == 0;
+    return fs_.fill(trouble_ == Trouble::PartlyFull ? 4096 : 0);
+}
+
+bool Breaker::mend() {
+    if (!broken_) return true;
+    broken_ = false;
+    if (limited()) {
+        const bool ok = ::setrlimit(RLIMIT_FSIZE, &oldLimit_) == 0;
+        std::signal(SIGXFSZ, oldHandler_);
+        return ok;
+    }
+    if (trouble_ == Trouble::ReadOnly)
+        return fs_.mounted() ? fs_.setReadOnly(false) : ::chmod(fs_.path().c_str(), 0700) == 0;
+    fs_.release();
+    return true;
+}
+
 CurrentDirectory::CurrentDirectory(const std::string& dir) {
     std::vector<char> buffer(4096);
-    if (::getcwd(buffer.data(), buffer.size()) != nullptr) old_ = buffer.data();
-    if (::chdir(dir.c_str()) != 0) old_.clear();
+    if (::getcwd(buffer.data(), buffer.size()) != nullptr && ::chdir(dir.c_str()) == 0) old_ = buffer.data();
 }
 
 CurrentDirectory::~CurrentDirectory() {
+    // When the old directory is gone, the root at least is never on a scratch mount.
     if (!old_.empty() && ::chdir(old_.c_str()) != 0) {
-        // The old directory is gone; the root at least is never on a scratch mount.
         [[maybe_unused]] const int ignored = ::chdir("/");
     }
 }

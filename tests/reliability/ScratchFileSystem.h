@@ -1,8 +1,11 @@
 // A small file system of its own for tests that need a full disk or a
 // read-only one: a tmpfs mounted on a fresh directory, unmounted again when
 // the object goes (also when a test fails half-way). Mounting needs the
-// super-user; elsewhere mounted() is false and reason() says why.
+// super-user; elsewhere mounted() is false, reason() says why, and the
+// directory is a plain one.
 #pragma once
+
+#include <sys/resource.h>
 
 #include <cstddef>
 #include <string>
@@ -19,24 +22,38 @@ public:
     const std::string& reason() const { return reason_; }
     const std::string& path() const { return dir_; }
     std::string operator/(const std::string& name) const { return dir_ + "/" + name; }
-
-    // Remounts read-only or writable again.
-    bool setReadOnly(bool readOnly);
-
-    // Takes every free byte but `spare` (0: the disk is full) with a filler
-    // file; release() gives the room back.
-    bool fill(std::size_t spare = 0);
+    bool setReadOnly(bool readOnly);   // remounts
+    // Takes every free byte but `spare` with a filler file; release() gives the room back.
+    bool fill(std::size_t spare);
     void release();
-
-    // The names in the directory, sorted, without the filler.
-    std::vector<std::string> names() const;
+    std::vector<std::string> names() const;   // sorted, without the filler
 
 private:
-    std::string base_;
-    std::string dir_;
-    std::string options_;
-    std::string reason_;
+    std::string base_, dir_, options_, reason_;
     bool mounted_ = false;
+};
+
+// How a test makes the scratch folder refuse a save. Without a tmpfs a full
+// disk is stood in for by a file-size limit on this process (only while
+// broken), a read-only disk by a folder without write permission (which does
+// not bind the super-user: then possible() is false).
+enum class Trouble { FullDisk, PartlyFull, ReadOnly, SizeLimit };
+
+class Breaker {
+public:
+    Breaker(ScratchFileSystem& fs, Trouble trouble) : fs_(fs), trouble_(trouble) {}
+    ~Breaker() { mend(); }
+    bool possible() const;
+    bool breakIt();
+    bool mend();
+
+private:
+    bool limited() const { return trouble_ == Trouble::SizeLimit || (!fs_.mounted() && trouble_ == Trouble::FullDisk); }
+    ScratchFileSystem& fs_;
+    Trouble trouble_;
+    bool broken_ = false;
+    rlimit oldLimit_{};
+    void (*oldHandler_)(int) = nullptr;
 };
 
 // Moves the process into a mount namespace of its own when it may, so that
@@ -48,8 +65,6 @@ class CurrentDirectory {
 public:
     explicit CurrentDirectory(const std::string& dir);
     ~CurrentDirectory();
-    CurrentDirectory(const CurrentDirectory&) = delete;
-    CurrentDirectory& operator=(const CurrentDirectory&) = delete;
 
 private:
     std::string old_;

@@ -6,15 +6,12 @@
 
 #include <limits>
 #include <memory>
+#include <tuple>
 
 namespace {
 
-EventRecord eventNamed(const std::string& file) {
-    EventRecord e;
-    e.fileName = file;
-    e.name = file;
-    return e;
-}
+using Strings = std::vector<std::string>;
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 class ClockTest : public ::testing::Test {
 protected:
@@ -27,291 +24,368 @@ protected:
 
     void SetUp() override {
         settings.showEventInformation = false;
-        settings.userTimeout = 0;
         settings.audio = AudioMode::Chime;
         run.magnitude = 7;
         run.timeAcceleration = 20;
         run.timeLimit = 7200;
         run.folder = "EV1";
     }
-    void make() {
+    // `windowSetUp`: also the main window's set-up (the second timer).
+    void make(bool windowSetUp = false) {
         clock = std::make_unique<SimulationClock>(host, settings, run, catalogue, script);
         host.clock = clock.get();
+        if (windowSetUp) clock->setUp();
     }
     void start(const std::string& file = "a.evt") {
         clock->currentEventFile = file;
         clock->startCurrentEvent();
     }
-    // Starts an event and lets its flash run out.
-    void startAndFlash() {
-        start();
-        ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 20000));
+    bool until(const std::function<bool()>& done, uint32_t ms) { return host.runUntil(done, ms); }
+    bool flashDone(uint32_t ms = 5000) { return until([&] { return host.armed(kTickTimer); }, ms); }
+    bool runEnded(uint32_t ms = 10000) { return until([&] { return clock->endCountdown != 0; }, ms); }
+    void startAndFlash() { start(); ASSERT_TRUE(flashDone(20000)); }
+    void addEvents(std::initializer_list<const char*> files) {
+        for (const char* f : files) {
+            EventRecord e;
+            e.fileName = e.name = f;
+            catalogue.add(e);
+        }
     }
     void addSeismograms(std::initializer_list<float> ends) {
         for (float end : ends) {
-            auto k = std::make_unique<KSAC>();
-            k->endTime = end;
-            run.seismograms.push_back(std::move(k));
+            run.seismograms.push_back(std::make_unique<KSAC>());
+            run.seismograms.back()->endTime = end;
         }
         run.seismogramCount = static_cast<int16_t>(run.seismograms.size());
     }
-    // Runs exactly the next tick.
-    void tick() { host.runFor(host.timers[kTickTimer].due - host.now); }
+    void tick() { host.runFor(host.timers[kTickTimer].due - host.now); }   // exactly the next tick
+    int runStarts() const { return host.count(host.log, "xs start run"); }
+    int stops() const { return host.count(host.sounds, "stop"); }
 };
 
-TEST_F(ClockTest, MagnitudeSevenFlashesFourteenTimesWithShrinkingDisc) {
-    make();
-    start();
-    EXPECT_EQ(host.interval(kFlashTimer), 100);
-    EXPECT_TRUE(clock->eventShown);
-    const uint32_t begin = host.now;
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    ASSERT_EQ(host.flashSizes.size(), 14u);
-    for (std::size_t i = 0; i < 14; ++i)
-        EXPECT_FLOAT_EQ(host.flashSizes[i], 1.625f - 0.125f * float(i)) << i;
-    EXPECT_EQ(host.now - begin, 1400u);
-    EXPECT_EQ(host.interval(kTickTimer), 500);
-    EXPECT_EQ(clock->tickMs, 500);
-    EXPECT_EQ(clock->simTime, 0.0f);
-    EXPECT_FALSE(host.armed(kFlashTimer));
-    // MIDI closed and the flash music started at the first step; music
-    // stopped and MIDI opened at the last.
-    ASSERT_GE(host.sounds.size(), 4u);
-    EXPECT_EQ(host.sounds[0], "close midi");
-    EXPECT_EQ(host.sounds[1], "play EQ.MID");
-    EXPECT_EQ(host.sounds[host.sounds.size() - 2], "stop");
-    EXPECT_EQ(host.sounds.back(), "open midi");
-    EXPECT_TRUE(clock->screenReady);
-}
+// ---------------------------------------------------------------- flash and first ticks
 
-TEST_F(ClockTest, MagnitudeZeroStartsWavesAfterOneStepAndSoundOffPlaysNoMusic) {
-    run.magnitude = 0;
+TEST_F(ClockTest, FlashStepsFollowTheMagnitudeAndStayBounded) {
+    struct Case { float magnitude; std::size_t steps; float first; };
     settings.audio = AudioMode::None;
     make();
+    for (const Case& c : {Case{7, 14, 1.625f}, Case{0, 1, -0.125f}, Case{1e9f, 20, 2.375f},
+                          Case{kNaN, 1, -0.125f}}) {
+        SCOPED_TRACE(c.magnitude);
+        run.magnitude = c.magnitude;
+        host.flashSizes.clear();
+        start();
+        ASSERT_TRUE(flashDone(10000));
+        ASSERT_EQ(host.flashSizes.size(), c.steps);
+        for (std::size_t i = 0; i < c.steps; ++i)
+            EXPECT_FLOAT_EQ(host.flashSizes[i], c.first - 0.125f * float(i)) << i;
+    }
+    EXPECT_EQ(host.count(host.sounds, "play EQ.MID"), 0);   // sound off: no music
+}
+
+TEST_F(ClockTest, FlashTakesATenthOfASecondAStepWithItsMusicAndTheFirstTickShowsTenSeconds) {
+    run.timeAcceleration = 1;   // half a second per 500 ms tick
+    make();
     start();
-    host.runFor(100);
-    ASSERT_EQ(host.flashSizes.size(), 1u);
-    EXPECT_FLOAT_EQ(host.flashSizes[0], -0.125f);
-    EXPECT_TRUE(host.armed(kTickTimer));
-    for (const auto& s : host.sounds) EXPECT_NE(s, "play EQ.MID");
+    EXPECT_TRUE(clock->eventShown);
+    EXPECT_EQ(host.interval(kFlashTimer), 100);
+    const uint32_t begin = host.now;
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(host.now - begin, 1400u);
+    EXPECT_EQ(std::tuple(host.interval(kTickTimer), int(clock->tickMs), clock->simTime,
+                         host.armed(kFlashTimer), clock->screenReady),
+              std::tuple(500, 500, 0.0f, false, true));
+    EXPECT_EQ(host.sounds, (Strings{"close midi", "play EQ.MID", "stop", "open midi"}));
+    host.runFor(500);
+    EXPECT_FLOAT_EQ(clock->simTime, 10.0f);
+    EXPECT_FLOAT_EQ(host.lastShownTime, 10.0f);
+    EXPECT_EQ(host.sounds.back(), "stop");   // the first tick stops the flash music, once
+    run.timeAcceleration = 20;
+    clock->simTime = 100;
+    host.tickCost = 500;
+    tick();   // on time: the interval is tuned a tenth down to 405 ms, times 20
+    EXPECT_FLOAT_EQ(clock->simTime, 108.1f);
+    EXPECT_EQ(stops(), 2);
 }
 
 TEST_F(ClockTest, EventInformationHoldsTheFlashUntilClosedAndExitWaitsForIt) {
     settings.showEventInformation = true;
     make();
     start();
-    ASSERT_EQ(host.infoOpened.size(), 1u);
-    EXPECT_EQ(host.infoOpened[0], "EV1/EVT.INF");
+    EXPECT_EQ(host.infoOpened, Strings{"EV1/EVT.INF"});
     EXPECT_TRUE(clock->held);
     EXPECT_FALSE(clock->screenReady);
     host.runFor(3000);
     EXPECT_TRUE(host.flashSizes.empty());
     EXPECT_TRUE(host.armed(kFlashTimer));
-
-    clock->requestExit();            // refused while the screen is being built
+    clock->requestExit();   // refused while the screen is being built
     EXPECT_FALSE(host.exited);
     host.userClosesInfo();
     host.runFor(100);
-    EXPECT_EQ(host.flashSizes.size(), 1u);
-    EXPECT_FALSE(host.info);        // disposed by closePopups
-    EXPECT_TRUE(clock->screenReady);
-    EXPECT_TRUE(host.exited);       // the waiting Exit went through
+    EXPECT_EQ(std::tuple(host.flashSizes.size(), host.info, clock->screenReady, host.exited),
+              std::tuple(1u, false, true, true));   // the waiting Exit went through
 }
 
-TEST_F(ClockTest, FocusLostToAnotherProgramHoldsUntilActivated) {
+// Pause lets the flash finish but holds the run, whose start-up work is done
+// once; focus lost to another program holds flash and run until activated.
+TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
     make();
-    startAndFlash();
+    start();
+    host.runFor(300);
+    clock->togglePause();
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+    const int stopped = stops();
+    host.runFor(10000);
+    EXPECT_EQ(std::tuple(runStarts(), stops(), clock->simTime), std::tuple(1, stopped + 1, 0.0f));
+    EXPECT_GT(host.speedReads, 10);   // without a user time-out it stays paused; the slider is still read
+    clock->togglePause();
     host.runFor(2000);
-    const float t = clock->simTime;
+    EXPECT_EQ(runStarts(), 1);
+    EXPECT_GE(clock->simTime, 10.0f);
+
+    host.flashSizes.clear();
+    start("b.evt");
+    host.runFor(300);
+    const std::size_t steps = host.flashSizes.size();
     clock->activationChanged(false, true);
     host.runFor(3000);
-    EXPECT_EQ(clock->simTime, t);
+    EXPECT_EQ(host.flashSizes.size(), steps);
+    EXPECT_TRUE(host.armed(kFlashTimer));
+    clock->activationChanged(true, false);
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+    clock->activationChanged(false, true);
+    host.runFor(10000);
+    EXPECT_EQ(std::tuple(runStarts(), clock->simTime), std::tuple(2, 0.0f));
     clock->activationChanged(true, false);
     host.runFor(600);
-    EXPECT_GT(clock->simTime, t);
+    EXPECT_GT(clock->simTime, 0.0f);
 }
 
-TEST_F(ClockTest, FirstTickShowsTenSecondsAndTimeAdvancesByTickTimesAcceleration) {
-    run.timeAcceleration = 1;   // half a second per 500 ms tick
-    make();
-    startAndFlash();
-    host.runFor(500);
-    EXPECT_FLOAT_EQ(clock->simTime, 10.0f);
-    EXPECT_FLOAT_EQ(host.lastShownTime, 10.0f);
+// ---------------------------------------------------------------- end of a run
 
-    run.timeAcceleration = 20;
-    settings.clockTickMs = 500;
-    clock->simTime = 100;
-    host.tickCost = 500;   // keeps the interval where it is
-    const int before = clock->tickMs;
-    tick();
-    EXPECT_FLOAT_EQ(clock->simTime, 100.0f + settings.clockTickMs * 0.001f * 20.0f);
-    EXPECT_NE(before, 0);
-}
-
-TEST_F(ClockTest, NegativeAccelerationStopsAtTenSecondsAndNeverEndsByStations) {
-    run.timeAcceleration = 20;
-    addSeismograms({500});
+TEST_F(ClockTest, WhatEndsARunAndNegativeAccelerationStopsAtTenSeconds) {
+    addSeismograms({1000, 20});
     make();
     startAndFlash();
     host.runFor(20000);
     ASSERT_GT(clock->simTime, 100.0f);
+    EXPECT_EQ(clock->endCountdown, 0);   // the second trace has ended, the first not
     run.timeAcceleration = -50;
     host.runFor(60000);
-    EXPECT_FLOAT_EQ(clock->simTime, 10.0f);
-    EXPECT_EQ(clock->endCountdown, 0);
+    EXPECT_EQ(std::tuple(clock->simTime, clock->endCountdown), std::tuple(10.0f, 0));
+    // Without seismograms on the screen only the time limit ends the run.
+    run.seismograms.clear();
+    addSeismograms({10});
+    run.timeLimit = 100;
+    run.timeAcceleration = 20;
+    settings.view = ViewMode::Globe3D;
+    startAndFlash();
+    const int seis = host.seisTicks;
+    host.tickCost = 500;
+    ASSERT_TRUE(runEnded(60000));
+    EXPECT_GT(clock->simTime, 100.0f);
+    EXPECT_EQ(std::tuple(clock->showSeismograms, host.seisTicks), std::tuple(false, seis));
 }
 
 TEST_F(ClockTest, RunEndsWhenEveryTraceHasEndedThenReplaysAfterThePause) {
     settings.secondsToPauseAtEnd = 5;
     addSeismograms({30, 50});
-    make();
-    clock->setUp();
+    make(true);
     startAndFlash();
     host.tickCost = 500;   // ticks of about half a second: 10 s each
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 60000));
+    ASSERT_TRUE(runEnded(60000));
     EXPECT_GE(clock->simTime, 50.0f);
     EXPECT_LT(clock->simTime, 80.0f);
     const float frozen = clock->simTime;
     host.runFor(3000);
     EXPECT_EQ(clock->simTime, frozen);   // time stands still while the run waits
     host.flashSizes.clear();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kFlashTimer); }, 3000));
-    EXPECT_EQ(host.interval(kFlashTimer), 50);   // replay from the flash
-    EXPECT_EQ(clock->simTime, 0.0f);
-    EXPECT_EQ(clock->endCountdown, 0);
-    EXPECT_FALSE(host.armed(kTickTimer));
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    ASSERT_TRUE(until([&] { return host.armed(kFlashTimer); }, 3000));
+    EXPECT_EQ(std::tuple(host.interval(kFlashTimer), clock->simTime, clock->endCountdown, host.armed(kTickTimer)),
+              std::tuple(50, 0.0f, 0, false));   // replay from the flash
+    ASSERT_TRUE(flashDone());
     EXPECT_EQ(host.flashSizes.size(), 14u);
 }
 
-TEST_F(ClockTest, EndTestCountsOnlyTheLeadingEndedTraces) {
-    addSeismograms({1000, 20});
-    run.timeLimit = 7200;
-    make();
-    startAndFlash();
-    host.runFor(30000);
-    EXPECT_GT(clock->simTime, 100.0f);
-    EXPECT_EQ(clock->endCountdown, 0);
-}
-
-TEST_F(ClockTest, WithoutSeismogramsOnlyTheTimeLimitEndsTheRun) {
-    settings.view = ViewMode::Globe3D;
-    addSeismograms({10});
-    run.timeLimit = 100;
-    make();
-    startAndFlash();
-    EXPECT_FALSE(clock->showSeismograms);
-    host.tickCost = 500;
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 60000));
-    EXPECT_GT(clock->simTime, 100.0f);
-    EXPECT_EQ(host.seisTicks, 0);
-}
-
-TEST_F(ClockTest, NoPauseAtEndEndsAfterOneSecondAndStaysOnTheLastPicture) {
+TEST_F(ClockTest, NoPauseAtEndStaysOnTheLastPictureAndExitWhenDoneExitsAfterThePause) {
     settings.secondsToPauseAtEnd = 0;
     run.timeLimit = 20;
-    make();
-    clock->setUp();
+    make(true);
     startAndFlash();
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
+    ASSERT_TRUE(runEnded());
     EXPECT_EQ(clock->endCountdown, 1);
-    host.runFor(1000);
+    host.runFor(11000);
     EXPECT_GT(clock->endCountdown, 3000);
-    host.runFor(10000);
-    EXPECT_FALSE(host.armed(kFlashTimer));
-    EXPECT_TRUE(host.armed(kTickTimer));
-    EXPECT_FALSE(clock->restartRequested);
+    EXPECT_EQ(std::tuple(host.armed(kFlashTimer), host.armed(kTickTimer), clock->restartRequested),
+              std::tuple(false, true, false));
+    settings.exitWhenDone = true;   // without a script
+    settings.secondsToPauseAtEnd = 3;
+    start();
+    ASSERT_TRUE(runEnded());
+    host.runFor(1900);
+    EXPECT_FALSE(host.exited);
+    ASSERT_TRUE(until([&] { return host.exited; }, 1500));
+    EXPECT_EQ(host.loaded.size(), 2u);
 }
+
+TEST_F(ClockTest, ViewsAndWorldMenuActionsEndTheWaitAtTheEnd) {
+    settings.secondsToPauseAtEnd = 30;
+    run.timeLimit = 20;
+    int dialogs = 0;
+    host.viewDialog = [&] { ++dialogs; return false; };
+    make(true);
+    startAndFlash();
+    ASSERT_TRUE(runEnded());
+    host.sounds.clear();
+    clock->viewsButton();
+    host.runFor(5);
+    EXPECT_EQ(std::tuple(dialogs, clock->endCountdown, clock->pendingAction, host.sounds, host.armed(kTickTimer)),
+              std::tuple(1, 0, kNoAction, Strings{"stop"}, true));   // Cancel: the run goes on
+    ASSERT_TRUE(runEnded());
+    clock->resumeTime = 50;
+    host.sounds.clear();
+    clock->worldMenuButton();
+    host.runFor(5);
+    EXPECT_EQ(std::tuple(host.mapsShown, clock->endCountdown, clock->resumeTime, int(clock->tickMs), host.sounds.front()),
+              std::tuple(1, 0, 0.0f, 0, std::string("stop")));
+    host.runFor(60000);   // nothing replays, moves on or exits from the map
+    EXPECT_EQ(std::tuple(host.loaded.size(), host.exited, host.armed(kTickTimer), host.armed(kFlashTimer)),
+              std::tuple(1u, false, false, false));
+}
+
+// ---------------------------------------------------------------- the script
 
 TEST_F(ClockTest, ScriptPlaysTheNextEventWrapsAndExitsWhenDone) {
     settings.runScript = true;
-    settings.secondsToPauseAtEnd = 1;
     run.timeLimit = 20;
-    catalogue.add(eventNamed("a.evt"));
-    catalogue.add(eventNamed("b.evt"));
-    make();
-    clock->setUp();
-    clock->scriptIndex = 1;
+    addEvents({"a.evt", "b.evt"});
+    make(true);
+    clock->scriptIndex = -5;   // an index outside the catalogue starts it again
     start("b.evt");
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 20000));
-    EXPECT_EQ(host.loaded.back(), "a.evt");   // wrapped to the first
-    EXPECT_EQ(clock->scriptIndex, 0);
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 3; }, 20000));
+    const auto loads = [&](std::size_t n) { return until([&] { return host.loaded.size() == n; }, 20000); };
+    ASSERT_TRUE(loads(2));
+    EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex), std::tuple(std::string("a.evt"), 0));
+    ASSERT_TRUE(loads(3));
     EXPECT_EQ(host.loaded.back(), "b.evt");
-
+    ASSERT_TRUE(loads(4));   // wrapped to the first
+    EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex), std::tuple(std::string("a.evt"), 0));
+    clock->scriptIndex = 7;
+    ASSERT_TRUE(loads(5));
+    EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex), std::tuple(std::string("a.evt"), 0));
     settings.exitWhenDone = true;
-    ASSERT_TRUE(host.runUntil([&] { return host.exited; }, 20000));
-    EXPECT_EQ(host.loaded.size(), 3u);   // no event started at the wrap
+    ASSERT_TRUE(until([&] { return host.exited; }, 40000));
+    EXPECT_EQ(host.loaded.size(), 6u);   // b, then no event started at the wrap
     EXPECT_EQ(clock->scriptIndex, 0);
 }
 
 TEST_F(ClockTest, ScriptWithAnEmptyCatalogueReplaysInsteadOfFailing) {
     settings.runScript = true;
     run.timeLimit = 20;
-    make();
-    clock->setUp();
+    make(true);
     startAndFlash();
     host.flashSizes.clear();
-    ASSERT_TRUE(host.runUntil([&] { return !host.flashSizes.empty(); }, 20000));
+    ASSERT_TRUE(until([&] { return !host.flashSizes.empty(); }, 20000));
     EXPECT_EQ(host.loaded.size(), 1u);
 }
 
-TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesAnInformationWindow) {
+TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
+    settings.runScript = true;
+    settings.secondsToPauseAtEnd = 2;
+    run.timeLimit = 20;
+    addEvents({"a.evt", "bad.evt", "c.evt"});
+    host.loader = [](const std::string& f) { return f != "bad.evt"; };
+    make(true);
+    startAndFlash();
+    ASSERT_TRUE(until([&] { return host.loaded.size() == 2; }, 20000));
+    EXPECT_EQ(host.loaded.back(), "bad.evt");
+    const uint32_t failedAt = host.now;
+    EXPECT_TRUE(host.armed(kTickTimer));   // the old run stays
+    ASSERT_TRUE(until([&] { return host.loaded.size() == 3; }, 10000));
+    EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex, host.armed(kFlashTimer)),
+              std::tuple(std::string("c.evt"), 2, true));
+    EXPECT_LE(host.now - failedAt, 3100u);
+}
+
+// ---------------------------------------------------------------- kiosk countdowns
+
+TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesInformationAndTutorialWindows) {
     settings.userTimeout = 30;
-    make();
-    clock->setUp();
+    make(true);
     startAndFlash();
     host.runFor(1000);
     clock->togglePause();
-    EXPECT_TRUE(clock->paused);
     EXPECT_TRUE(host.pauseLabel);
     const float t = clock->simTime;
     host.runFor(29000);
-    EXPECT_TRUE(clock->paused);
-    EXPECT_EQ(clock->simTime, t);
+    EXPECT_EQ(std::tuple(clock->paused, clock->simTime), std::tuple(true, t));
     host.runFor(1000);
-    EXPECT_FALSE(clock->paused);
-    EXPECT_FALSE(host.pauseLabel);
+    EXPECT_EQ(std::tuple(clock->paused, host.pauseLabel), std::tuple(false, false));
     host.runFor(1000);
     EXPECT_GT(clock->simTime, t);
-
     clock->showInfoText("3D.INF");
-    EXPECT_TRUE(host.info);
-    EXPECT_TRUE(clock->held);
+    EXPECT_EQ(std::tuple(host.info, clock->held), std::tuple(true, true));
     host.runFor(29500);
     EXPECT_TRUE(host.info);
     host.runFor(1000);
-    EXPECT_FALSE(host.info);
-    EXPECT_FALSE(clock->held);
+    EXPECT_EQ(std::tuple(host.info, clock->held), std::tuple(false, false));
+    // It closes a browsed tutorial page after the page's stay.
+    settings.tutorialEnabled = true;
+    script = {{"T0.INF", 0, 3}, {"T1.INF", 0, 3}, {"T2.INF", 0, 3}, {"T3.INF", 0, 3}, {"T4.INF", 0, 3}};
+    clock->startTutorialBrowsing();
+    tick();
+    ASSERT_EQ(host.tutorialsOpened.size(), 1u);
+    EXPECT_EQ(std::tuple(clock->held, clock->userCountdown), std::tuple(true, 3));
+    host.runFor(3100);
+    EXPECT_EQ(std::tuple(host.tutorial.exists, clock->tutorialBrowsing, clock->held), std::tuple(false, false, false));
+    EXPECT_GE(clock->userCountdown, 29);   // the user time-out again
+    host.runFor(5000);
+    EXPECT_EQ(host.tutorialsOpened.size(), 1u);   // not reopened
 }
 
-TEST_F(ClockTest, WithoutUserTimeoutAPauseStaysIndefinitely) {
-    make();
-    clock->setUp();
-    startAndFlash();
-    clock->togglePause();
-    host.runFor(600000);
-    EXPECT_TRUE(clock->paused);
-    EXPECT_EQ(clock->simTime, 0.0f);
-    EXPECT_GT(host.speedReads, 100);   // the slider is still read while paused
+// Welcome screen -> world map -> event whose information window the user
+// time-out closes -> flash; or straight to the map.
+TEST_F(ClockTest, KioskWelcomeMapAndEventInformation) {
+    settings.showEventInformation = true;
+    settings.userTimeout = 3;
+    run.magnitude = 5;
+    make(true);
+    EXPECT_FALSE(host.armed(kActionTimer));   // the welcome screen waits
+    host.runFor(10000);
+    EXPECT_TRUE(host.welcome);
+    clock->setPendingAction(kLeaveWelcomeAction, 50);   // Start
+    host.runFor(50);
+    EXPECT_EQ(std::tuple(host.mapsShown, host.mapTimeout, clock->screenReady), std::tuple(1, 3u, false));
+    clock->setScreenReady();   // the map has drawn its events
+    host.runFor(3000);
+    start();
+    EXPECT_EQ(std::tuple(host.worldMap, host.info), std::tuple(false, true));
+    host.runFor(2900);
+    EXPECT_TRUE(host.flashSizes.empty());
+    ASSERT_TRUE(flashDone(3000));
+    EXPECT_EQ(std::tuple(host.flashSizes.size(), host.info), std::tuple(10u, false));
+    // Without the welcome screen the map comes after one millisecond.
+    settings.showWelcomeScreen = false;
+    make(true);
+    EXPECT_EQ(std::tuple(clock->pendingAction, host.interval(kActionTimer), host.interval(kSecondTimer)),
+              std::tuple(kLeaveWelcomeAction, 1, 1000));
+    host.runFor(1);
+    EXPECT_EQ(std::tuple(host.mapsShown, host.worldMap, clock->pendingAction), std::tuple(2, true, kNoAction));
 }
+
+// ---------------------------------------------------------------- tutorial
 
 TEST_F(ClockTest, AutomaticTutorialShowsTheMiddleStepsThenOpensTheMap) {
-    settings.tutorialMode = true;
-    settings.tutorialEnabled = true;
-    script = {{"T0.INF", 0, 5}, {"T1.INF", 20, 5}, {"T2.INF", 60, 5},
-              {"T3.INF", 100, 5}, {"T4.INF", 200, 0}};
-    make();
-    EXPECT_EQ(clock->tutorialIndex, 1);
-    EXPECT_EQ(clock->nextTutorialTime, 20);
-    clock->setUp();
+    settings.tutorialMode = settings.tutorialEnabled = true;
+    script = {{"T0.INF", 0, 5}, {"T1.INF", 20, 5}, {"T2.INF", 60, 5}, {"T3.INF", 100, 5}, {"T4.INF", 200, 0}};
+    make(true);
+    EXPECT_EQ(std::tuple(clock->tutorialIndex, clock->nextTutorialTime), std::tuple(1, 20));
     startAndFlash();
     host.tickCost = 500;
-    ASSERT_TRUE(host.runUntil([&] { return host.tutorialsOpened.size() == 1; }, 20000));
-    EXPECT_EQ(host.tutorialsOpened[0].file, "T1.INF");
-    EXPECT_EQ(host.tutorialsOpened[0].form, 1);
-    EXPECT_TRUE(clock->held);
+    ASSERT_TRUE(until([&] { return host.tutorialsOpened.size() == 1; }, 20000));
+    EXPECT_EQ(std::tuple(host.tutorialsOpened[0].file, host.tutorialsOpened[0].form, clock->held),
+              std::tuple(std::string("T1.INF"), 1, true));
     EXPECT_GE(clock->userCountdown, 4);   // the step's stay, counting down
     EXPECT_LE(clock->userCountdown, 5);
     const float t = clock->simTime;
@@ -322,78 +396,60 @@ TEST_F(ClockTest, AutomaticTutorialShowsTheMiddleStepsThenOpensTheMap) {
     EXPECT_FALSE(host.tutorial.exists);
     EXPECT_GT(clock->simTime, t);
     // The next pages close themselves after their stay of 5 seconds.
-    ASSERT_TRUE(host.runUntil([&] { return host.mapsShown == 1; }, 120000));
+    ASSERT_TRUE(until([&] { return host.mapsShown == 1; }, 120000));
     ASSERT_EQ(host.tutorialsOpened.size(), 3u);
     EXPECT_EQ(host.tutorialsOpened[1].file, "T2.INF");
     EXPECT_EQ(host.tutorialsOpened[2].file, "T3.INF");
-    EXPECT_FALSE(settings.tutorialMode);
-    EXPECT_EQ(clock->tickMs, 0);
-    EXPECT_FALSE(host.armed(kTickTimer));
+    EXPECT_EQ(std::tuple(settings.tutorialMode, int(clock->tickMs), host.armed(kTickTimer)), std::tuple(false, 0, false));
 }
 
-TEST_F(ClockTest, AutomaticTutorialOfTwoStepsShowsNothing) {
+TEST_F(ClockTest, AutomaticTutorialOfTwoStepsShowsNothingAndCancelEndsALongerOne) {
     settings.tutorialMode = true;
     script = {{"T0.INF", 0, 5}, {"T1.INF", 50, 5}};
     make();
     startAndFlash();
     host.tickCost = 500;
-    ASSERT_TRUE(host.runUntil([&] { return host.mapsShown == 1; }, 30000));
+    ASSERT_TRUE(until([&] { return host.mapsShown == 1; }, 30000));
     EXPECT_TRUE(host.tutorialsOpened.empty());
-}
 
-TEST_F(ClockTest, CancelEndsTheAutomaticTutorial) {
     settings.tutorialMode = true;
     script = {{"T0.INF", 0, 0}, {"T1.INF", 20, 0}, {"T2.INF", 40, 0}, {"T3.INF", 900, 0}};
     make();
     startAndFlash();
-    host.tickCost = 500;
-    ASSERT_TRUE(host.runUntil([&] { return host.tutorialsOpened.size() == 1; }, 20000));
+    ASSERT_TRUE(until([&] { return host.tutorialsOpened.size() == 1; }, 20000));
     host.answerTutorial(false, false, false, true);
     host.runFor(20000);
-    EXPECT_FALSE(settings.tutorialMode);
-    EXPECT_EQ(host.tutorialsOpened.size(), 1u);
-    EXPECT_EQ(host.mapsShown, 0);
+    EXPECT_EQ(std::tuple(settings.tutorialMode, host.tutorialsOpened.size(), host.mapsShown), std::tuple(false, 1u, 1));
 }
 
 TEST_F(ClockTest, BrowsedTutorialPagesThroughTheStepsAndCancelEndsIt) {
     settings.tutorialEnabled = true;
-    script = {{"T0.INF", 0, 0}, {"T1.INF", 0, 0}, {"T2.INF", 0, 0}, {"T3.INF", 0, 0},
-              {"T4.INF", 0, 0}, {"T5.INF", 0, 0}};
+    script = {{"T0.INF", 0, 0}, {"T1.INF", 0, 0}, {"T2.INF", 0, 0}, {"T3.INF", 0, 0}, {"T4.INF", 0, 0}, {"T5.INF", 0, 0}};
     make();
     startAndFlash();
     clock->startTutorialBrowsing();
-    EXPECT_TRUE(clock->tutorialBrowsing);
-    EXPECT_EQ(clock->tutorialIndex, 1);
+    EXPECT_EQ(std::tuple(clock->tutorialBrowsing, clock->tutorialIndex), std::tuple(true, 1));
     tick();
-    ASSERT_EQ(host.tutorialsOpened.size(), 1u);
-    EXPECT_EQ(host.tutorialsOpened[0].file, "T1.INF");
-    EXPECT_EQ(host.tutorialsOpened[0].form, 2);
-    EXPECT_EQ(host.tutorialsOpened[0].position, 0);   // first
-    host.answerTutorial(false, true, false, false);
-    tick();
-    EXPECT_EQ(host.tutorialsOpened.back().file, "T2.INF");
-    EXPECT_EQ(host.tutorialsOpened.back().position, 1);   // middle
-    host.answerTutorial(false, true, false, false);
-    tick();
-    EXPECT_EQ(host.tutorialsOpened.back().file, "T3.INF");   // n - 3 is the last page
-    EXPECT_EQ(host.tutorialsOpened.back().position, 2);
-    host.answerTutorial(false, false, true, false);
-    tick();
-    EXPECT_EQ(host.tutorialsOpened.back().file, "T2.INF");
+    EXPECT_EQ(host.tutorialsOpened.back().form, 2);
+    // The pages shown after Next, Next, Previous; n - 3 is the last page.
+    const struct { bool next; const char* file; int position; } steps[] = {
+        {true, "T2.INF", 1}, {true, "T3.INF", 2}, {false, "T2.INF", 1}};
+    for (const auto& s : steps) {
+        host.answerTutorial(false, s.next, !s.next, false);
+        tick();
+        EXPECT_EQ(std::tuple(host.tutorialsOpened.back().file, host.tutorialsOpened.back().position),
+                  std::tuple(std::string(s.file), s.position));
+    }
+    EXPECT_EQ(std::tuple(host.tutorialsOpened[0].file, host.tutorialsOpened[0].position), std::tuple(std::string("T1.INF"), 0));
     host.answerTutorial(false, false, false, true);
     tick();
-    EXPECT_FALSE(clock->tutorialBrowsing);
-    EXPECT_EQ(clock->tutorialIndex, 0);
-    EXPECT_FALSE(host.tutorial.exists);
+    EXPECT_EQ(std::tuple(clock->tutorialBrowsing, clock->tutorialIndex, host.tutorial.exists), std::tuple(false, 0, false));
     tick();
     EXPECT_EQ(host.tutorialsOpened.size(), 4u);   // nothing reopens after Cancel
-}
 
-TEST_F(ClockTest, BrowsingAShortScriptStaysInsideIt) {
-    settings.tutorialEnabled = true;
+    // A script of two steps: Previous stays inside it.
     script = {{"T0.INF", 0, 0}, {"T1.INF", 0, 0}};
-    make();
-    startAndFlash();
+    host.tutorialsOpened.clear();
     clock->startTutorialBrowsing();
     tick();
     ASSERT_EQ(host.tutorialsOpened.size(), 1u);
@@ -404,39 +460,148 @@ TEST_F(ClockTest, BrowsingAShortScriptStaysInsideIt) {
     EXPECT_GE(clock->tutorialIndex, 0);
 }
 
-TEST_F(ClockTest, RestartOnlyDuringARun) {
+// ---------------------------------------------------------------- restart, repeat, views
+
+TEST_F(ClockTest, RestartOnlyDuringARunAlsoWhenPausedOrHeld) {
     make();
-    clock->restartRequest();                 // welcome screen: tickMs is 0
+    clock->restartRequest();   // welcome screen: tickMs is 0
     EXPECT_FALSE(clock->restartRequested);
     clock->showWorldMap();
     clock->restartRequest();
     EXPECT_FALSE(clock->restartRequested);
     startAndFlash();
-    clock->restartRequest();
-    EXPECT_TRUE(clock->restartRequested);
-    tick();
-    EXPECT_FALSE(clock->restartRequested);
-    EXPECT_TRUE(host.armed(kFlashTimer));
-}
-
-TEST_F(ClockTest, RepeatWhilePausedReleasesThePauseAndReplays) {
-    make();
-    startAndFlash();
     host.runFor(2000);
     clock->togglePause();
     clock->repeatButton();
-    EXPECT_FALSE(clock->paused);
-    EXPECT_FALSE(host.pauseLabel);
-    EXPECT_EQ(clock->pendingAction, kRepeatAction);
-    EXPECT_EQ(host.interval(kActionTimer), 5);
+    EXPECT_EQ(std::tuple(clock->paused, host.pauseLabel, clock->pendingAction, host.interval(kActionTimer)),
+              std::tuple(false, false, kRepeatAction, 5));
     host.runFor(5);
-    EXPECT_EQ(clock->pendingAction, kNoAction);
-    EXPECT_TRUE(clock->restartRequested);
-    host.runFor(500);
-    EXPECT_TRUE(host.armed(kFlashTimer));
+    EXPECT_EQ(std::tuple(clock->pendingAction, clock->restartRequested), std::tuple(kNoAction, true));
+    tick();
+    EXPECT_EQ(std::tuple(clock->restartRequested, host.armed(kFlashTimer)), std::tuple(false, true));
+    // A restart is carried out while paused or held.
+    ASSERT_TRUE(flashDone());
+    host.runFor(2000);
+    clock->togglePause();
+    const int stopped = stops();
+    clock->restartRequest();
+    tick();
+    EXPECT_EQ(std::tuple(clock->restartRequested, clock->simTime, host.interval(kFlashTimer), host.armed(kTickTimer)),
+              std::tuple(false, 0.0f, 50, false));
+    EXPECT_EQ(std::tuple(stops(), host.count(host.log, "globe restore")), std::tuple(stopped + 1, 2));
+    host.sounds.clear();   // the replay's flash closes MIDI and plays its music
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(Strings(host.sounds.begin(), host.sounds.begin() + 2), (Strings{"close midi", "play EQ.MID"}));
+    clock->togglePause();
+    host.runFor(2000);
+    clock->activationChanged(false, true);
+    clock->restartRequest();
+    tick();
+    EXPECT_EQ(std::tuple(clock->restartRequested, host.armed(kFlashTimer), clock->simTime), std::tuple(false, true, 0.0f));
 }
 
-TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTime) {
+// A view change resumes at the same time without a flash: the flash timer
+// shows that time at once and the first tick opens the run again.
+TEST_F(ClockTest, ViewChangeContinuesAtTheSameTimeWithoutFlash) {
+    make();
+    startAndFlash();
+    host.runFor(3000);
+    const float t = clock->simTime;
+    ASSERT_GT(t, 10.0f);
+    clock->setViewMode(ViewMode::All);   // unchanged: nothing happens
+    EXPECT_EQ(host.layoutsBuilt, 1);
+    host.flashSizes.clear();
+    clock->setViewMode(ViewMode::CrossSection);
+    EXPECT_EQ(std::tuple(host.saves, host.layoutsBuilt, host.loaded.back(), clock->showSeismograms, clock->resumeTime),
+              std::tuple(1, 2, std::string(), false, t));
+    const int shows = host.timeShows, starts = runStarts();
+    host.runFor(100);
+    EXPECT_EQ(std::tuple(host.timeShows, host.lastShownTime, clock->lastTick, clock->resumeTime),
+              std::tuple(shows + 1, t, host.now, t));
+    EXPECT_TRUE(host.flashSizes.empty());
+    tick();
+    EXPECT_EQ(std::tuple(clock->resumeTime, runStarts(), host.sounds.back()), std::tuple(0.0f, starts + 1, std::string("stop")));
+    EXPECT_GT(clock->simTime, t);
+    clock->togglePause();   // a view change while paused keeps the Continue label
+    clock->setViewMode(ViewMode::Globe3D);
+    EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->paused, host.pauseLabel), std::tuple(3, true, true));
+}
+
+TEST_F(ClockTest, ViewDialogRebuildsOnlyWhenTheModeChangedAndAFailedChangeKeepsTheRun) {
+    make();
+    startAndFlash();
+    host.runFor(2000);
+    host.viewDialog = [&] { return true; };   // OK without a change
+    clock->chooseView();
+    EXPECT_EQ(std::tuple(host.layoutsBuilt, host.armed(kTickTimer)), std::tuple(1, true));
+    host.viewDialog = [&] { settings.view = ViewMode::CrossSection; return true; };
+    clock->chooseView();
+    EXPECT_EQ(std::tuple(host.layoutsBuilt, host.saves), std::tuple(2, 2));
+    clock->showWorldMap();   // on the map the new mode waits for the next event
+    host.viewDialog = [&] { settings.view = ViewMode::All; return true; };
+    clock->chooseView();
+    EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->restartRequested), std::tuple(2, false));
+    startAndFlash();
+    host.runFor(2000);
+    host.loader = [](const std::string& f) { return !f.empty(); };   // the file went away
+    host.viewDialog = [&] { settings.view = ViewMode::Globe3D; return true; };
+    clock->chooseView();
+    EXPECT_EQ(std::tuple(clock->resumeTime, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(0.0f, true, 3));
+    clock->setViewMode(ViewMode::CrossSection);
+    EXPECT_EQ(std::tuple(clock->resumeTime, host.armed(kTickTimer), host.saves), std::tuple(0.0f, true, 5));
+    clock->restartRequest();   // a replay then flashes as usual instead of resuming
+    tick();
+    host.flashSizes.clear();
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(host.flashSizes.size(), 14u);
+}
+
+// ---------------------------------------------------------------- what a tick draws
+
+TEST_F(ClockTest, TickDrawsOnlyWhatChangedAndSkipsTheViewsWhileInputWaits) {
+    addSeismograms({5000});
+    make();
+    startAndFlash();
+    host.runFor(3000);
+    EXPECT_EQ(clock->shownTimeWindow, 1800);
+    const auto views = [&] { return std::tuple(host.globeTicks, host.crossTicks, host.seisTicks, host.timeShows); };
+    auto [globe, cross, seis, shows] = views();
+    const int resets = host.seisResets;
+    host.inputPending = true;
+    tick();
+    tick();
+    EXPECT_EQ(views(), std::tuple(globe, cross, seis, shows + 2));   // time and its display go on
+    EXPECT_EQ(host.lastShownTime, clock->simTime);
+    host.inputPending = false;
+    const int presents = host.crossPresents;
+    host.crossChanges = false;
+    tick();
+    tick();
+    EXPECT_EQ(views(), std::tuple(globe + 2, cross + 2, seis + 2, shows + 4));
+    EXPECT_EQ(host.crossPresents, presents);   // the cross-section is shown only when changed
+    host.crossChanges = true;
+    run.timeWindow = 600;   // the Time window dialog lays the traces out again at the current time
+    tick();
+    EXPECT_EQ(host.crossPresents, presents + 1);
+    EXPECT_EQ(std::tuple(host.seisResets, host.log.back(), host.seisInvalidations, host.seisTicks, clock->shownTimeWindow),
+              std::tuple(resets + 1, "seis reset " + std::to_string(int(clock->simTime)), 1, seis + 2, 600));
+    tick();
+    EXPECT_EQ(std::tuple(host.seisResets, host.seisTicks), std::tuple(resets + 1, seis + 3));
+}
+
+TEST_F(ClockTest, ARunningTickAllocatesNothing) {
+    settings.view = ViewMode::Globe3D;
+    make();
+    startAndFlash();
+    tick();
+    tick();
+    AllocationCounter counter;
+    for (int i = 0; i < 50; ++i) tick();
+    EXPECT_EQ(counter.count(), 0u);
+    EXPECT_GT(host.globeTicks, 50);
+}
+
+TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTimeWithinItsBounds) {
     make();
     startAndFlash();
     tick();
@@ -451,262 +616,21 @@ TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTime) {
     EXPECT_EQ(clock->tickMs, 9);   // below 10 ms the step is 0
     host.runFor(1000);
     EXPECT_EQ(clock->tickMs, 9);
-    // The tuned value starts the next run.
-    start("b.evt");
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    start("b.evt");   // the tuned value starts the next run
+    ASSERT_TRUE(flashDone());
     EXPECT_EQ(host.interval(kTickTimer), 9);
-}
 
-TEST_F(ClockTest, UnknownTimerIsReported) {
-    make();
-    clock->onTimer(7);
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].first, "Unknown timer");
-    EXPECT_EQ(host.messages[0].second, "????");
-}
-
-TEST_F(ClockTest, ViewChangeContinuesAtTheSameTimeWithoutFlash) {
-    make();
-    startAndFlash();
-    host.runFor(3000);
-    const float t = clock->simTime;
-    ASSERT_GT(t, 10.0f);
-    clock->setViewMode(ViewMode::All);   // unchanged: nothing happens
-    EXPECT_EQ(host.layoutsBuilt, 1);
-    host.flashSizes.clear();
-    clock->setViewMode(ViewMode::Globe3D);
-    EXPECT_EQ(host.saves, 1);
-    EXPECT_EQ(host.layoutsBuilt, 2);
-    EXPECT_EQ(host.loaded.back(), "");
-    EXPECT_FALSE(clock->showSeismograms);
-    host.runFor(100);
-    EXPECT_TRUE(host.flashSizes.empty());
-    EXPECT_EQ(clock->simTime, t);
-    EXPECT_TRUE(host.armed(kTickTimer));
-    tick();
-    EXPECT_GT(clock->simTime, t);
-}
-
-TEST_F(ClockTest, ViewDialogRebuildsOnlyWhenTheModeChanged) {
-    make();
-    startAndFlash();
-    host.viewDialog = [&] { return true; };   // OK without a change
-    clock->chooseView();
-    EXPECT_EQ(host.layoutsBuilt, 1);
-    EXPECT_TRUE(host.armed(kTickTimer));
-    host.viewDialog = [&] { settings.view = ViewMode::CrossSection; return true; };
-    clock->chooseView();
-    EXPECT_EQ(host.layoutsBuilt, 2);
-    EXPECT_EQ(host.saves, 2);
-    // On the map the new mode waits for the next event.
-    clock->showWorldMap();
-    host.viewDialog = [&] { settings.view = ViewMode::All; return true; };
-    clock->chooseView();
-    EXPECT_EQ(host.layoutsBuilt, 2);
-    EXPECT_FALSE(clock->restartRequested);
-}
-
-TEST_F(ClockTest, UnreadableEventLeavesTheRunningScreenAsItWas) {
-    make();
-    startAndFlash();
-    host.loader = [](const std::string& f) { return f != "bad.evt"; };
-    start("bad.evt");
-    EXPECT_TRUE(clock->screenReady);
-    EXPECT_TRUE(host.armed(kTickTimer));
-    EXPECT_EQ(host.layoutsBuilt, 1);
-}
-
-TEST_F(ClockTest, PictureFailureStopsTheStartButLeavesTheWindowClosable) {
-    host.pictureOk = false;
-    make();
-    start();
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].first, "Unable to open file");
-    EXPECT_EQ(host.messages[0].second, "earth180.bmp");
-    EXPECT_TRUE(clock->screenReady);
-    EXPECT_FALSE(host.armed(kFlashTimer));
-    host.pictureOk = true;
-    host.bitmapsOk = false;
-    start();
-    EXPECT_EQ(host.messages.back().first, "Unable to create bitmaps");
-    EXPECT_EQ(host.messages.back().second, "Cross-Section View");
-}
-
-TEST_F(ClockTest, ARunningTickAllocatesNothing) {
-    settings.view = ViewMode::Globe3D;
-    make();
-    startAndFlash();
-    tick();
-    tick();
-    host.quiet = true;
-    AllocationCounter counter;
-    for (int i = 0; i < 50; ++i) tick();
-    EXPECT_EQ(counter.count(), 0u);
-    EXPECT_GT(host.globeTicks, 50);
-}
-
-// Welcome screen -> world map -> event with its information window ->
-// flash -> run -> pause at the end -> next event of the script -> exit.
-TEST_F(ClockTest, WholeKioskCycle) {
-    settings.showWelcomeScreen = true;
-    settings.showEventInformation = true;
-    settings.userTimeout = 3;
-    settings.runScript = true;
-    settings.exitWhenDone = true;
-    settings.secondsToPauseAtEnd = 2;
-    catalogue.add(eventNamed("a.evt"));
-    catalogue.add(eventNamed("b.evt"));
-    host.loader = [&](const std::string&) {
-        run.magnitude = 5;
-        run.timeLimit = 120;
-        run.timeAcceleration = 20;
-        return true;
-    };
-    host.tickCost = 300;
-    make();
-    clock->setUp();
-    EXPECT_TRUE(host.armed(kSecondTimer));
-    EXPECT_FALSE(host.armed(kActionTimer));   // the welcome screen waits
-    host.runFor(10000);
-    EXPECT_TRUE(host.welcome);
-
-    clock->setPendingAction(kLeaveWelcomeAction, 50);   // Start
-    host.runFor(50);
-    EXPECT_EQ(host.mapsShown, 1);
-    EXPECT_EQ(host.mapTimeout, 3u);
-    EXPECT_FALSE(clock->screenReady);
-    clock->setScreenReady();   // the map has drawn its events
-    // The map's own countdown starts the first event.
-    host.runFor(3000);
-    clock->scriptIndex = 0;
-    clock->currentEventFile = catalogue.at(0).fileName;
-    clock->startCurrentEvent();
-    EXPECT_FALSE(host.worldMap);
-    EXPECT_TRUE(host.info);
-    // Nobody closes the information window: the user time-out does.
-    host.runFor(2900);
-    EXPECT_TRUE(host.flashSizes.empty());
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 3000));
-    EXPECT_EQ(host.flashSizes.size(), 10u);
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 60000));
-    EXPECT_GT(clock->simTime, 120.0f);
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 5000));
-    EXPECT_EQ(host.loaded[0], "a.evt");
-    EXPECT_EQ(host.loaded[1], "b.evt");
-    EXPECT_EQ(host.infoOpened.size(), 2u);
-    ASSERT_TRUE(host.runUntil([&] { return host.exited; }, 60000));
-    EXPECT_EQ(host.loaded.size(), 2u);
-}
-
-// ---------------------------------------------------------------- starting over an old run
-
-TEST_F(ClockTest, AnEventStartedDuringTheEndPauseRunsAfresh) {
-    settings.secondsToPauseAtEnd = 30;
-    run.timeLimit = 20;
-    host.loader = [&](const std::string& f) {
-        if (f == "b.evt") run.timeLimit = 7200;
-        return true;
-    };
-    make();
-    clock->setUp();
-    startAndFlash();
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
-    clock->restartRequest();   // Restart, then the List dialog before the next tick
-    clock->beginDialog();
-    clock->startListedEvent("b.evt");
-    EXPECT_EQ(clock->endCountdown, 0);
-    EXPECT_FALSE(clock->restartRequested);
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    host.flashSizes.clear();
-    host.tickCost = 500;
-    host.runFor(60000);
-    EXPECT_GT(clock->simTime, 300.0f);   // not frozen by the old countdown
-    EXPECT_EQ(clock->endCountdown, 0);
-    EXPECT_TRUE(host.flashSizes.empty());   // no replay
-    EXPECT_EQ(host.loaded.size(), 2u);
-}
-
-TEST_F(ClockTest, ADialogOpenWhileTheScriptStartsTheNextEventLeavesItsFlashAlone) {
-    settings.runScript = true;
-    settings.secondsToPauseAtEnd = 2;
-    run.timeLimit = 20;
-    catalogue.add(eventNamed("a.evt"));
-    catalogue.add(eventNamed("b.evt"));
-    make();
-    clock->setUp();
-    startAndFlash();
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
-    clock->beginDialog();   // the Speed dialog, say
-    EXPECT_FALSE(host.armed(kTickTimer));
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 5000));
-    ASSERT_TRUE(host.armed(kFlashTimer));
-    clock->endDialog();
-    EXPECT_FALSE(host.armed(kTickTimer));
-    EXPECT_FALSE(clock->timerArmed[kTickTimer]);
-    host.flashSizes.clear();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    EXPECT_EQ(host.flashSizes.size(), 14u);   // the whole flash, then the tick
-    EXPECT_FALSE(host.armed(kFlashTimer));
-
-    // On the map a dialog leaves the timers off.
-    clock->beginDialog();
-    clock->showWorldMap();
-    clock->endDialog();
-    EXPECT_FALSE(host.armed(kTickTimer));
-}
-
-TEST_F(ClockTest, AnUnreadableFileFromTheListGivesTheRunningEventItsTickBack) {
-    make();
-    startAndFlash();
-    host.runFor(2000);
-    host.loader = [](const std::string& f) { return f != "bad.evt"; };
-    clock->beginDialog();
-    clock->startListedEvent("bad.evt");
-    EXPECT_TRUE(host.armed(kTickTimer));
-    EXPECT_TRUE(clock->screenReady);
-    const float t = clock->simTime;
-    host.runFor(1000);
-    EXPECT_GT(clock->simTime, t);
-}
-
-TEST_F(ClockTest, AFailedViewChangeLeavesTheRunGoingInItsOldLayout) {
-    make();
-    startAndFlash();
-    host.runFor(2000);
-    host.loader = [](const std::string& f) { return !f.empty(); };   // the file went away
-    host.viewDialog = [&] { settings.view = ViewMode::Globe3D; return true; };
-    clock->chooseView();
-    EXPECT_EQ(clock->resumeTime, 0.0f);
-    EXPECT_TRUE(host.armed(kTickTimer));
-    EXPECT_EQ(host.layoutsBuilt, 1);
-    clock->setViewMode(ViewMode::CrossSection);
-    EXPECT_EQ(clock->resumeTime, 0.0f);
-    EXPECT_TRUE(host.armed(kTickTimer));
-    // A replay then flashes as usual instead of resuming.
-    clock->restartRequest();
-    tick();
-    host.flashSizes.clear();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    EXPECT_EQ(host.flashSizes.size(), 14u);
-}
-
-// ---------------------------------------------------------------- absurd event values
-
-TEST_F(ClockTest, AHugeMagnitudeFlashesAtMostTwentySteps) {
-    run.magnitude = 1.0e9f;
-    make();
-    start();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 10000));
-    ASSERT_EQ(host.flashSizes.size(), 20u);
-    EXPECT_FLOAT_EQ(host.flashSizes.front(), 2.375f);   // as for magnitude 10
-    EXPECT_FLOAT_EQ(host.flashSizes.back(), 0.0f);
-
-    host.flashSizes.clear();
-    run.magnitude = std::numeric_limits<float>::quiet_NaN();
-    start();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 10000));
-    ASSERT_EQ(host.flashSizes.size(), 1u);
-    EXPECT_FLOAT_EQ(host.flashSizes[0], -0.125f);
+    settings.clockTickMs = 45000;   // at most 30 s, however long the drawing takes
+    host.tickCost = 40000;
+    start("c.evt");
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(host.interval(kTickTimer), 30000);
+    for (int i = 0; i < 4; ++i) tick();
+    EXPECT_EQ(std::tuple(int(clock->tickMs), settings.clockTickMs), std::tuple(30000, 30000));
+    settings.clockTickMs = 0;   // never a timer that is refused for its interval
+    start("d.evt");
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(host.interval(kTickTimer), 1);
 }
 
 TEST_F(ClockTest, AHugeOrInvalidAccelerationKeepsTimeRepresentable) {
@@ -718,310 +642,35 @@ TEST_F(ClockTest, AHugeOrInvalidAccelerationKeepsTimeRepresentable) {
     EXPECT_FLOAT_EQ(clock->simTime, 1.0e6f);
     EXPECT_EQ(host.lastCrossTick, 1000000);
     EXPECT_NE(clock->endCountdown, 0);   // far past the time limit
-
-    run.timeAcceleration = std::numeric_limits<float>::quiet_NaN();
+    run.timeAcceleration = kNaN;
     start();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
+    ASSERT_TRUE(flashDone());
     tick();
     tick();
     EXPECT_FLOAT_EQ(clock->simTime, 10.0f);
     EXPECT_EQ(host.lastCrossTick, 10);
 }
 
-TEST_F(ClockTest, AScriptIndexOutsideTheCatalogueStartsItAgain) {
-    settings.runScript = true;
-    settings.secondsToPauseAtEnd = 1;
-    run.timeLimit = 20;
-    catalogue.add(eventNamed("a.evt"));
-    catalogue.add(eventNamed("b.evt"));
-    make();
-    clock->setUp();
-    clock->scriptIndex = -5;
-    start("b.evt");
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 20000));
-    EXPECT_EQ(host.loaded.back(), "a.evt");
-    EXPECT_EQ(clock->scriptIndex, 0);
-    clock->scriptIndex = 7;
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 3; }, 20000));
-    EXPECT_EQ(host.loaded.back(), "a.evt");
-    EXPECT_EQ(clock->scriptIndex, 0);
-}
+// ---------------------------------------------------------------- failures and dialogs
 
-// ---------------------------------------------------------------- first tick of a run
-
-TEST_F(ClockTest, PausedBeforeTheFirstTickTheRunStartsOnlyOnce) {
+TEST_F(ClockTest, FailuresAreReportedAndStopOnlyTheirPhase) {
     make();
+    clock->onTimer(7);
+    host.pictureOk = false;
     start();
-    host.runFor(300);
-    clock->togglePause();   // during the flash: the flash still finishes
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    EXPECT_EQ(host.flashSizes.size(), 14u);
-    const int stops = host.count(host.sounds, "stop");
-    host.runFor(10000);
-    EXPECT_EQ(host.count(host.log, "xs start run"), 1);
-    EXPECT_EQ(host.count(host.sounds, "stop"), stops + 1);
-    EXPECT_EQ(clock->simTime, 0.0f);
-    clock->togglePause();
-    host.runFor(2000);
-    EXPECT_EQ(host.count(host.log, "xs start run"), 1);
-    EXPECT_GE(clock->simTime, 10.0f);
-
-    // Held by the focus going elsewhere, just the same.
-    start("b.evt");
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    clock->activationChanged(false, true);
-    host.runFor(10000);
-    EXPECT_EQ(host.count(host.log, "xs start run"), 2);
-}
-
-TEST_F(ClockTest, AViewChangeWhilePausedKeepsTheContinueLabel) {
-    make();
-    startAndFlash();
-    host.runFor(1000);
-    clock->togglePause();
-    ASSERT_TRUE(host.pauseLabel);
-    clock->setViewMode(ViewMode::Globe3D);
-    EXPECT_EQ(host.layoutsBuilt, 2);
-    EXPECT_TRUE(clock->paused);
-    EXPECT_TRUE(host.pauseLabel);
-}
-
-// A view change resumes at the same time: the flash timer shows that time at
-// once, and the first tick opens the run and forgets the resume time.
-TEST_F(ClockTest, ResumedRunShowsItsTimeAndStartsAtTheFirstTick) {
-    make();
-    startAndFlash();
-    host.runFor(3000);
-    const float t = clock->simTime;
-    clock->setViewMode(ViewMode::CrossSection);
-    EXPECT_EQ(clock->resumeTime, t);
-    const int shows = host.timeShows;
-    host.runFor(100);
-    EXPECT_EQ(host.timeShows, shows + 1);
-    EXPECT_EQ(host.lastShownTime, t);
-    EXPECT_EQ(clock->lastTick, host.now);
-    EXPECT_EQ(clock->resumeTime, t);
-    const int starts = host.count(host.log, "xs start run");
-    tick();
-    EXPECT_EQ(clock->resumeTime, 0.0f);
-    EXPECT_EQ(host.count(host.log, "xs start run"), starts + 1);
-    EXPECT_EQ(host.sounds.back(), "stop");
-}
-
-// ---------------------------------------------------------------- what a tick draws
-
-TEST_F(ClockTest, WaitingInputSkipsTheViewsButTimeAndItsDisplayGoOn) {
-    addSeismograms({5000});
-    make();
-    startAndFlash();
-    tick();
-    host.inputPending = true;
-    const int globe = host.globeTicks, cross = host.crossTicks, seis = host.seisTicks;
-    const int shows = host.timeShows;
-    const float t = clock->simTime;
-    tick();
-    tick();
-    EXPECT_EQ(host.globeTicks, globe);
-    EXPECT_EQ(host.crossTicks, cross);
-    EXPECT_EQ(host.seisTicks, seis);
-    EXPECT_EQ(host.timeShows, shows + 2);
-    EXPECT_GT(clock->simTime, t);
-    EXPECT_EQ(host.lastShownTime, clock->simTime);
-    host.inputPending = false;
-    tick();
-    EXPECT_EQ(host.globeTicks, globe + 1);
-    EXPECT_EQ(host.seisTicks, seis + 1);
-}
-
-TEST_F(ClockTest, ANewTimeWindowLaysTheSeismogramsOutAgainAtTheCurrentTime) {
-    addSeismograms({5000});
-    make();
-    startAndFlash();
-    host.runFor(3000);
-    EXPECT_EQ(clock->shownTimeWindow, 1800);
-    const int resets = host.seisResets, ticks = host.seisTicks;
-    run.timeWindow = 600;   // the Time window dialog
-    tick();
-    const float t = clock->simTime;
-    EXPECT_EQ(host.seisResets, resets + 1);
-    EXPECT_EQ(host.log.back(), "seis reset " + std::to_string(int(t)));
-    EXPECT_EQ(host.seisInvalidations, 1);
-    EXPECT_EQ(host.seisTicks, ticks);   // no incremental tick this time
-    EXPECT_EQ(clock->shownTimeWindow, 600);
-    tick();
-    EXPECT_EQ(host.seisResets, resets + 1);
-    EXPECT_EQ(host.seisTicks, ticks + 1);
-}
-
-TEST_F(ClockTest, TheCrossSectionIsPresentedOnlyWhenItChanged) {
-    make();
-    startAndFlash();
-    tick();
-    const int presents = host.crossPresents, ticks = host.crossTicks;
-    host.crossChanges = false;
-    tick();
-    tick();
-    EXPECT_EQ(host.crossTicks, ticks + 2);
-    EXPECT_EQ(host.crossPresents, presents);
-    host.crossChanges = true;
-    tick();
-    EXPECT_EQ(host.crossPresents, presents + 1);
-}
-
-// ---------------------------------------------------------------- pause, hold and restart
-
-TEST_F(ClockTest, PauseLetsTheFlashFinishButFocusLossStopsIt) {
-    make();
+    EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kFlashTimer)), std::tuple(true, false));   // still closable
+    host.pictureOk = true;
+    host.bitmapsOk = false;
     start();
-    host.runFor(300);
-    clock->togglePause();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 2000));
-    EXPECT_EQ(host.flashSizes.size(), 14u);
-    tick();
-    EXPECT_EQ(clock->simTime, 0.0f);   // but the clock waits
-
-    clock->togglePause();
-    host.flashSizes.clear();
-    start("b.evt");
-    host.runFor(300);
-    const std::size_t steps = host.flashSizes.size();
-    clock->activationChanged(false, true);
-    host.runFor(3000);
-    EXPECT_EQ(host.flashSizes.size(), steps);
-    EXPECT_TRUE(host.armed(kFlashTimer));
-    clock->activationChanged(true, false);
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 2000));
-    EXPECT_EQ(host.flashSizes.size(), 14u);
-}
-
-TEST_F(ClockTest, ARestartIsCarriedOutWhilePausedOrHeld) {
-    make();
-    startAndFlash();
-    host.runFor(2000);
-    clock->togglePause();
-    const int stops = host.count(host.sounds, "stop");
-    clock->restartRequest();
-    tick();
-    EXPECT_FALSE(clock->restartRequested);
-    EXPECT_EQ(clock->simTime, 0.0f);
-    EXPECT_EQ(host.interval(kFlashTimer), 50);
-    EXPECT_FALSE(host.armed(kTickTimer));
-    EXPECT_EQ(host.count(host.sounds, "stop"), stops + 1);
-    EXPECT_EQ(host.count(host.log, "globe restore"), 1);
-    // The replay's flash starts with the MIDI output closed and its music.
-    host.sounds.clear();
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    ASSERT_GE(host.sounds.size(), 2u);
-    EXPECT_EQ(host.sounds[0], "close midi");
-    EXPECT_EQ(host.sounds[1], "play EQ.MID");
-
-    clock->togglePause();
-    host.runFor(2000);
-    clock->activationChanged(false, true);
-    clock->restartRequest();
-    tick();
-    EXPECT_FALSE(clock->restartRequested);
-    EXPECT_TRUE(host.armed(kFlashTimer));
-    EXPECT_EQ(clock->simTime, 0.0f);
-}
-
-// ---------------------------------------------------------------- actions and countdowns
-
-TEST_F(ClockTest, ViewsAndWorldMenuActionsEndTheWaitAtTheEnd) {
-    settings.secondsToPauseAtEnd = 30;
-    run.timeLimit = 20;
-    int dialogs = 0;
-    host.viewDialog = [&] { ++dialogs; return false; };
-    make();
-    clock->setUp();
-    startAndFlash();
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
-    host.sounds.clear();
-    clock->viewsButton();
-    host.runFor(5);
-    EXPECT_EQ(dialogs, 1);
-    EXPECT_EQ(clock->endCountdown, 0);
-    EXPECT_EQ(clock->pendingAction, kNoAction);
-    EXPECT_EQ(host.sounds, std::vector<std::string>{"stop"});
-    EXPECT_TRUE(host.armed(kTickTimer));   // Cancel: the run goes on
-
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
-    clock->resumeTime = 50;
-    host.sounds.clear();
-    clock->worldMenuButton();
-    host.runFor(5);
-    EXPECT_EQ(host.mapsShown, 1);
-    EXPECT_EQ(clock->endCountdown, 0);
-    EXPECT_EQ(clock->resumeTime, 0.0f);
-    EXPECT_EQ(clock->tickMs, 0);
-    EXPECT_EQ(host.sounds.front(), "stop");
-    EXPECT_FALSE(host.armed(kTickTimer));
-    EXPECT_FALSE(host.armed(kFlashTimer));
-    host.runFor(60000);   // nothing replays, moves on or exits from the map
-    EXPECT_EQ(host.loaded.size(), 1u);
-    EXPECT_FALSE(host.exited);
-    EXPECT_FALSE(host.armed(kFlashTimer));
-}
-
-TEST_F(ClockTest, ExitWhenDoneWithoutAScriptExitsWhenThePauseEnds) {
-    settings.exitWhenDone = true;
-    settings.secondsToPauseAtEnd = 3;
-    run.timeLimit = 20;
-    make();
-    clock->setUp();
-    startAndFlash();
-    ASSERT_TRUE(host.runUntil([&] { return clock->endCountdown != 0; }, 10000));
-    host.runFor(1900);
-    EXPECT_FALSE(host.exited);
-    ASSERT_TRUE(host.runUntil([&] { return host.exited; }, 1500));
-    EXPECT_EQ(host.loaded.size(), 1u);
-}
-
-TEST_F(ClockTest, UserTimeoutClosesABrowsedTutorialPage) {
-    settings.userTimeout = 30;
-    settings.tutorialEnabled = true;
-    script = {{"T0.INF", 0, 3}, {"T1.INF", 0, 3}, {"T2.INF", 0, 3}, {"T3.INF", 0, 3},
-              {"T4.INF", 0, 3}};
-    make();
-    clock->setUp();
-    startAndFlash();
-    clock->startTutorialBrowsing();
-    tick();
-    ASSERT_EQ(host.tutorialsOpened.size(), 1u);
-    EXPECT_TRUE(clock->held);
-    EXPECT_EQ(clock->userCountdown, 3);
-    host.runFor(3100);
-    EXPECT_FALSE(host.tutorial.exists);
-    EXPECT_FALSE(clock->tutorialBrowsing);
-    EXPECT_FALSE(clock->held);
-    EXPECT_GE(clock->userCountdown, 29);   // the user time-out again
-    host.runFor(5000);
-    EXPECT_EQ(host.tutorialsOpened.size(), 1u);   // not reopened
-}
-
-TEST_F(ClockTest, WithoutTheWelcomeScreenTheMapComesAfterOneMillisecond) {
-    settings.showWelcomeScreen = false;
-    make();
-    clock->setUp();
-    EXPECT_EQ(clock->pendingAction, kLeaveWelcomeAction);
-    EXPECT_EQ(host.interval(kActionTimer), 1);
-    EXPECT_TRUE(host.armed(kSecondTimer));
-    EXPECT_EQ(host.interval(kSecondTimer), 1000);
-    host.runFor(1);
-    EXPECT_EQ(host.mapsShown, 1);
-    EXPECT_FALSE(host.welcome);
-    EXPECT_EQ(clock->pendingAction, kNoAction);
-}
-
-TEST_F(ClockTest, ARefusedTimerStopsItsPhase) {
-    make();
-    host.refuseTimers = true;
+    using Msg = std::pair<std::string, std::string>;
+    EXPECT_EQ(host.messages, (std::vector<Msg>{{"Unknown timer", "????"}, {"Unable to open file", "earth180.bmp"},
+                                               {"Unable to create bitmaps", "Cross-Section View"}}));
+    host.bitmapsOk = true;
+    host.refuseTimers = true;   // a refused timer stops its phase
     start();
     EXPECT_FALSE(clock->timerArmed[kFlashTimer]);
     host.runFor(5000);
-    EXPECT_TRUE(host.flashSizes.empty());
-    EXPECT_FALSE(clock->timerArmed[kTickTimer]);
-
+    EXPECT_EQ(std::tuple(host.flashSizes.empty(), clock->timerArmed[kTickTimer]), std::tuple(true, false));
     host.refuseTimers = false;
     startAndFlash();
     host.refuseTimers = true;   // the tick cannot re-arm: the run stands
@@ -1032,54 +681,67 @@ TEST_F(ClockTest, ARefusedTimerStopsItsPhase) {
     EXPECT_EQ(clock->simTime, t);
 }
 
-TEST_F(ClockTest, TheTickIntervalStaysWithinThirtySeconds) {
-    settings.clockTickMs = 45000;
+// An unreadable event, from the script's start or from the List dialog,
+// leaves the running screen as it was, with its tick.
+TEST_F(ClockTest, AnUnreadableEventLeavesTheRunningScreenAsItWas) {
     make();
     startAndFlash();
-    EXPECT_EQ(clock->tickMs, 30000);
-    EXPECT_EQ(host.interval(kTickTimer), 30000);
-    host.tickCost = 40000;   // the drawing takes longer still
-    for (int i = 0; i < 4; ++i) tick();
-    EXPECT_EQ(clock->tickMs, 30000);
-    EXPECT_EQ(settings.clockTickMs, 30000);
-
-    settings.clockTickMs = 0;   // never a timer that is refused for its interval
-    start("b.evt");
-    ASSERT_TRUE(host.runUntil([&] { return host.armed(kTickTimer); }, 5000));
-    EXPECT_EQ(host.interval(kTickTimer), 1);
+    host.runFor(2000);
+    host.loader = [](const std::string& f) { return f != "bad.evt"; };
+    start("bad.evt");
+    EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(true, true, 1));
+    clock->beginDialog();
+    clock->startListedEvent("bad.evt");
+    EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kTickTimer)), std::tuple(true, true));
+    const float t = clock->simTime;
+    host.runFor(1000);
+    EXPECT_GT(clock->simTime, t);
 }
 
-TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
+TEST_F(ClockTest, AnEventStartedDuringTheEndPauseRunsAfresh) {
+    settings.secondsToPauseAtEnd = 30;
+    run.timeLimit = 20;
+    host.loader = [&](const std::string& f) {
+        if (f == "b.evt") run.timeLimit = 7200;
+        return true;
+    };
+    make(true);
+    startAndFlash();
+    ASSERT_TRUE(runEnded());
+    clock->restartRequest();   // Restart, then the List dialog before the next tick
+    clock->beginDialog();
+    clock->startListedEvent("b.evt");
+    EXPECT_EQ(std::tuple(clock->endCountdown, clock->restartRequested), std::tuple(0, false));
+    ASSERT_TRUE(flashDone());
+    host.flashSizes.clear();
+    host.tickCost = 500;
+    host.runFor(60000);
+    EXPECT_GT(clock->simTime, 300.0f);   // not frozen by the old countdown
+    EXPECT_EQ(std::tuple(clock->endCountdown, host.flashSizes.size(), host.loaded.size()),
+              std::tuple(0, 0u, 2u));   // no replay
+}
+
+TEST_F(ClockTest, ADialogOpenWhileTheScriptStartsTheNextEventLeavesItsFlashAlone) {
     settings.runScript = true;
     settings.secondsToPauseAtEnd = 2;
     run.timeLimit = 20;
-    catalogue.add(eventNamed("a.evt"));
-    catalogue.add(eventNamed("bad.evt"));
-    catalogue.add(eventNamed("c.evt"));
-    host.loader = [](const std::string& f) { return f != "bad.evt"; };
-    make();
-    clock->setUp();
+    addEvents({"a.evt", "b.evt"});
+    make(true);
     startAndFlash();
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 2; }, 20000));
-    EXPECT_EQ(host.loaded.back(), "bad.evt");
-    const uint32_t failedAt = host.now;
-    EXPECT_TRUE(host.armed(kTickTimer));   // the old run stays
-    ASSERT_TRUE(host.runUntil([&] { return host.loaded.size() == 3; }, 10000));
-    EXPECT_EQ(host.loaded.back(), "c.evt");
-    EXPECT_EQ(clock->scriptIndex, 2);
-    EXPECT_LE(host.now - failedAt, 3100u);
-    EXPECT_TRUE(host.armed(kFlashTimer));
-}
-
-TEST_F(ClockTest, FirstTickStopsTheFlashMusic) {
-    make();
-    startAndFlash();
-    ASSERT_EQ(host.sounds.back(), "open midi");
-    tick();
-    EXPECT_EQ(host.sounds.back(), "stop");
-    tick();
-    EXPECT_EQ(host.sounds.back(), "stop");
-    EXPECT_EQ(host.count(host.sounds, "stop"), 2);   // flash end, first tick
+    ASSERT_TRUE(runEnded());
+    clock->beginDialog();   // the Speed dialog, say
+    EXPECT_FALSE(host.armed(kTickTimer));
+    ASSERT_TRUE(until([&] { return host.loaded.size() == 2; }, 5000));
+    ASSERT_TRUE(host.armed(kFlashTimer));
+    clock->endDialog();
+    EXPECT_EQ(std::tuple(host.armed(kTickTimer), clock->timerArmed[kTickTimer]), std::tuple(false, false));
+    host.flashSizes.clear();
+    ASSERT_TRUE(flashDone());
+    EXPECT_EQ(std::tuple(host.flashSizes.size(), host.armed(kFlashTimer)), std::tuple(14u, false));
+    clock->beginDialog();   // on the map a dialog leaves the timers off
+    clock->showWorldMap();
+    clock->endDialog();
+    EXPECT_FALSE(host.armed(kTickTimer));
 }
 
 }  // namespace

@@ -3,85 +3,66 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
+#include <tuple>
 
 namespace {
 
-std::vector<std::string> labels(const std::vector<BarButton>& buttons) {
-    std::vector<std::string> out;
-    for (const auto& b : buttons) out.push_back(b.label);
-    return out;
-}
+constexpr float kNoSet = std::numeric_limits<float>::quiet_NaN();
 
-TEST(BarButtons, OptionalButtonsFollowTheirSettings) {
+TEST(BarButtons, OptionalButtonsFollowTheirSettingsInOneColumn) {
     Settings s;
-    s.canExit = false;
-    s.selectView = false;
-    s.tutorialEnabled = false;
-    const CharacterCell cell{8, 16};
-    auto b = barButtons(s, cell);
-    EXPECT_EQ(labels(b), (std::vector<std::string>{"World Menu", "Repeat", "Pause", "Event Info"}));
-    const int h = 32;   // 16 x BUTTON HEIGHT 2
-    for (std::size_t i = 0; i < b.size(); ++i) {
-        EXPECT_EQ(b[i].rect, (PaneRect{0, 1 + int(i) * h, 63, h})) << i;
-    }
-    EXPECT_EQ(b[3].command, 1031);
-
-    s.canExit = true;
+    s.canExit = s.selectView = s.tutorialEnabled = false;
+    const auto list = [&](CharacterCell cell) {
+        std::vector<std::tuple<std::string, int, PaneRect>> out;
+        for (const BarButton& b : barButtons(s, cell)) out.emplace_back(b.label, b.command, b.rect);
+        return out;
+    };
+    using Row = std::tuple<std::string, int, PaneRect>;
+    EXPECT_EQ(list({8, 16}), (std::vector<Row>{{"World Menu", 1027, {0, 1, 63, 32}}, {"Repeat", 1028, {0, 33, 63, 32}},
+                                               {"Pause", 1026, {0, 65, 63, 32}}, {"Event Info", 1031, {0, 97, 63, 32}}}));
+    s.selectView = true;
+    EXPECT_EQ(std::get<0>(list({8, 16})[3]), "Views");
+    s.canExit = s.tutorialEnabled = true;
     s.exitLabel = "Leave";
-    s.selectView = true;
-    s.tutorialEnabled = true;
-    s.buttonHeight = 1.5f;
-    b = barButtons(s, {7, 15});
-    EXPECT_EQ(labels(b), (std::vector<std::string>{"Leave", "World Menu", "Repeat", "Pause",
-                                                    "Views", "Tutorial", "Event Info"}));
-    std::vector<int> commands;
-    for (const auto& x : b) commands.push_back(x.command);
-    EXPECT_EQ(commands, (std::vector<int>{1030, 1027, 1028, 1026, 1029, 1050, 1031}));
-    EXPECT_EQ(b[0].rect, (PaneRect{0, 1, 55, 22}));   // trunc(15 x 1.5)
-    EXPECT_EQ(b[6].rect.y, 1 + 6 * 22);
-
-    s.canExit = false;
-    s.selectView = true;
-    s.tutorialEnabled = false;
-    b = barButtons(s, cell);
-    EXPECT_EQ(b[0].label, "World Menu");
-    EXPECT_EQ(b[0].rect.y, 1);
-    EXPECT_EQ(b[3].label, "Views");
+    s.buttonHeight = 1.5f;   // trunc(15 x 1.5) = 22 pixels
+    const auto all = list({7, 15});
+    std::vector<std::string> labels;
+    for (const auto& [label, command, rect] : all) labels.push_back(label + " " + std::to_string(command) + " " + std::to_string(rect.y));
+    EXPECT_EQ(labels, (std::vector<std::string>{"Leave 1030 1", "World Menu 1027 23", "Repeat 1028 45", "Pause 1026 67",
+                                                "Views 1029 89", "Tutorial 1050 111", "Event Info 1031 133"}));
+    EXPECT_EQ(std::get<2>(all[0]), (PaneRect{0, 1, 55, 22}));
 }
 
-TEST(PaneArrangement, AllModeOnAWideClient) {
-    const PaneGeometry g = paneGeometry({8, 16}, 1024);
-    EXPECT_EQ(g.barWidth, 64);
-    EXPECT_EQ(g.globePercent, 47);
-    const LayoutRects r = arrangePanes(ViewMode::All, g, 1024, 700);
-    EXPECT_EQ(r.bar, (PaneRect{960, 0, 64, 700}));
-    const int side = 1024 * 47 / 100;
-    EXPECT_EQ(r.globe, (PaneRect{0, 700 - side, side, side}));
-    EXPECT_EQ(r.crossSection, (PaneRect{side, 700 - side, 960 - side, side}));
-    EXPECT_EQ(r.stationNames, (PaneRect{0, 0, 38, 700 - side}));
-    EXPECT_EQ(r.seismograms, (PaneRect{38, 0, 960 - 38, 700 - side}));
-    EXPECT_TRUE(r.fillerA.empty());
-    EXPECT_TRUE(r.fillerB.empty());
-}
-
-TEST(PaneArrangement, LongStationLabelsWidenTheColumnAndNarrowTheTraces) {
+TEST(PaneArrangement, AllModeAndSingleViewModes) {
     PaneGeometry g = paneGeometry({8, 16}, 1024);
-    g.stationColumnWidth = 61;
-    const LayoutRects r = arrangePanes(ViewMode::All, g, 1024, 700);
-    EXPECT_EQ(r.stationNames.width, 61);
-    EXPECT_EQ(r.seismograms.x, 61);
-    EXPECT_EQ(r.seismograms.x + r.seismograms.width, 960);   // still ends at the bar
-    g.stationColumnWidth = 5000;                              // never past the bar
+    EXPECT_EQ(std::tuple(g.barWidth, g.globePercent), std::tuple(64, 47));
+    LayoutRects r = arrangePanes(ViewMode::All, g, 1024, 700);
+    const int side = 1024 * 47 / 100;
+    EXPECT_EQ(std::tuple(r.bar, r.globe, r.crossSection, r.stationNames, r.seismograms),
+              std::tuple(PaneRect{960, 0, 64, 700}, PaneRect{0, 700 - side, side, side}, PaneRect{side, 700 - side, 960 - side, side},
+                         PaneRect{0, 0, 38, 700 - side}, PaneRect{38, 0, 960 - 38, 700 - side}));
+    EXPECT_TRUE(r.fillerA.empty() && r.fillerB.empty());
+    g.stationColumnWidth = 61;   // long station labels narrow the traces, which still end at the bar
+    r = arrangePanes(ViewMode::All, g, 1024, 700);
+    EXPECT_EQ(std::tuple(r.stationNames.width, r.seismograms.x, r.seismograms.right()), std::tuple(61, 61, 960));
+    g.stationColumnWidth = 5000;   // never past the bar
     EXPECT_EQ(arrangePanes(ViewMode::All, g, 1024, 700).seismograms.width, 0);
+
+    g = paneGeometry({8, 16}, 1024);
+    for (ViewMode mode : {ViewMode::Globe3D, ViewMode::CrossSection}) {
+        r = arrangePanes(mode, g, 1024, 600);
+        const bool globe = mode == ViewMode::Globe3D;
+        EXPECT_EQ(std::tuple(globe ? r.globe : r.crossSection, r.bar, r.fillerA, r.fillerB),
+                  std::tuple(PaneRect{102, 0, 600, 600}, PaneRect{702, 0, 64, 600}, PaneRect{0, 0, 102, 600}, PaneRect{766, 0, 258, 600}));
+        EXPECT_TRUE((globe ? r.crossSection : r.globe).empty() && r.seismograms.empty());
+    }
+    EXPECT_EQ(arrangePanes(ViewMode::Globe3D, g, 500, 600).fillerB.width, 0);   // never a negative filler
 }
 
 TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquares) {
-    struct Case {
-        int cellWidth, width, height;
-        bool wide;          // the setting
-        bool arranged;      // the wide arrangement applies
-    };
+    struct Case { int cellWidth, width, height; bool wide, arranged; };
     const Case cases[] = {
         {8, 1920, 1080, true, true},     // 16:9 kiosk
         {8, 2560, 600, true, true},      // very wide: the height limits the squares
@@ -93,30 +74,22 @@ TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquar
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " wide " << c.wide);
         PaneGeometry g = paneGeometry({c.cellWidth, 16}, c.width);
-        PaneGeometry classic = g;
+        const LayoutRects before = arrangePanes(ViewMode::All, g, c.width, c.height);
         g.wideLayout = c.wide;
         const LayoutRects r = arrangePanes(ViewMode::All, g, c.width, c.height);
         if (!c.arranged) {
-            const LayoutRects before = arrangePanes(ViewMode::All, classic, c.width, c.height);
-            EXPECT_EQ(r.globe, before.globe);
-            EXPECT_EQ(r.crossSection, before.crossSection);
-            EXPECT_EQ(r.seismograms, before.seismograms);
+            EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.seismograms), std::tuple(before.globe, before.crossSection, before.seismograms));
             EXPECT_TRUE(r.fillerA.empty() && r.fillerB.empty());
             continue;
         }
         const int side = r.globe.width;
         EXPECT_GT(side, 0);
-        EXPECT_EQ(r.globe, (PaneRect{r.globe.x, c.height - side, side, side}));
-        EXPECT_EQ(r.crossSection, (PaneRect{r.globe.right(), r.globe.y, side, side}));
-        EXPECT_EQ(r.bar, (PaneRect{c.width - 8 * c.cellWidth, 0, 8 * c.cellWidth, c.height}));
-        EXPECT_EQ(r.fillerA, (PaneRect{0, r.globe.y, r.globe.x, side}));
-        EXPECT_EQ(r.fillerB, (PaneRect{r.crossSection.right(), r.globe.y,
-                                       r.bar.x - r.crossSection.right(), side}));
+        EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.fillerA, r.fillerB),
+                  std::tuple(PaneRect{r.globe.x, c.height - side, side, side}, PaneRect{r.globe.right(), r.globe.y, side, side},
+                             PaneRect{0, r.globe.y, r.globe.x, side}, PaneRect{r.crossSection.right(), r.globe.y, r.bar.x - r.crossSection.right(), side}));
         EXPECT_LE(std::abs(r.fillerA.width - r.fillerB.width), 1);   // centred
         EXPECT_GE(r.seismograms.height * 100, c.height * 40);
-        EXPECT_EQ(r.seismograms.bottom(), r.globe.y);
-        EXPECT_EQ(r.stationNames.height, r.seismograms.height);
-        EXPECT_EQ(r.seismograms.right(), r.bar.x);
+        EXPECT_EQ(std::tuple(r.seismograms.bottom(), r.stationNames.height, r.seismograms.right()), std::tuple(r.globe.y, r.seismograms.height, r.bar.x));
         // The squares are as large as the band and the width allow.
         EXPECT_TRUE(2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100);
     }
@@ -124,123 +97,61 @@ TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquar
     PaneGeometry g = paneGeometry({8, 16}, 1920);
     g.wideLayout = true;
     const LayoutRects r = arrangePanes(ViewMode::All, g, 1920, 1080);
-    EXPECT_EQ(r.seismograms, (PaneRect{38, 0, 1818, 432}));
-    EXPECT_EQ(r.globe, (PaneRect{280, 432, 648, 648}));
-    EXPECT_EQ(r.fillerB, (PaneRect{1576, 432, 280, 648}));
+    EXPECT_EQ(std::tuple(r.seismograms, r.globe, r.fillerB), std::tuple(PaneRect{38, 0, 1818, 432}, PaneRect{280, 432, 648, 648}, PaneRect{1576, 432, 280, 648}));
 }
 
-TEST(PaneArrangement, SingleViewModesAreSquareWithFillers) {
-    const PaneGeometry g = paneGeometry({8, 16}, 1024);
-    for (ViewMode mode : {ViewMode::Globe3D, ViewMode::CrossSection}) {
-        const LayoutRects r = arrangePanes(mode, g, 1024, 600);
-        const PaneRect view{102, 0, 600, 600};
-        EXPECT_EQ(mode == ViewMode::Globe3D ? r.globe : r.crossSection, view);
-        EXPECT_TRUE((mode == ViewMode::Globe3D ? r.crossSection : r.globe).empty());
-        EXPECT_EQ(r.bar, (PaneRect{702, 0, 64, 600}));
-        EXPECT_EQ(r.fillerA, (PaneRect{0, 0, 102, 600}));
-        EXPECT_EQ(r.fillerB, (PaneRect{766, 0, 258, 600}));
-        EXPECT_TRUE(r.seismograms.empty());
-    }
-    // A client too narrow for the square leaves no negative filler.
-    const LayoutRects tight = arrangePanes(ViewMode::Globe3D, g, 500, 600);
-    EXPECT_EQ(tight.fillerB.width, 0);
-}
-
-TEST(SpeedSlider, MappingAndPolling) {
-    EXPECT_EQ(sliderPositionForSpeed(100), 0);
-    EXPECT_EQ(sliderPositionForSpeed(0), 100);
-    EXPECT_EQ(sliderPositionForSpeed(-100), 200);
-    EXPECT_EQ(sliderPositionForSpeed(20.7f), 79);
-    EXPECT_EQ(speedForSliderPosition(79), 21);
-    EXPECT_EQ(speedForSliderPosition(200), -100);
+TEST(SpeedSlider, MappingAndPollingStayInRange) {
+    const std::pair<float, int> positions[] = {{100, 0}, {0, 100}, {-100, 200}, {20.7f, 79}, {1e30f, 100 - 32767}, {-1e30f, 100 + 32768}};
+    for (const auto& [speed, position] : positions) EXPECT_EQ(sliderPositionForSpeed(speed), position) << speed;
+    EXPECT_EQ(std::tuple(speedForSliderPosition(79), speedForSliderPosition(200)), std::tuple(21, -100));
+    EXPECT_EQ(std::tuple(speedInRange(1e30f), speedInRange(-1e30f), speedInRange(-7.5f)), std::tuple(32767.0f, -32768.0f, -7.5f));
 
     SpeedControl c;
     float acceleration = 20.7f;
     c.setUp(acceleration);
-    EXPECT_EQ(c.shownSpeed, 20);
-    EXPECT_EQ(c.position, 80);
-    c.readSpeed(acceleration);   // 20 differs from 20.7: the slider follows
-    EXPECT_EQ(c.position, 79);
-    EXPECT_EQ(acceleration, 21.0f);
-    c.readSpeed(acceleration);
-    EXPECT_EQ(acceleration, 21.0f);   // and then stays
-
-    acceleration = 50;   // the Speed dialog
-    c.readSpeed(acceleration);
-    EXPECT_EQ(c.position, 50);
-    EXPECT_EQ(acceleration, 50.0f);
-
-    c.position = 150;    // dragged below the middle
-    c.readSpeed(acceleration);
-    EXPECT_EQ(acceleration, -50.0f);
-
-    acceleration = 400;  // beyond the scale: the slider stops at its end
-    c.readSpeed(acceleration);
-    EXPECT_EQ(c.position, 0);
-    EXPECT_EQ(acceleration, 100.0f);
-}
-
-TEST(ExtremeSettings, HugeButtonHeightsAndAccelerationsStayInRange) {
-    // BUTTON HEIGHT takes any positive number and TIME ACCELERATION any
-    // finite one: the pixels and the slider never leave their ranges.
-    EXPECT_EQ(buttonPixelHeight(16, 2.0f), 32);
-    EXPECT_EQ(buttonPixelHeight(15, 1.5f), 22);
-    EXPECT_EQ(buttonPixelHeight(16, 1e30f), 320);   // at most 20 cells
-    EXPECT_EQ(buttonPixelHeight(16, 20.5f), 320);
-    EXPECT_EQ(buttonPixelHeight(16, -1e30f), 0);
-    EXPECT_EQ(buttonPixelHeight(16, std::numeric_limits<float>::quiet_NaN()), 0);
-    Settings s;
-    s.buttonHeight = 1e30f;
-    const auto b = barButtons(s, {8, 16});
-    ASSERT_FALSE(b.empty());
-    EXPECT_EQ(b.back().rect.height, 320);
-    EXPECT_EQ(b.back().rect.y, 1 + int(b.size() - 1) * 320);
-
-    EXPECT_EQ(speedInRange(1e30f), 32767.0f);
-    EXPECT_EQ(speedInRange(-1e30f), -32768.0f);
-    EXPECT_EQ(speedInRange(-7.5f), -7.5f);
-    EXPECT_EQ(sliderPositionForSpeed(1e30f), 100 - 32767);
-    EXPECT_EQ(sliderPositionForSpeed(-1e30f), 100 + 32768);
-    for (float huge : {1e30f, -1e30f}) {
-        SpeedControl c;
-        c.setUp(huge);
-        EXPECT_EQ(c.shownSpeed, huge > 0 ? 32767 : -32768);
-        EXPECT_EQ(c.position, 100 - c.shownSpeed);
-        float acceleration = huge;
-        c.readSpeed(acceleration);   // the slider stops at its end
-        EXPECT_EQ(c.position, huge > 0 ? kSliderMinimum : kSliderMaximum);
-        EXPECT_EQ(acceleration, huge > 0 ? 100.0f : -100.0f);
+    EXPECT_EQ(std::tuple(c.shownSpeed, c.position), std::tuple(20, 80));
+    // Each poll: what the speed was set to (NaN: left), where the slider was
+    // dragged (-1: left), then the slider position and the speed that result.
+    const struct { float set; int drag; int position; float speed; } polls[] = {
+        {kNoSet, -1, 79, 21}, {kNoSet, -1, 79, 21}, {50, -1, 50, 50}, {kNoSet, 150, 150, -50}, {400, -1, 0, 100}};
+    for (const auto& p : polls) {
+        if (!std::isnan(p.set)) acceleration = p.set;
+        if (p.drag >= 0) c.position = p.drag;
+        c.readSpeed(acceleration);
+        EXPECT_EQ(std::tuple(c.position, acceleration), std::tuple(p.position, p.speed));
+    }
+    for (float huge : {1e30f, -1e30f}) {   // the slider stops at its end
+        SpeedControl h;
+        h.setUp(huge);
+        EXPECT_EQ(std::tuple(h.shownSpeed, h.position), std::tuple(huge > 0 ? 32767 : -32768, huge > 0 ? 100 - 32767 : 100 + 32768));
+        float a = huge;
+        h.readSpeed(a);
+        EXPECT_EQ(std::tuple(h.position, a), std::tuple(huge > 0 ? kSliderMinimum : kSliderMaximum, huge > 0 ? 100.0f : -100.0f));
     }
 }
 
-TEST(SpeedScale, LabelsRunFromTopToBottom) {
-    const PaneRect slider{1, 300, 23, 210};   // H = 200
-    const auto marks = speedScale(slider);
-    ASSERT_EQ(marks.size(), 11u);
-    EXPECT_EQ(marks.front().value, -100);
-    EXPECT_EQ(marks.front().baseline, 305 + 200);
-    EXPECT_EQ(marks.back().value, 100);
-    EXPECT_EQ(marks.back().baseline, 305);
-    EXPECT_EQ(marks[5].baseline, 405);
-}
+TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
+    const std::pair<float, int> heights[] = {{2.0f, 32}, {20.5f, 320}, {1e30f, 320}, {-1e30f, 0}, {kNoSet, 0}};   // at most 20 cells
+    for (const auto& [factor, pixels] : heights) EXPECT_EQ(buttonPixelHeight(16, factor), pixels) << factor;
+    Settings s;
+    s.buttonHeight = 1e30f;
+    const auto b = barButtons(s, {8, 16});
+    EXPECT_EQ(b.back().rect, (PaneRect{0, 1 + int(b.size() - 1) * 320, 63, 320}));
 
-TEST(BarLowerPart, SliderAndMinutesBoxPlacement) {
+    const auto marks = speedScale({1, 300, 23, 210});   // H = 200
+    ASSERT_EQ(marks.size(), 11u);
+    EXPECT_EQ(std::tuple(marks[0].value, marks[0].baseline, marks[5].baseline, marks[10].value, marks[10].baseline),
+              std::tuple(-100, 505, 405, 100, 305));
+
     const PaneGeometry g = paneGeometry({8, 16}, 1024);
-    const PaneRect s = sliderRect(g, 1 + 4 * 32, 700);
-    EXPECT_EQ(s.x, 1);                 // 64 x 3 / 100
-    EXPECT_EQ(s.right(), 24);          // 3 x cw
-    EXPECT_EQ(s.y, 129 + 80);          // 5 x ch below the buttons
-    EXPECT_EQ(s.bottom(), 700);
-    const PaneRect box = minutesBoxRect(64, s.y, g.cell, 40, 16);
-    EXPECT_EQ(box, (PaneRect{12, 209 - 56, 40, 16}));
+    const PaneRect slider = sliderRect(g, 1 + 4 * 32, 700);   // x: 64 x 3 / 100, width 3 cells, 5 cells below the buttons
+    EXPECT_EQ(std::tuple(slider.x, slider.right(), slider.y, slider.bottom()), std::tuple(1, 24, 209, 700));
+    EXPECT_EQ(minutesBoxRect(64, slider.y, g.cell, 40, 16), (PaneRect{12, 209 - 56, 40, 16}));
 }
 
 TEST(MinutesText, WholeMinutesRightAligned) {
-    EXPECT_EQ(minutesText(600), "  10 ");
-    EXPECT_EQ(minutesText(59), "   0 ");
-    EXPECT_EQ(minutesText(0), "   0 ");
-    EXPECT_EQ(minutesText(7199.9f), " 119 ");
-    EXPECT_EQ(minutesText(-30), "   0 ");
+    const std::pair<float, const char*> cases[] = {{600, "  10 "}, {59, "   0 "}, {0, "   0 "}, {7199.9f, " 119 "}, {-30, "   0 "}};
+    for (const auto& [seconds, text] : cases) EXPECT_EQ(minutesText(seconds), text) << seconds;
     EXPECT_EQ(minutesText(1e12f).size(), 9u);   // never overflows its buffer
 }
 
