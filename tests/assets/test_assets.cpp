@@ -237,7 +237,7 @@ TEST(Texts, InfoTextsLeadOnAndHelpPagesAreWellFormed) {
         if (t.contents.find("<PRE>") != std::string::npos) withPre += shown.find("\r\n  ") != std::string::npos;
         EXPECT_EQ(findTag(shown, "more", value), t.contents.find("<more") != std::string::npos) << t.name;
         EXPECT_TRUE((value.empty() || names.count(value)) && shown.find('<') == std::string::npos) << t.name << " -> " << value;
-        if (t.name == "3D.INF") EXPECT_EQ(value, "WAVES.INF");
+        if (t.name == "3D.INF") { EXPECT_EQ(value, "WAVES.INF"); }
     }
     EXPECT_GE(withPre, 3);   // preformatted lines of their own
 
@@ -249,7 +249,7 @@ TEST(Texts, InfoTextsLeadOnAndHelpPagesAreWellFormed) {
     for (int t : topics) {
         const std::string name = "help/" + std::to_string(t) + ".html", html = pages[name];
         EXPECT_TRUE(html.rfind("<!DOCTYPE html>", 0) == 0 && html.find("<title>") != std::string::npos && html.find("</html>") != std::string::npos) << name;
-        if (t) EXPECT_NE(pages["help/0.html"].find("href=\"" + std::to_string(t) + ".html\""), std::string::npos) << t;
+        if (t) { EXPECT_NE(pages["help/0.html"].find("href=\"" + std::to_string(t) + ".html\""), std::string::npos) << t; }
         // No bare ampersands, every link to an existing page.
         EXPECT_FALSE(std::regex_search(html, std::regex("&(?![a-z]+;)"))) << name;
         const std::regex link("href=\"([^\"]+)\"");

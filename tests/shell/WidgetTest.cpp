@@ -8,6 +8,7 @@
 #include "shell/ViewLayout.h"
 #include "shell/WelcomeWindow.h"
 #include "views/CrossSectionView.h"
+#include "views/DrawText.h"
 #include "views/GlobeView.h"
 #include "views/SeismogramView.h"
 #include "views/ViewPane.h"
