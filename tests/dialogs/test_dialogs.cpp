@@ -436,10 +436,10 @@ TEST(TextLayout, ShortWindowsAreWidenedToTheirButtonRowAndNoButtonsTouch) {
 TEST(InfoWindow, ShowsTheFileOrSaysItIsMissingAndBackCloses) {
     ScratchDirectory dir;
     dir.write(QStringLiteral("U.INF"), "Caf\xC3\xA9\r\n");
-    dir.write(QStringLiteral("L.INF"), "Caf\xE9 au lait\r\n");   // not UTF-8: read as Latin-1
+    dir.write(QStringLiteral("L.INF"), "Caf\xE9 au lait d\xE9j\xE0");   // not UTF-8: read as Latin-1, to the last letter
     RecordedClicks sound;
     EXPECT_EQ(InfoWindow(nullptr, QStringLiteral("U.INF")).text() + InfoWindow(nullptr, QStringLiteral("L.INF")).text(),
-              QStringLiteral("Caf\u00e9Caf\u00e9 au lait"));
+              QStringLiteral("Caf\u00e9Caf\u00e9 au lait d\u00e9j\u00e0"));
     EXPECT_EQ(InfoWindow(nullptr, QString(150, QLatin1Char('n'))).text().size(), 99);   // "File nnn... not found", cut
     InfoWindow window(nullptr, QStringLiteral("GONE.INF"));
     window.show();
