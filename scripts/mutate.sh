@@ -20,7 +20,8 @@
 # --save FILE writes the mutants that were built (file, line, the line before
 # and after), and --sample FILE runs exactly those again, each found by its
 # original text nearest to its old line number, so that a run after the tests
-# or unrelated code changed measures the same faults.
+# or unrelated code changed measures the same faults. scripts/mutants-baseline.jsonl
+# is the sample the test suite's kill rate is tracked on.
 #
 # Every file is restored when the script ends, also on Ctrl-C or kill; a copy
 # of the file under mutation is kept in the build folder, and a run that finds
