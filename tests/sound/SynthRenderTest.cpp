@@ -47,11 +47,9 @@ struct Rig {
 // A folder of its own for each test's files.
 std::string tempFolder(const std::string& name) {
     const std::string dir = ::testing::TempDir() + "ovsound_" + name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    std::filesystem::remove_all(dir), std::filesystem::create_directories(dir);
     return dir;
 }
-
 std::string writeFile(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = joinPath(dir, name);
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -81,17 +79,12 @@ TEST_F(SynthRender, ClickIsAudibleOnBothChannelsOnlyWhileMidiIsOpen) {
         Rig rig;
         rig.settings.baseLevelMidi = baseLevel;
         ASSERT_EQ(rig.sound.openMidi(rig.settings), 0);
-        rig.render(200);
-        rig.sound.click();
-        rig.render(300);
-        EXPECT_LT(rig.level(0, 200), kSilent);
-        EXPECT_GT(rig.level(200, 500), kAudible) << baseLevel;
+        rig.render(200), rig.sound.click(), rig.render(300);
+        EXPECT_TRUE(rig.level(0, 200) < kSilent && rig.level(200, 500) > kAudible) << baseLevel;
     }
     Rig closed;
     closed.sound.click();   // not open yet
-    closed.sound.openMidi(closed.settings);
-    closed.sound.closeMidi();
-    closed.sound.click();
+    closed.sound.openMidi(closed.settings), closed.sound.closeMidi(), closed.sound.click();
     closed.render(300);
     EXPECT_LT(closed.level(), kSilent);
 }
@@ -122,12 +115,9 @@ TEST_F(SynthRender, QuakeMusicPlaysAboutThreeSecondsAndStopSilencesAtOnce) {
     stop.sound.stopMusic();
     EXPECT_FALSE(stop.backend->engine().musicOpen());
     stop.render(500);
-    stop.sound.openMidi(stop.settings);
-    stop.sound.click();
+    stop.sound.openMidi(stop.settings), stop.sound.click();
     stop.render(300);
-    EXPECT_GT(stop.level(500, 1000), kAudible);
-    EXPECT_LT(stop.level(1020, 1500), -60.0);
-    EXPECT_GT(stop.level(1500, 1800), kAudible);
+    EXPECT_TRUE(stop.level(500, 1000) > kAudible && stop.level(1020, 1500) < -60.0 && stop.level(1500, 1800) > kAudible);
 }
 
 TEST_F(SynthRender, MissingForeignOrDamagedMusicFilesPlayNothingAndNeverHang) {
@@ -149,8 +139,7 @@ TEST_F(SynthRender, MissingForeignOrDamagedMusicFilesPlayNothingAndNeverHang) {
         for (int k = 0; i >= good.size() && k < 6; ++k) bytes[14 + random() % (bytes.size() - 14)] = uint8_t(random());
         if (i == good.size() + 29) bytes[21] = 0xff;
         rig.sound.playMusic(writeFile(dir, "EQ.MID", bytes));
-        rig.render(100);
-        rig.sound.stopMusic();
+        rig.render(100), rig.sound.stopMusic();
     }
     EXPECT_FALSE(rig.sound.musicIsOpen());
 }
@@ -158,17 +147,13 @@ TEST_F(SynthRender, MissingForeignOrDamagedMusicFilesPlayNothingAndNeverHang) {
 TEST_F(SynthRender, ArrivalSoundsBeepOnceChimeRingsQuakePlaysWholeAndConverted) {
     KSAC seismogram;
     Rig once, twenty, chime;
-    once.arrival(AudioMode::PC, seismogram);
-    twenty.arrival(AudioMode::PC, seismogram, 20);   // twenty requests sound as one beep
-    once.render(300);
-    twenty.render(300);
+    once.arrival(AudioMode::PC, seismogram), once.render(300);
+    twenty.arrival(AudioMode::PC, seismogram, 20), twenty.render(300);   // twenty requests sound as one beep
     EXPECT_EQ(once.backend->output(), twenty.backend->output());
     EXPECT_TRUE(once.level(0, 150) > kAudible && once.level(160, 300) < kSilent);
 
-    chime.arrival(AudioMode::Chime, seismogram);   // rings longer, struck again over the ringing
-    chime.render(1200);
-    chime.arrival(AudioMode::Chime, seismogram);
-    chime.render(100);
+    chime.arrival(AudioMode::Chime, seismogram), chime.render(1200);   // rings longer, struck again over the ringing
+    chime.arrival(AudioMode::Chime, seismogram), chime.render(100);
     EXPECT_TRUE(chime.level(0, 300) > kAudible && chime.level(500, 800) > kAudible);
     EXPECT_GT(chime.level(1200, 1300), chime.level(1000, 1100));
 
@@ -177,13 +162,10 @@ TEST_F(SynthRender, ArrivalSoundsBeepOnceChimeRingsQuakePlaysWholeAndConverted) 
     for (std::size_t i = 0; i < 72000; ++i) seismogram.soundBuffer[i] = uint8_t(128 + 100 * std::sin(double(i) / 10));
     Rig eq;
     eq.arrival(AudioMode::EQ, seismogram, 20);
-    EXPECT_EQ(eq.backend->waveWrites(), 1);
-    EXPECT_EQ(eq.backend->waveOutput(), seismogram.soundBuffer);
-    eq.render(4490);
-    eq.arrival(AudioMode::EQ, seismogram);
+    EXPECT_EQ(std::pair(eq.backend->waveWrites(), eq.backend->waveOutput()), std::pair(1, seismogram.soundBuffer));
+    eq.render(4490), eq.arrival(AudioMode::EQ, seismogram);
     const int writes = eq.backend->waveWrites();
-    eq.render(10);
-    eq.arrival(AudioMode::EQ, seismogram);
+    eq.render(10), eq.arrival(AudioMode::EQ, seismogram);
     EXPECT_EQ(std::pair(writes, eq.backend->waveWrites()), std::pair(1, 2));
 
     Rig stereo(PcmFormat{48000, 2, SampleKind::Int16});   // a device without 8-bit support

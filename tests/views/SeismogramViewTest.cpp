@@ -13,10 +13,7 @@
 
 namespace {
 
-const QColor kRed(255, 0, 0);
-const QColor kCyan(0, 255, 255);
-const QColor kWhite(255, 255, 255);
-const QColor kBlack(0, 0, 0);
+const QColor kRed(255, 0, 0), kCyan(0, 255, 255), kWhite(255, 255, 255), kBlack(0, 0, 0);
 
 // A full range of -1..1 in the first two samples, then small samples
 // alternating around 0: the trace covers its baseline (within 2 pixels) in
@@ -24,15 +21,14 @@ const QColor kBlack(0, 0, 0);
 std::vector<float> zigzag(int n) {
     std::vector<float> s(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) s[static_cast<std::size_t>(i)] = (i % 2) ? 0.02f : -0.02f;
-    s[0] = -1;
-    s[1] = 1;
+    std::tie(s[0], s[1]) = std::pair(-1.0f, 1.0f);
     return s;
 }
 
 class SeismogramViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        resetSettings();
+        theSettings() = Settings{};
         theSound().setBackend(std::make_unique<RecordingBackend>(log));
         run.timeWindow = 600;   // 600 pixels wide: one pixel per second
         auto a = makeTrace("AAA", zigzag(2000), 1, 0);
@@ -40,8 +36,7 @@ protected:
         a->description = "First station";
         auto b = makeTrace("BBB", zigzag(2000), 1, 0);
         b->arrivalTimes = {0, 200, 250, 0};   // S, PP
-        run.seismograms.push_back(std::move(a));
-        run.seismograms.push_back(std::move(b));
+        run.seismograms.push_back(std::move(a)), run.seismograms.push_back(std::move(b));
         run.seismogramCount = 2;
         view = std::make_unique<SeismogramView>(nullptr, run);
         view->resize(600, 300);
@@ -81,39 +76,31 @@ protected:
 
 TEST_F(SeismogramViewTest, ResetAndResizeFitTracesAndWindow) {
     ASSERT_TRUE(view->reset(0));
-    EXPECT_EQ(view->baselineOf(1), 200);
-    EXPECT_EQ(run.seismograms[0]->baseline, 100);   // the station-name column reads it
-    EXPECT_FLOAT_EQ(view->pixelsPerSecond(), 1.0f);
-    // Offsets: two traces in 300 pixels, full range 200 pixels.
-    EXPECT_EQ(run.seismograms[0]->traceBuffer[1], -100);
-    EXPECT_EQ(run.seismograms[0]->traceBuffer[2], 2);
-    EXPECT_EQ(run.seismograms[0]->soundBuffer[1], 255);
+    // Baselines (the station-name column reads them); offsets: two traces in 300 pixels, full range 200 pixels.
+    const KSAC& a = *run.seismograms[0];
+    EXPECT_EQ(std::tuple(view->baselineOf(1), a.baseline, view->pixelsPerSecond()), std::tuple(200, 100, 1.0f));
+    EXPECT_EQ(std::tuple(a.traceBuffer[1], a.traceBuffer[2], a.soundBuffer[1]), std::tuple(-100, 2, 255));
     view->reset(1000);   // half a window is 300 s
     EXPECT_EQ(view->windowStartTime(), 600);
 
     setEventShownQuery([] { return true; });   // a resize refits and redraws what was shown
     play({50, 200});
     view->resize(1200, 600);
-    EXPECT_EQ(view->picture().size(), QSize(1200, 600));
-    EXPECT_EQ(view->baselineOf(0), 200);
-    EXPECT_FLOAT_EQ(view->pixelsPerSecond(), 2.0f);
+    EXPECT_EQ(std::tuple(view->picture().size(), view->baselineOf(0), view->pixelsPerSecond(), view->lastDrawnTime()),
+              std::tuple(QSize(1200, 600), 200, 2.0f, 200.0f));
     EXPECT_TRUE(traced(300, 200) && !traced(420, 200));   // 150 s drawn, 210 s not
-    EXPECT_EQ(view->lastDrawnTime(), 200);
 
-    run.seismograms.clear();
-    run.seismogramCount = 0;
+    run.seismograms.clear(), run.seismogramCount = 0;
     EXPECT_FALSE(view->reset(0));
 }
 
 TEST_F(SeismogramViewTest, TracesGrowTickByTickBetweenTheirBeginAndEnd) {
     run.seismograms[1] = makeTrace("FLAT", std::vector<float>(2000, 5.0f), 1, 0);
-    run.seismograms[1]->startTime = 100;
-    run.seismograms[1]->endTime = 300;
+    std::tie(run.seismograms[1]->startTime, run.seismograms[1]->endTime) = std::pair(100.0f, 300.0f);
     play({50});
     EXPECT_TRUE(traced(30, 100) && !traced(80, 100));
     view->tick(90);
-    EXPECT_TRUE(traced(80, 100) && !traced(95, 100));
-    EXPECT_EQ(view->lastDrawnTime(), 90);
+    EXPECT_TRUE(traced(80, 100) && !traced(95, 100) && view->lastDrawnTime() == 90);
     // The description is written at the left while the window starts at 0.
     bool text = false;
     for (int y = 85; y < 100; ++y)
@@ -133,19 +120,16 @@ TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithTheirSounds) {
     theSettings().labelPhasesOnSeismogram = true;
     play({50});
     EXPECT_EQ(count("chime"), 0);
-    view->tick(150);
-    EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed));   // P on the first trace only
-    EXPECT_EQ(count("chime"), 1);                                 // one sample in the arrival second
+    view->tick(150);   // P on the first trace only, one chime for the one sample in the arrival second
+    EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed) && count("chime") == 1);
     view->tick(300);
-    EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed));   // S, PP
-    EXPECT_EQ(count("chime"), 3);
+    EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed) && count("chime") == 3);   // S, PP
     EXPECT_EQ(px(201, view->baselineOf(1) - 20), kBlack);   // the black shadow line
 
     // The earthquake sound plays the trace, and stops with the view.
     theSettings().audio = AudioMode::EQ;
     play({50, 150});
-    EXPECT_EQ(log.waveWrites, std::vector<std::size_t>{2000u});
-    EXPECT_EQ(count("waveReset"), 0);
+    EXPECT_EQ(std::pair(log.waveWrites, count("waveReset")), std::pair(std::vector<std::size_t>{2000u}, 0));
     view.reset();
     EXPECT_EQ(count("waveReset"), 1);
 }
@@ -166,12 +150,9 @@ TEST_F(SeismogramViewTest, FullRedrawDrawsMarksSilentlyInTheSmallFont) {
     play({50, 150});   // drawn by the tick, in the view's font
     const int live = labelHeight();
     log.operations.clear();
-    view->reset(0);
-    view->invalidateView();
+    view->reset(0), view->invalidateView();
     view->tick(300);   // redrawn whole, in the 8-pixel font of the descriptions
-    EXPECT_FALSE(view->fullRedrawPending());
-    EXPECT_TRUE(markAt(100, 0, kRed) && markAt(200, 1, kCyan));
-    EXPECT_EQ(count("chime"), 0);
+    EXPECT_TRUE(!view->fullRedrawPending() && markAt(100, 0, kRed) && markAt(200, 1, kCyan) && count("chime") == 0);
     const int redrawn = labelHeight();
     EXPECT_TRUE(redrawn > 0 && redrawn <= 8 && redrawn < live) << redrawn << " " << live;
 }
@@ -179,35 +160,30 @@ TEST_F(SeismogramViewTest, FullRedrawDrawsMarksSilentlyInTheSmallFont) {
 TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEveryStepOfTheSecond) {
     theSettings().labelPhasesOnSeismogram = true;
     run.seismograms.clear();
-    auto fine = makeTrace("FINE", zigzag(8000), 0.05f, 50.5f);   // 50.5 s to 450.5 s
-    fine->arrivalTimes = {0, 0, 0, 120};                           // SS
-    run.seismograms.push_back(std::move(fine));
+    run.seismograms.push_back(makeTrace("FINE", zigzag(8000), 0.05f, 50.5f));   // 50.5 s to 450.5 s
+    run.seismograms[0]->arrivalTimes = {0, 0, 0, 120};                           // SS
     run.seismogramCount = 1;
-    view->reset(0);
-    view->invalidateView();
+    view->reset(0), view->invalidateView();
     view->tick(300);
     const int yb = view->baselineOf(0);
     EXPECT_EQ((std::vector<bool>{traced(40, yb), traced(60, yb), traced(290, yb), traced(310, yb)}),
               (std::vector<bool>{false, true, true, false}));
     // The 20 steps of second 120 all lie in column 120, the shadow in the next.
     EXPECT_TRUE(markAt(120, 0, kCyan) && !markAt(119, 0, kCyan) && !markAt(121, 0, kCyan));
-    EXPECT_EQ(px(121, yb - 40), kBlack);
-    EXPECT_EQ(count("chime"), 0);
+    EXPECT_TRUE(px(121, yb - 40) == kBlack && count("chime") == 0);
 }
 
 TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhatLiesBeyond) {
     play({50, 400});
     EXPECT_TRUE(traced(380, 100));
     view->tick(350);
-    EXPECT_TRUE(!traced(380, 100) && traced(340, 100));
-    EXPECT_EQ(view->lastDrawnTime(), 350);
+    EXPECT_TRUE(!traced(380, 100) && traced(340, 100) && view->lastDrawnTime() == 350);
     view->tick(390);   // forward again from there
     EXPECT_TRUE(traced(380, 100));
     view->tick(590);
     EXPECT_EQ(view->windowStartTime(), 0);
     view->tick(610);   // half a window on: redrawn from 300 s, the trace ends at x = 310
-    EXPECT_EQ(view->windowStartTime(), 300);
-    EXPECT_TRUE(traced(300, 100) && !traced(320, 100));
+    EXPECT_TRUE(view->windowStartTime() == 300 && traced(300, 100) && !traced(320, 100));
     EXPECT_EQ(std::pair(px(60, 298), px(90, 298)), std::pair(kBlack, kWhite));   // axis ticks: minute 6, not 6.5
     view->tick(200);   // back before the window start: the window moves back too
     EXPECT_EQ(view->windowStartTime(), 0);
