@@ -12,22 +12,10 @@
 
 namespace {
 
-TEST(GlobeGeometry, PaneCirclesFrontsAndSurfaceBand) {
+TEST(GlobeGeometry, PenWidthAndPhaseFronts) {
     EXPECT_EQ((std::vector<int>{wavefrontPenWidth(30), wavefrontPenWidth(168), wavefrontPenWidth(1000)}),
               (std::vector<int>{1, 2, 5}));
     EXPECT_NEAR(surfaceStep(168), 1.19f, 0.005f);
-
-    CircleArcs arcs;
-    circleArcs(0, 0, 0, 30, 168, arcs);   // around the centre of the disc: one closed run
-    ASSERT_EQ(arcs.runs, 1);
-    EXPECT_EQ(arcs.runLength[0], kCirclePoints);
-    const PointF east = projectOrthographic(0, 30, 0);   // azimuth 0 lies east
-    EXPECT_NEAR(arcs.points[0].x, int(168 * east.x), 1);
-    EXPECT_EQ(arcs.points[61], arcs.points[1]);
-    circleArcs(0, -60, 0, 60, 168, arcs);   // crossing the limb: two runs, the hidden part left out
-    EXPECT_EQ(std::tuple(arcs.runs, arcs.runLength[0] + arcs.runLength[1]), std::tuple(2, arcs.count));
-    circleArcs(0, 180, 0, 10, 168, arcs);   // wholly on the far side
-    EXPECT_FALSE(arcs.runs || arcs.labelled());
 
     // PP and SS only beyond 15 degrees, in the order P, PP, S, SS.
     std::array<TravelTimeTable, 4> tables{linearTable(10), linearTable(20), linearTable(10), linearTable(20)};
@@ -39,13 +27,9 @@ TEST(GlobeGeometry, PaneCirclesFrontsAndSurfaceBand) {
     EXPECT_EQ(std::tuple(fronts[1].colour, fronts[3].colour, fronts[2].distance),
               std::tuple(FrontColour::LightRed, FrontColour::LightCyan, 20.0f));
     EXPECT_EQ(phaseFronts(tables, 0, fronts) + phaseFronts(tables, 5000, fronts), 0);   // nor after the curves
-
-    const SurfaceBand b = surfaceBand(1000, 99.9f, 168);   // shallow events only
-    EXPECT_TRUE(b.shown && std::fabs(b.outer - 34.12f) < 1e-4f && std::fabs(b.inner - 20.69f) < 1e-4f);
-    EXPECT_FALSE(surfaceBand(0, 10, 168).shown);
 }
 
-TEST(CrossSectionGeometry, RadiiSurfaceArcsAndStationLabels) {
+TEST(CrossSectionGeometry, RayPixelsSurfaceArcsAndStationLabels) {
     EXPECT_EQ(rayPixel(0, -6371, 168.0f / 6371), (Pixel{-168, 0}));
     const SurfaceArcs a = surfaceArcs(61, 10, 168);   // after the first minute
     EXPECT_TRUE(std::fabs(a.d1 - 61 * 0.02069f) < 1e-4f && std::fabs(a.d2 - 61 * 0.03412f) < 1e-4f);
