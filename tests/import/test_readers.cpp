@@ -16,6 +16,13 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <random>
+
+#define FUZZ_TARGET(name) int name
+#include "fuzz/fuzz_event_meta.cpp"
+#include "fuzz/fuzz_import_sac.cpp"
+#include "fuzz/fuzz_mseed.cpp"
+#include "fuzz/fuzz_station_meta.cpp"
 
 using namespace testdata;
 
@@ -396,4 +403,44 @@ TEST(ImportReaders, DamagedAndForeignFilesGiveReasonsAndKeepWhatDecodes)
     EXPECT_EQ(readInputFile(dir / "wave.xml").segments.size(), 1u);
     for (const char* name : {"empty.mseed", "folder.sac", "missing"})
         EXPECT_FALSE(readInputFile(dir / name).error.empty()) << name;
+}
+
+// Valid files with random bytes overwritten and cut at random (fixed seed),
+// through the fuzz harnesses and their checks: a failed check aborts.
+TEST(ImportReaders, DamagedCopiesOfValidFilesPassTheReadersChecks)
+{
+    SacHeader h;
+    h.setUndefined();
+    h.i[NVHDR] = 7;
+    h.i[NPTS] = 64;
+    for (int field : {NZYEAR, NZJDAY, NZHOUR, NZMIN, NZSEC, NZMSEC})
+        h.i[field] = field == NZYEAR ? 2011 : 1;
+    h.f[DELTA] = 0.025f;
+    h.f[B] = h.f[STLA] = h.f[STLO] = h.f[EVLA] = h.f[EVLO] = h.f[EVDP] = 1.0f;
+    h.setText(KSTNM, "ANMO");
+    h.setText(KCMPNM, "BHZ");
+    const std::string sac = encodeSac(h, std::vector<float>(64, 2.5f)) + std::string(22 * 8, '\x3f');
+    TraceSegment seg{{"IU", "ANMO", "00", "BHZ"}, 1e9, 40.0, {}};
+    for (int n = 0; n < 900; ++n)
+        seg.samples.push_back(double((n * 7919) % 2001 - 1000));
+    const std::string mseed = packMiniSeed(seg, MiniSeedEncoding::Steim2, 256)
+                            + packMiniSeed(seg, MiniSeedEncoding::Float32, 512);
+    const std::string xml = "<FDSNStationXML><Network code='IU'><Station code='ANMO'><Latitude>34</Latitude>"
+                            "<Longitude>-106</Longitude><Channel code='BHZ'><Dip>-90</Dip></Channel>"
+                            "</Station></Network></FDSNStationXML>";
+    const std::string quakeml = "<quakeml><eventParameters><event><origin><time><value>2011-03-11T05:46:23Z"
+                                "</value></time><depth><value>19700</value></depth></origin></event>"
+                                "</eventParameters></quakeml>";
+    const std::pair<int (*)(const uint8_t*, std::size_t), const std::string*> cases[] = {
+        {fuzzImportSac, &sac}, {fuzzMiniSeed, &mseed}, {fuzzStationMeta, &xml}, {fuzzEventMeta, &quakeml}};
+    std::mt19937 random(20240611u);
+    for (const auto& [harness, valid] : cases)
+        for (int n = 0; n < 400; ++n) {
+            std::string file = *valid;
+            for (int f = int(random() % 6); f > 0; --f)
+                file[random() % file.size()] = static_cast<char>(random());
+            if (random() % 3 == 0)
+                file.resize(random() % file.size());
+            harness(reinterpret_cast<const uint8_t*>(file.data()), file.size());
+        }
 }
