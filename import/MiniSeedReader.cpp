@@ -54,9 +54,20 @@ bool validHeaderAt(std::string_view buf, std::size_t offset)
     for (int i = 0; i < 6; ++i)
         if (!std::isdigit(static_cast<unsigned char>(x[i])) && x[i] != ' ' && x[i] != '\0')
             return false;
-    return MS_ISDATAINDICATOR(x[6]) && (x[7] == ' ' || x[7] == '\0')
-        && static_cast<unsigned char>(x[24]) <= 23 && static_cast<unsigned char>(x[25]) <= 59
-        && static_cast<unsigned char>(x[26]) <= 60;
+    if (!MS_ISDATAINDICATOR(x[6]) || (x[7] != ' ' && x[7] != '\0')
+        || static_cast<unsigned char>(x[24]) > 23 || static_cast<unsigned char>(x[25]) > 59
+        || static_cast<unsigned char>(x[26]) > 60)
+        return false;
+    // Start year and day in either byte order: this keeps junk from being
+    // handed to libmseed at almost every byte.
+    const auto* u = reinterpret_cast<const unsigned char*>(x);
+    for (bool big : {true, false}) {
+        const int year = big ? u[20] << 8 | u[21] : u[21] << 8 | u[20];
+        const int day = big ? u[22] << 8 | u[23] : u[23] << 8 | u[22];
+        if (year >= 1900 && year <= 2100 && day >= 1 && day <= 366)
+            return true;
+    }
+    return false;
 }
 
 // Whether the data section of a parsed record holds the samples its header
@@ -115,7 +126,7 @@ FileContents readMiniSeed(std::string_view bytes, std::string path)
 
     std::map<ChannelId, std::size_t> open;   // channel -> its last segment
     std::size_t offset = 0, total = 0, undecoded = 0, textRecords = 0, records = 0;
-    std::size_t skippedBytes = 0, firstSkipped = 0;
+    std::size_t skippedBytes = 0, firstSkipped = 0, unnamed = 0;
     while (offset < buf.size()) {
         if (!validHeaderAt(buf, offset)) {
             if (offset + 48 > buf.size()) {
@@ -131,7 +142,7 @@ FileContents readMiniSeed(std::string_view bytes, std::string path)
         // The header first, the window grown until the record fits.
         const std::size_t remaining = buf.size() - offset;
         const std::size_t most = std::min(remaining, std::size_t(MAXRECLEN));
-        std::size_t buflen = std::min(most, std::size_t(8192));
+        std::size_t buflen = std::min(most, std::size_t(512));
         int rc = parse(offset, buflen, -1, 0);
         while (rc > 0 && buflen < most) {
             buflen = std::min(most, std::max(buflen * 2, buflen + std::size_t(rc)));
@@ -168,8 +179,9 @@ FileContents readMiniSeed(std::string_view bytes, std::string path)
         }
         if (r.numsamples <= 0 || !r.datasamples)
             continue;
-        if (!(r.samprate > 0) || !std::isfinite(r.samprate) || r.samprate > 1e6) {
-            ++undecoded;
+        if (!(r.samprate > 0) || !std::isfinite(r.samprate) || r.samprate > 1e6
+            || !r.station[0] || !r.channel[0]) {
+            ++unnamed;
             continue;
         }
         const std::size_t n = std::size_t(r.numsamples);
@@ -230,13 +242,15 @@ FileContents readMiniSeed(std::string_view bytes, std::string path)
                                + at(firstSkipped) + ", left out");
     if (undecoded)
         out.warnings.push_back(std::to_string(undecoded) + " records whose samples could not be decoded left out");
+    if (unnamed)
+        out.warnings.push_back(std::to_string(unnamed) + " records without a station, channel or sample rate left out");
     if (textRecords)
         out.warnings.push_back(std::to_string(textRecords) + " text records left out");
     for (const std::string& m : messages)
         out.warnings.push_back("libmseed: " + m);
     std::erase_if(out.segments, [](const TraceSegment& s) { return s.samples.empty(); });
     if (out.segments.empty()) {
-        out.error = records == 0 && undecoded == 0 && textRecords == 0
+        out.error = records == 0 && undecoded == 0 && textRecords == 0 && unnamed == 0
             ? "not miniSEED (no record could be read)"
             : "miniSEED without usable samples";
         if (!out.warnings.empty())
