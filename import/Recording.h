@@ -54,4 +54,5 @@ struct FileContents {
     std::vector<ChannelMetadata> channels;
     EventInfo event;
     std::string error;      // non-empty: the file gave nothing usable, and why
+    std::vector<std::string> warnings;   // what was left out of a file that gave data
 };
