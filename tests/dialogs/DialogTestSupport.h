@@ -58,7 +58,6 @@ inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
-// Sets the right-button setting for the life of the object.
 struct RightButtonRestart {
     bool saved = theSettings().rightButtonRestart;
     explicit RightButtonRestart(bool on) { theSettings().rightButtonRestart = on; }

@@ -13,10 +13,12 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 
 #include <set>
 
@@ -245,8 +247,7 @@ TEST(PhasesDialog, ShowsAndKeepsTheFlagsAndPhasesOnlyOnOk) {
     PhasesDialog dialog(nullptr, s);
     for (int id = 101; id <= 107; ++id) EXPECT_EQ(checked(&dialog, id), id == 101 || id == 102 || id == 105) << id;
     EXPECT_EQ(field(&dialog, 111)->text() + field(&dialog, 117)->text() + field(&dialog, 118)->text(), QStringLiteral("PH1PH7PH8"));
-    // Field 117 lies below field 118 in the right-hand column.
-    EXPECT_TRUE(field(&dialog, 117)->y() > field(&dialog, 118)->y() && field(&dialog, 117)->x() == field(&dialog, 115)->x());
+    EXPECT_TRUE(field(&dialog, 117)->y() > field(&dialog, 118)->y() && field(&dialog, 117)->x() == field(&dialog, 115)->x());   // 117 last
     press(&dialog, kIdOk);
     EXPECT_TRUE(dialog.result() == QDialog::Accepted && s.phases.size() == 8u && s.phases.back() == "PH8");
     EXPECT_TRUE(s.pPhasesOnCrossSection && s.labelPhasesOnSeismogram && !s.sPhasesOnCrossSection);
@@ -313,10 +314,14 @@ TEST(HelpLauncher, OpensTheTopicPageOrShowsTheMessageAndDialogsStayOpen) {
         EXPECT_TRUE(opened.back() == dir.path() + QStringLiteral("/help/%1.html").arg(topic) && dialog->result() == 0) << topic;   // still open
     }
     openSucceeds = false;
+    openHelp(nullptr, 1002);   // a failed opening is reported too, without the hook in a box of its own
+    setHelpMessage({});
+    QTimer::singleShot(0, &events, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) messages << box->text(), box->accept();
+    });
     openHelp(nullptr, 1002);
     setHelpOpener({});
-    setHelpMessage({});
-    EXPECT_TRUE(opened.size() == 6 && messages.size() == 2 && events.list()->count() == 1);   // a failed opening is reported too
+    EXPECT_TRUE(opened.size() == 7 && messages.size() == 3 && messages[2] == messages[1] && events.list()->count() == 1);
 }
 
 TEST(EventList, ListsEventFilesLowerCasedAndSortedAndReturnsTheChoice) {
@@ -470,8 +475,7 @@ TEST(TutorialWindow, PositionsShowTheirButtonsWhichSetTheirFlagAndNoneOverlapInA
     TutorialWindow window(nullptr, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialLast);
     EXPECT_TRUE(window.geometry().right() == screenRect().width() - 11 && window.geometry().y() == 10);
     EXPECT_EQ(window.button(kIdPrevious)->x() + window.button(kIdTutorialCancel)->x(), 30 + window.button(kIdPrevious)->width());
-    // The heading plate: a sunken panel from x 9 with the text in it.
-    const QImage image = window.grab().toImage();
+    const QImage image = window.grab().toImage();   // the heading: a sunken panel from x 9 with the text in it
     EXPECT_TRUE(image.pixelColor(9, 15) == QColor(128, 128, 128) && image.pixelColor(window.width() - 8, 15) == Qt::white);
     EXPECT_TRUE(hasInk(image, QRect(window.width() / 2 - 20, 8, 40, 22)));
     RecordedClicks sound;   // each button closes the window and sets its own flag only

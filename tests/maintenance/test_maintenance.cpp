@@ -235,8 +235,7 @@ TEST(MaintenanceWindow, OpenedEventEditsFollowTheFormAndBadOnesWriteNothing) {
     });
     expectLines(readFile(kEvent), {"EVENT LATITUDE:    12.5000", "ORIGIN TIME: 12:04:15.2", "TIME WINDOW: 3600",
                                    "TIME LIMIT: 3600", "VIEW ANGLE: 270", "STATION FILE: BKS.Z", "STATION FILE: CMB.N"});
-    // A changed year makes a new file; the old one stays.
-    h.edit([](EventEditorDialog& e) { e.field(kFieldYear)->setText(QStringLiteral("1996")); });
+    h.edit([](EventEditorDialog& e) { e.field(kFieldYear)->setText(QStringLiteral("1996")); });   // a new file, the old one stays
     const QByteArray moved = readFile(QStringLiteral("1996061512.evt"));
     expectLines(moved, {"EVENT NAME: Test quake", "EVENT DATE: 1996/06/15", "EVENT LONGITUDE:  -121.8800"});
     EXPECT_TRUE(moved.count("STATION FILE: ") == 2 && QDir().entryList(QDir::Files).size() == 2 && h.messages.texts.size() == 1);
