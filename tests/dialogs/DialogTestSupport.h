@@ -1,6 +1,5 @@
-// Helpers of the dialog and maintenance tests: a scratch directory that is
-// the current one while it lives, recorded clicks and messages, and
-// synthetic mouse clicks.
+// Helpers of the dialog and maintenance tests: a scratch directory that is the current one while it lives,
+// recorded clicks and messages, and synthetic mouse clicks.
 #pragma once
 
 #include "data/Settings.h"
@@ -34,8 +33,7 @@ inline QByteArray readFile(const QString& name) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Routes the sound to a recording back end with MIDI open: each click shows
-// up as three short messages (volume, note off, note on).
+// Routes the sound to a recording back end with MIDI open: a click is three messages (volume, note off, on).
 struct RecordedClicks {
     RecordingBackend::Log log;
     std::size_t base = (theSound().setBackend(std::make_unique<RecordingBackend>(log)), theSound().openMidi(Settings()),
@@ -60,7 +58,6 @@ inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
 
-// Sets the right-button setting for the life of the object.
 struct RightButtonRestart {
     bool saved = theSettings().rightButtonRestart;
     explicit RightButtonRestart(bool on) { theSettings().rightButtonRestart = on; }
