@@ -19,7 +19,11 @@
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -941,31 +945,77 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
 
         // Seismograms.
         const double reference = std::floor((origin - kImportLeadSeconds) * 1000.0) / 1000.0;
-        std::vector<const ImportStation*> written;
-        std::size_t done = 0, total = 0;
-        for (const ImportStation& s : r.stations)
-            total += s.skipped.empty();
-        for (std::size_t i = 0; i < r.stations.size(); ++i) {
-            ImportStation& st = r.stations[i];
-            if (!st.skipped.empty())
-                continue;
-            check(cancel);
-            report(progress, 0.4 + 0.5 * double(done++) / double(std::max<std::size_t>(total, 1)),
-                   "processing " + st.network + "." + st.station);
-            const std::vector<Output> outputs = processStation(plan, plan.stationChannels[i], origin,
-                                                               request.timeLimit, request.sampleRate,
-                                                               st.notes);
-            st.components.clear();
-            for (const Output& o : outputs) {
-                const std::string name = upper(st.station) + "." + upper(st.band) + o.component;
-                std::vector<float> samples(o.trace.samples.begin(), o.trace.samples.end());
-                const SacHeader h = outputHeader(st, e, o.component, o.trace, reference, r.eventName);
-                if (!writeBytes(joinPath(stagedFolder, name), encodeSac(h, samples))) {
-                    r.error = "cannot write " + name + " in the installation folder";
-                    return r;
+        // Stations are processed and written on every processor; this thread
+        // reports progress and passes a cancel on.
+        std::vector<std::size_t> todo;
+        for (std::size_t i = 0; i < r.stations.size(); ++i)
+            if (r.stations[i].skipped.empty())
+                todo.push_back(i);
+        std::vector<std::string> failures(r.stations.size());
+        std::atomic<std::size_t> nextTask{0}, finished{0};
+        std::atomic<bool> stop{false};
+        std::mutex mutex;
+        std::condition_variable changed;
+        auto work = [&] {
+            for (std::size_t t; !stop.load() && (t = nextTask++) < todo.size();) {
+                ImportStation& st = r.stations[todo[t]];
+                try {
+                    const std::vector<Output> outputs =
+                        processStation(plan, plan.stationChannels[todo[t]], origin, request.timeLimit,
+                                       request.sampleRate, st.notes);
+                    st.components.clear();
+                    for (const Output& o : outputs) {
+                        const std::string name = upper(st.station) + "." + upper(st.band) + o.component;
+                        const std::vector<float> samples(o.trace.samples.begin(), o.trace.samples.end());
+                        const SacHeader h = outputHeader(st, e, o.component, o.trace, reference, r.eventName);
+                        if (!writeBytes(joinPath(stagedFolder, name), encodeSac(h, samples))) {
+                            failures[todo[t]] = "cannot write " + name + " in the installation folder";
+                            stop = true;
+                            break;
+                        }
+                        st.components += o.component;
+                    }
+                } catch (const std::exception& ex) {
+                    failures[todo[t]] = std::string("processing ") + st.station + " failed: " + ex.what();
+                    stop = true;
                 }
-                st.components += o.component;
+                ++finished;
+                std::lock_guard<std::mutex> lock(mutex);
+                changed.notify_all();
             }
+        };
+        const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
+        std::vector<std::thread> pool;
+        for (unsigned n = 0; n < threads && n < todo.size(); ++n)
+            pool.emplace_back(work);
+        bool cancelled = false;
+        while (true) {
+            const std::size_t count = finished.load();
+            report(progress, 0.4 + 0.5 * double(count) / double(std::max<std::size_t>(todo.size(), 1)),
+                   "processing " + std::to_string(count) + " of " + std::to_string(todo.size())
+                       + " stations");
+            if (count >= todo.size() || stop.load())
+                break;
+            if (cancel && cancel->load()) {
+                cancelled = true;
+                stop = true;
+                break;
+            }
+            std::unique_lock<std::mutex> lock(mutex);
+            changed.wait_for(lock, std::chrono::milliseconds(50));
+        }
+        for (std::thread& t : pool)
+            t.join();
+        if (cancelled)
+            throw Cancelled{};
+        for (const std::string& f : failures)
+            if (!f.empty()) {
+                r.error = f;
+                return r;
+            }
+        std::vector<const ImportStation*> written;
+        for (std::size_t i : todo) {
+            ImportStation& st = r.stations[i];
             if (st.components.empty()) {
                 st.skipped = "no component could be used";
                 st.selected = false;

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,6 +30,15 @@ void writeFile(const std::string& path, const std::string& content)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
+}
+
+// Processor time of this process and its finished children, seconds.
+double cpuSeconds(int who)
+{
+    rusage u{};
+    getrusage(who, &u);
+    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
+         + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
 }
 
 double seconds(std::chrono::steady_clock::time_point since)
@@ -94,15 +105,20 @@ int main()
         std::ifstream in(f, std::ios::binary);
         std::string tmp((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
+    const double cpu0 = cpuSeconds(RUSAGE_SELF);
     const auto t0 = std::chrono::steady_clock::now();
-    const ImportReport report = runImport(request);
+    ImportScan scan = scanImport(request);
+    const double reading = seconds(t0);
+    const ImportReport report = writeImport(request, std::move(scan));
     const double ours = seconds(t0);
+    const double ourCpu = cpuSeconds(RUSAGE_SELF) - cpu0;
     std::size_t written = 0;
     for (const ImportStation& s : report.stations)
         written += s.skipped.empty() ? s.components.size() : 0;
-    std::printf("import of %d stations x 3 components x %.0f s at %.0f/s (Steim-2): %.2f s, %zu "
+    std::printf("import of %d stations x 3 components x %.0f s at %.0f/s (Steim-2): %.2f s "
+                "(reading %.2f s, processing and writing %.2f s; processor time %.2f s), %zu "
                 "seismograms written, %s\n",
-                kStations, kSeconds, kRate, ours, written,
+                kStations, kSeconds, kRate, ours, reading, ours - reading, ourCpu, written,
                 report.createdEvent.empty() ? report.error.c_str() : report.createdEvent.c_str());
 
     if (fs::exists("/usr/bin/mseed2sac")) {
@@ -112,11 +128,15 @@ int main()
         for (const std::string& f : files)
             command += " '" + f + "'";
         command += " >/dev/null 2>&1";
+        const double cpu1 = cpuSeconds(RUSAGE_CHILDREN);
         const auto t1 = std::chrono::steady_clock::now();
         const int status = std::system(command.c_str());
         const double theirs = seconds(t1);
-        std::printf("mseed2sac converting the same files: %.2f s (exit %d); import / mseed2sac = %.2f\n",
-                    theirs, status, theirs > 0 ? ours / theirs : 0.0);
+        const double theirCpu = cpuSeconds(RUSAGE_CHILDREN) - cpu1;
+        std::printf("mseed2sac converting the same files: %.2f s, processor time %.2f s (exit %d); "
+                    "import / mseed2sac: %.2f in time, %.2f in processor time\n",
+                    theirs, theirCpu, status, theirs > 0 ? ours / theirs : 0.0,
+                    theirCpu > 0 ? ourCpu / theirCpu : 0.0);
     } else {
         std::printf("mseed2sac is not installed: no comparison\n");
     }
