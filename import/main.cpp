@@ -54,10 +54,10 @@ int check(const std::string& dir)
     for (const InstallationProblem& p : problems)
         std::printf("%s: %s\n", p.where.c_str(), p.what.c_str());
     if (problems.empty())
-        std::printf("%zu events checked, no problems\n", events);
+        std::printf("%zu event%s checked, no problems\n", events, events == 1 ? "" : "s");
     else
-        std::printf("%zu problem%s in %zu events\n", problems.size(), problems.size() == 1 ? "" : "s",
-                    events);
+        std::printf("%zu problem%s in %zu event%s\n", problems.size(), problems.size() == 1 ? "" : "s",
+                    events, events == 1 ? "" : "s");
     return problems.empty() ? 0 : 1;
 }
 
