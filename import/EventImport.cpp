@@ -347,13 +347,14 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
                 return k.location == c.id.location && k.band == band;
             });
             if (g == groups.end()) {
-                groups.push_back({c.id.location, band, c.segments.front()->sampleRate, false});
+                groups.push_back({c.id.location, band, c.segments.front()->sampleRate, false, 0});
                 groupMembers.emplace_back();
                 g = groups.end() - 1;
             }
             const bool vertical = letterOf(c.id.channel) == 'Z'
                                || (c.metadata && c.metadata->dip && std::fabs(*c.metadata->dip) >= 80);
             g->hasVertical = g->hasVertical || vertical;
+            ++g->components;
             groupMembers[static_cast<std::size_t>(g - groups.begin())].push_back(m);
         }
         const int best = chooseChannelGroup(groups, request.sampleRate, prefer);

@@ -203,7 +203,7 @@ int chooseChannelGroup(const std::vector<ChannelGroupKey>& groups, double target
             kind = 1;
         const bool below = g.sampleRate < targetRate;
         const double closeness = std::fabs(std::log(std::max(g.sampleRate, 1e-9) / targetRate));
-        return std::make_tuple(!preferred, !g.hasVertical, kind, below, closeness,
+        return std::make_tuple(!preferred, !g.hasVertical, kind, below, closeness, -g.components,
                                g.location.empty() ? std::string() : "~" + g.location, g.band);
     };
     int best = -1;

@@ -41,15 +41,17 @@ void removeMean(std::vector<double>& samples);
 // Which location and band of a station to use. The default preference takes
 // broadband channels ("BH?") at 20 to 40 samples per second first, then
 // high-rate broadband ("HH?"), then other bands by how close their rate is to
-// the target rate (a rate at or above the target before one below), and the
-// location "" before "00", "10" and the others in order. A group with a
-// vertical component goes before one without. `prefer` ("10.HH", "HH",
+// the target rate (a rate at or above the target before one below); among
+// equals, the group with more components, then the location "" before "00",
+// "10" and the others in order. A group with a vertical component goes before
+// one without. `prefer` ("10.HH", "HH",
 // "00.") puts groups that match it before all others.
 struct ChannelGroupKey {
     std::string location;
     std::string band;          // the channel code without its last letter, e.g. "BH"
     double sampleRate = 0;
     bool hasVertical = false;
+    int components = 0;        // how many channels the group has
 };
 // Parses a preference "LOC.BAND", "BAND" or "LOC." (an empty location is
 // written "--" or left empty before the dot); false when it is malformed.

@@ -147,6 +147,8 @@ TEST(ChannelChoice, PreferenceOrderAndOverride)
         ASSERT_TRUE(*c.prefer == 0 || parsePreference(c.prefer, p));
         EXPECT_EQ(chooseChannelGroup(groups, 20, p), c.expected);
     }
+    // Among equals the more complete sensor, then the location order.
+    EXPECT_EQ(chooseChannelGroup({{"", "BH", 40, true, 1}, {"00", "BH", 40, true, 3}, {"10", "BH", 40, true, 3}}, 20, {}), 1);
     // Without BH at 20-40 or HH: the band nearest the target rate, not below it.
     EXPECT_EQ(chooseChannelGroup({{"", "LH", 1, true}, {"", "EH", 10, true}, {"", "SH", 50, true}}, 20, {}), 2);
     ChannelPreference p;
