@@ -35,6 +35,9 @@ namespace {
 constexpr double kFilterPad = 30;
 constexpr int kSacO = 7;        // origin marker, seconds after the reference time
 constexpr int kSacKHOLE = 2;    // text field of the location code
+// Highest recording rate per output rate the resampling filter takes on
+// (its length grows with the ratio).
+constexpr double kResampleRatioMax = 250;
 
 struct Cancelled {};
 
@@ -271,6 +274,37 @@ std::vector<std::size_t> spreadOverDistance(const std::vector<std::pair<double, 
     return chosen;
 }
 
+// The line of every input file: what each recording gave, beside the lines
+// of the other files.
+void fillFileLines(ImportScan& scan, const Plan& plan)
+{
+    ImportReport& r = scan.report;
+    r.files = scan.otherFiles;
+    for (std::size_t f = 0; f < scan.recordings.size(); ++f) {
+        std::set<ChannelId> usedIds;
+        std::string why;
+        for (const Plan::Channel& c : plan.channels) {
+            if (std::find(c.files.begin(), c.files.end(), f) == c.files.end())
+                continue;
+            if (c.status.empty())
+                usedIds.insert(c.id);
+            else if (why.empty())
+                why = c.id.network + "." + c.id.station + "." + c.id.location + "." + c.id.channel
+                    + ": " + c.status;
+        }
+        ImportFileLine line{scan.recordings[f].path, !usedIds.empty(), ""};
+        for (const ChannelId& id : usedIds)
+            line.what += (line.what.empty() ? "" : ", ") + id.network + "." + id.station + "."
+                       + id.location + "." + id.channel;
+        if (!line.used)
+            line.what = why.empty() ? "no samples" : why;
+        r.files.push_back(std::move(line));
+    }
+    std::stable_sort(r.files.begin(), r.files.end(),
+                     [](const ImportFileLine& a, const ImportFileLine& b) { return a.path < b.path; });
+
+}
+
 // Decides stations, channels and file lines from what was read.
 Plan makePlan(const ImportRequest& request, ImportScan& scan)
 {
@@ -421,30 +455,7 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
     for (std::size_t i : spreadOverDistance(verticals, kImportSelectedMax))
         r.stations[i].selected = true;
 
-    // File lines: what each recording gave, beside the lines of the other files.
-    r.files = scan.otherFiles;
-    for (std::size_t f = 0; f < scan.recordings.size(); ++f) {
-        std::set<ChannelId> usedIds;
-        std::string why;
-        for (const Plan::Channel& c : plan.channels) {
-            if (std::find(c.files.begin(), c.files.end(), f) == c.files.end())
-                continue;
-            if (c.status.empty())
-                usedIds.insert(c.id);
-            else if (why.empty())
-                why = c.id.network + "." + c.id.station + "." + c.id.location + "." + c.id.channel
-                    + ": " + c.status;
-        }
-        ImportFileLine line{scan.recordings[f].path, !usedIds.empty(), ""};
-        for (const ChannelId& id : usedIds)
-            line.what += (line.what.empty() ? "" : ", ") + id.network + "." + id.station + "."
-                       + id.location + "." + id.channel;
-        if (!line.used)
-            line.what = why.empty() ? "no samples" : why;
-        r.files.push_back(std::move(line));
-    }
-    std::stable_sort(r.files.begin(), r.files.end(),
-                     [](const ImportFileLine& a, const ImportFileLine& b) { return a.path < b.path; });
+    fillFileLines(scan, plan);
 
     bool anyStation = false;
     for (const ImportStation& s : r.stations)
@@ -485,44 +496,60 @@ void cutTrace(MergedTrace& t, double from, double to)
 }
 
 // Merges, filters and resamples a station's channels and turns the
-// horizontals to north and east.
+// horizontals to north and east. Channels left out go to `dropped` with the
+// reason, which also becomes a note of the station.
 std::vector<Output> processStation(const Plan& plan, const std::vector<std::size_t>& channels,
                                    double origin, double limit, double rate,
-                                   std::vector<std::string>& notes)
+                                   std::vector<std::string>& notes,
+                                   std::vector<std::pair<std::size_t, std::string>>& dropped)
 {
     const double from = origin - kImportLeadSeconds, to = origin + limit;
     struct Prepared {
+        std::size_t index;
         const Plan::Channel* channel;
         MergedTrace trace;
+    };
+    auto drop = [&](std::size_t index, const std::string& why) {
+        dropped.emplace_back(index, why);
+        notes.push_back(plan.channels[index].id.channel + " left out: " + why);
     };
     std::vector<Prepared> verticals, horizontals;
     for (std::size_t index : channels) {
         const Plan::Channel& c = plan.channels[index];
         MergedTrace merged = mergeSegments(c.segments, from - kFilterPad, to + kFilterPad, notes);
-        if (merged.samples.empty())
+        if (merged.sampleRate > kResampleRatioMax * rate) {
+            drop(index, "its rate of " + format("%g", merged.sampleRate) + " samples per second is too high");
             continue;
+        }
+        if (merged.samples.empty()) {
+            drop(index, "no samples in the time window");
+            continue;
+        }
         removeMean(merged.samples);
         MergedTrace out = resampleToGrid(merged, from, rate);
         cutTrace(out, from, to);
-        if (out.samples.empty())
+        if (out.samples.empty()) {
+            drop(index, "no samples in the time window");
             continue;
+        }
         const std::optional<double> dip = c.metadata ? c.metadata->dip : std::nullopt;
         if (letterOf(c.id.channel) == 'Z' || (dip && std::fabs(*dip) >= 80)) {
             // A sensor that points down records the motion upside down.
             if (dip && *dip > 80)
                 for (double& v : out.samples)
                     v = -v;
-            verticals.push_back({&c, std::move(out)});
+            verticals.push_back({index, &c, std::move(out)});
         } else if (dip && std::fabs(*dip) > 10) {
-            notes.push_back(c.id.channel + " is tilted " + format("%.0f", *dip)
-                            + " degrees and is left out");
+            drop(index, "the sensor is tilted " + format("%.0f", *dip) + " degrees");
         } else {
-            horizontals.push_back({&c, std::move(out)});
+            horizontals.push_back({index, &c, std::move(out)});
         }
     }
     std::vector<Output> outputs;
     if (!verticals.empty())
         outputs.push_back({'Z', std::move(verticals.front().trace)});
+    for (std::size_t i = 1; i < verticals.size(); ++i)
+        drop(verticals[i].index, "another vertical component of the sensor is used");
     auto azimuthOf = [](const Plan::Channel& c) -> std::optional<double> {
         if (c.metadata && c.metadata->azimuth)
             return *c.metadata->azimuth;
@@ -537,6 +564,8 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         auto order = [](char c) { return c == 'N' ? 0 : c == 'E' ? 1 : c == '1' ? 2 : c == '2' ? 3 : 4; };
         return order(letterOf(a.channel->id.channel)) < order(letterOf(b.channel->id.channel));
     });
+    for (std::size_t i = 2; i < horizontals.size(); ++i)
+        drop(horizontals[i].index, "two other horizontal components are used");
     if (horizontals.size() >= 2) {
         const Prepared& a = horizontals[0];
         const Prepared& b = horizontals[1];
@@ -544,15 +573,15 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         MergedTrace north, east;
         std::string reason;
         if (!za || !zb) {
-            notes.push_back("the orientation of " + a.channel->id.channel + " and " + b.channel->id.channel
-                            + " is not known (give --stations with a file that has azimuths): "
-                              "horizontal components left out");
-        } else if (!rotateToNorthEast({&a.trace, *za}, {&b.trace, *zb}, north, east, reason)) {
-            notes.push_back(a.channel->id.channel + " and " + b.channel->id.channel + ": " + reason
-                            + ": horizontal components left out");
-        } else {
+            reason = "unknown orientation (give --stations with a file that has azimuths)";
+        } else if (rotateToNorthEast({&a.trace, *za}, {&b.trace, *zb}, north, east, reason)) {
             outputs.push_back({'N', std::move(north)});
             outputs.push_back({'E', std::move(east)});
+            reason.clear();
+        }
+        if (!reason.empty()) {
+            drop(a.index, reason);
+            drop(b.index, reason);
         }
     } else if (horizontals.size() == 1) {
         Prepared& h = horizontals[0];
@@ -566,8 +595,8 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         else if (near(90)) letter = 'E';
         else if (near(270)) letter = 'E', flip = true;
         if (letter == 0) {
-            notes.push_back(h.channel->id.channel + " has no partner to turn it to north or east "
-                            "and is left out");
+            drop(h.index, z ? "no second horizontal component to turn it to north or east"
+                            : "unknown orientation (give --stations with a file that has azimuths)");
         } else {
             if (flip)
                 for (double& v : h.trace.samples)
@@ -871,7 +900,7 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
     if (r.cancelled)
         return r;
     try {
-        const Plan plan = makePlan(request, scan);
+        Plan plan = makePlan(request, scan);
         if (!(request.sampleRate >= 0.1 && request.sampleRate <= 1000))
             r.error = "the sample rate must lie between 0.1 and 1000 per second";
         else if (!(request.timeLimit >= 60 && request.timeLimit <= 32000))
@@ -953,6 +982,7 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             if (r.stations[i].skipped.empty())
                 todo.push_back(i);
         std::vector<std::string> failures(r.stations.size());
+        std::vector<std::vector<std::pair<std::size_t, std::string>>> dropped(r.stations.size());
         std::atomic<std::size_t> nextTask{0}, finished{0};
         std::atomic<bool> stop{false};
         std::mutex mutex;
@@ -963,7 +993,7 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
                 try {
                     const std::vector<Output> outputs =
                         processStation(plan, plan.stationChannels[todo[t]], origin, request.timeLimit,
-                                       request.sampleRate, st.notes);
+                                       request.sampleRate, st.notes, dropped[todo[t]]);
                     st.components.clear();
                     for (const Output& o : outputs) {
                         const std::string name = upper(st.station) + "." + upper(st.band) + o.component;
@@ -1014,6 +1044,9 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
                 r.error = f;
                 return r;
             }
+        for (const auto& list : dropped)
+            for (const auto& [channel, why] : list)
+                plan.channels[channel].status = why;
         std::vector<const ImportStation*> written;
         for (std::size_t i : todo) {
             ImportStation& st = r.stations[i];
@@ -1024,6 +1057,12 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
                 written.push_back(&st);
             }
         }
+        for (std::size_t i : todo)
+            if (r.stations[i].components.empty())
+                for (std::size_t c : plan.stationChannels[i])
+                    if (plan.channels[c].status.empty())
+                        plan.channels[c].status = "no component of the station could be used";
+        fillFileLines(scan, plan);
         if (written.empty()) {
             r.error = "no station gave a seismogram";
             return r;

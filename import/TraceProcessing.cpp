@@ -14,7 +14,7 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 // Most samples a merged trace may hold: a window of a few hours at a few
 // hundred samples per second fits many times; a damaged rate does not.
-constexpr double kMergedSamplesMax = 2e8;
+constexpr double kMergedSamplesMax = 2e7;
 
 std::string secondsText(double seconds)
 {
@@ -222,7 +222,7 @@ MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRa
     out.id = in.id;
     out.sampleRate = outRate;
     const double fs = in.sampleRate;
-    if (in.samples.empty() || !(fs > 0) || !(outRate > 0))
+    if (in.samples.empty() || !(fs > 0) || !(outRate > 0) || fs > 1000 * outRate)
         return out;
     const double n = static_cast<double>(in.samples.size());
     // Grid points inside the recorded span.

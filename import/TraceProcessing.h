@@ -69,7 +69,8 @@ int chooseChannelGroup(const std::vector<ChannelGroupKey>& groups, double target
 // symmetric in time, so it moves no onset: a step appears in the output at its
 // true time. Only grid points inside the recorded span are produced; the
 // result's startTime is the first of them (no samples when none fall inside).
-// With equal rates on the grid the samples are copied.
+// With equal rates on the grid the samples are copied. An input rate over
+// 1000 times the output rate gives no samples (the filter would be too long).
 MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRate);
 
 // A horizontal sensor and the azimuth it points to (degrees from north).

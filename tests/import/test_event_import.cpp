@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -135,6 +136,13 @@ protected:
               "IU|KONO|00|BHZ|59.6491|9.5982|216|340|0|-90|STS|1|1|m/s|40|2000-01-01T00:00:00|\n"
               "IU|KONO|00|BH1|59.6491|9.5982|216|340|30|0|STS|1|1|m/s|40|2000-01-01T00:00:00|\n"
               "IU|KONO|00|BH2|59.6491|9.5982|216|340|120|0|STS|1|1|m/s|40|2000-01-01T00:00:00|\n");
+        // XYZ: horizontals of unknown orientation; only station-level metadata.
+        for (const char* channel : {"BHZ", "BH1", "BH2"}) {
+            TraceSegment s{{"XX", "XYZ", "", channel}, kOrigin - 150, 20, std::vector<double>(20 * 1000, 7.0)};
+            write(data_ / (std::string("xyz.") + channel + ".mseed"), packMiniSeed(s, MiniSeedEncoding::Int32));
+        }
+        write(data_ / "sites.txt", "#Network|Station|Latitude|Longitude|Elevation|SiteName|StartTime|EndTime\n"
+                                   "XX|XYZ|-33.5|-70.25|500|Somewhere, Chile|2000-01-01T00:00:00|\n");
         write(data_ / "notes.txt", "not a recording\n");
     }
     void TearDown() override { fs::remove_all(root_); }
@@ -163,17 +171,20 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
     EXPECT_EQ(lines["notes.txt"].rfind("skipped: ", 0), 0u) << lines["notes.txt"];
     EXPECT_EQ(lines["kono.mseed"].rfind("used: ", 0), 0u) << lines["kono.mseed"];
     EXPECT_EQ(lines["IU.ANMO.00.BHZ.M.2011.070.054124.SAC"].rfind("used: ", 0), 0u);
+    EXPECT_EQ(lines["xyz.BHZ.mseed"].rfind("used: ", 0), 0u);
+    EXPECT_NE(lines["xyz.BH1.mseed"].find("skipped: XX.XYZ..BH1: unknown orientation"), std::string::npos)
+        << lines["xyz.BH1.mseed"];
     EXPECT_TRUE(fs::exists(installation_ / "2011031105" / "KONO.BHN"));
     EXPECT_TRUE(fs::exists(installation_ / "2011031105" / "KONO.BHE"));
     EXPECT_FALSE(fs::exists(installation_ / "2011031105" / "KONO.BH1"));
     for (const auto& e : fs::directory_iterator(installation_))
         EXPECT_NE(e.path().filename().string().rfind(".ovimport", 0), 0u) << "staging left behind";
 
-    // The display plays it: both verticals selected, onsets in place.
+    // The display plays it: every vertical selected, onsets in place.
     RunState run;
     run.directory = installation_.string();
     ASSERT_TRUE(loadRun(run, "2011031105.evt"));
-    ASSERT_EQ(run.seismogramCount, 2);
+    ASSERT_EQ(run.seismogramCount, 3);
     EXPECT_NEAR(run.originSeconds, secondsSince1901(2011, 3, 11, 5, 46, 24, 100), 1e-6);
     for (const auto& k : run.seismograms) {
         SCOPED_TRACE(k->label);
@@ -183,12 +194,13 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
         // Cut to two minutes before the origin up to the limit, or where the
         // recording ends (KONO's after 2800 s).
         EXPECT_NEAR(k->startTime, -120, 0.06);
-        EXPECT_NEAR(k->endTime, k->stationName == "ANMO" ? 3600 : 2800, 0.06);
+        const std::map<std::string, double> ends = {{"ANMO", 3600}, {"KONO", 2800}, {"XYZ", 850}};
+        EXPECT_NEAR(k->endTime, ends.at(k->stationName), 0.06);
         EXPECT_FLOAT_EQ(k->header.f[GCARC], greatCircle(k->stationLatitude, k->stationLongitude,
                                                         float(kLat), float(kLon)).distance);
     }
-    const KSAC& anmo = run.seismograms[0]->stationName == "ANMO" ? *run.seismograms[0] : *run.seismograms[1];
-    ASSERT_EQ(anmo.stationName, "ANMO");
+    const KSAC& anmo = **std::find_if(run.seismograms.begin(), run.seismograms.end(),
+                                      [](const auto& k) { return k->stationName == "ANMO"; });
     double crossing = 0;
     const float half = 0.5f * (anmo.samples.front() + anmo.samples.back());
     for (std::size_t i = 1; i < anmo.samples.size() && crossing == 0; ++i)
@@ -228,6 +240,10 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
     EXPECT_NEAR(kono.latitude, 59.6491, 1e-4);
     EXPECT_NEAR(kono.longitude, 9.5982, 1e-4);
     EXPECT_EQ(list.find("ANMO", 10), std::string::npos) << "ANMO was listed already";
+    const StationRecord xyz = parseStationLine(list.substr(list.find("XYZ")));
+    EXPECT_EQ(xyz.description, "Somewhere, Chile");
+    EXPECT_NEAR(xyz.latitude, -33.5, 1e-4);
+    EXPECT_NEAR(xyz.longitude, -70.25, 1e-4);
     const std::string info = read(installation_ / "2011031105" / "EVT.INF");
     EXPECT_NE(info.find("recorded"), std::string::npos);
     EXPECT_NE(info.find("IU"), std::string::npos);
