@@ -7,6 +7,7 @@
 // cut to 256 samples, tables and ray-path tables to their first rows and
 // steps, pictures to the length the picture target reads.
 #include "FuzzSupport.h"
+#include "import/MiniSeedWriter.h"
 
 #include <algorithm>
 #include <strings.h>
@@ -35,6 +36,8 @@ std::string tableSeed(char depthByte, const std::string& text, int lines)
     return depthByte + text.substr(0, end == std::string::npos ? text.size() : end + 1);
 }
 
+void importSeeds();
+
 void madeUp()
 {
     seed("fuzz_settings", "OV.INI", "TITLE BAR: NO\r\nAUDIO: EQ\r\nBUTTON HEIGHT: 2.5\r\nPHASE: P*\r\n");
@@ -47,6 +50,69 @@ void madeUp()
     seed("fuzz_info_text", "SEIS.INF", "Seismograms\n\nThe ground moves.\n<PRE>\n  P   S\n</PRE>\n<MORE \"WAVES.INF\">\n");
     seed("fuzz_tutorial", "tutorial.txt", "0 25 TUT0.INF\n20 31 TUT1.INF\n");
     seed("fuzz_station_line", "anmo", "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W");
+    importSeeds();
+}
+
+// Recordings and metadata as data centres serve them.
+void importSeeds()
+{
+    const std::string big = fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 200);
+    std::string little = big;   // numeric words reversed, text kept
+    for (std::size_t off = 0; off + 4 <= little.size(); off += 4)
+        if (off < 440 || off >= kSacHeaderBytes)
+            std::reverse(little.begin() + long(off), little.begin() + long(off) + 4);
+    std::string v7 = big;
+    v7.replace(280 + NVHDR * 4, 4, std::string("\0\0\0\x07", 4));
+    for (int i = 0; i < 22; ++i)
+        v7 += std::string("\x40\x0a\0\0\0\0\0\0", 8);   // 3.25
+    seed("fuzz_import_sac", "big", big);
+    seed("fuzz_import_sac", "little", little);
+    seed("fuzz_import_sac", "v7", v7);
+
+    TraceSegment seg{{"IU", "ANMO", "00", "BHZ"}, 1299822384.12, 20.0, {}};
+    for (int n = 0; n < 600; ++n)
+        seg.samples.push_back(double((n * 37) % 101 - 50) * (n % 7 + 1));
+    const std::pair<const char*, MiniSeedEncoding> encodings[] = {
+        {"steim1", MiniSeedEncoding::Steim1}, {"steim2", MiniSeedEncoding::Steim2},
+        {"int32", MiniSeedEncoding::Int32}, {"float32", MiniSeedEncoding::Float32},
+        {"float64", MiniSeedEncoding::Float64}};
+    for (const auto& [name, encoding] : encodings)
+        seed("fuzz_mseed", name, packMiniSeed(seg, encoding, 512));
+    TraceSegment other = seg;
+    other.id.channel = "BHN";
+    other.startTime += 40;
+    seed("fuzz_mseed", "two-channels", packMiniSeed(seg, MiniSeedEncoding::Steim2, 256)
+                                           + packMiniSeed(other, MiniSeedEncoding::Steim1, 256));
+
+    seed("fuzz_station_meta", "channels",
+         "#Network|Station|Location|Channel|Latitude|Longitude|Elevation|Depth|Azimuth|Dip|SensorDescription|Scale|ScaleFreq|ScaleUnits|SampleRate|StartTime|EndTime\n"
+         "IU|ANMO|00|BH1|34.945981|-106.457133|1671.0|145.0|328.0|0.0|STS-6A|2.05e9|0.02|M/S|40.0|2018-07-09T20:45:00|\n"
+         "IU|ANMO|--|BHZ|34.945981|-106.457133|1671.0|145.0|0.0|-90.0|STS-6A|2.05e9|0.02|M/S|40.0|2018-07-09T20:45:00|2599-12-31T23:59:59\n");
+    seed("fuzz_station_meta", "stations",
+         "#Network|Station|Latitude|Longitude|Elevation|SiteName|StartTime|EndTime\n"
+         "II|BFO|48.3319|8.3311|589.0|Black Forest Observatory, Schiltach, Germany|1996-05-29T00:00:00|\n");
+    seed("fuzz_station_meta", "xml",
+         "<?xml version=\"1.0\"?><FDSNStationXML xmlns=\"http://www.fdsn.org/xml/station/1\">"
+         "<Network code=\"IU\"><Station code=\"ANMO\" startDate=\"2002-11-19T21:07:00\">"
+         "<Latitude>34.9459</Latitude><Longitude>-106.4572</Longitude><Elevation>1820</Elevation>"
+         "<Site><Name>Albuquerque, New Mexico, USA</Name></Site>"
+         "<Channel code=\"BH2\" locationCode=\"10\"><Latitude>34.94</Latitude><Longitude>-106.45</Longitude>"
+         "<Azimuth>58</Azimuth><Dip>0</Dip></Channel></Station>"
+         "<Station code=\"COLA\"><Latitude>64.87</Latitude><Longitude>-147.86</Longitude></Station>"
+         "</Network></FDSNStationXML>");
+    seed("fuzz_event_meta", "text",
+         "#EventID|Time|Latitude|Longitude|Depth/km|Author|Catalog|Contributor|ContributorID|MagType|Magnitude|MagAuthor|EventLocationName\n"
+         "3279407|2011-03-11T05:46:23.200|38.2963|142.498|19.7|ISC|ISC|ISC|16461282|MW|9.1|GCMT|NEAR EAST COAST OF HONSHU, JAPAN\n");
+    seed("fuzz_event_meta", "quakeml",
+         "<?xml version=\"1.0\"?><q:quakeml xmlns:q=\"http://quakeml.org/xmlns/quakeml/1.2\" xmlns=\"http://quakeml.org/xmlns/bed/1.2\">"
+         "<eventParameters><event publicID=\"e1\"><preferredOriginID>o2</preferredOriginID>"
+         "<description><text>Honshu</text></description>"
+         "<origin publicID=\"o1\"><time><value>2011-03-11T05:46:24Z</value></time></origin>"
+         "<origin publicID=\"o2\"><time><value>2011-03-11T05:46:23.0Z</value></time>"
+         "<latitude><value>38.3</value></latitude><longitude><value>142.4</value></longitude>"
+         "<depth><value>19700</value></depth></origin>"
+         "<magnitude publicID=\"m1\"><mag><value>9.1</value></mag></magnitude></event>"
+         "</eventParameters></q:quakeml>");
 }
 
 std::vector<fs::path> sortedEntries(const fs::path& dir)

@@ -3,6 +3,7 @@
 #include <libmseed.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -76,6 +77,14 @@ std::string packMiniSeed(const TraceSegment& segment, MiniSeedEncoding encoding,
     msr->byteorder = 1;
     msr->numsamples = int64_t(n);
     msr->sequence_number = 1;
+    // Blockette 1001 carries the microseconds the fixed header's 100 us
+    // clock cannot; libmseed fills it for every record it packs.
+    struct blkt_1001_s b1001 {};
+    if (!msr_addblockette(msr, reinterpret_cast<char*>(&b1001), sizeof b1001, 1001, 0)) {
+        msr->datasamples = nullptr;
+        msr_free(&msr);
+        return {};
+    }
 
     std::string out;
     int64_t packed = 0;

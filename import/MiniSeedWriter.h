@@ -9,7 +9,7 @@
 enum class MiniSeedEncoding { Steim1, Steim2, Int32, Float32, Float64 };
 
 // Big-endian data records of recordLength bytes (a power of two from 128 to
-// 1048576) with blockette 1000, data quality 'D'. Integer encodings round
+// 1048576) with blockettes 1000 and 1001 (times to the microsecond), data quality 'D'. Integer encodings round
 // the samples (Steim-2 holds differences up to 2^29). Empty when the segment
 // has no samples, a rate that is not positive, a bad record length, or
 // samples the encoding cannot hold.

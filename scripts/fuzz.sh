@@ -36,7 +36,7 @@ fi
 max_len() {
     case "$1" in
         fuzz_travel_times) echo 20000 ;;
-        fuzz_sac|fuzz_ray_table|fuzz_picture) echo 16384 ;;
+        fuzz_sac|fuzz_ray_table|fuzz_picture|fuzz_import_sac|fuzz_mseed) echo 16384 ;;
         fuzz_station_line) echo 512 ;;
         *) echo 8192 ;;
     esac
@@ -45,6 +45,7 @@ dict() {
     case "$1" in
         fuzz_settings|fuzz_event_file|fuzz_event_roundtrip|fuzz_load_run) echo "-dict=$top/fuzz/keys.dict" ;;
         fuzz_info_text) echo "-dict=$top/fuzz/texts.dict" ;;
+        fuzz_station_meta|fuzz_event_meta) echo "-dict=$top/fuzz/metadata.dict" ;;
     esac
 }
 
