@@ -142,7 +142,7 @@ protected:
             write(data_ / (std::string("xyz.") + channel + ".mseed"), packMiniSeed(s, MiniSeedEncoding::Int32));
         }
         write(data_ / "sites.txt", "#Network|Station|Latitude|Longitude|Elevation|SiteName|StartTime|EndTime\n"
-                                   "XX|XYZ|-33.5|-70.25|500|Somewhere, Chile|2000-01-01T00:00:00|\n");
+                                   "XX|XYZ|-23.5|133.25|500|Somewhere, Australia|2000-01-01T00:00:00|\n");
         write(data_ / "notes.txt", "not a recording\n");
     }
     void TearDown() override { fs::remove_all(root_); }
@@ -241,9 +241,9 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
     EXPECT_NEAR(kono.longitude, 9.5982, 1e-4);
     EXPECT_EQ(list.find("ANMO", 10), std::string::npos) << "ANMO was listed already";
     const StationRecord xyz = parseStationLine(list.substr(list.find("XYZ")));
-    EXPECT_EQ(xyz.description, "Somewhere, Chile");
-    EXPECT_NEAR(xyz.latitude, -33.5, 1e-4);
-    EXPECT_NEAR(xyz.longitude, -70.25, 1e-4);
+    EXPECT_EQ(xyz.description, "Somewhere, Australia");
+    EXPECT_NEAR(xyz.latitude, -23.5, 1e-4);
+    EXPECT_NEAR(xyz.longitude, 133.25, 1e-4);
     const std::string info = read(installation_ / "2011031105" / "EVT.INF");
     EXPECT_NE(info.find("recorded"), std::string::npos);
     EXPECT_NE(info.find("IU"), std::string::npos);
