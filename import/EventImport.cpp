@@ -433,11 +433,16 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
                 st.distance = greatCircle(static_cast<float>(st.latitude), static_cast<float>(st.longitude),
                                           static_cast<float>(*e.latitude),
                                           static_cast<float>(*e.longitude)).distance;
-            for (char letter : std::string("ZNE"))
-                for (std::size_t m : used)
-                    if (letterOf(plan.channels[m].id.channel) == letter
-                        && st.components.find(letter) == std::string::npos)
-                        st.components += letter;
+            // The sensor's channels: Z, N, E first, then 1, 2 and any others.
+            std::string letters;
+            for (std::size_t m : used)
+                letters += letterOf(plan.channels[m].id.channel);
+            std::sort(letters.begin(), letters.end(), [](char a, char b) {
+                const std::string order = "ZNE12";
+                return std::make_pair(order.find(a), a) < std::make_pair(order.find(b), b);
+            });
+            letters.erase(std::unique(letters.begin(), letters.end()), letters.end());
+            st.components = letters;
         }
         if (!st.skipped.empty()) {
             skipAll(st.skipped);
@@ -752,9 +757,10 @@ public:
     explicit Staging(std::string installation) : installation_(std::move(installation)) {}
     ~Staging()
     {
-        rollBack();
+        // A replaced event that cannot be moved back stays in the staging
+        // folder rather than being deleted with it.
         std::error_code ec;
-        if (!path_.empty())
+        if (rollBack() && !path_.empty())
             fs::remove_all(path_, ec);
     }
     bool create()
@@ -787,13 +793,16 @@ public:
     void commit() { moves_.clear(); }
 
 private:
-    void rollBack()
+    bool rollBack()
     {
+        bool all = true;
         for (auto it = moves_.rbegin(); it != moves_.rend(); ++it) {
             std::error_code ec;
             fs::rename(it->second, it->first, ec);
+            all = all && !ec;
         }
         moves_.clear();
+        return all;
     }
     std::string installation_;
     std::string path_;
@@ -817,6 +826,12 @@ std::string importedEventFileName(double originTime)
     char name[32];
     std::snprintf(name, sizeof name, "%04d%02d%02d%02d.evt", c.year, c.month, c.day, c.hour);
     return name;
+}
+
+void updateImportPlan(const ImportRequest& request, ImportScan& scan)
+{
+    if (!scan.report.cancelled)
+        makePlan(request, scan);
 }
 
 ImportScan scanImport(const ImportRequest& request, const ImportProgress& progress,

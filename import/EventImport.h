@@ -52,7 +52,7 @@ struct ImportStation {
     double latitude = 0, longitude = 0;
     double distance = -1;       // degrees from the epicentre; -1 when it is not known
     double sampleRate = 0;      // of the recording
-    std::string components;     // written components in "ZNE" order, e.g. "ZNE" or "Z"
+    std::string components;     // scanned: the sensor's channels ("Z12"); written: "ZNE", "Z"...
     bool selected = false;      // its Z is in the event's first selection
     std::vector<std::string> notes;   // components left out, gaps filled...
     std::string skipped;        // non-empty: the station is not imported, and why
@@ -89,6 +89,11 @@ struct ImportScan {
 // Writes nothing.
 ImportScan scanImport(const ImportRequest& request, const ImportProgress& progress = {},
                       const std::atomic<bool>* cancel = nullptr);
+
+// Decides again from what `scan` read, after the request was edited (event
+// values, preference, rate, limit): report.event, stations, file lines and
+// error. Reads and writes nothing; quick.
+void updateImportPlan(const ImportRequest& request, ImportScan& scan);
 
 // Processes and writes what `scan` found, with the request's event values
 // (they may have been edited since the scan). On success report.createdEvent

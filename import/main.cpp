@@ -126,6 +126,8 @@ int main(int argc, char** argv)
     }
     if (request.inputs.empty())
         return usage("no input file or folder given");
+    if (request.event.latitude.has_value() != request.event.longitude.has_value())
+        return usage("give --lat and --lon together");
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

@@ -319,6 +319,31 @@ TEST_F(EventImport, FailuresAndCancelLeaveTheInstallationAsItWas)
     EXPECT_EQ(entries, 7u);   // 4 tables, the list, the event file and its folder
 }
 
+TEST_F(EventImport, EventValuesEditedAfterTheScanAreUsed)
+{
+    // What a dialog does: scan, show what is missing, take the user's values.
+    ImportRequest r = request();
+    r.inputs = {(data_ / "kono.mseed").string(), (data_ / "stations.txt").string()};
+    ImportScan scan = scanImport(r);
+    EXPECT_NE(scan.report.error.find("--origin"), std::string::npos) << scan.report.error;
+    ASSERT_EQ(scan.report.stations.size(), 1u);
+    EXPECT_EQ(scan.report.stations[0].components, "Z12");
+    EXPECT_EQ(scan.report.stations[0].distance, -1);
+    r.event.originTime = kOrigin + 3600 * 24;   // a day later: no recording in the window
+    r.event.latitude = kLat;
+    r.event.longitude = kLon;
+    updateImportPlan(r, scan);
+    EXPECT_NE(scan.report.error.find("time window"), std::string::npos) << scan.report.error;
+    r.event.originTime = kOrigin;
+    updateImportPlan(r, scan);
+    EXPECT_EQ(scan.report.error, "");
+    EXPECT_NEAR(scan.report.stations[0].distance,
+                greatCircle(59.6491f, 9.5982f, float(kLat), float(kLon)).distance, 1e-3);
+    const ImportReport report = writeImport(r, std::move(scan));
+    EXPECT_EQ(report.createdEvent, "2011031105.evt") << report.error;
+    EXPECT_EQ(report.stations[0].components, "ZNE");
+}
+
 TEST_F(EventImport, CommandLineExitCodesAndLastLine)
 {
     const std::string program = std::string(OV_BINARY_DIR) + "/import/ovimport";
@@ -337,6 +362,7 @@ TEST_F(EventImport, CommandLineExitCodesAndLastLine)
         {"", 2, ""},
         {"--rate", 2, ""},
         {"--lat 95 x", 2, ""},
+        {"--lat 10 x", 2, ""},
         {"--origin 2011-13-01T00:00:00 x", 2, ""},
         {"--frobnicate 1 x", 2, ""},
         {into + "'" + (data_ / "kono.mseed").string() + "'", 1, "nothing imported: no origin time"},
