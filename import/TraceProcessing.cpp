@@ -86,6 +86,11 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
 
     struct Fill { std::size_t begin, end; };
     std::vector<Fill> fills;
+    // A badly fragmented channel would give thousands of lines: the first few
+    // are told one by one, the rest counted.
+    constexpr int kNotesEach = 3;
+    int filledGaps = 0, overlaps = 0;
+    double filledSeconds = 0, overlapSeconds = 0;
     double sum = 0;
     std::size_t recorded = 0;
     for (const TraceSegment* s : usable) {
@@ -120,15 +125,19 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
                 } else {
                     out.samples.resize(begin + missing, 0.0);
                     fills.push_back({begin, begin + missing});
-                    notes.push_back(channelText(out.id) + ": gap of " + secondsText(seconds) + " at "
-                                    + formatTimeText(out.startTime + double(begin) / rate, 3)
-                                    + " filled with the trace mean");
+                    filledSeconds += seconds;
+                    if (++filledGaps <= kNotesEach)
+                        notes.push_back(channelText(out.id) + ": gap of " + secondsText(seconds) + " at "
+                                        + formatTimeText(out.startTime + double(begin) / rate, 3)
+                                        + " filled with the trace mean");
                 }
             } else if (place < have) {
                 const std::size_t overlap = static_cast<std::size_t>(have - place);
-                notes.push_back(channelText(out.id) + ": overlap of "
-                                + secondsText(double(overlap) / rate) + " at "
-                                + formatTimeText(t, 3) + ", the earlier data kept");
+                overlapSeconds += double(overlap) / rate;
+                if (++overlaps <= kNotesEach)
+                    notes.push_back(channelText(out.id) + ": overlap of "
+                                    + secondsText(double(overlap) / rate) + " at "
+                                    + formatTimeText(t, 3) + ", the earlier data kept");
                 i += overlap;
             }
         }
@@ -138,6 +147,12 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
             ++recorded;
         }
     }
+    if (filledGaps > kNotesEach)
+        notes.push_back(channelText(out.id) + ": " + std::to_string(filledGaps)
+                        + " gaps filled with the trace mean in all, " + secondsText(filledSeconds));
+    if (overlaps > kNotesEach)
+        notes.push_back(channelText(out.id) + ": " + std::to_string(overlaps)
+                        + " overlaps in all, " + secondsText(overlapSeconds) + ", the earlier data kept");
     const double mean = recorded ? sum / static_cast<double>(recorded) : 0.0;
     for (const Fill& f : fills)
         std::fill(out.samples.begin() + static_cast<std::ptrdiff_t>(f.begin),
@@ -229,7 +244,7 @@ MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRa
     const double offset = in.startTime - gridStart;
     const double kFirst = std::ceil(offset * outRate - 1e-6);
     const double kLast = std::floor((offset + (n - 1) / fs) * outRate + 1e-6);
-    if (!(kFirst <= kLast))
+    if (!(kFirst <= kLast) || kLast - kFirst > kMergedSamplesMax)
         return out;
     const std::size_t count = static_cast<std::size_t>(kLast - kFirst) + 1;
     out.startTime = gridStart + kFirst / outRate;

@@ -70,7 +70,8 @@ int chooseChannelGroup(const std::vector<ChannelGroupKey>& groups, double target
 // true time. Only grid points inside the recorded span are produced; the
 // result's startTime is the first of them (no samples when none fall inside).
 // With equal rates on the grid the samples are copied. An input rate over
-// 1000 times the output rate gives no samples (the filter would be too long).
+// 1000 times the output rate, or a span of more grid points than a merged
+// trace may hold, gives no samples.
 MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRate);
 
 // A horizontal sensor and the azimuth it points to (degrees from north).
