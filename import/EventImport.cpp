@@ -311,6 +311,7 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
     ImportReport& r = scan.report;
     r.stations.clear();
     r.error.clear();
+    r.warnings = scan.readWarnings;
     r.event = mergeEvent(request, scan);
     const EventInfo& e = r.event;
     const bool haveEpicentre = e.latitude && e.longitude;
@@ -861,7 +862,7 @@ ImportScan scanImport(const ImportRequest& request, const ImportProgress& progre
                                                                 : readMiniSeed(loaded.bytes, path);
                 loaded.bytes = std::string();
                 for (const std::string& w : c.warnings)
-                    r.warnings.push_back(path + ": " + w);
+                    scan.readWarnings.push_back(path + ": " + w);
                 if (!c.error.empty() || c.segments.empty()) {
                     scan.otherFiles.push_back({path, false, c.error.empty() ? "no samples" : c.error});
                     continue;

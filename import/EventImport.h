@@ -81,6 +81,7 @@ struct ImportScan {
     std::vector<ChannelMetadata> metadata;       // from station files (request's first)
     std::vector<EventInfo> fileEvents;           // from event files
     std::vector<ImportFileLine> otherFiles;      // lines of the files that are not recordings
+    std::vector<std::string> readWarnings;       // what the readers left out of files they used
 };
 
 // Reads every input and fills report.files, report.event (request values

@@ -4,6 +4,7 @@
 #include "import/EventImport.h"
 #include "import/InstallationCheck.h"
 #include "import/TimeText.h"
+#include "import/TraceProcessing.h"
 
 #include <atomic>
 #include <cmath>
@@ -93,7 +94,12 @@ int main(int argc, char** argv)
             if (a == "--into") request.installation = v;
             else if (a == "--name") request.name = v;
             else if (a == "--stations") request.stationFile = v;
-            else if (a == "--prefer") request.prefer = v;
+            else if (a == "--prefer") {
+                ChannelPreference p;
+                if (!parsePreference(v, p))
+                    return usage("--prefer " + v + " is not LOC.BAND, BAND or LOC. (e.g. 10.HH, BH, 00.)");
+                request.prefer = v;
+            }
             else if (a == "--centre") request.dataCentre = v;
             else if (a == "--origin") {
                 request.event.originTime = parseTimeText(v);

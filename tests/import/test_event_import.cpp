@@ -365,6 +365,7 @@ TEST_F(EventImport, CommandLineExitCodesAndLastLine)
         {"--lat 10 x", 2, ""},
         {"--origin 2011-13-01T00:00:00 x", 2, ""},
         {"--frobnicate 1 x", 2, ""},
+        {"--prefer 10.HHZ x", 2, ""},
         {into + "'" + (data_ / "kono.mseed").string() + "'", 1, "nothing imported: no origin time"},
         {into + "--origin 2011-03-11T05:46:24.12 --lat 38.297 --lon 142.373 --depth 29 "
               "--magnitude 9.1 '" + (data_ / "kono.mseed").string() + "' '" + (data_ / "stations.txt").string() + "'",
