@@ -115,10 +115,13 @@ int main()
     std::size_t written = 0;
     for (const ImportStation& s : report.stations)
         written += s.skipped.empty() ? s.components.size() : 0;
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
     std::printf("import of %d stations x 3 components x %.0f s at %.0f/s (Steim-2): %.2f s "
-                "(reading %.2f s, processing and writing %.2f s; processor time %.2f s), %zu "
-                "seismograms written, %s\n",
-                kStations, kSeconds, kRate, ours, reading, ours - reading, ourCpu, written,
+                "(reading %.2f s, processing and writing %.2f s; processor time %.2f s; largest "
+                "memory use of the benchmark %ld MB), %zu seismograms written, %s\n",
+                kStations, kSeconds, kRate, ours, reading, ours - reading, ourCpu,
+                usage.ru_maxrss / 1024, written,
                 report.createdEvent.empty() ? report.error.c_str() : report.createdEvent.c_str());
 
     if (fs::exists("/usr/bin/mseed2sac")) {
