@@ -357,7 +357,9 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
     for (std::size_t i = 0; i < plan.channels.size(); ++i)
         byStation[stationKey(plan.channels[i].id)].push_back(i);
     std::map<std::string, std::string> codeTaken;
-    for (auto& [key, members] : byStation) {
+    for (const auto& entry : byStation) {
+        const std::string& key = entry.first;
+        const std::vector<std::size_t>& members = entry.second;
         const ChannelId& first = plan.channels[members.front()].id;
         ImportStation st;
         st.network = first.network;
