@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <map>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -31,12 +32,15 @@ void collectMessage(char* text)
     collectedMessages->push_back(s);
 }
 
+// The library's log function is set once for the process (setting it is not
+// thread-safe); each reading thread collects into its own list.
 class MessageRoute {
 public:
     explicit MessageRoute(std::vector<std::string>& into)
     {
+        static std::once_flag routed;
+        std::call_once(routed, [] { ms_loginit(collectMessage, "", collectMessage, ""); });
         collectedMessages = &into;
-        ms_loginit(collectMessage, "", collectMessage, "");
     }
     ~MessageRoute() { collectedMessages = nullptr; }
 };
