@@ -83,6 +83,13 @@ void importSeeds()
     other.startTime += 40;
     seed("fuzz_mseed", "two-channels", packMiniSeed(seg, MiniSeedEncoding::Steim2, 256)
                                            + packMiniSeed(other, MiniSeedEncoding::Steim1, 256));
+    // Origin 10 s after the data starts, output at 20 per second, then the file.
+    TraceSegment later = other;
+    later.startTime += 35;   // a gap after the first run of the second channel
+    seed("fuzz_import_processing", "two-channels-gap",
+         std::string("\x0a\0\x13\0", 4) + packMiniSeed(seg, MiniSeedEncoding::Steim2, 256)
+             + packMiniSeed(other, MiniSeedEncoding::Steim1, 256)
+             + packMiniSeed(later, MiniSeedEncoding::Int32, 256));
 
     seed("fuzz_station_meta", "channels",
          "#Network|Station|Location|Channel|Latitude|Longitude|Elevation|Depth|Azimuth|Dip|SensorDescription|Scale|ScaleFreq|ScaleUnits|SampleRate|StartTime|EndTime\n"

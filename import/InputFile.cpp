@@ -28,10 +28,13 @@ struct File {
 
 InputKind detectInputKind(std::string_view head)
 {
-    if (sacByteOrder(head))
-        return InputKind::Sac;
+    // miniSEED first: its record header is a strict signature, while the SAC
+    // test only asks for a header version and a count, which the samples of
+    // a miniSEED record (a run of 6s or 7s as integers) can also give.
     if (looksLikeMiniSeed(head))
         return InputKind::MiniSeed;
+    if (sacByteOrder(head))
+        return InputKind::Sac;
     std::size_t i = head.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
     while (i < head.size() && std::isspace(static_cast<unsigned char>(head[i])))
         ++i;

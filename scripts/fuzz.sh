@@ -36,7 +36,7 @@ fi
 max_len() {
     case "$1" in
         fuzz_travel_times) echo 20000 ;;
-        fuzz_sac|fuzz_ray_table|fuzz_picture|fuzz_import_sac|fuzz_mseed) echo 16384 ;;
+        fuzz_sac|fuzz_ray_table|fuzz_picture|fuzz_import_sac|fuzz_mseed|fuzz_import_processing) echo 16384 ;;
         fuzz_station_line) echo 512 ;;
         *) echo 8192 ;;
     esac

@@ -1,0 +1,162 @@
+// ovimport: brings recordings from a data centre (SAC, miniSEED, station and
+// event metadata) into an installation as a new event, or checks an
+// installation.
+#include "import/EventImport.h"
+#include "import/InstallationCheck.h"
+#include "import/TimeText.h"
+#include "import/TraceProcessing.h"
+
+#include <atomic>
+#include <cmath>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void onSignal(int)
+{
+    interrupted.store(true);
+}
+
+const char kUsage[] =
+    "usage: ovimport [--into DIR] [--name TEXT] [--origin YYYY-MM-DDTHH:MM:SS.s]\n"
+    "                [--lat DEG] [--lon DEG] [--depth KM] [--magnitude M]\n"
+    "                [--stations FILE] [--rate SPS] [--limit SECONDS] [--prefer LOC.BAND]\n"
+    "                [--centre TEXT] [--replace] FILE|FOLDER...\n"
+    "       ovimport --check [DIR]\n"
+    "Imports SAC and miniSEED recordings (with station and event metadata) into the\n"
+    "installation DIR (default: the current folder) as a new event, or checks it.\n";
+
+int usage(const std::string& problem)
+{
+    std::fprintf(stderr, "ovimport: %s\n%s", problem.c_str(), kUsage);
+    return 2;
+}
+
+bool number(const std::string& text, double low, double high, double& out)
+{
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(v) || v < low || v > high)
+        return false;
+    out = v;
+    return true;
+}
+
+int check(const std::string& dir)
+{
+    std::size_t events = 0;
+    const std::vector<InstallationProblem> problems = checkInstallation(dir, &events);
+    for (const InstallationProblem& p : problems)
+        std::printf("%s: %s\n", p.where.c_str(), p.what.c_str());
+    if (problems.empty())
+        std::printf("%zu event%s checked, no problems\n", events, events == 1 ? "" : "s");
+    else
+        std::printf("%zu problem%s in %zu event%s\n", problems.size(), problems.size() == 1 ? "" : "s",
+                    events, events == 1 ? "" : "s");
+    return problems.empty() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return usage("no input given");
+    if (args[0] == "--check") {
+        if (args.size() > 2)
+            return usage("--check takes at most one folder");
+        return check(args.size() == 2 ? args[1] : ".");
+    }
+
+    ImportRequest request;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--replace") {
+            request.replace = true;
+            continue;
+        }
+        if (a == "--help" || a == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a.size() > 1 && a[0] == '-') {
+            if (i + 1 >= args.size())
+                return usage(a + " needs a value");
+            const std::string v = args[++i];
+            double d = 0;
+            if (a == "--into") request.installation = v;
+            else if (a == "--name") request.name = v;
+            else if (a == "--stations") request.stationFile = v;
+            else if (a == "--prefer") {
+                ChannelPreference p;
+                if (!parsePreference(v, p))
+                    return usage("--prefer " + v + " is not LOC.BAND, BAND or LOC. (e.g. 10.HH, BH, 00.)");
+                request.prefer = v;
+            }
+            else if (a == "--centre") request.dataCentre = v;
+            else if (a == "--origin") {
+                request.event.originTime = parseTimeText(v);
+                if (!request.event.originTime)
+                    return usage("--origin " + v + " is not YYYY-MM-DDTHH:MM:SS.s");
+            } else if (a == "--lat") {
+                if (!number(v, -90, 90, d)) return usage("--lat must lie between -90 and 90");
+                request.event.latitude = d;
+            } else if (a == "--lon") {
+                if (!number(v, -180, 360, d)) return usage("--lon must lie between -180 and 360");
+                request.event.longitude = d > 180 ? d - 360 : d;
+            } else if (a == "--depth") {
+                if (!number(v, 0, 800, d)) return usage("--depth must lie between 0 and 800 km");
+                request.event.depthKm = d;
+            } else if (a == "--magnitude") {
+                if (!number(v, -3, 10, d)) return usage("--magnitude must lie between -3 and 10");
+                request.event.magnitude = d;
+            } else if (a == "--rate") {
+                if (!number(v, 0.1, 1000, d)) return usage("--rate must lie between 0.1 and 1000");
+                request.sampleRate = d;
+            } else if (a == "--limit") {
+                if (!number(v, 60, 32000, d)) return usage("--limit must lie between 60 and 32000 s");
+                request.timeLimit = d;
+            } else {
+                return usage("unknown option " + a);
+            }
+            continue;
+        }
+        request.inputs.push_back(a);
+    }
+    if (request.inputs.empty())
+        return usage("no input file or folder given");
+    if (request.event.latitude.has_value() != request.event.longitude.has_value())
+        return usage("give --lat and --lon together");
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    const ImportReport report = runImport(request, {}, &interrupted);
+    for (const ImportFileLine& f : report.files) {
+        if (f.used)
+            std::printf("%s: used (%s)\n", f.path.c_str(), f.what.c_str());
+        else
+            std::printf("%s: skipped: %s\n", f.path.c_str(), f.what.c_str());
+    }
+    for (const ImportStation& s : report.stations) {
+        if (!s.skipped.empty())
+            std::printf("station %s.%s: skipped: %s\n", s.network.c_str(), s.station.c_str(),
+                        s.skipped.c_str());
+        for (const std::string& n : s.notes)
+            std::printf("station %s.%s: %s\n", s.network.c_str(), s.station.c_str(), n.c_str());
+    }
+    for (const std::string& w : report.warnings)
+        std::printf("warning: %s\n", w.c_str());
+    if (!report.ok() || report.createdEvent.empty()) {
+        std::printf("nothing imported: %s\n", report.error.empty() ? "unknown failure" : report.error.c_str());
+        return 1;
+    }
+    std::printf("created %s\n", report.createdEvent.c_str());
+    return 0;
+}
