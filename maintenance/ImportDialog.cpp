@@ -53,6 +53,21 @@ std::optional<double> parseNumber(const std::string& typed) {
 
 QString qs(const std::string& s) { return QString::fromStdString(s); }
 
+// The import's reason in the dialog's words: missing event values are typed
+// into the fields here, not given as command-line options.
+QString reasonText(const ImportReport& report) {
+    if (!report.event.originTime && !report.error.empty() && report.error.find("origin") != std::string::npos)
+        return QObject::tr("No origin time in the recordings: type it above (UTC), then Import.");
+    if ((!report.event.latitude || !report.event.longitude) &&
+        report.error.find("epicentre") != std::string::npos)
+        return QObject::tr("No epicentre in the recordings: type its latitude and longitude above, "
+                           "then Import.");
+    QString text = qs(report.error);
+    text.replace(QStringLiteral("give --replace to replace it"),
+                 QStringLiteral("tick Replace to replace it"));
+    return text;
+}
+
 }  // namespace
 
 ImportFields importFieldsFrom(const EventInfo& event, const std::string& name) {
@@ -187,7 +202,10 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
     buttons->addWidget(import_);
     buttons->addWidget(cancel_button_);
     layout->addLayout(buttons);
-    resize(820, 640);
+    // Return imports; it never opens one of the file choosers by surprise.
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
+    import_->setDefault(true);
+    resize(900, 760);
 
     connect(addFiles_, &QPushButton::clicked, this, [this] {
         addInputs(QFileDialog::getOpenFileNames(this, tr("Recordings")));
@@ -246,7 +264,8 @@ void ImportDialog::setBusy(bool on) {
     stationFile_->setEnabled(!on);
     for (QLineEdit* f : fields_) f->setEnabled(!on);
     replace_->setEnabled(!on);
-    import_->setEnabled(!on && scanned_ && scan_.report.ok());
+    // Values the recordings lack can still be typed: import needs only recordings.
+    import_->setEnabled(!on && scanned_ && !scan_.recordings.empty());
     cancel_button_->setText(on ? tr("Cancel") : tr("Close"));
 }
 
@@ -338,7 +357,7 @@ void ImportDialog::showScan() {
     files_->setPlainText(lines);
     progress_->setValue(0);
     if (!rep.ok())
-        step_->setText(qs(rep.error));
+        step_->setText(reasonText(rep));
     else
         step_->setText(tr("%1 stations found. Check the event values, then Import.")
                            .arg(rep.stations.size()));
@@ -360,9 +379,8 @@ void ImportDialog::startImport() {
         }
         progress_->setValue(0);
         step_->setText(result->cancelled ? tr("Cancelled; the installation is as it was.")
-                                         : qs(result->error));
-        if (!result->cancelled)
-            message_(this, tr("Nothing was imported: %1").arg(qs(result->error)));
+                                         : reasonText(*result));
+        if (!result->cancelled) message_(this, tr("Nothing was imported. %1").arg(reasonText(*result)));
     };
     ImportScan scan = scan_;
     run([r, scan = std::move(scan), result, report = progressFunction(), this]() mutable {
