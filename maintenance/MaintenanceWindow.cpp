@@ -7,6 +7,7 @@
 #include "dialogs/OptionDialogs.h"
 #include "dialogs/Pictures.h"
 #include "maintenance/EventEditor.h"
+#include "maintenance/ImportDialog.h"
 #include "maintenance/Preferences.h"
 #include "maintenance/TextEditorLauncher.h"
 
@@ -64,7 +65,11 @@ void MaintenanceWindow::buildMenu() {
             connect(action, &QAction::triggered, this, [this, id] { runCommand(id); });
         }
     };
-    addMenu("&Earthquakes", {{"&New", kNew}, {"&Open", kOpen}, {nullptr, 0}, {"E&xit", kExit}});
+    addMenu("&Earthquakes", {{"&New", kNew},
+                             {"&Open", kOpen},
+                             {"&Import Recordings...", kImportRecordings},
+                             {nullptr, 0},
+                             {"E&xit", kExit}});
     addMenu("&Preferences", {{"&Controls...", kControls},
                              {"&Phases...", kPhases},
                              {"&Audio...", kAudio},
@@ -90,6 +95,7 @@ void MaintenanceWindow::runCommand(int id) {
     switch (id) {
     case kNew: newEvent(); break;
     case kOpen: openEvent(); break;
+    case kImportRecordings: importRecordings(); break;
     case kExit: close(); break;
     case kControls: controls(); break;
     case kPhases: phases(); break;
@@ -161,6 +167,15 @@ void MaintenanceWindow::openEvent() {
                                  .arg(kComponentFileNameMax));
         return;
     }
+    editEvent(record, path);
+}
+
+void MaintenanceWindow::importRecordings() {
+    ImportDialog dialog(this, ".", hooks_.message);
+    if (hooks_.runDialog(dialog) != QDialog::Accepted || dialog.createdEvent().empty()) return;
+    // The new event opens in the editor, to name it, choose its view and speed.
+    const std::string path = dialog.createdEvent();
+    EventRecord record = readEventFile(path);
     editEvent(record, path);
 }
 

@@ -18,7 +18,7 @@ class QDialog;
 
 namespace maintenance {
 // Command ids of the menu M_COMMANDS.
-constexpr int kNew = 803, kOpen = 804, kExit = 805;
+constexpr int kNew = 803, kOpen = 804, kExit = 805, kImportRecordings = 820;
 constexpr int kControls = 1, kPhases = 806, kAudio = 807, kView = 808;
 constexpr int kInitialTimeout = 813, kTimeout = 815, kPauseAtEnd = 817;
 constexpr int kEditInformation = 816;
@@ -63,6 +63,7 @@ private:
     void editEvent(EventRecord& record, const std::string& openedPath);
     void newEvent();
     void openEvent();
+    void importRecordings();
     void controls();
     void phases();
     void audio();

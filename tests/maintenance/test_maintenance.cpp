@@ -5,13 +5,18 @@
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
+#include "data/Seismogram.h"
 #include "maintenance/EventEditor.h"
+#include "maintenance/ImportDialog.h"
 #include "maintenance/MaintenanceWindow.h"
 #include "maintenance/Preferences.h"
 #include "maintenance/TextEditorLauncher.h"
 #include "../dialogs/DialogTestSupport.h"
 
 #include <QAction>
+#include <QFileInfo>
+#include <QPlainTextEdit>
+#include <QTableWidget>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -379,4 +384,95 @@ TEST(EventEditor, AnOutOfRangeValueKeepsTheDialogOpenWithTheFocusOnItAndUntouche
     EXPECT_TRUE(d.result() == QDialog::Accepted && r.depth == before.depth && r.latitude == -90.0f);   // shown and kept with three decimals
     EXPECT_EQ(std::tuple(r.name, r.viewAngle, r.timeWindow, r.timeLimit, r.originTimeText, r.fileName),
               std::tuple(before.name, 225, before.timeWindow, before.timeLimit, before.originTimeText, std::string("1989101800.evt")));
+}
+
+namespace {
+
+// A SAC recording as a data centre writes it: one vertical component, the
+// event and station in the header, a step at `onset` seconds after the origin.
+QByteArray recording(const char* station, float lat, float lon, float onset) {
+    SacHeader h;
+    h.setUndefined();
+    h.i[NVHDR] = 6, h.i[IFTYPE] = 1, h.i[LEVEN] = 1, h.i[NPTS] = 40 * 1500;
+    h.i[NZYEAR] = 2011, h.i[NZJDAY] = 70, h.i[NZHOUR] = 5, h.i[NZMIN] = 46, h.i[NZSEC] = 0, h.i[NZMSEC] = 0;
+    h.f[DELTA] = 0.025f, h.f[B] = 0, h.f[7] = 24.0f;   // origin marker: 05:46:24
+    h.f[STLA] = lat, h.f[STLO] = lon, h.f[EVLA] = 38.3f, h.f[EVLO] = 142.4f, h.f[EVDP] = 24, h.f[MAG] = 9.1f;
+    h.f[CMPAZ] = 0, h.f[CMPINC] = 0;
+    h.setText(KSTNM, station), h.setText(KCMPNM, "BHZ"), h.setText(KNETWK, "IU");
+    std::vector<float> samples(h.i[NPTS]);
+    for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = (i * 0.025 > 24 + onset) ? 500.f : 0.f;
+    const std::string bytes = encodeSac(h, samples);
+    return QByteArray(bytes.data(), qsizetype(bytes.size()));
+}
+
+}  // namespace
+
+TEST(MaintenanceWindow, ImportsRecordingsChecksTypedValuesThenOpensTheNewEventInTheEditor) {
+    Harness h(kSettingsFile);
+    h.dir.write(QStringLiteral("ZURIVI.STA"), QByteArray());
+    h.dir.write(QStringLiteral("rec/IU.MAJO.00.BHZ.SAC"), recording("MAJO", 36.55f, 138.20f, 60));
+    h.dir.write(QStringLiteral("rec/IU.ANMO.00.BHZ.SAC"), recording("ANMO", 34.95f, -106.46f, 700));
+    h.dir.write(QStringLiteral("rec/readme.txt"), "not a recording");
+    int rows = -1;
+    QString origin, skipped, typedBack;
+    bool edited = false;
+    h.run(maintenance::kImportRecordings, [&](QDialog& d) {
+        if (auto* editor = qobject_cast<EventEditorDialog*>(&d)) {
+            edited = true;
+            press(editor, kIdOk);
+            return;
+        }
+        auto* dialog = dynamic_cast<ImportDialog*>(&d);
+        ASSERT_NE(dialog, nullptr);
+        dialog->addInputs({h.dir.path() + QStringLiteral("/rec")});
+        dialog->waitForWorker();
+        rows = dialog->findChild<QTableWidget*>(QStringLiteral("stations"))->rowCount();
+        origin = dialog->findChild<QLineEdit*>(QStringLiteral("origin"))->text();
+        skipped = dialog->findChild<QPlainTextEdit*>(QStringLiteral("files"))->toPlainText();
+        // A value that is not a number is refused before anything is written.
+        auto* depth = dialog->findChild<QLineEdit*>(QStringLiteral("depth"));
+        depth->setText(QStringLiteral("deep"));
+        dialog->startImport();
+        EXPECT_FALSE(dialog->busy());
+        depth->setText(QStringLiteral("30"));
+        dialog->startImport();
+        dialog->waitForWorker();
+    });
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(origin, QStringLiteral("2011-03-11T05:46:24.0"));
+    EXPECT_TRUE(skipped.contains(QStringLiteral("readme.txt"))) << skipped.toStdString();
+    ASSERT_EQ(h.messages.texts.size(), 1);
+    EXPECT_TRUE(h.messages.texts[0].contains(QStringLiteral("depth"))) << h.messages.texts[0].toStdString();
+    EXPECT_TRUE(edited);
+    const EventRecord event = readEventFile("2011031105.evt");
+    EXPECT_NEAR(event.depth, 30, 1e-3);   // the typed value, not the header's 24 km
+    EXPECT_EQ(event.stationFiles.size(), 2u);
+    EXPECT_TRUE(QFileInfo::exists(QStringLiteral("2011031105/MAJO.BHZ")));
+    EXPECT_TRUE(readFile(QStringLiteral("ZURIVI.STA")).contains("ANMO"));
+}
+
+TEST(ImportFields, TypedValuesAreCheckedAndEmptyOnesLeftToTheFiles) {
+    ImportRequest r;
+    EXPECT_EQ(applyImportFields({}, r), std::nullopt);
+    EXPECT_FALSE(r.event.originTime || r.event.latitude || r.event.depthKm);
+    EXPECT_EQ(r.sampleRate, 20);
+    ImportFields f;
+    f.origin = "2011-03-11T05:46:24.1", f.latitude = " 38.3", f.longitude = "142.4", f.rate = "40";
+    EXPECT_EQ(applyImportFields(f, r), std::nullopt);
+    EXPECT_NEAR(*r.event.originTime, 1299822384.1, 1e-6);
+    EXPECT_EQ(*r.event.latitude, 38.3);
+    EXPECT_EQ(r.sampleRate, 40);
+    // What a scan found comes back as the texts the fields show.
+    EXPECT_EQ(importFieldsFrom(r.event, "Tohoku").origin, "2011-03-11T05:46:24.1");
+    const std::pair<std::string ImportFields::*, const char*> bad[] = {
+        {&ImportFields::origin, "yesterday"}, {&ImportFields::latitude, "91"},
+        {&ImportFields::longitude, "12E"}, {&ImportFields::magnitude, "nan"},
+        {&ImportFields::rate, "0"}, {&ImportFields::limit, "1e9"}};
+    for (const auto& [field, text] : bad) {
+        ImportFields g;
+        g.*field = text;
+        const auto problem = applyImportFields(g, r);
+        ASSERT_TRUE(problem) << text;
+        EXPECT_NE(problem->find(text), std::string::npos) << *problem;
+    }
 }

@@ -152,13 +152,17 @@ example P, S, PKP, SKS. Empty fields are skipped.</li>
 <p><b>OK</b> saves the choice in OV.INI; <b>Cancel</b> changes nothing.</p>
 )"},
     {1020, "Orvanta Maintenance", R"(
-<p><b>Orvanta Maintenance</b> sets up an Orvanta exhibit. Start it in the exhibit's
-working directory: it reads and writes the settings file OV.INI and the event files
-there. Orvanta reads them when it starts, so restart Orvanta after making changes.</p>
+<p><b>Orvanta Maintenance</b> sets up an Orvanta exhibit. It reads and writes the
+settings file OV.INI and the event files of the folder it is started in when that
+folder holds OV.INI; started from the desktop menu, it works in your own copy of the
+exhibit, the folder <code>orvanta</code> in your data folder (usually
+<code>~/.local/share/orvanta</code>), the same one Orvanta uses. Orvanta reads them when it starts, so restart Orvanta after making changes.</p>
 <h2>Earthquakes menu</h2>
 <ul>
 <li><b>New</b>: describe a new earthquake in the <a href="1005.html">Edit Event</a> form.</li>
 <li><b>Open</b>: choose an event file from the <a href="1013.html">list</a> and edit it.</li>
+<li><b>Import Recordings...</b>: bring a real earthquake's recordings from a data centre
+into the exhibit: see <a href="1050.html">Import Recordings</a>.</li>
 <li><b>Exit</b>: close Orvanta Maintenance.</li>
 </ul>
 <h2>Preferences menu</h2>
@@ -220,6 +224,54 @@ window moves on by half its width.</p>
 <p>Neither choice is saved in OV.INI; each earthquake's event file holds its own
 speed and time window.</p>
 )"},
+    {1050, "Import Recordings: real earthquakes from data centres", R"(
+<p><i>Earthquakes &gt; Import Recordings...</i> in Orvanta Maintenance turns the
+recordings of a real earthquake into an earthquake the exhibit plays. Seismological
+data centres serve recordings as <b>miniSEED</b> files (one file may hold many
+stations and components) or as <b>SAC</b> files, one per component.</p>
+<h2>Steps</h2>
+<ol>
+<li><b>Add Files...</b> or <b>Add Folder...</b>: the recordings of one earthquake. A
+folder is read with its subfolders. Files that are neither SAC nor miniSEED are
+listed below the table with the reason they are skipped; the rest is used.</li>
+<li>When the recordings do not say where their stations are (miniSEED never does),
+give a <b>Station file</b>: the data centre's station list as FDSN station text or
+StationXML, at channel level so that the sensors' orientations are known. A QuakeML
+or FDSN event text file added with the recordings fills in the earthquake.</li>
+<li>Check the table: each station with the sensor used (location and band), its
+distance from the epicentre in degrees, the components it gives (Z, N, E), the
+sample rate of the recording and notes: components left out, gaps filled, or why
+the station is skipped. Up to eight vertical components spread over distance are
+chosen to be shown first.</li>
+<li>Check the <b>event values</b> read from the files and correct or complete them:
+origin time in UTC (<code>YYYY-MM-DDTHH:MM:SS.s</code>), latitude and longitude in
+degrees (south and west negative), depth in km, magnitude, and the name the map
+shows.</li>
+<li><b>Import</b>. The bar shows the progress; <b>Cancel</b> stops at once and leaves
+the exhibit exactly as it was. The new earthquake then opens in the
+<a href="1005.html">Edit Event</a> form.</li>
+</ol>
+<h2>What the import does</h2>
+<ul>
+<li>Per station one sensor: 20&ndash;40 samples per second broadband (BH) first,
+then high-rate broadband (HH), then the others; location "" before "00", "10"...</li>
+<li>Gaps of up to 10 s are bridged; longer ones are filled with the trace's mean
+and noted. The mean is removed, horizontal components are turned to north and
+east when their orientation is known (else left out, with a note), and every trace
+is filtered and resampled to 20 samples per second without moving the onsets of
+the waves. The traces run from 2 minutes before the origin to the time limit
+(3600 s unless changed).</li>
+<li>The earthquake's file is named by date and hour; its folder holds one SAC file
+per component, named like <code>ANMO.BHZ</code>. New stations are added to the
+station list ZURIVI.STA; existing lines stay as they are. The event's EVT.INF says
+that the seismograms are recorded and credits the networks they come from, as
+data centres ask.</li>
+<li>An earthquake already stored for the same date and hour is replaced only with
+<b>Replace</b> ticked, and then only once the new one is complete.</li>
+</ul>
+<p class="note">The same import runs from the command line:
+<code>ovimport --stations stations.txt recordings/</code>. See <code>man ovimport</code>.</p>
+)"},
 };
 
 const char* const kContents = R"(
@@ -259,6 +311,7 @@ Time window, Select View, Make bitmap (save a picture of the screen), Run from S
 <li><a href="1020.html">Orvanta Maintenance</a></li>
 <li><a href="1015.html">Controls</a></li>
 <li><a href="1005.html">Edit Event</a></li>
+<li><a href="1050.html">Import Recordings</a></li>
 </ul>
 <p class="note">The exhibit is set up with Orvanta Maintenance, started in the
 exhibit's working directory. Changes take effect when Orvanta is started again.</p>
