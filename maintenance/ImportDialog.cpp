@@ -223,6 +223,16 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
     connect(stationFile_, &QLineEdit::editingFinished, this, [this] {
         if (!inputs_.isEmpty()) scan();
     });
+    // A typed epicentre or time moves the distances and the first selection
+    // at once; nothing is read again.
+    for (int i = kOrigin; i <= kMagnitude; ++i)
+        connect(fields_[i], &QLineEdit::editingFinished, this, [this] {
+            if (busy() || !scanned_) return;
+            ImportRequest r = request();
+            if (applyImportFields(typedFields(), r)) return;
+            updateImportPlan(r, scan_);
+            showScan();
+        });
     connect(help, &QPushButton::clicked, this, [this] { openHelp(this, kImportHelpTopic); });
     connect(import_, &QPushButton::clicked, this, &ImportDialog::startImport);
     connect(cancel_button_, &QPushButton::clicked, this, &ImportDialog::reject);
