@@ -2,8 +2,9 @@
 # Installs what is missing, builds, and runs every test headless:
 #   1. the unit and widget tests (CTest),
 #   2. a short kiosk soak of the real program in the demo installation,
-#   3. every fuzz target for a short while on its corpus,
-#   4. the whole test suite again, built with the address and
+#   3. the Debian package, checked from the package file itself,
+#   4. every fuzz target for a short while on its corpus,
+#   5. the whole test suite again, built with the address and
 #      undefined-behaviour sanitizers.
 # Exits non-zero when anything fails. ORVANTA_TEST_QUICK=1 stops after step 1.
 set -euo pipefail
@@ -24,6 +25,9 @@ fi
 
 step "Kiosk soak (short)"
 bash "$top/scripts/soak.sh" --short "$build"
+
+step "Debian package"
+bash "$top/scripts/package-check.sh" "$build"
 
 step "Fuzzing every reader (${ORVANTA_FUZZ_SECONDS:-30} s each)"
 bash "$top/scripts/fuzz.sh" "$build/demo" "${ORVANTA_FUZZ_SECONDS:-30}"

@@ -1,12 +1,21 @@
-// ovm: maintains an exhibit installation in the current directory. Reads
-// "OV.INI" from there, edits it and the event files, and never changes
-// directory for good.
+// ovm: maintains an exhibit installation: the current directory when it holds
+// "OV.INI", else the user's own installation. Reads "OV.INI" from there,
+// edits it and the event files, and never changes directory for good.
 #include "data/Settings.h"
+#include "fileio/UserInstallation.h"
 #include "maintenance/MaintenanceWindow.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
 
 int main(int argc, char** argv) {
+    const InstallationChoice where = enterInstallation();
+    if (!where.error.empty()) std::fprintf(stderr, "ovm: %s\n", where.error.c_str());
+
     Settings& settings = theSettings();
     loadSettings(settings);
 
@@ -17,6 +26,11 @@ int main(int argc, char** argv) {
 
     MaintenanceWindow window(settings);
     window.show();
+    // Package checks start the program once and want it to end by itself.
+    if (std::getenv("ORVANTA_EXIT_AFTER_START")) {
+        std::printf("ovm: working in %s\n", qPrintable(QDir::currentPath()));
+        QTimer::singleShot(0, &app, [] { QCoreApplication::exit(0); });
+    }
     const int result = app.exec();
 
     settings.phases.clear();

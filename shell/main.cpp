@@ -1,8 +1,10 @@
 // The display program `ov`. It reads nothing from the command line: the
-// settings come from "OV.INI" in the directory it is started in, everything
-// else from the working directory those settings name.
+// settings come from "OV.INI" in the installation it works in (the directory
+// it is started in when that holds one, else the user's own installation),
+// everything else from the working directory those settings name.
 #include "data/EventCatalogue.h"
 #include "fileio/FileSystem.h"
+#include "fileio/UserInstallation.h"
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"
@@ -48,6 +50,9 @@ double millisecondsSinceProcessStart() {
 int main(int, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
 
+    const InstallationChoice where = enterInstallation();
+    if (!where.error.empty()) std::fprintf(stderr, "ov: %s\n", where.error.c_str());
+
     Settings& settings = theSettings();
     loadSettings(settings, "OV.INI");
     if (!settings.workingDirectory.empty()) {
@@ -64,7 +69,9 @@ int main(int, char** argv) {
         char* qtArgv[] = {argv[0], nullptr};
         QApplication app(qtArgc, qtArgv);
 
-        if (std::getenv("ORVANTA_BENCH_STARTUP")) {
+        // Measures the start-up, or (for package checks) just proves the
+        // program starts, and exits at the first paint of the welcome screen.
+        if (std::getenv("ORVANTA_BENCH_STARTUP") || std::getenv("ORVANTA_EXIT_AFTER_START")) {
             WelcomeWindow::setFirstPaintHook([mainEntered] {
                 const double sinceMain = std::chrono::duration<double, std::milli>(
                                              std::chrono::steady_clock::now() - mainEntered)
