@@ -5,6 +5,7 @@
 #include "import/InstallationCheck.h"
 #include "import/TimeText.h"
 #include "import/TraceProcessing.h"
+#include "fileio/UserInstallation.h"
 
 #include <atomic>
 #include <cmath>
@@ -23,6 +24,17 @@ extern "C" void onSignal(int)
     interrupted.store(true);
 }
 
+// The installation worked in without --into: the current folder when it holds
+// OV.INI, else the user's own one (made from the shipped demo if need be),
+// the same rule the display and maintenance programs follow.
+std::string defaultInstallation()
+{
+    const InstallationChoice c = chooseInstallation(".", userDataHome(), shippedDemoDirectory());
+    if (!c.error.empty())
+        std::fprintf(stderr, "ovimport: %s\n", c.error.c_str());
+    return c.directory.empty() ? std::string(".") : c.directory;
+}
+
 const char kUsage[] =
     "usage: ovimport [--into DIR] [--name TEXT] [--origin YYYY-MM-DDTHH:MM:SS.s]\n"
     "                [--lat DEG] [--lon DEG] [--depth KM] [--magnitude M]\n"
@@ -30,7 +42,8 @@ const char kUsage[] =
     "                [--centre TEXT] [--replace] FILE|FOLDER...\n"
     "       ovimport --check [DIR]\n"
     "Imports SAC and miniSEED recordings (with station and event metadata) into the\n"
-    "installation DIR (default: the current folder) as a new event, or checks it.\n";
+    "installation DIR as a new event, or checks it. Without DIR: the current folder\n"
+    "when it holds OV.INI, else the user's own installation.\n";
 
 int usage(const std::string& problem)
 {
@@ -72,10 +85,11 @@ int main(int argc, char** argv)
     if (args[0] == "--check") {
         if (args.size() > 2)
             return usage("--check takes at most one folder");
-        return check(args.size() == 2 ? args[1] : ".");
+        return check(args.size() == 2 ? args[1] : defaultInstallation());
     }
 
     ImportRequest request;
+    bool intoGiven = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a == "--replace") {
@@ -91,7 +105,7 @@ int main(int argc, char** argv)
                 return usage(a + " needs a value");
             const std::string v = args[++i];
             double d = 0;
-            if (a == "--into") request.installation = v;
+            if (a == "--into") request.installation = v, intoGiven = true;
             else if (a == "--name") request.name = v;
             else if (a == "--stations") request.stationFile = v;
             else if (a == "--prefer") {
@@ -134,6 +148,8 @@ int main(int argc, char** argv)
         return usage("no input file or folder given");
     if (request.event.latitude.has_value() != request.event.longitude.has_value())
         return usage("give --lat and --lon together");
+    if (!intoGiven)
+        request.installation = defaultInstallation();
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);

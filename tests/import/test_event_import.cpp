@@ -346,7 +346,7 @@ TEST_F(EventImport, EventValuesEditedAfterTheScanAreUsed)
 
 TEST_F(EventImport, CommandLineExitCodesAndLastLine)
 {
-    const std::string program = std::string(OV_BINARY_DIR) + "/import/ovimport";
+    const std::string program = std::string(OV_BINARY_DIR) + "/ovimport";
     auto run = [&](const std::string& args, std::string& last) {
         FILE* pipe = ::popen((program + " " + args + " 2>/dev/null").c_str(), "r");
         char buffer[4096];
