@@ -11,28 +11,30 @@ namespace {
 
 constexpr float kNoSet = std::numeric_limits<float>::quiet_NaN();
 
+// Each button as "label command x y width height".
+std::vector<std::string> buttons(const Settings& s, CharacterCell cell) {
+    std::vector<std::string> out;
+    for (const BarButton& b : barButtons(s, cell))
+        out.push_back(b.label + " " + std::to_string(b.command) + " " + std::to_string(b.rect.x) + " " + std::to_string(b.rect.y) + " " +
+                      std::to_string(b.rect.width) + " " + std::to_string(b.rect.height));
+    return out;
+}
+
 TEST(BarButtons, OptionalButtonsFollowTheirSettingsInOneColumn) {
     Settings s;
     s.canExit = s.selectView = s.tutorialEnabled = false;
-    const auto list = [&](CharacterCell cell) {
-        std::vector<std::tuple<std::string, int, PaneRect>> out;
-        for (const BarButton& b : barButtons(s, cell)) out.emplace_back(b.label, b.command, b.rect);
-        return out;
-    };
-    using Row = std::tuple<std::string, int, PaneRect>;
-    EXPECT_EQ(list({8, 16}), (std::vector<Row>{{"World Menu", 1027, {0, 1, 63, 32}}, {"Repeat", 1028, {0, 33, 63, 32}},
-                                               {"Pause", 1026, {0, 65, 63, 32}}, {"Event Info", 1031, {0, 97, 63, 32}}}));
+    EXPECT_EQ(buttons(s, {8, 16}), (std::vector<std::string>{"World Menu 1027 0 1 63 32", "Repeat 1028 0 33 63 32", "Pause 1026 0 65 63 32",
+                                                            "Event Info 1031 0 97 63 32"}));
     s.selectView = true;
-    EXPECT_EQ(std::get<0>(list({8, 16})[3]), "Views");
+    EXPECT_EQ(buttons(s, {8, 16})[3], "Views 1029 0 97 63 32");
     s.canExit = s.tutorialEnabled = true;
     s.exitLabel = "Leave";
     s.buttonHeight = 1.5f;   // trunc(15 x 1.5) = 22 pixels
-    const auto all = list({7, 15});
-    std::vector<std::string> labels;
-    for (const auto& [label, command, rect] : all) labels.push_back(label + " " + std::to_string(command) + " " + std::to_string(rect.y));
-    EXPECT_EQ(labels, (std::vector<std::string>{"Leave 1030 1", "World Menu 1027 23", "Repeat 1028 45", "Pause 1026 67",
-                                                "Views 1029 89", "Tutorial 1050 111", "Event Info 1031 133"}));
-    EXPECT_EQ(std::get<2>(all[0]), (PaneRect{0, 1, 55, 22}));
+    EXPECT_EQ(buttons(s, {7, 15}), (std::vector<std::string>{"Leave 1030 0 1 55 22", "World Menu 1027 0 23 55 22", "Repeat 1028 0 45 55 22",
+                                                            "Pause 1026 0 67 55 22", "Views 1029 0 89 55 22", "Tutorial 1050 0 111 55 22",
+                                                            "Event Info 1031 0 133 55 22"}));
+    s.buttonHeight = 1e30f;   // at most twenty cells
+    EXPECT_EQ(buttons(s, {8, 16}).back(), "Event Info 1031 0 1921 63 320");
 }
 
 TEST(PaneArrangement, AllModeAndSingleViewModes) {
@@ -110,8 +112,7 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
     float acceleration = 20.7f;
     c.setUp(acceleration);
     EXPECT_EQ(std::tuple(c.shownSpeed, c.position), std::tuple(20, 80));
-    // Each poll: what the speed was set to (NaN: left), where the slider was
-    // dragged (-1: left), then the slider position and the speed that result.
+    // Each poll: the speed set (NaN: left), the slider dragged to (-1: left), the position and speed that result.
     const struct { float set; int drag; int position; float speed; } polls[] = {
         {kNoSet, -1, 79, 21}, {kNoSet, -1, 79, 21}, {50, -1, 50, 50}, {kNoSet, 150, 150, -50}, {400, -1, 0, 100}};
     for (const auto& p : polls) {
@@ -133,10 +134,6 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
 TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
     const std::pair<float, int> heights[] = {{2.0f, 32}, {20.5f, 320}, {1e30f, 320}, {-1e30f, 0}, {kNoSet, 0}};   // at most 20 cells
     for (const auto& [factor, pixels] : heights) EXPECT_EQ(buttonPixelHeight(16, factor), pixels) << factor;
-    Settings s;
-    s.buttonHeight = 1e30f;
-    const auto b = barButtons(s, {8, 16});
-    EXPECT_EQ(b.back().rect, (PaneRect{0, 1 + int(b.size() - 1) * 320, 63, 320}));
 
     const auto marks = speedScale({1, 300, 23, 210});   // H = 200
     ASSERT_EQ(marks.size(), 11u);
