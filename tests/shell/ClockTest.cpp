@@ -151,8 +151,7 @@ protected:
     std::unique_ptr<SimulationClock> clock;
 
     void SetUp() override {
-        settings.showEventInformation = false;
-        settings.audio = AudioMode::Chime;
+        settings.showEventInformation = false, settings.audio = AudioMode::Chime;
         run.magnitude = 7, run.timeAcceleration = 20, run.timeLimit = 7200, run.folder = "EV1";
     }
     // `windowSetUp`: also the main window's set-up (the second timer).
@@ -161,10 +160,7 @@ protected:
         host.clock = clock.get();
         if (windowSetUp) clock->setUp();
     }
-    void start(const std::string& file = "a.evt") {
-        clock->currentEventFile = file;
-        clock->startCurrentEvent();
-    }
+    void start(const std::string& file = "a.evt") { clock->currentEventFile = file, clock->startCurrentEvent(); }
     // Runs until `done` holds or `limitMs` pass; false on the limit.
     bool until(const std::function<bool()>& done, uint32_t limitMs) {
         for (uint32_t t = 0; t < limitMs && !done(); t += 10) host.runFor(10);
@@ -173,12 +169,11 @@ protected:
     bool flashDone(uint32_t ms = 5000) { return until([&] { return host.armed(kTickTimer); }, ms); }
     bool runEnded(uint32_t ms = 10000) { return until([&] { return clock->endCountdown != 0; }, ms); }
     bool loads(std::size_t n, uint32_t ms = 20000) { return until([&] { return host.loaded.size() == n; }, ms); }
-    void startAndFlash() { start(); ASSERT_TRUE(flashDone(20000)); }
+    void startAndFlash(const std::string& file = "a.evt") { start(file); ASSERT_TRUE(flashDone(20000)); }
     void running(bool windowSetUp = false) { make(windowSetUp); startAndFlash(); }
     // A script over `files` whose runs end after 20 simulated seconds.
     void scriptOf(std::initializer_list<const char*> files) {
-        settings.runScript = true;
-        run.timeLimit = 20;
+        settings.runScript = true, run.timeLimit = 20;
         for (const char* f : files) {
             EventRecord e;
             e.fileName = e.name = f;
@@ -199,13 +194,11 @@ protected:
 
 TEST_F(ClockTest, FlashStepsFollowTheMagnitudeAndStayBoundedAndTheFirstTicksKeepTime) {
     struct Case { float magnitude; std::size_t steps; float first; };
-    settings.audio = AudioMode::None;
-    make();
+    settings.audio = AudioMode::None; make();
     for (const Case& c : {Case{7, 14, 1.625f}, Case{0, 1, -0.125f}, Case{1e9f, 20, 2.375f}, Case{kNaN, 1, -0.125f}}) {
         SCOPED_TRACE(c.magnitude);
         run.magnitude = c.magnitude, host.flashSizes.clear();
-        start();
-        ASSERT_TRUE(flashDone(10000));
+        startAndFlash();
         ASSERT_EQ(host.flashSizes.size(), c.steps);
         for (std::size_t i = 0; i < c.steps; ++i) EXPECT_FLOAT_EQ(host.flashSizes[i], c.first - 0.125f * float(i)) << i;
     }
@@ -214,33 +207,27 @@ TEST_F(ClockTest, FlashStepsFollowTheMagnitudeAndStayBoundedAndTheFirstTicksKeep
     settings.audio = AudioMode::Chime;
     run.magnitude = 7, run.timeAcceleration = 1, host.sounds.clear();   // half a second per 500 ms tick
     start();
-    EXPECT_EQ(host.interval(kFlashTimer), 100);
     const uint32_t begin = host.now;
+    EXPECT_EQ(host.interval(kFlashTimer), 100);
     ASSERT_TRUE(flashDone());
     EXPECT_EQ(std::tuple(host.now - begin, host.interval(kTickTimer), int(clock->tickMs), clock->simTime, host.armed(kFlashTimer), clock->screenReady),
               std::tuple(1400u, 500, 500, 0.0f, false, true));
     EXPECT_EQ(host.sounds, (Strings{"close midi", "play EQ.MID", "stop", "open midi"}));
     host.runFor(500);
     EXPECT_EQ(std::tuple(clock->simTime, host.lastShownTime, stops()), std::tuple(10.0f, 10.0f, 2));   // stops the flash music once
-    run.timeAcceleration = 20, clock->simTime = 100, host.tickCost = 500;
-    tick();   // on time: the interval is tuned a tenth down to 405 ms, times 20
+    run.timeAcceleration = 20, clock->simTime = 100, host.tickCost = 500, tick();   // on time: the interval is tuned a tenth down to 405 ms, times 20
     EXPECT_EQ(std::tuple(clock->simTime, stops()), std::tuple(108.1f, 2));
     // A huge or invalid acceleration keeps time representable.
-    run.timeAcceleration = 1.0e30f;
-    tick(), tick();
+    run.timeAcceleration = 1.0e30f, tick(), tick();
     EXPECT_EQ(std::tuple(clock->simTime, host.lastCrossTick, clock->endCountdown != 0), std::tuple(1.0e6f, 1000000, true));   // past the limit
-    run.timeAcceleration = kNaN;
-    startAndFlash();
-    tick(), tick();
+    run.timeAcceleration = kNaN; startAndFlash(); tick(), tick();
     EXPECT_EQ(std::tuple(clock->simTime, host.lastCrossTick), std::tuple(10.0f, 10));
 }
 
 // Pause lets the flash finish but holds the run, whose start-up work is done
 // once; focus lost to another program holds flash and run until activated.
 TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
-    make();
-    start();
-    host.runFor(300), clock->togglePause();
+    make(); start(), host.runFor(300), clock->togglePause();
     ASSERT_TRUE(flashDone());
     EXPECT_EQ(host.flashSizes.size(), 14u);
     const int stopped = stops();
@@ -248,9 +235,7 @@ TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
     EXPECT_EQ(std::tuple(runStarts(), stops(), clock->simTime, host.speedReads > 10), std::tuple(1, stopped + 1, 0.0f, true));   // slider still read
     clock->togglePause(), host.runFor(2000);
     EXPECT_EQ(std::tuple(runStarts(), clock->simTime >= 10), std::tuple(1, true));
-    host.flashSizes.clear();
-    start("b.evt");
-    host.runFor(300);
+    host.flashSizes.clear(), start("b.evt"), host.runFor(300);
     const std::size_t steps = host.flashSizes.size();
     clock->activationChanged(false, true), host.runFor(3000);
     EXPECT_EQ(std::tuple(host.flashSizes.size(), host.armed(kFlashTimer)), std::tuple(steps, true));
@@ -264,26 +249,20 @@ TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
 }
 
 TEST_F(ClockTest, WhatEndsARunThenItsReplayAfterThePause) {
-    addSeismograms({1000, 20});
-    running();
-    host.runFor(20000);
+    addSeismograms({1000, 20}); running(), host.runFor(20000);
     ASSERT_GT(clock->simTime, 100.0f);
     EXPECT_EQ(clock->endCountdown, 0);   // the second trace has ended, the first not
     run.timeAcceleration = -50, host.runFor(60000);   // negative: back to ten seconds
     EXPECT_EQ(std::tuple(clock->simTime, clock->endCountdown), std::tuple(10.0f, 0));
     // Without seismograms on the screen only the time limit ends the run.
     run.seismograms.clear(), addSeismograms({10});
-    run.timeLimit = 100, run.timeAcceleration = 20, settings.view = ViewMode::Globe3D;
-    startAndFlash();
+    run.timeLimit = 100, run.timeAcceleration = 20, settings.view = ViewMode::Globe3D; startAndFlash();
     const int seis = host.seisTicks;
-    host.tickCost = 500;
-    ASSERT_TRUE(runEnded(60000));
+    ASSERT_TRUE((host.tickCost = 500, runEnded(60000)));
     EXPECT_EQ(std::tuple(clock->simTime > 100, clock->showSeismograms, host.seisTicks), std::tuple(true, false, seis));
     // With them, when every trace has ended; the replay waits for the pause at the end.
     settings.secondsToPauseAtEnd = 5, settings.view = ViewMode::All, run.timeLimit = 7200;
-    run.seismograms.clear(), addSeismograms({30, 50});
-    make(true);
-    startAndFlash();
+    run.seismograms.clear(), addSeismograms({30, 50}); running(true);
     ASSERT_TRUE(runEnded(60000));
     EXPECT_EQ(std::tuple(clock->simTime >= 50, clock->simTime < 80), std::tuple(true, true));
     const float frozen = clock->simTime;
@@ -298,8 +277,7 @@ TEST_F(ClockTest, WhatEndsARunThenItsReplayAfterThePause) {
 }
 
 TEST_F(ClockTest, NoPauseAtEndStaysOnTheLastPictureAndExitWhenDoneExitsAfterThePause) {
-    settings.secondsToPauseAtEnd = 0, run.timeLimit = 20;
-    running(true);
+    settings.secondsToPauseAtEnd = 0, run.timeLimit = 20; running(true);
     ASSERT_TRUE(runEnded());
     EXPECT_EQ(clock->endCountdown, 1);
     host.runFor(11000);
@@ -317,7 +295,7 @@ TEST_F(ClockTest, NoPauseAtEndStaysOnTheLastPictureAndExitWhenDoneExitsAfterTheP
 TEST_F(ClockTest, ViewsWorldMenuAndListEndTheWaitAtTheEnd) {
     settings.secondsToPauseAtEnd = 30, run.timeLimit = 20;
     int dialogs = 0;
-    host.viewDialog = [&] { ++dialogs; return false; };
+    host.viewDialog = [&] { return ++dialogs, false; };
     host.loader = [&](const std::string& f) { run.timeLimit = f == "b.evt" ? 7200 : 20; return true; };
     running(true);
     ASSERT_TRUE(runEnded());
@@ -332,7 +310,7 @@ TEST_F(ClockTest, ViewsWorldMenuAndListEndTheWaitAtTheEnd) {
     host.flashSizes.clear(), host.tickCost = 500, host.runFor(60000);
     EXPECT_EQ(std::tuple(clock->simTime > 300, clock->endCountdown, host.flashSizes.size(), host.loaded.size()),
               std::tuple(true, 0, 0u, 2u));   // not frozen by the old countdown, no replay
-    start("a.evt");
+    start();
     ASSERT_TRUE(runEnded(20000));
     clock->resumeTime = 50, host.sounds.clear(), clock->worldMenuButton(), host.runFor(5);
     EXPECT_EQ(std::tuple(host.mapsShown, clock->endCountdown, clock->resumeTime, int(clock->tickMs), host.sounds.front()),
@@ -344,14 +322,10 @@ TEST_F(ClockTest, ViewsWorldMenuAndListEndTheWaitAtTheEnd) {
 // An empty catalogue replays the shown event; then the script plays the next
 // event, wraps (also from an index outside the catalogue) and exits when done.
 TEST_F(ClockTest, ScriptPlaysTheNextEventWrapsAndExitsWhenDone) {
-    scriptOf({});
-    running(true);
-    host.flashSizes.clear();
+    scriptOf({}); running(true), host.flashSizes.clear();
     ASSERT_TRUE(until([&] { return !host.flashSizes.empty(); }, 20000));
     EXPECT_EQ(host.loaded.size(), 1u);
-    scriptOf({"a.evt", "b.evt"});
-    clock->scriptIndex = -5;
-    start("b.evt");
+    scriptOf({"a.evt", "b.evt"}); clock->scriptIndex = -5, start("b.evt");
     for (std::size_t n : {3, 4, 5, 6}) {   // a, b, a again, and a after an index of 7
         if (n == 6) clock->scriptIndex = 7;
         ASSERT_TRUE(loads(n));
@@ -363,8 +337,7 @@ TEST_F(ClockTest, ScriptPlaysTheNextEventWrapsAndExitsWhenDone) {
 }
 
 TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
-    settings.secondsToPauseAtEnd = 2;
-    scriptOf({"a.evt", "bad.evt", "c.evt"});
+    settings.secondsToPauseAtEnd = 2; scriptOf({"a.evt", "bad.evt", "c.evt"});
     host.loader = [](const std::string& f) { return f != "bad.evt"; };
     running(true);
     ASSERT_TRUE(loads(2));
@@ -376,14 +349,11 @@ TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
 }
 
 TEST_F(ClockTest, ADialogOpenWhileTheScriptStartsTheNextEventLeavesItsFlashAlone) {
-    settings.secondsToPauseAtEnd = 2;
-    scriptOf({"a.evt", "b.evt"});
-    running(true);
+    settings.secondsToPauseAtEnd = 2; scriptOf({"a.evt", "b.evt"}); running(true);
     ASSERT_TRUE(runEnded());
     clock->beginDialog();   // the Speed dialog, say
     EXPECT_FALSE(host.armed(kTickTimer));
-    ASSERT_TRUE(loads(2, 5000));
-    ASSERT_TRUE(host.armed(kFlashTimer));
+    ASSERT_TRUE(loads(2, 5000) && host.armed(kFlashTimer));
     clock->endDialog();
     EXPECT_EQ(std::tuple(host.armed(kTickTimer), clock->timerArmed[kTickTimer]), std::tuple(false, false));
     host.flashSizes.clear();
@@ -394,9 +364,7 @@ TEST_F(ClockTest, ADialogOpenWhileTheScriptStartsTheNextEventLeavesItsFlashAlone
 }
 
 TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesInformationAndTutorialWindows) {
-    settings.userTimeout = 30;
-    running(true);
-    host.runFor(1000), clock->togglePause();
+    settings.userTimeout = 30; running(true); host.runFor(1000), clock->togglePause();
     EXPECT_TRUE(host.pauseLabel);
     const float t = clock->simTime;
     host.runFor(29000);
@@ -412,8 +380,7 @@ TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesInformationAndTutorialWindow
     host.runFor(1000);
     EXPECT_EQ(std::tuple(host.info, clock->held), std::tuple(false, false));
     // It closes a browsed tutorial page after the page's stay.
-    settings.tutorialEnabled = true;
-    script = {{"T0.INF", 0, 3}, {"T1.INF", 0, 3}, {"T2.INF", 0, 3}, {"T3.INF", 0, 3}, {"T4.INF", 0, 3}};
+    settings.tutorialEnabled = true, script = {{"T0.INF", 0, 3}, {"T1.INF", 0, 3}, {"T2.INF", 0, 3}, {"T3.INF", 0, 3}, {"T4.INF", 0, 3}};
     clock->startTutorialBrowsing(), tick();
     ASSERT_EQ(host.tutorialsOpened.size(), 1u);
     EXPECT_EQ(std::tuple(clock->held, clock->userCountdown), std::tuple(true, 3));
@@ -427,15 +394,11 @@ TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesInformationAndTutorialWindow
 // Welcome screen -> world map (with the user time-out) -> event whose
 // information window holds the flash and an Exit until closed; or straight to the map.
 TEST_F(ClockTest, KioskWelcomeMapAndEventInformation) {
-    settings.showEventInformation = true, settings.userTimeout = 3, run.magnitude = 5;
-    make(true);
-    EXPECT_FALSE(host.armed(kActionTimer));   // the welcome screen waits
-    host.runFor(10000);
-    EXPECT_TRUE(host.welcome);
+    settings.showEventInformation = true, settings.userTimeout = 3, run.magnitude = 5; make(true); host.runFor(10000);
+    EXPECT_EQ(std::tuple(host.armed(kActionTimer), host.welcome), std::tuple(false, true));   // the welcome screen waits
     clock->setPendingAction(kLeaveWelcomeAction, 50), host.runFor(50);   // Start
     EXPECT_EQ(std::tuple(host.mapsShown, host.mapTimeout, clock->screenReady), std::tuple(1, 3u, false));
-    clock->setScreenReady(), host.runFor(3000);   // the map has drawn its events
-    start();
+    clock->setScreenReady(), host.runFor(3000), start();   // the map has drawn its events
     EXPECT_EQ(std::tuple(host.worldMap, host.info, host.infoOpened, clock->held, clock->screenReady),
               std::tuple(false, true, Strings{"EV1/EVT.INF"}, true, false));
     clock->requestExit(), host.runFor(2000);   // refused while the screen is being built
@@ -445,20 +408,17 @@ TEST_F(ClockTest, KioskWelcomeMapAndEventInformation) {
               std::tuple(1u, false, true, true));   // the waiting Exit went through
     host.exited = false, settings.showWelcomeScreen = false;   // without the welcome screen the map comes after 1 ms
     make(true);
-    EXPECT_EQ(std::tuple(clock->pendingAction, host.interval(kActionTimer), host.interval(kSecondTimer)),
-              std::tuple(kLeaveWelcomeAction, 1, 1000));
+    EXPECT_EQ(std::tuple(clock->pendingAction, host.interval(kActionTimer), host.interval(kSecondTimer)), std::tuple(kLeaveWelcomeAction, 1, 1000));
     host.runFor(1);
     EXPECT_EQ(std::tuple(host.mapsShown, host.worldMap, clock->pendingAction), std::tuple(2, true, kNoAction));
 }
 
 TEST_F(ClockTest, AutomaticTutorialShowsTheMiddleStepsThenOpensTheMap) {
     settings.tutorialMode = settings.tutorialEnabled = true;
-    script = {{"T0.INF", 0, 5}, {"T1.INF", 20, 5}, {"T2.INF", 60, 5}, {"T3.INF", 100, 5}, {"T4.INF", 200, 0}};
-    make(true);
+    script = {{"T0.INF", 0, 5}, {"T1.INF", 20, 5}, {"T2.INF", 60, 5}, {"T3.INF", 100, 5}, {"T4.INF", 200, 0}}; make(true);
     EXPECT_EQ(std::tuple(clock->tutorialIndex, clock->nextTutorialTime), std::tuple(1, 20));
     startAndFlash();
-    host.tickCost = 500;
-    ASSERT_TRUE(until([&] { return host.tutorialsOpened.size() == 1; }, 20000));
+    ASSERT_TRUE((host.tickCost = 500, until([&] { return host.tutorialsOpened.size() == 1; }, 20000)));
     EXPECT_EQ(std::tuple(host.tutorialsOpened[0].file, host.tutorialsOpened[0].form, clock->held, clock->userCountdown >= 4, clock->userCountdown <= 5),
               std::tuple(std::string("T1.INF"), 1, true, true, true));   // the step's stay, counting down
     const float t = clock->simTime;
@@ -472,8 +432,7 @@ TEST_F(ClockTest, AutomaticTutorialShowsTheMiddleStepsThenOpensTheMap) {
     EXPECT_EQ(std::tuple(host.tutorialsOpened[1].file, host.tutorialsOpened[2].file), std::tuple(std::string("T2.INF"), std::string("T3.INF")));
     EXPECT_EQ(std::tuple(settings.tutorialMode, int(clock->tickMs), host.armed(kTickTimer)), std::tuple(false, 0, false));
     // Two steps show nothing; Cancel ends a longer one.
-    settings.tutorialMode = true, script = {{"T0.INF", 0, 5}, {"T1.INF", 50, 5}}, host.tutorialsOpened.clear();
-    running();
+    settings.tutorialMode = true, script = {{"T0.INF", 0, 5}, {"T1.INF", 50, 5}}, host.tutorialsOpened.clear(); running();
     ASSERT_TRUE(until([&] { return host.mapsShown == 2; }, 30000));
     EXPECT_TRUE(host.tutorialsOpened.empty());
     settings.tutorialMode = true, script = {{"T0.INF", 0, 0}, {"T1.INF", 20, 0}, {"T2.INF", 40, 0}, {"T3.INF", 900, 0}};
@@ -486,8 +445,7 @@ TEST_F(ClockTest, AutomaticTutorialShowsTheMiddleStepsThenOpensTheMap) {
 TEST_F(ClockTest, BrowsedTutorialPagesThroughTheStepsAndCancelEndsIt) {
     settings.tutorialEnabled = true;
     script = {{"T0.INF", 0, 0}, {"T1.INF", 0, 0}, {"T2.INF", 0, 0}, {"T3.INF", 0, 0}, {"T4.INF", 0, 0}, {"T5.INF", 0, 0}};
-    running();
-    clock->startTutorialBrowsing();
+    running(); clock->startTutorialBrowsing();
     EXPECT_EQ(std::tuple(clock->tutorialBrowsing, clock->tutorialIndex), std::tuple(true, 1));
     tick();
     EXPECT_EQ(host.tutorialsOpened.back().form, 2);
@@ -511,13 +469,11 @@ TEST_F(ClockTest, BrowsedTutorialPagesThroughTheStepsAndCancelEndsIt) {
 }
 
 TEST_F(ClockTest, RestartOnlyDuringARunAlsoWhenPausedOrHeld) {
-    make();
-    clock->restartRequest();   // welcome screen: tickMs is 0
+    make(); clock->restartRequest();   // welcome screen: tickMs is 0
     EXPECT_FALSE(clock->restartRequested);
     clock->showWorldMap(), clock->restartRequest();
     EXPECT_FALSE(clock->restartRequested);
-    startAndFlash();
-    host.runFor(2000), clock->togglePause(), clock->repeatButton();
+    startAndFlash(); host.runFor(2000), clock->togglePause(), clock->repeatButton();
     EXPECT_EQ(std::tuple(clock->paused, host.pauseLabel, clock->pendingAction, host.interval(kActionTimer)),
               std::tuple(false, false, kRepeatAction, 5));
     host.runFor(5);
@@ -541,8 +497,7 @@ TEST_F(ClockTest, RestartOnlyDuringARunAlsoWhenPausedOrHeld) {
 // A view change resumes at the same time without a flash: the flash timer
 // shows that time at once and the first tick opens the run again.
 TEST_F(ClockTest, ViewChangeContinuesAtTheSameTimeWithoutFlash) {
-    running();
-    host.runFor(3000);
+    running(), host.runFor(3000);
     const float t = clock->simTime;
     ASSERT_GT(t, 10.0f);
     clock->setViewMode(ViewMode::All);   // unchanged: nothing happens
@@ -561,68 +516,52 @@ TEST_F(ClockTest, ViewChangeContinuesAtTheSameTimeWithoutFlash) {
 }
 
 TEST_F(ClockTest, ViewDialogRebuildsOnlyWhenTheModeChangedAndAFailedChangeKeepsTheRun) {
-    running();
-    host.runFor(2000);
+    running(), host.runFor(2000);
     host.viewDialog = [&] { return true; };   // OK without a change
     clock->chooseView();
     EXPECT_EQ(std::tuple(host.layoutsBuilt, host.armed(kTickTimer)), std::tuple(1, true));
     host.viewDialog = [&] { settings.view = ViewMode::CrossSection; return true; };
     clock->chooseView();
     EXPECT_EQ(std::tuple(host.layoutsBuilt, host.saves), std::tuple(2, 2));
-    clock->showWorldMap();   // on the map the new mode waits for the next event
     host.viewDialog = [&] { settings.view = ViewMode::All; return true; };
-    clock->chooseView();
+    clock->showWorldMap(), clock->chooseView();   // on the map the new mode waits for the next event
     EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->restartRequested), std::tuple(2, false));
-    startAndFlash();
-    host.runFor(2000);
+    startAndFlash(); host.runFor(2000);
     host.loader = [](const std::string& f) { return !f.empty(); };   // the file went away
     host.viewDialog = [&] { settings.view = ViewMode::Globe3D; return true; };
     clock->chooseView();
     EXPECT_EQ(std::tuple(clock->resumeTime, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(0.0f, true, 3));
     clock->setViewMode(ViewMode::CrossSection);
     EXPECT_EQ(std::tuple(clock->resumeTime, host.armed(kTickTimer), host.saves), std::tuple(0.0f, true, 5));
-    clock->restartRequest(), tick();   // a replay then flashes as usual instead of resuming
-    host.flashSizes.clear();
+    clock->restartRequest(), tick(), host.flashSizes.clear();   // a replay then flashes as usual instead of resuming
     ASSERT_TRUE(flashDone());
     EXPECT_EQ(host.flashSizes.size(), 14u);
 }
 
 TEST_F(ClockTest, TickDrawsOnlyWhatChangedWithoutAllocatingAndSkipsTheViewsWhileInputWaits) {
-    addSeismograms({5000});
-    running();
-    host.runFor(3000);
+    addSeismograms({5000}); running(), host.runFor(3000);
     EXPECT_EQ(clock->shownTimeWindow, 1800);
     const auto views = [&] { return std::tuple(host.globeTicks, host.crossTicks, host.seisTicks, host.timeShows); };
     auto [globe, cross, seis, shows] = views();
     const int resets = host.seisResets, presents = host.crossPresents;
-    host.inputPending = true;
-    tick(), tick();
+    host.inputPending = true, tick(), tick();
     EXPECT_EQ(std::tuple(views(), host.lastShownTime), std::tuple(std::tuple(globe, cross, seis, shows + 2), clock->simTime));   // time goes on
-    host.inputPending = host.crossChanges = false;
-    allocations = 0, counting = true;
-    tick(), tick();
-    counting = false;
+    host.inputPending = host.crossChanges = false, allocations = 0, counting = true, tick(), tick(), counting = false;
     EXPECT_EQ(std::tuple(views(), host.crossPresents, allocations.load()),
               std::tuple(std::tuple(globe + 2, cross + 2, seis + 2, shows + 4), presents, 0u));   // the cross-section is shown only when changed
-    host.crossChanges = true;
-    run.timeWindow = 600;   // the Time window dialog lays the traces out again at the current time
-    tick();
+    host.crossChanges = true, run.timeWindow = 600, tick();   // the Time window dialog lays the traces out again at the current time
     EXPECT_EQ(std::tuple(host.crossPresents, host.seisResets, host.log.back(), host.seisInvalidations, host.seisTicks, clock->shownTimeWindow),
               std::tuple(presents + 1, resets + 1, "seis reset " + std::to_string(int(clock->simTime)), 1, seis + 2, 600));
     tick();
     EXPECT_EQ(std::tuple(host.seisResets, host.seisTicks), std::tuple(resets + 1, seis + 3));
     settings.view = ViewMode::Globe3D;   // a running tick allocates nothing
-    startAndFlash();
-    tick(), tick();
-    allocations = 0, counting = true;
+    startAndFlash(); tick(), tick(), allocations = 0, counting = true;
     for (int i = 0; i < 50; ++i) tick();
-    counting = false;
-    EXPECT_EQ(allocations.load(), 0u);
+    EXPECT_EQ((counting = false, allocations.load()), 0u);
 }
 
 TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTimeWithinItsBounds) {
-    running();
-    tick();
+    running(), tick();
     EXPECT_EQ(clock->tickMs, 450);   // the tick came on time: a tenth less
     host.tickCost = 120, host.runFor(20000);
     EXPECT_EQ(std::tuple(clock->tickMs >= 100, clock->tickMs <= 140, settings.clockTickMs), std::tuple(true, true, clock->tickMs));
@@ -630,57 +569,43 @@ TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTimeWithinItsBounds) {
     EXPECT_EQ(clock->tickMs, 9);   // below 10 ms the step is 0
     host.runFor(1000);
     EXPECT_EQ(clock->tickMs, 9);
-    start("b.evt");   // the tuned value starts the next run
-    ASSERT_TRUE(flashDone());
+    startAndFlash("b.evt");   // the tuned value starts the next run
     EXPECT_EQ(host.interval(kTickTimer), 9);
     settings.clockTickMs = 45000, host.tickCost = 40000;   // at most 30 s, however long the drawing takes
-    start("c.evt");
-    ASSERT_TRUE(flashDone());
+    startAndFlash("c.evt");
     EXPECT_EQ(host.interval(kTickTimer), 30000);
     for (int i = 0; i < 4; ++i) tick();
     EXPECT_EQ(std::tuple(int(clock->tickMs), settings.clockTickMs), std::tuple(30000, 30000));
     settings.clockTickMs = 0;   // never a timer that is refused for its interval
-    start("d.evt");
-    ASSERT_TRUE(flashDone());
+    startAndFlash("d.evt");
     EXPECT_EQ(host.interval(kTickTimer), 1);
 }
 
 // Failures are reported and stop only their phase; an unreadable event, from
 // the script's start or from the List dialog, leaves the running screen as it was.
 TEST_F(ClockTest, FailuresAreReportedAndStopOnlyTheirPhase) {
-    make();
-    clock->onTimer(7);
-    host.pictureOk = false;
-    start();
+    make(); clock->onTimer(7), host.pictureOk = false, start();
     EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kFlashTimer)), std::tuple(true, false));   // still closable
-    host.pictureOk = true, host.bitmapsOk = false;
-    start();
+    host.pictureOk = true, host.bitmapsOk = false, start();
     using Msg = std::pair<std::string, std::string>;
     EXPECT_EQ(host.messages, (std::vector<Msg>{{"Unknown timer", "????"}, {"Unable to open file", "earth180.bmp"},
                                                {"Unable to create bitmaps", "Cross-Section View"}}));
-    host.bitmapsOk = true, host.refuseTimers = true;   // a refused timer stops its phase
-    start();
+    host.bitmapsOk = true, host.refuseTimers = true, start();   // a refused timer stops its phase
     EXPECT_FALSE(clock->timerArmed[kFlashTimer]);
     host.runFor(5000);
     EXPECT_EQ(std::tuple(host.flashSizes.empty(), clock->timerArmed[kTickTimer]), std::tuple(true, false));
-    host.refuseTimers = false;
-    startAndFlash();
-    host.refuseTimers = true, tick();   // the tick cannot re-arm: the run stands
+    host.refuseTimers = false; startAndFlash(); host.refuseTimers = true, tick();   // the tick cannot re-arm: the run stands
     float t = clock->simTime;
-    EXPECT_FALSE(clock->timerArmed[kTickTimer]);
     host.runFor(5000);
-    EXPECT_EQ(clock->simTime, t);
-    host.refuseTimers = false;
-    startAndFlash();
-    host.runFor(2000);
-    host.loader = [](const std::string& f) { return f != "bad.evt"; };
+    EXPECT_EQ(std::tuple(clock->timerArmed[kTickTimer], clock->simTime), std::tuple(false, t));
+    host.refuseTimers = false; startAndFlash();
+    host.runFor(2000), host.loader = [](const std::string& f) { return f != "bad.evt"; };
     const int layouts = host.layoutsBuilt;
     start("bad.evt");
     EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(true, true, layouts));
     clock->beginDialog(), clock->startListedEvent("bad.evt");
     EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kTickTimer)), std::tuple(true, true));
-    t = clock->simTime;
-    host.runFor(1000);
+    t = clock->simTime, host.runFor(1000);
     EXPECT_GT(clock->simTime, t);
 }
 
