@@ -13,22 +13,18 @@
 #include <new>
 #include <tuple>
 
-// Counts calls of the global operator new while `counting` is set.
+// Counts calls of the global operator new (which the array and sized forms
+// go through) while `counting` is set.
 namespace {
 std::atomic<bool> counting{false};
 std::atomic<std::size_t> allocations{0};
-void* allocate(std::size_t size) {
+}  // namespace
+void* operator new(std::size_t size) {
     if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1);
     if (void* p = std::malloc(size ? size : 1)) return p;
     throw std::bad_alloc();
 }
-}  // namespace
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
 void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -44,11 +40,12 @@ struct FakeClockHost : ClockHost {
     bool refuseTimers = false;
     SimulationClock* clock = nullptr;
     uint32_t milliseconds() override { return now; }
+    Armed& at(int id) { return timers[std::size_t(id)]; }
     bool armTimer(int id, int ms) override {
-        if (!refuseTimers) timers[std::size_t(id)] = {true, ms, now + static_cast<uint32_t>(ms)};
+        if (!refuseTimers) at(id) = {true, ms, now + static_cast<uint32_t>(ms)};
         return !refuseTimers;
     }
-    void disarmTimer(int id) override { timers[std::size_t(id)].on = false; }
+    void disarmTimer(int id) override { at(id).on = false; }
     bool armed(int id) const { return timers[std::size_t(id)].on; }
     int interval(int id) const { return armed(id) ? timers[std::size_t(id)].interval : 0; }
     // Fires due timers in time order until `ms` have passed; a tick's drawing
@@ -58,11 +55,9 @@ struct FakeClockHost : ClockHost {
         while (!exited) {
             int next = 0;
             for (int id = 1; id < 8; ++id)
-                if (timers[std::size_t(id)].on && timers[std::size_t(id)].due <= end &&
-                    (next == 0 || timers[std::size_t(id)].due < timers[std::size_t(next)].due))
-                    next = id;
+                if (at(id).on && at(id).due <= end && (next == 0 || at(id).due < at(next).due)) next = id;
             if (next == 0) break;
-            Armed& t = timers[std::size_t(next)];
+            Armed& t = at(next);
             now = std::max(now, t.due);
             t.due = now + static_cast<uint32_t>(t.interval);
             clock->onTimer(next);
@@ -131,14 +126,9 @@ struct FakeClockHost : ClockHost {
     bool runViewDialog() override { return viewDialog(); }
     void saveSettings() override { ++saves; }
     // What the tests do not watch.
-    void measureCharacterCell() override {}
-    void layoutViews(bool, bool, bool) override {}
-    void globeRedraw() override {}
-    void crossSectionRedraw() override {}
-    void redrawStationNames() override {}
-    void crossSectionFlash(float) override {}
-    void globePresent() override {}
-    void crossSectionRestore() override {}
+    void measureCharacterCell() override {} void layoutViews(bool, bool, bool) override {} void globeRedraw() override {}
+    void crossSectionRedraw() override {} void redrawStationNames() override {} void crossSectionFlash(float) override {}
+    void globePresent() override {} void crossSectionRestore() override {}
 };
 
 class ClockTest : public ::testing::Test {
@@ -156,8 +146,7 @@ protected:
     }
     // `windowSetUp`: also the main window's set-up (the second timer).
     void make(bool windowSetUp = false) {
-        clock = std::make_unique<SimulationClock>(host, settings, run, catalogue, script);
-        host.clock = clock.get();
+        clock = std::make_unique<SimulationClock>(host, settings, run, catalogue, script), host.clock = clock.get();
         if (windowSetUp) clock->setUp();
     }
     void start(const std::string& file = "a.evt") { clock->currentEventFile = file, clock->startCurrentEvent(); }
@@ -174,17 +163,10 @@ protected:
     // A script over `files` whose runs end after 20 simulated seconds.
     void scriptOf(std::initializer_list<const char*> files) {
         settings.runScript = true, run.timeLimit = 20;
-        for (const char* f : files) {
-            EventRecord e;
-            e.fileName = e.name = f;
-            catalogue.add(e);
-        }
+        for (const char* f : files) catalogue.add([f] { EventRecord e; e.fileName = e.name = f; return e; }());
     }
     void addSeismograms(std::initializer_list<float> ends) {
-        for (float end : ends) {
-            run.seismograms.push_back(std::make_unique<KSAC>());
-            run.seismograms.back()->endTime = end;
-        }
+        for (float end : ends) run.seismograms.push_back(std::make_unique<KSAC>()), run.seismograms.back()->endTime = end;
         run.seismogramCount = static_cast<int16_t>(run.seismograms.size());
     }
     void tick() { host.runFor(host.timers[kTickTimer].due - host.now); }   // exactly the next tick

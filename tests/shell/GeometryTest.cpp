@@ -84,15 +84,13 @@ TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquar
             continue;
         }
         const int side = r.globe.width;
-        EXPECT_GT(side, 0);
         EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.fillerA, r.fillerB),
                   std::tuple(PaneRect{r.globe.x, c.height - side, side, side}, PaneRect{r.globe.right(), r.globe.y, side, side},
                              PaneRect{0, r.globe.y, r.globe.x, side}, PaneRect{r.crossSection.right(), r.globe.y, r.bar.x - r.crossSection.right(), side}));
-        EXPECT_LE(std::abs(r.fillerA.width - r.fillerB.width), 1);   // centred
-        EXPECT_GE(r.seismograms.height * 100, c.height * 40);
         EXPECT_EQ(std::tuple(r.seismograms.bottom(), r.stationNames.height, r.seismograms.right()), std::tuple(r.globe.y, r.seismograms.height, r.bar.x));
-        // The squares are as large as the band and the width allow.
-        EXPECT_TRUE(2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100);
+        // Squares centred and as large as the band of at least 40 % for the traces and the width allow.
+        EXPECT_EQ(std::tuple(side > 0, std::abs(r.fillerA.width - r.fillerB.width) <= 1, r.seismograms.height * 100 >= c.height * 40,
+                             2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100), std::tuple(true, true, true, true));
     }
     // At 1920 x 1080 the traces get 432 pixels instead of 159.
     PaneGeometry g = paneGeometry({8, 16}, 1920); g.wideLayout = true;
@@ -122,13 +120,12 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
     for (float huge : {1e30f, -1e30f}) {   // the slider stops at its end
         SpeedControl h; h.setUp(huge);
         EXPECT_EQ(std::tuple(h.shownSpeed, h.position), std::tuple(huge > 0 ? 32767 : -32768, huge > 0 ? 100 - 32767 : 100 + 32768));
-        float a = huge;
-        h.readSpeed(a);
+        float a = huge; h.readSpeed(a);
         EXPECT_EQ(std::tuple(h.position, a), std::tuple(huge > 0 ? kSliderMinimum : kSliderMaximum, huge > 0 ? 100.0f : -100.0f));
     }
 }
 
-TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
+TEST(BarLowerPart, ButtonHeightsSliderScaleMinutesBoxAndText) {
     const std::pair<float, int> heights[] = {{2.0f, 32}, {20.5f, 320}, {1e30f, 320}, {-1e30f, 0}, {kNoSet, 0}};   // at most 20 cells
     for (const auto& [factor, pixels] : heights) EXPECT_EQ(buttonPixelHeight(16, factor), pixels) << factor;
     EXPECT_EQ(welcomeStartButtonRect(800, 16, 1e30f), (PaneRect{360, 20, 80, 320}));   // the welcome screen's too
@@ -142,9 +139,7 @@ TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
     const PaneRect slider = sliderRect(g, 1 + 4 * 32, 700);   // x: 64 x 3 / 100, width 3 cells, 5 cells below the buttons
     EXPECT_EQ(std::tuple(slider.x, slider.right(), slider.y, slider.bottom()), std::tuple(1, 24, 209, 700));
     EXPECT_EQ(minutesBoxRect(64, slider.y, g.cell, 40, 16), (PaneRect{12, 209 - 56, 40, 16}));
-}
-
-TEST(MinutesText, WholeMinutesRightAligned) {
+    // Whole minutes, right-aligned.
     const std::pair<float, const char*> cases[] = {{600, "  10 "}, {59, "   0 "}, {0, "   0 "}, {7199.9f, " 119 "}, {-30, "   0 "}};
     for (const auto& [seconds, text] : cases) EXPECT_EQ(minutesText(seconds), text) << seconds;
     EXPECT_EQ(minutesText(1e12f).size(), 9u);   // never overflows its buffer
