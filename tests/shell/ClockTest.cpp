@@ -230,7 +230,7 @@ TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
     EXPECT_GT(clock->simTime, 0.0f);
 }
 
-TEST_F(ClockTest, WhatEndsARunThenItsReplayAfterThePause) {
+TEST_F(ClockTest, WhatEndsARunAndWhatFollowsTheEnd) {
     addSeismograms({1000, 20}); running(), host.runFor(20000);
     ASSERT_GT(clock->simTime, 100.0f);
     EXPECT_EQ(clock->endCountdown, 0);   // the second trace has ended, the first not
@@ -256,22 +256,19 @@ TEST_F(ClockTest, WhatEndsARunThenItsReplayAfterThePause) {
               std::tuple(50, 0.0f, 0, false));   // replay from the flash
     ASSERT_TRUE(flashDone());
     EXPECT_EQ(host.flashSizes.size(), 14u);
-}
-
-TEST_F(ClockTest, NoPauseAtEndStaysOnTheLastPictureAndExitWhenDoneExitsAfterThePause) {
-    settings.secondsToPauseAtEnd = 0, run.timeLimit = 20; running(true);
+    // No pause at the end stays on the last picture; Exit when done exits after the pause.
+    settings.secondsToPauseAtEnd = 0, run.timeLimit = 20, host.tickCost = 0; run.seismograms.clear(); start();
     ASSERT_TRUE(runEnded());
     EXPECT_EQ(clock->endCountdown, 1);
     host.runFor(11000);
     EXPECT_EQ(std::tuple(clock->endCountdown > 3000, host.armed(kFlashTimer), host.armed(kTickTimer), clock->restartRequested),
               std::tuple(true, false, true, false));
-    settings.exitWhenDone = true, settings.secondsToPauseAtEnd = 3;   // without a script
-    start();
+    settings.exitWhenDone = true, settings.secondsToPauseAtEnd = 3; start();   // without a script
     ASSERT_TRUE(runEnded());
     host.runFor(1900);
     EXPECT_FALSE(host.exited);
     ASSERT_TRUE(until([&] { return host.exited; }, 1500));
-    EXPECT_EQ(host.loaded.size(), 2u);
+    EXPECT_EQ(host.loaded.size(), 5u);
 }
 
 TEST_F(ClockTest, ViewsWorldMenuAndListEndTheWaitAtTheEnd) {
@@ -318,8 +315,10 @@ TEST_F(ClockTest, ScriptPlaysTheNextEventWrapsAndExitsWhenDone) {
     EXPECT_EQ(std::tuple(host.loaded.size(), clock->scriptIndex), std::tuple(7u, 0));   // b, then no event started at the wrap
 }
 
-TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
-    settings.secondsToPauseAtEnd = 2; scriptOf({"a.evt", "bad.evt", "c.evt"});
+// An unreadable next event moves the script on after one pause; a dialog open
+// while the script starts the next event leaves that event's flash alone.
+TEST_F(ClockTest, ScriptPastAnUnreadableEventAndAnOpenDialog) {
+    settings.secondsToPauseAtEnd = 2; scriptOf({"a.evt", "bad.evt", "c.evt", "d.evt"});
     host.loader = [](const std::string& f) { return f != "bad.evt"; };
     running(true);
     ASSERT_TRUE(loads(2));
@@ -328,14 +327,10 @@ TEST_F(ClockTest, AnUnreadableNextScriptEventMovesOnAfterOnePause) {
     ASSERT_TRUE(loads(3, 10000));
     EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex, host.armed(kFlashTimer), host.now - failedAt <= 3100),
               std::tuple(std::string("c.evt"), 2, true, true));
-}
-
-TEST_F(ClockTest, ADialogOpenWhileTheScriptStartsTheNextEventLeavesItsFlashAlone) {
-    settings.secondsToPauseAtEnd = 2; scriptOf({"a.evt", "b.evt"}); running(true);
-    ASSERT_TRUE(runEnded());
+    ASSERT_TRUE(flashDone() && runEnded());
     clock->beginDialog();   // the Speed dialog, say
     EXPECT_FALSE(host.armed(kTickTimer));
-    ASSERT_TRUE(loads(2, 5000) && host.armed(kFlashTimer));
+    ASSERT_TRUE(loads(4, 5000) && host.armed(kFlashTimer));
     clock->endDialog();
     EXPECT_EQ(std::tuple(host.armed(kTickTimer), clock->timerArmed[kTickTimer]), std::tuple(false, false));
     host.flashSizes.clear();
