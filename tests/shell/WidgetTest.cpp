@@ -37,16 +37,11 @@ struct QtEnvironment : ::testing::Environment {
 };
 [[maybe_unused]] const auto* const environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
 
-std::vector<int> commandsIn(const QList<QAction*>& actions) {
-    std::vector<int> out;
-    for (QAction* a : actions) {
-        if (a->menu())
-            for (int id : commandsIn(a->menu()->actions())) out.push_back(id);
-        else if (!a->isSeparator())
-            out.push_back(a->data().toInt());
-    }
-    std::sort(out.begin(), out.end());
-    return out;
+// The command numbers of a menu and its submenus.
+void collect(const QList<QAction*>& actions, std::vector<int>& out) {
+    for (QAction* a : actions)
+        if (a->menu()) collect(a->menu()->actions(), out);
+        else if (!a->isSeparator()) out.push_back(a->data().toInt());
 }
 
 // Records for a main window, run in a fresh current directory.
@@ -80,8 +75,10 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
         auto w = f.window();
         const auto tops = w->menuBar()->actions();
         if (!canExit) all.erase(std::remove(all.begin(), all.end(), 203), all.end());
+        std::vector<int> commands;
+        collect(tops, commands), std::sort(commands.begin(), commands.end());
         ASSERT_EQ(tops.size(), canExit ? 4 : 3);
-        EXPECT_EQ(std::tuple(tops[0]->text(), tops.back()->text(), commandsIn(tops)),
+        EXPECT_EQ(std::tuple(tops[0]->text(), tops.back()->text(), commands),
                   std::tuple(QString("&Earthquakes"), QString(canExit ? "E&xit" : "&Help"), all));
     }
     f.settings.menuBar = false;
@@ -259,9 +256,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     EXPECT_EQ(std::tuple(clock.eventShown, clock.timerArmed[kFlashTimer]), std::tuple(true, true));
     // The globe picture is stretched into the globe box.
     EXPECT_EQ(layout->globe()->surface(Surface::Screen).pixelColor(layout->globe()->metrics().centre), QColor(0, 0, 160));
-    clock.onTimer(kFlashTimer);   // magnitude 1: two flash steps
-    EXPECT_EQ(std::tuple(clock.timerArmed[kFlashTimer], clock.timerArmed[kTickTimer]), std::tuple(true, false));
-    clock.onTimer(kFlashTimer);
+    clock.onTimer(kFlashTimer), clock.onTimer(kFlashTimer);   // magnitude 1: two flash steps
     EXPECT_TRUE(clock.timerArmed[kTickTimer]);
     clock.onTimer(kTickTimer);
     EXPECT_EQ(std::tuple(clock.simTime, layout->bar()->minutesShown()), std::tuple(10.0f, std::string("   0 ")));
