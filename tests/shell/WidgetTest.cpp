@@ -59,8 +59,7 @@ struct Fixture {
     std::unique_ptr<MainWindow> onTheMap(int width, int height) {
         settings.showWelcomeScreen = settings.menuBar = false;
         auto w = window();
-        w->resize(width, height);
-        w->show();
+        w->resize(width, height), w->show();
         QCoreApplication::processEvents();
         w->clock().onTimer(kActionTimer);   // leave the (never shown) welcome screen
         return w;
