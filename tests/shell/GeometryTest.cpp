@@ -41,10 +41,9 @@ TEST(PaneArrangement, AllModeAndSingleViewModes) {
     EXPECT_EQ(std::tuple(g.barWidth, g.globePercent), std::tuple(64, 47));
     LayoutRects r = arrangePanes(ViewMode::All, g, 1024, 700);
     const int side = 1024 * 47 / 100;
-    EXPECT_EQ(std::tuple(r.bar, r.globe, r.crossSection, r.stationNames, r.seismograms),
+    EXPECT_EQ(std::tuple(r.bar, r.globe, r.crossSection, r.stationNames, r.seismograms, r.fillerA.empty() && r.fillerB.empty()),
               std::tuple(PaneRect{960, 0, 64, 700}, PaneRect{0, 700 - side, side, side}, PaneRect{side, 700 - side, 960 - side, side},
-                         PaneRect{0, 0, 38, 700 - side}, PaneRect{38, 0, 960 - 38, 700 - side}));
-    EXPECT_TRUE(r.fillerA.empty() && r.fillerB.empty());
+                         PaneRect{0, 0, 38, 700 - side}, PaneRect{38, 0, 960 - 38, 700 - side}, true));
     g.stationColumnWidth = 61;   // long station labels narrow the traces, which still end at the bar
     r = arrangePanes(ViewMode::All, g, 1024, 700);
     EXPECT_EQ(std::tuple(r.stationNames.width, r.seismograms.x, r.seismograms.right()), std::tuple(61, 61, 960));
@@ -102,7 +101,6 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
     const std::pair<float, int> positions[] = {{100, 0}, {0, 100}, {-100, 200}, {20.7f, 79}, {1e30f, 100 - 32767}, {-1e30f, 100 + 32768}};
     for (const auto& [speed, position] : positions) EXPECT_EQ(sliderPositionForSpeed(speed), position) << speed;
     EXPECT_EQ(std::tuple(speedForSliderPosition(79), speedForSliderPosition(200)), std::tuple(21, -100));
-    EXPECT_EQ(std::tuple(speedInRange(1e30f), speedInRange(-1e30f), speedInRange(-7.5f)), std::tuple(32767.0f, -32768.0f, -7.5f));
 
     SpeedControl c;
     float acceleration = 20.7f;
