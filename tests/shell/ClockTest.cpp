@@ -65,8 +65,8 @@ struct FakeClockHost : ClockHost {
     }
     bool inputPending = false, worldMap = false, welcome = true, exited = false, pauseLabel = false, info = false, infoDone = false;
     bool pictureOk = true, bitmapsOk = true, crossChanges = true;   // what the cross-section's tick reports
-    int layoutsBuilt = 0, mapsShown = 0, saves = 0, globeTicks = 0, crossTicks = 0, seisTicks = 0, seisResets = 0, crossPresents = 0,
-        seisInvalidations = 0, timeShows = 0, lastCrossTick = 0, speedReads = 0;
+    int layoutsBuilt = 0, mapsShown = 0, saves = 0, crossFlashes = 0, globeTicks = 0, crossTicks = 0, seisTicks = 0, seisResets = 0,
+        crossPresents = 0, seisInvalidations = 0, timeShows = 0, lastCrossTick = 0, speedReads = 0;
     uint32_t mapTimeout = 0;
     float lastShownTime = -1;
     Strings loaded, log, sounds, infoOpened;
@@ -98,6 +98,7 @@ struct FakeClockHost : ClockHost {
     void seismogramTick(float) override { ++seisTicks; }
     void seismogramInvalidate() override { ++seisInvalidations; }
     void globeFlash(float size) override { flashSizes.push_back(size); }
+    void crossSectionFlash(float) override { ++crossFlashes; }
     void globeTick(float) override { ++globeTicks; }
     bool crossSectionTick(int t) override { ++crossTicks, lastCrossTick = t; return crossChanges && t >= 1; }
     void crossSectionPresent() override { ++crossPresents; }
@@ -121,7 +122,7 @@ struct FakeClockHost : ClockHost {
     void saveSettings() override { ++saves; }
     // What the tests do not watch.
     void measureCharacterCell() override {} void layoutViews(bool, bool, bool) override {} void globeRedraw() override {}
-    void crossSectionRedraw() override {} void redrawStationNames() override {} void crossSectionFlash(float) override {}
+    void crossSectionRedraw() override {} void redrawStationNames() override {}
     void globePresent() override {} void crossSectionRestore() override {}
 };
 
@@ -173,9 +174,9 @@ TEST_F(ClockTest, FlashStepsFollowTheMagnitudeAndStayBoundedAndTheFirstTicksKeep
     settings.audio = AudioMode::None; make();
     for (const Case& c : {Case{7, 14, 1.625f}, Case{0, 1, -0.125f}, Case{1e9f, 20, 2.375f}, Case{kNaN, 1, -0.125f}}) {
         SCOPED_TRACE(c.magnitude);
-        run.magnitude = c.magnitude, host.flashSizes.clear();
+        run.magnitude = c.magnitude, host.flashSizes.clear(), host.crossFlashes = 0;
         startAndFlash();
-        ASSERT_EQ(host.flashSizes.size(), c.steps);
+        ASSERT_EQ(std::tuple(host.flashSizes.size(), host.crossFlashes), std::tuple(c.steps, int(c.steps)));   // on both views
         for (std::size_t i = 0; i < c.steps; ++i) EXPECT_FLOAT_EQ(host.flashSizes[i], c.first - 0.125f * float(i)) << i;
     }
     EXPECT_EQ(host.count(host.sounds, "play EQ.MID"), 0);   // sound off: no music
