@@ -11,28 +11,29 @@ namespace {
 
 constexpr float kNoSet = std::numeric_limits<float>::quiet_NaN();
 
+// Each button as "label command x y width height".
+std::vector<std::string> buttons(const Settings& s, CharacterCell cell) {
+    std::vector<std::string> out;
+    for (const BarButton& b : barButtons(s, cell))
+        out.push_back(b.label + " " + std::to_string(b.command) + " " + std::to_string(b.rect.x) + " " + std::to_string(b.rect.y) + " " +
+                      std::to_string(b.rect.width) + " " + std::to_string(b.rect.height));
+    return out;
+}
+
 TEST(BarButtons, OptionalButtonsFollowTheirSettingsInOneColumn) {
     Settings s;
     s.canExit = s.selectView = s.tutorialEnabled = false;
-    const auto list = [&](CharacterCell cell) {
-        std::vector<std::tuple<std::string, int, PaneRect>> out;
-        for (const BarButton& b : barButtons(s, cell)) out.emplace_back(b.label, b.command, b.rect);
-        return out;
-    };
-    using Row = std::tuple<std::string, int, PaneRect>;
-    EXPECT_EQ(list({8, 16}), (std::vector<Row>{{"World Menu", 1027, {0, 1, 63, 32}}, {"Repeat", 1028, {0, 33, 63, 32}},
-                                               {"Pause", 1026, {0, 65, 63, 32}}, {"Event Info", 1031, {0, 97, 63, 32}}}));
+    EXPECT_EQ(buttons(s, {8, 16}), (std::vector<std::string>{"World Menu 1027 0 1 63 32", "Repeat 1028 0 33 63 32", "Pause 1026 0 65 63 32",
+                                                            "Event Info 1031 0 97 63 32"}));
     s.selectView = true;
-    EXPECT_EQ(std::get<0>(list({8, 16})[3]), "Views");
-    s.canExit = s.tutorialEnabled = true;
-    s.exitLabel = "Leave";
+    EXPECT_EQ(buttons(s, {8, 16})[3], "Views 1029 0 97 63 32");
+    s.canExit = s.tutorialEnabled = true; s.exitLabel = "Leave";
     s.buttonHeight = 1.5f;   // trunc(15 x 1.5) = 22 pixels
-    const auto all = list({7, 15});
-    std::vector<std::string> labels;
-    for (const auto& [label, command, rect] : all) labels.push_back(label + " " + std::to_string(command) + " " + std::to_string(rect.y));
-    EXPECT_EQ(labels, (std::vector<std::string>{"Leave 1030 1", "World Menu 1027 23", "Repeat 1028 45", "Pause 1026 67",
-                                                "Views 1029 89", "Tutorial 1050 111", "Event Info 1031 133"}));
-    EXPECT_EQ(std::get<2>(all[0]), (PaneRect{0, 1, 55, 22}));
+    EXPECT_EQ(buttons(s, {7, 15}), (std::vector<std::string>{"Leave 1030 0 1 55 22", "World Menu 1027 0 23 55 22", "Repeat 1028 0 45 55 22",
+                                                            "Pause 1026 0 67 55 22", "Views 1029 0 89 55 22", "Tutorial 1050 0 111 55 22",
+                                                            "Event Info 1031 0 133 55 22"}));
+    s.buttonHeight = 1e30f;   // at most twenty cells
+    EXPECT_EQ(buttons(s, {8, 16}).back(), "Event Info 1031 0 1921 63 320");
 }
 
 TEST(PaneArrangement, AllModeAndSingleViewModes) {
@@ -40,10 +41,9 @@ TEST(PaneArrangement, AllModeAndSingleViewModes) {
     EXPECT_EQ(std::tuple(g.barWidth, g.globePercent), std::tuple(64, 47));
     LayoutRects r = arrangePanes(ViewMode::All, g, 1024, 700);
     const int side = 1024 * 47 / 100;
-    EXPECT_EQ(std::tuple(r.bar, r.globe, r.crossSection, r.stationNames, r.seismograms),
+    EXPECT_EQ(std::tuple(r.bar, r.globe, r.crossSection, r.stationNames, r.seismograms, r.fillerA.empty() && r.fillerB.empty()),
               std::tuple(PaneRect{960, 0, 64, 700}, PaneRect{0, 700 - side, side, side}, PaneRect{side, 700 - side, 960 - side, side},
-                         PaneRect{0, 0, 38, 700 - side}, PaneRect{38, 0, 960 - 38, 700 - side}));
-    EXPECT_TRUE(r.fillerA.empty() && r.fillerB.empty());
+                         PaneRect{0, 0, 38, 700 - side}, PaneRect{38, 0, 960 - 38, 700 - side}, true));
     g.stationColumnWidth = 61;   // long station labels narrow the traces, which still end at the bar
     r = arrangePanes(ViewMode::All, g, 1024, 700);
     EXPECT_EQ(std::tuple(r.stationNames.width, r.seismograms.x, r.seismograms.right()), std::tuple(61, 61, 960));
@@ -83,19 +83,16 @@ TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquar
             continue;
         }
         const int side = r.globe.width;
-        EXPECT_GT(side, 0);
         EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.fillerA, r.fillerB),
                   std::tuple(PaneRect{r.globe.x, c.height - side, side, side}, PaneRect{r.globe.right(), r.globe.y, side, side},
                              PaneRect{0, r.globe.y, r.globe.x, side}, PaneRect{r.crossSection.right(), r.globe.y, r.bar.x - r.crossSection.right(), side}));
-        EXPECT_LE(std::abs(r.fillerA.width - r.fillerB.width), 1);   // centred
-        EXPECT_GE(r.seismograms.height * 100, c.height * 40);
         EXPECT_EQ(std::tuple(r.seismograms.bottom(), r.stationNames.height, r.seismograms.right()), std::tuple(r.globe.y, r.seismograms.height, r.bar.x));
-        // The squares are as large as the band and the width allow.
-        EXPECT_TRUE(2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100);
+        // Squares centred and as large as the band of at least 40 % for the traces and the width allow.
+        EXPECT_EQ(std::tuple(side > 0, std::abs(r.fillerA.width - r.fillerB.width) <= 1, r.seismograms.height * 100 >= c.height * 40,
+                             2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100), std::tuple(true, true, true, true));
     }
     // At 1920 x 1080 the traces get 432 pixels instead of 159.
-    PaneGeometry g = paneGeometry({8, 16}, 1920);
-    g.wideLayout = true;
+    PaneGeometry g = paneGeometry({8, 16}, 1920); g.wideLayout = true;
     const LayoutRects r = arrangePanes(ViewMode::All, g, 1920, 1080);
     EXPECT_EQ(std::tuple(r.seismograms, r.globe, r.fillerB), std::tuple(PaneRect{38, 0, 1818, 432}, PaneRect{280, 432, 648, 648}, PaneRect{1576, 432, 280, 648}));
 }
@@ -104,14 +101,12 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
     const std::pair<float, int> positions[] = {{100, 0}, {0, 100}, {-100, 200}, {20.7f, 79}, {1e30f, 100 - 32767}, {-1e30f, 100 + 32768}};
     for (const auto& [speed, position] : positions) EXPECT_EQ(sliderPositionForSpeed(speed), position) << speed;
     EXPECT_EQ(std::tuple(speedForSliderPosition(79), speedForSliderPosition(200)), std::tuple(21, -100));
-    EXPECT_EQ(std::tuple(speedInRange(1e30f), speedInRange(-1e30f), speedInRange(-7.5f)), std::tuple(32767.0f, -32768.0f, -7.5f));
 
     SpeedControl c;
     float acceleration = 20.7f;
     c.setUp(acceleration);
     EXPECT_EQ(std::tuple(c.shownSpeed, c.position), std::tuple(20, 80));
-    // Each poll: what the speed was set to (NaN: left), where the slider was
-    // dragged (-1: left), then the slider position and the speed that result.
+    // Each poll: the speed set (NaN: left), the slider dragged to (-1: left), the position and speed that result.
     const struct { float set; int drag; int position; float speed; } polls[] = {
         {kNoSet, -1, 79, 21}, {kNoSet, -1, 79, 21}, {50, -1, 50, 50}, {kNoSet, 150, 150, -50}, {400, -1, 0, 100}};
     for (const auto& p : polls) {
@@ -121,22 +116,17 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
         EXPECT_EQ(std::tuple(c.position, acceleration), std::tuple(p.position, p.speed));
     }
     for (float huge : {1e30f, -1e30f}) {   // the slider stops at its end
-        SpeedControl h;
-        h.setUp(huge);
+        SpeedControl h; h.setUp(huge);
         EXPECT_EQ(std::tuple(h.shownSpeed, h.position), std::tuple(huge > 0 ? 32767 : -32768, huge > 0 ? 100 - 32767 : 100 + 32768));
-        float a = huge;
-        h.readSpeed(a);
+        float a = huge; h.readSpeed(a);
         EXPECT_EQ(std::tuple(h.position, a), std::tuple(huge > 0 ? kSliderMinimum : kSliderMaximum, huge > 0 ? 100.0f : -100.0f));
     }
 }
 
-TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
+TEST(BarLowerPart, ButtonHeightsSliderScaleMinutesBoxAndText) {
     const std::pair<float, int> heights[] = {{2.0f, 32}, {20.5f, 320}, {1e30f, 320}, {-1e30f, 0}, {kNoSet, 0}};   // at most 20 cells
     for (const auto& [factor, pixels] : heights) EXPECT_EQ(buttonPixelHeight(16, factor), pixels) << factor;
-    Settings s;
-    s.buttonHeight = 1e30f;
-    const auto b = barButtons(s, {8, 16});
-    EXPECT_EQ(b.back().rect, (PaneRect{0, 1 + int(b.size() - 1) * 320, 63, 320}));
+    EXPECT_EQ(welcomeStartButtonRect(800, 16, 1e30f), (PaneRect{360, 20, 80, 320}));   // the welcome screen's too
 
     const auto marks = speedScale({1, 300, 23, 210});   // H = 200
     ASSERT_EQ(marks.size(), 11u);
@@ -147,9 +137,7 @@ TEST(BarLowerPart, ButtonHeightsSliderScaleAndMinutesBox) {
     const PaneRect slider = sliderRect(g, 1 + 4 * 32, 700);   // x: 64 x 3 / 100, width 3 cells, 5 cells below the buttons
     EXPECT_EQ(std::tuple(slider.x, slider.right(), slider.y, slider.bottom()), std::tuple(1, 24, 209, 700));
     EXPECT_EQ(minutesBoxRect(64, slider.y, g.cell, 40, 16), (PaneRect{12, 209 - 56, 40, 16}));
-}
-
-TEST(MinutesText, WholeMinutesRightAligned) {
+    // Whole minutes, right-aligned.
     const std::pair<float, const char*> cases[] = {{600, "  10 "}, {59, "   0 "}, {0, "   0 "}, {7199.9f, " 119 "}, {-30, "   0 "}};
     for (const auto& [seconds, text] : cases) EXPECT_EQ(minutesText(seconds), text) << seconds;
     EXPECT_EQ(minutesText(1e12f).size(), 9u);   // never overflows its buffer
