@@ -18,10 +18,8 @@ TEST(TextInput, NumbersParseLikeFormattedInputAndRejectJunk)
     EXPECT_TRUE(scanUnsigned("A: 4294967295", "A: ", u) && u == 4294967295u);
     EXPECT_FALSE(scanUnsigned("A: -1", "A: ", u) || scanUnsigned("A: 4294967296", "A: ", u));
     float f = 1;
-    for (auto [text, value] : {std::pair{"A: 33.5km", 33.5f}, {"A: -.25", -0.25f}, {"A: 1e2", 100.0f}}) {
-        EXPECT_TRUE(scanFloat(text, "A: ", f)) << text;
-        EXPECT_FLOAT_EQ(f, value);
-    }
+    for (auto [text, value] : {std::pair{"A: 33.5km", 33.5f}, {"A: -.25", -0.25f}, {"A: 1e2", 100.0f}})
+        EXPECT_TRUE(scanFloat(text, "A: ", f) && f == value) << text << " " << f;
     for (const char* junk : {"A: nan", "A: inf", "A: 1e999", "A: .", "A: ", "A: 1e39"})
         EXPECT_FALSE(scanFloat(junk, "A: ", f)) << junk;
     EXPECT_EQ(std::make_tuple(i, u, f), std::make_tuple(12, 4294967295u, 100.0f));   // kept on failure

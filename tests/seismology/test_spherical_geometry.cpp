@@ -9,15 +9,13 @@
 namespace {
 
 // Independent double-precision reference: haversine distance and the
-// forward azimuth from A to B.
+// forward azimuth from A to B (in -180..180; angleGap compares it to 0..360).
 void reference(double latA, double lonA, double latB, double lonB, double& dist, double& az)
 {
     const double r = M_PI / 180, pA = latA * r, pB = latB * r, dl = (lonB - lonA) * r;
     const double h = std::pow(std::sin((pB - pA) / 2), 2) + std::cos(pA) * std::cos(pB) * std::pow(std::sin(dl / 2), 2);
     dist = 2 * std::asin(std::min(1.0, std::sqrt(h))) / r;
     az = std::atan2(std::sin(dl) * std::cos(pB), std::cos(pA) * std::sin(pB) - std::sin(pA) * std::cos(pB) * std::cos(dl)) / r;
-    if (az < 0)
-        az += 360;
 }
 
 double angleGap(double a, double b)
