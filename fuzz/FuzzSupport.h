@@ -1,5 +1,5 @@
 // Helpers shared by the fuzz targets and the seed maker: a scratch directory
-// per process, fast file writing and small valid data files.
+// per process, file writing and small valid data files.
 #pragma once
 
 #include "data/Seismogram.h"
@@ -23,10 +23,8 @@ inline std::string scratchPath(const std::string& name) { return scratchDir() + 
 // Replaces the file's contents with the bytes.
 inline void writeBytes(const std::string& path, const void* data, std::size_t size)
 {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || (size != 0 && std::fwrite(data, 1, size, f) != size))
+    if (!testdata::writeFile(path, std::string(static_cast<const char*>(data), size)))
         std::abort();
-    std::fclose(f);
 }
 
 // A small, valid big-endian SAC file of one station component: one sample
@@ -36,9 +34,9 @@ inline std::string stationSac(const char* station, const char* component, float 
     SacHeader h = testdata::stationHeader(station, lat, lon);
     h.i[NPTS] = count;
     h.setText(KCMPNM, component);
-    std::vector<float> samples(static_cast<std::size_t>(count));
+    std::vector<float> samples;
     for (int n = 0; n < count; ++n)
-        samples[static_cast<std::size_t>(n)] = static_cast<float>((n * 37) % 101 - 50);
+        samples.push_back(static_cast<float>((n * 37) % 101 - 50));
     return encodeSac(h, samples);
 }
 
@@ -51,10 +49,8 @@ inline std::string stationSac(const char* station, const char* component, float 
 // A documented property of a reader's result does not hold: a finding.
 #define FUZZ_CHECK(condition)                                                                      \
     do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);    \
-            std::abort();                                                                          \
-        }                                                                                          \
+        if (!(condition))                                                                          \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), std::abort(); \
     } while (0)
 
 } // namespace fuzz

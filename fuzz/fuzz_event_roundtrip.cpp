@@ -12,13 +12,9 @@ FUZZ_TARGET(fuzzEventRoundTrip)(const uint8_t* data, std::size_t size)
     fuzz::writeBytes(path, data, size);
     EventRecord first = readEventFile(path);
     first.fileName = path;
-    FUZZ_CHECK(writeEventFile(first, {}, true));
-    std::string written;
-    FUZZ_CHECK(readWholeFile(path, written));
+    std::string written, again;
+    FUZZ_CHECK(writeEventFile(first, {}, true) && readWholeFile(path, written));
     EventRecord second = readEventFile(path);
-    FUZZ_CHECK(writeEventFile(second, {}, true));
-    std::string again;
-    FUZZ_CHECK(readWholeFile(path, again));
-    FUZZ_CHECK(again == written);
+    FUZZ_CHECK(writeEventFile(second, {}, true) && readWholeFile(path, again) && again == written);
     return 0;
 }

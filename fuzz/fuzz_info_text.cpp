@@ -11,10 +11,7 @@ FUZZ_TARGET(fuzzInfoText)(const uint8_t* data, std::size_t size)
     std::string value;
     const std::size_t before = text.size();
     const bool more = findTag(text, "more", value);
-    FUZZ_CHECK(value.size() <= 16);
-    FUZZ_CHECK(text.size() <= before);
-    if (!more)
-        FUZZ_CHECK(value.empty() && text.size() == before);
+    FUZZ_CHECK(value.size() <= 16 && text.size() <= before && (more || (value.empty() && text.size() == before)));
 
     // The raw contents, as a tag search on text that was not formatted.
     std::string raw = contents;

@@ -24,21 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     if (picture.isNull() || picture.height() == 0 || picture.width() == 0)
         return 0;
 
-    // The globe: the whole picture stretched into the globe's box.
-    static QImage working(120, 90, QImage::Format_RGB32);
-    {
-        QPainter p(&working);
-        p.fillRect(working.rect(), Qt::black);
-        p.setRenderHint(QPainter::SmoothPixmapTransform);
-        p.drawImage(QRect(10, 5, 100, 80), picture);
-    }
-    // The welcome screen: unscaled, centred (the picture may be larger).
-    static QImage screen(96, 64, QImage::Format_RGB32);
-    {
-        QPainter p(&screen);
-        p.fillRect(screen.rect(), Qt::black);
-        p.drawImage((screen.width() - picture.width()) / 2,
-                    (screen.height() - picture.height()) / 2, picture);
-    }
+    static QImage working(120, 90, QImage::Format_RGB32), screen(96, 64, QImage::Format_RGB32);
+    QPainter globe(&working), welcome(&screen);
+    globe.fillRect(working.rect(), Qt::black);   // the globe: the whole picture stretched into its box
+    globe.setRenderHint(QPainter::SmoothPixmapTransform);
+    globe.drawImage(QRect(10, 5, 100, 80), picture);
+    welcome.fillRect(screen.rect(), Qt::black);   // the welcome screen: unscaled, centred (maybe larger)
+    welcome.drawImage((screen.width() - picture.width()) / 2, (screen.height() - picture.height()) / 2, picture);
     return 0;
 }

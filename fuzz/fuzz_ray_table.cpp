@@ -6,12 +6,9 @@
 
 #include <cstring>
 
-namespace {
-
-void visitAll(RayTable& table, int t, const PhaseSelection& settings)
+static void visitAll(RayTable& table, int t, const PhaseSelection& settings)
 {
-    table.forEachRayRecord(t, settings, [](const RayRecordHeader& h, const RayPoint* points,
-                                           int count) {
+    table.forEachRayRecord(t, settings, [](const RayRecordHeader& h, const RayPoint* points, int count) {
         FUZZ_CHECK(std::strlen(h.phase) <= 12 && count > 0 && count <= 65535 && count == h.pointCount);
         // Touch every point handed over: ASan reports any that lie outside.
         long sum = 0;
@@ -20,8 +17,6 @@ void visitAll(RayTable& table, int t, const PhaseSelection& settings)
         (void)sum;
     });
 }
-
-} // namespace
 
 FUZZ_TARGET(fuzzRayTable)(const uint8_t* data, std::size_t size)
 {

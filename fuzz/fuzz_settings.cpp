@@ -15,8 +15,7 @@ FUZZ_TARGET(fuzzSettings)(const uint8_t* data, std::size_t size)
         FUZZ_CHECK(phase.size() <= kPhaseNameMax);
     FUZZ_CHECK(s.buttonHeight > 0 && static_cast<unsigned>(s.audio) <= 3 && static_cast<unsigned>(s.view) <= 2);
     // At most one of the three cross-section selections.
-    FUZZ_CHECK(int(s.allPhasesOnCrossSection) + int(s.pPhasesOnCrossSection) +
-                   int(s.sPhasesOnCrossSection) <= 1);
+    FUZZ_CHECK(int(s.allPhasesOnCrossSection) + int(s.pPhasesOnCrossSection) + int(s.sPhasesOnCrossSection) <= 1);
 
     // What the maintenance program saves must read back unchanged.
     const std::string saved = settingsText(s);

@@ -6,7 +6,6 @@ FUZZ_TARGET(fuzzStationLine)(const uint8_t* data, std::size_t size)
 {
     const std::string line(reinterpret_cast<const char*>(data), size);
     const StationRecord s = parseStationLine(line);
-    FUZZ_CHECK(s.stationName.size() <= 8);
-    FUZZ_CHECK(s.description.size() <= 63);
+    FUZZ_CHECK(s.stationName.size() <= 8 && s.description.size() <= 63);
     return 0;
 }

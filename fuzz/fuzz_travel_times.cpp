@@ -21,9 +21,7 @@ FUZZ_TARGET(fuzzTravelTimes)(const uint8_t* data, std::size_t size)
 
     const std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
     const TravelTimeTable parsed = parseTravelTimeTable(text, column);
-    FUZZ_CHECK(loaded.count == parsed.count);
-    FUZZ_CHECK(loaded.times == parsed.times);
-    FUZZ_CHECK(parsed.count >= 0 && parsed.count <= kTableRows);
+    FUZZ_CHECK(loaded.count == parsed.count && loaded.times == parsed.times && parsed.count >= 0 && parsed.count <= kTableRows);
     for (int row = parsed.count; row < kTableRows; ++row)
         FUZZ_CHECK(parsed.times[static_cast<std::size_t>(row)] == 0);
 

@@ -12,8 +12,7 @@ FUZZ_TARGET(fuzzTutorial)(const uint8_t* data, std::size_t size)
     for (const TutorialStep& step : script)
         FUZZ_CHECK(!step.textFile.empty() && step.textFile.size() <= 15);
 
-    const TutorialScript parsed =
-        parseTutorialScript(std::string(reinterpret_cast<const char*>(data), size));
+    const TutorialScript parsed = parseTutorialScript(std::string(reinterpret_cast<const char*>(data), size));
     FUZZ_CHECK(parsed.size() == script.size());
     return 0;
 }

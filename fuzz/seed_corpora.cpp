@@ -1,5 +1,5 @@
 // Fills the seed corpora of the fuzz targets with small, valid files cut from
-// an installation, and a few made-up seeds for what it may lack.
+// an installation.
 //
 //   seed_corpora <installation dir> <corpus root>
 //
@@ -7,23 +7,22 @@
 // cut to 256 samples, tables and ray-path tables to their first rows and
 // steps, pictures to the length the picture target reads.
 #include "FuzzSupport.h"
+#include "fileio/TextInput.h"
 #include "import/MiniSeedWriter.h"
 
 #include <algorithm>
-#include <strings.h>
-#include <vector>
+#include <sstream>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-fs::path root;
+std::string root;
 int seedCount = 0;
 
 void seed(const std::string& target, const std::string& name, const std::string& bytes)
 {
-    fs::create_directories(root / target);
-    std::ofstream(root / target / ("seed-" + name), std::ios::binary | std::ios::trunc) << bytes;
+    testdata::writeFile(root + "/" + target + "/seed-" + name, bytes);
     ++seedCount;
 }
 
@@ -33,24 +32,7 @@ std::string tableSeed(char depthByte, const std::string& text, int lines)
     std::size_t end = 0;
     for (int n = 0; n < lines && end != std::string::npos; ++n)
         end = text.find('\n', end + 1);
-    return depthByte + text.substr(0, end == std::string::npos ? text.size() : end + 1);
-}
-
-void importSeeds();
-
-void madeUp()
-{
-    seed("fuzz_settings", "OV.INI", "TITLE BAR: NO\r\nAUDIO: EQ\r\nBUTTON HEIGHT: 2.5\r\nPHASE: P*\r\n");
-    const std::string evt = "EVENT NAME: Made up\r\nEVENT DEPTH: 631.3\r\nEVENT DATE: 1994/06/09\r\n"
-                            "ORIGIN TIME: 00:33:16.2\r\nSTATION FILE: ANMO.BHZ\r\nSTATION FILE: HRV.BHE\r\n";
-    for (const char* target : {"fuzz_event_file", "fuzz_event_roundtrip", "fuzz_load_run"})
-        seed(target, "event.evt", evt);
-    seed("fuzz_sac", "ANMO.BHZ", fuzz::stationSac("ANMO", "BHZ", 34.9f, -106.5f, 200));
-    seed("fuzz_travel_times", "head", tableSeed(0, testdata::tableText(181, 11.5), 24));
-    seed("fuzz_info_text", "SEIS.INF", "Seismograms\n\nThe ground moves.\n<PRE>\n  P   S\n</PRE>\n<MORE \"WAVES.INF\">\n");
-    seed("fuzz_tutorial", "tutorial.txt", "0 25 TUT0.INF\n20 31 TUT1.INF\n");
-    seed("fuzz_station_line", "anmo", "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W");
-    importSeeds();
+    return depthByte + (end == std::string::npos ? text : text.substr(0, end + 1));
 }
 
 // Recordings and metadata as data centres serve them.
@@ -136,41 +118,37 @@ void fromInstallation(const fs::path& dir)
 {
     int sacSeeds = 0;
     for (const fs::path& p : sortedEntries(dir)) {
-        const std::string name = p.filename().string();
-        auto is = [&](const char* suffix) {
-            const std::size_t n = std::char_traits<char>::length(suffix);
-            return name.size() >= n && ::strcasecmp(name.c_str() + name.size() - n, suffix) == 0;
-        };
+        const std::string name = p.filename().string(), upper = textinput::toUpper(name);
+        const auto is = [&](const std::string& end) { return upper.ends_with(end); };
         const std::string bytes = fs::is_directory(p) ? std::string() : testdata::readFile(p);
-        if (fs::is_directory(p) && sacSeeds < 8) {
+        if (fs::is_directory(p)) {
             // An event folder: its first seismogram, cut to 256 samples.
             for (const fs::path& f : sortedEntries(p)) {
                 std::string sac = testdata::readFile(f);
-                if (sac.size() < kSacHeaderBytes + 256 * 4)
-                    continue;
-                sac.replace(280 + NPTS * 4, 4, std::string("\0\0\x01\0", 4));   // 256, big-endian
-                seed("fuzz_sac", name + "-" + f.filename().string(), sac.substr(0, kSacHeaderBytes + 256 * 4));
-                ++sacSeeds;
-                break;
+                if (sacSeeds < 8 && sac.size() >= kSacHeaderBytes + 256 * 4) {
+                    sac.replace(280 + NPTS * 4, 4, std::string("\0\0\x01\0", 4));   // 256, big-endian
+                    seed("fuzz_sac", name + "-" + f.filename().string(), sac.substr(0, kSacHeaderBytes + 256 * 4));
+                    ++sacSeeds;
+                    break;
+                }
             }
-        } else if (is(".evt")) {
+        } else if (is(".EVT")) {
             seed("fuzz_event_file", name, bytes);
             seed("fuzz_event_roundtrip", name, bytes);
             // loadRun's installation has its own seismograms: list them too.
             seed("fuzz_load_run", name, bytes + "STATION FILE: ANMO.BHZ\r\nSTATION FILE: HRV.BHE\r\n");
-        } else if (is("OV.INI") || is(".INF") || is("tutorial.txt") || is(".bmp") || is("WORLD.SAV")) {
+        } else if (is("OV.INI") || is(".INF") || is("TUTORIAL.TXT") || is(".BMP") || is("WORLD.SAV")) {
             // Whole files; pictures to the length the picture target reads.
-            seed(is("OV.INI") ? "fuzz_settings" : is(".INF") ? "fuzz_info_text" : is(".txt") ? "fuzz_tutorial" : "fuzz_picture",
+            seed(is("OV.INI") ? "fuzz_settings" : is(".INF") ? "fuzz_info_text" : is(".TXT") ? "fuzz_tutorial" : "fuzz_picture",
                  name, bytes.substr(0, 16384));
         } else if (is(".JB")) {
             seed("fuzz_travel_times", name + "-head", tableSeed(0, bytes, 24));
             seed("fuzz_travel_times", name + "-deep", tableSeed(static_cast<char>(200), bytes, 181));
-        } else if (name == "ZURIVI.STA") {
-            for (std::size_t pos = 0, n = 0; pos < bytes.size() && n < 24; ++n) {
-                const std::size_t end = std::min(bytes.find('\n', pos), bytes.size());
-                seed("fuzz_station_line", "line" + std::to_string(n), bytes.substr(pos, end - pos));
-                pos = end + 1;
-            }
+        } else if (upper == "ZURIVI.STA") {
+            std::istringstream lines(bytes);
+            std::string line;
+            for (int n = 0; n < 24 && std::getline(lines, line); ++n)
+                seed("fuzz_station_line", "line" + std::to_string(n), line);
         } else if (is(".INX")) {
             // The number of index entries, the entries, and the data of their first steps.
             const std::string data = testdata::readFile(p.parent_path() / (name.substr(0, name.size() - 4) + ".BIN"));
@@ -190,12 +168,12 @@ int main(int argc, char** argv)
         return 2;
     }
     root = argv[2];
-    madeUp();
-    std::error_code ec;
-    if (fs::is_directory(argv[1], ec))
+    if (fs::is_directory(argv[1]))
         fromInstallation(argv[1]);
     else
-        std::fprintf(stderr, "no installation at %s: made-up seeds only\n", argv[1]);
-    std::printf("%d seeds in %s\n", seedCount, root.string().c_str());
+        std::fprintf(stderr, "no installation at %s: no seeds from it\n", argv[1]);
+    // No installation holds miniSEED or data-centre metadata: those seeds are made here.
+    importSeeds();
+    std::printf("%d seeds in %s\n", seedCount, root.c_str());
     return 0;
 }

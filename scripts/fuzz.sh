@@ -7,7 +7,7 @@
 #   scripts/fuzz.sh [installation dir] [seconds per target] [target ...]
 #
 # Defaults: build/demo, 30 seconds, every target. Without an installation the
-# corpora get small made-up seeds only. Corpora grow across runs in
+# corpora get no seeds. Corpora grow across runs in
 # build-fuzz/corpus/<target>. Fuzzing runs at the lowest priority.
 set -euo pipefail
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

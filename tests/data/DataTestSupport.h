@@ -30,10 +30,13 @@ private:
     std::string path_;
 };
 
-inline void writeFile(const std::string& path, const std::string& content)
+// Creates the missing folders; false when the bytes did not all reach the file.
+inline bool writeFile(const std::string& path, const std::string& content)
 {
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << content;
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    return static_cast<bool>(out << content << std::flush);
 }
 
 inline std::string readFile(const std::string& path)
@@ -42,8 +45,7 @@ inline std::string readFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// A valid header of one station component: 1 sample per second, reference
-// time 1990 day 1 00:00:00.000, B = 0, E undefined.
+// One station component: 1 sample per second from 1990 day 1 00:00:00.000, B = 0, E undefined.
 inline SacHeader stationHeader(const std::string& station, float lat, float lon)
 {
     SacHeader h;
@@ -52,8 +54,7 @@ inline SacHeader stationHeader(const std::string& station, float lat, float lon)
     h.f[B] = 0.0f;
     h.f[STLA] = lat;
     h.f[STLO] = lon;
-    for (int field : {NZHOUR, NZMIN, NZSEC, NZMSEC})
-        h.i[field] = 0;
+    h.i[NZHOUR] = h.i[NZMIN] = h.i[NZSEC] = h.i[NZMSEC] = 0;
     h.i[NZYEAR] = 1990;
     h.i[NZJDAY] = 1;
     h.i[NVHDR] = 6;
@@ -67,9 +68,8 @@ inline void writeSac(const std::string& path, SacHeader header, const std::vecto
     writeFile(path, encodeSac(header, samples));
 }
 
-// A travel-time table in the installation's layout: a lead of 5 characters,
-// then 14 columns of 7 characters, one line per degree; column c holds
-// base + perDegree * degree + c * perColumn.
+// A travel-time table: a lead of 5 characters, then 14 columns of 7, one line
+// per degree; column c holds base + perDegree * degree + c * perColumn.
 inline std::string tableText(int rows, double perDegree, double base = 0, double perColumn = 1)
 {
     std::string text;
@@ -83,8 +83,7 @@ inline std::string tableText(int rows, double perDegree, double base = 0, double
     return text;
 }
 
-// Tables where phase number p (P, S, PP, SS) takes (p + 1) * 10 seconds per
-// degree plus one second per depth column.
+// P, S, PP and SS: phase p takes (p + 1) * 10 seconds a degree plus one second a depth column.
 inline void writeTables(const std::string& dir)
 {
     const char* phases[4] = {"P", "S", "PP", "SS"};

@@ -7,6 +7,7 @@
 
 using namespace testdata;
 using namespace std::string_literals;
+using Names = std::vector<std::string>;
 
 namespace {
 
@@ -16,9 +17,9 @@ EventRecord readText(const TempDir& dir, const std::string& text)
     return readEventFile(dir / "e.evt");
 }
 
-std::vector<std::string> fileNames(const EventRecord& r)
+Names fileNames(const EventRecord& r)
 {
-    std::vector<std::string> names;
+    Names names;
     for (const ComponentRecord& c : r.stationFiles)
         names.push_back(c.fileName);
     return names;
@@ -52,11 +53,9 @@ TEST(EventFile, EveryKeyIsReadAndWrittenBackTheSame)
         "ORIGIN TIME: 06:34:14.5\r\nTIME ACCELERATION: 40\r\nTIME WINDOW: 3000\r\nTIME LIMIT: 5400\r\n"
         "VIEW ANGLE: 270\r\nSTATION FILE: ANMO.BHZ\r\nSTATION FILE: COR.BHE\r\n";
     EventRecord r = readText(dir, text);
-    EXPECT_EQ(r.fileName, dir / "e.evt");
-    EXPECT_EQ(r.dateDisplay, "Feb. 27, 2010");
-    EXPECT_EQ(std::tie(r.year, r.month, r.day, r.hour, r.minute), std::make_tuple(2010, 2, 27, 6, 34));
-    EXPECT_FLOAT_EQ(r.second, 14.5f);
-    EXPECT_FLOAT_EQ(r.latitude, -34.9459f);
+    EXPECT_EQ(r.fileName + "|" + r.dateDisplay, dir / "e.evt|Feb. 27, 2010");
+    EXPECT_EQ(std::tie(r.year, r.month, r.day, r.hour, r.minute, r.second, r.latitude),
+              std::make_tuple(2010, 2, 27, 6, 34, 14.5f, -34.9459f));
     std::filesystem::create_directories(dir / "out");
     ASSERT_TRUE(writeEventFileByDate(r, dir / "out"));
     EXPECT_EQ(r.fileName, "2010022706.evt");
@@ -79,11 +78,10 @@ TEST(EventFile, KeyCaseOverridesCutsAndBadValues)
                                   "EVENT NAME: " + longName + "\r\nevent name: Final Name\r\n"
                                   "TIME WINDOW: 100\nTIME WINDOW: 200\nSTATION FILE: a.bhz\n"
                                   "STATION FILE: A.BHZ\nSTATION FILE: " + std::string(300, 'x'));
-    EXPECT_FLOAT_EQ(r.depth, 42.5f);
-    EXPECT_EQ(r.name, "Final Name");
-    EXPECT_EQ(r.timeWindow, 200);   // later lines override; station files add up, in upper case
+    // Later lines override; station files add up, in upper case.
+    EXPECT_EQ(std::make_tuple(r.depth, r.name, r.timeWindow), std::make_tuple(42.5f, "Final Name", 200));
     // A name is never cut, however long: a cut name would find no file.
-    EXPECT_EQ(fileNames(r), (std::vector<std::string>{"A.BHZ", "A.BHZ", std::string(300, 'X')}));
+    EXPECT_EQ(fileNames(r), (Names{"A.BHZ", "A.BHZ", std::string(300, 'X')}));
     EXPECT_EQ(readText(dir, "EVENT NAME: x\nEVENT NAME: " + longName).name, std::string(39, 'n'));
     EXPECT_EQ(readText(dir, "Event Name: MiXeD case Name  \n").name, "MiXeD case Name  ");
 
@@ -96,9 +94,8 @@ TEST(EventFile, KeyCaseOverridesCutsAndBadValues)
     EXPECT_EQ(r.dateDisplay, ". 5, 1990");   // a month outside the year has no name
     // A NUL byte ends a value (found by fuzzing).
     r = readText(dir, "EVENT DATE: 1994/06/09\0junk\nSTATION FILE: ANMO.BHZ\0HRV.BHZ\nSTATION FILE: \0\n"s);
-    EXPECT_EQ(r.dateText, "1994/06/09");
-    EXPECT_EQ(r.year, 1994);
-    EXPECT_EQ(fileNames(r), std::vector<std::string>{"ANMO.BHZ"});
+    EXPECT_EQ(std::tie(r.dateText, r.year), std::make_tuple("1994/06/09", 1994));
+    EXPECT_EQ(fileNames(r), Names{"ANMO.BHZ"});
 }
 
 TEST(EventFile, StationListGivesSelectedComponentsInZneOrder)
@@ -106,16 +103,15 @@ TEST(EventFile, StationListGivesSelectedComponentsInZneOrder)
     TempDir dir;
     EventRecord r = newEventRecord();
     r.fileName = "1990010100.EVT";
-    r.stationFiles.push_back({});
-    r.stationFiles.back().fileName = "OWN.BHZ";   // ignored when the station list is used
+    r.stationFiles.resize(1);
+    r.stationFiles[0].fileName = "OWN.BHZ";   // ignored when the station list is used
     std::vector<StationRecord> stations(2);
     stations[0].selected = {true, false, true};
     stations[0].componentFile = {"ANMO.BHZ", "ANMO.BHN", "ANMO.BHE"};
     stations[1].selected = {false, true, true};
     stations[1].componentFile = {"COR.BHZ", "COR.BHN", ""};   // selected without a file
-    ASSERT_TRUE(writeEventFile(r, stations, false, dir.path()));
-    EXPECT_EQ(fileNames(readEventFile(dir / "1990010100.EVT")),
-              (std::vector<std::string>{"ANMO.BHZ", "ANMO.BHE", "COR.BHN"}));
-    ASSERT_TRUE(writeEventFile(r, stations, true, dir.path()));
-    EXPECT_EQ(fileNames(readEventFile(dir / "1990010100.EVT")), std::vector<std::string>{"OWN.BHZ"});
+    for (bool own : {false, true}) {
+        ASSERT_TRUE(writeEventFile(r, stations, own, dir.path()));
+        EXPECT_EQ(fileNames(readEventFile(dir / "1990010100.EVT")), (own ? Names{"OWN.BHZ"} : Names{"ANMO.BHZ", "ANMO.BHE", "COR.BHN"}));
+    }
 }

@@ -6,20 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 using namespace testdata;
-
-namespace {
-
-std::vector<std::string> namesIn(const std::string& dir)
-{
-    std::vector<std::string> names;
-    EXPECT_TRUE(listDirectory(dir, names));
-    return names;
-}
-
-} // namespace
 
 TEST(FileSystem, ResolvesEveryComponentWithoutRegardToCase)
 {
@@ -35,8 +23,7 @@ TEST(FileSystem, ResolvesEveryComponentWithoutRegardToCase)
     };
     for (auto [asked, found] : cases)
         EXPECT_EQ(resolvePath(dir / asked), dir / found) << asked;
-    EXPECT_TRUE(fileExists(dir / "events/SUB/file.evt"));
-    EXPECT_FALSE(fileExists(dir / "events/SUB"));   // a directory is not a file
+    EXPECT_TRUE(fileExists(dir / "events/SUB/file.evt") && !fileExists(dir / "events/SUB"));   // a directory is not a file
     EXPECT_EQ(joinPath("", "a") + " " + joinPath("d/", "a") + " " + joinPath("d", "/abs/a"), "a d/a /abs/a");
 }
 
@@ -44,11 +31,9 @@ TEST(FileSystem, ReadWholeFileRefusesDirectoriesAndOversizedFiles)
 {
     TempDir dir;
     std::string out = "stale";
-    EXPECT_FALSE(readWholeFile(dir.path(), out));
-    EXPECT_TRUE(out.empty());
-    EXPECT_FALSE(readWholeFile(dir / "missing", out));
+    EXPECT_TRUE(!readWholeFile(dir.path(), out) && out.empty());
     writeFile(dir / "big", std::string(1000, 'a'));
-    EXPECT_FALSE(readWholeFile(dir / "big", out, 999));
+    EXPECT_FALSE(readWholeFile(dir / "missing", out) || readWholeFile(dir / "big", out, 999));
     EXPECT_TRUE(readWholeFile(dir / "BIG", out, 1000) && out.size() == 1000u);
 }
 
@@ -62,25 +47,12 @@ TEST(FileSystem, AtomicWriteReplacesAnExistingFileOfAnotherCase)
     struct stat st {};
     ASSERT_EQ(::stat((dir / "1990010100.EVT").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"1990010100.EVT"});   // no temporary left
+    std::vector<std::string> names;
+    EXPECT_TRUE(listDirectory(dir.path(), names));
+    EXPECT_EQ(names, std::vector<std::string>{"1990010100.EVT"});   // no temporary left
 
     writeFile(dir / "plain", "file");
     for (const std::string& bad : {dir / "plain/OV.INI", dir / "no/such/OV.INI", std::string()})
-        EXPECT_FALSE(writeFileAtomically(bad, "x")) << bad;
-    EXPECT_FALSE(saveSettings(Settings{}, dir / "plain/OV.INI"));
+        EXPECT_FALSE(writeFileAtomically(bad, "x") || saveSettings(Settings{}, bad)) << bad;
     EXPECT_EQ(readFile(dir / "plain"), "file");
-}
-
-// An interrupted or refused save keeps the old file whole (the full-disk cases
-// run against the programs in the reliability tests).
-TEST(FileSystem, ReadOnlyDirectoryKeepsTheOldFile)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "permissions do not bind the super-user";
-    TempDir dir;
-    writeFile(dir / "OV.INI", "old");
-    ::chmod(dir.path().c_str(), 0500);
-    EXPECT_FALSE(saveSettings(Settings{}, dir / "OV.INI"));
-    ::chmod(dir.path().c_str(), 0700);
-    EXPECT_EQ(readFile(dir / "OV.INI"), "old");
 }

@@ -42,9 +42,8 @@ TEST(InfoText, MoreTagGivesItsValueAndIsRemoved)
     };
     for (Case c : cases) {
         std::string value = "stale";
-        EXPECT_EQ(findTag(c.text, "more", value), c.found) << c.rest;
-        EXPECT_EQ(value, c.value) << c.rest;
-        EXPECT_EQ(c.text, c.rest);
+        const bool found = findTag(c.text, "more", value);
+        EXPECT_EQ(std::tie(found, value, c.text), std::tie(c.found, c.value, c.rest));
     }
 }
 
@@ -56,8 +55,8 @@ TEST(TutorialScript, StepsFromTheScriptFile)
     TutorialScript script{TutorialStep{}};
     readTutorialScript(script, dir.path());
     ASSERT_EQ(script.size(), 3u);
-    EXPECT_EQ(std::make_tuple(script[1].showAt, script[1].stayFor, script[1].textFile), std::make_tuple(120u, 30u, "STEP2.INF"));
-    EXPECT_EQ(script[2].textFile, "AVERYLONGFILENA");
+    EXPECT_EQ(std::make_tuple(script[1].showAt, script[1].stayFor, script[1].textFile, script[2].textFile),
+              std::make_tuple(120u, 30u, "STEP2.INF", "AVERYLONGFILENA"));
     // A line too long for one piece is junk; the next line still counts.
     writeFile(dir / "TUTORIAL.TXT", std::string(10000, '9') + " 1 A\n5 6 B.INF");
     readTutorialScript(script, dir.path());

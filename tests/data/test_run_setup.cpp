@@ -9,8 +9,7 @@ using namespace testdata;
 
 namespace {
 
-class RecordingSink : public MessageSink {
-public:
+struct RecordingSink : MessageSink {
     void showMessage(const std::string& text) override { messages.push_back(text); }
     std::vector<std::string> messages;
 };
@@ -23,6 +22,8 @@ std::string stationLine(std::string name, const std::string& description, const 
     name.resize(40, ' ');
     return name + position;
 }
+
+const std::string kAnmoLine = stationLine("ANMO", "Albuquerque, New Mexico", "34.9459N 106.4572W") + "\r\n";
 
 // An event folder with two readable seismograms and one missing, the four
 // tables and a station list.
@@ -39,8 +40,7 @@ struct Installation {
                   "STATION FILE: anmo.bhz\r\nSTATION FILE: MISSING.BHZ\r\nSTATION FILE: COR.BHN\r\n");
         writeSac(dir / "1990010100/anmo.bhz", stationHeader("ANMO", 0, 0), std::vector<float>(600, 1.0f));
         writeSac(dir / "1990010100/COR.BHN", stationHeader("COR", 0, 60), std::vector<float>(300, -1.0f));
-        writeFile(dir / "ZURIVI.STA", stationLine("ANMO", "Albuquerque, New Mexico", "34.9459N 106.4572W") +
-                                          "\r\n" + stationLine("XYZ", "Elsewhere", "1.0S 2.0E") + "\r\n");
+        writeFile(dir / "ZURIVI.STA", kAnmoLine + stationLine("XYZ", "Elsewhere", "1.0S 2.0E") + "\r\n");
         run.directory = dir.path();
     }
 };
@@ -59,7 +59,6 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
               std::make_tuple(32767, 7200, 45, 15, 250));
     EXPECT_DOUBLE_EQ(run.originSeconds, secondsSince1901(1990, 1, 1, 0, 4, 15, 250));
     EXPECT_EQ(std::make_tuple(run.tables[0].count, run.tables[0].times[10]), std::make_tuple(kTableRows, 101.0f));   // column 1 for 33 km
-
     // The missing file is left out.
     ASSERT_EQ(run.seismogramCount, 2);
     ASSERT_EQ(run.seismograms.size(), 2u);
@@ -69,16 +68,10 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
     for (int p = 0; p < 4; ++p)
         EXPECT_NEAR(anmo.arrivalTimes[p], 301 * (p + 1) - p, 1) << p;
     EXPECT_EQ(anmo.description + "|" + run.seismograms[1]->description, "Albuquerque, New Mexico|");   // COR is not listed
-}
 
-TEST(RunSetup, ReloadKeepsFieldsTheFileDoesNotSet)
-{
-    Installation inst;
-    RunState& run = inst.run;
+    // A reload keeps what the file does not set (no VIEW ANGLE line); the others reset.
     writeFile(inst.dir / "second.evt", "EVENT NAME: Second\nSTATION FILE: ANMO.BHZ\n");
-    ASSERT_TRUE(loadRun(run, "1990010100.EVT"));
     ASSERT_TRUE(loadRun(run, "second.evt"));
-    // No VIEW ANGLE line: kept; the others reset.
     EXPECT_EQ(std::make_tuple(run.folder, run.viewAngle, run.latitude, run.timeAcceleration, run.timeWindow),
               std::make_tuple("second", 45, 0.0f, 20.0f, 1800));
     EXPECT_EQ(run.seismogramCount + run.seismograms.size(), 0u);   // no such folder
@@ -106,24 +99,20 @@ TEST(RunSetup, StationLinesAndComponents)
 
     KSAC k;
     k.header = stationHeader("ANMO", 34.9f, -106.5f);
-    const std::pair<const char*, char> byName[] = {{"anmo.bhe", 'E'}, {"anmo.bhx", 'Z'}};   // no orientation
-    for (auto [name, component] : byName) {
-        k.fileName = name;
-        EXPECT_EQ(componentFromSeismogram(k).component, component) << name;
-    }
-    const float orientations[][3] = {{90, 90, 'E'}, {90, 0, 'N'}, {90, 45, 'Z'}, {0, 90, 'Z'}};
-    for (const auto& o : orientations) {
-        k.header.f[CMPINC] = o[0];
-        k.header.f[CMPAZ] = o[1];
-        EXPECT_EQ(componentFromSeismogram(k).component, static_cast<char>(o[2])) << o[0] << " " << o[1];
+    const float u = kSacUndefined;   // no orientation: the name tells the component
+    const char* x = "anmo.bhx";
+    const std::tuple<const char*, float, float, char> components[] = {
+        {"anmo.bhe", u, u, 'E'}, {x, u, u, 'Z'}, {x, 90, 90, 'E'}, {x, 90, 0, 'N'}, {x, 90, 45, 'Z'}, {x, 0, 90, 'Z'}};
+    for (const auto& [name, inc, az, component] : components) {
+        std::tie(k.fileName, k.header.f[CMPINC], k.header.f[CMPAZ]) = std::make_tuple(name, inc, az);
+        EXPECT_EQ(componentFromSeismogram(k).component, component) << name << " " << inc << " " << az;
     }
     ComponentRecord c = componentFromSeismogram(k);
     EXPECT_EQ(std::make_tuple(c.stationName, c.latitude, c.longitude), std::make_tuple("ANMO    ", 34.9f, -106.5f));
     c.component = 'N';
     c.fileName = "ANMO.BHN";
     s = stationFromComponent(c);
-    EXPECT_EQ(s.available, (std::array<bool, 3>{false, true, false}));
-    EXPECT_EQ(s.componentFile[1], "ANMO.BHN");
+    EXPECT_EQ(std::make_tuple(s.available, s.componentFile[1]), std::make_tuple(std::array<bool, 3>{false, true, false}, "ANMO.BHN"));
 }
 
 TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes)
@@ -137,8 +126,8 @@ TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes)
     writeFile(dir / "1990010100/EVT.INF", "An event.\n");
     EventRecord event;
     event.fileName = "1990010100.EVT";
-    event.stationFiles.push_back({});
-    event.stationFiles.back().fileName = "ANMO.BHZ";
+    event.stationFiles.resize(1);
+    event.stationFiles[0].fileName = "ANMO.BHZ";
     RecordingSink sink;
     const auto list = buildStationList(event, &sink, dir.path());
     EXPECT_TRUE(sink.messages.empty());
@@ -155,50 +144,41 @@ TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes)
     EXPECT_TRUE(buildStationList(event, nullptr, dir.path()).empty());
 }
 
+// Data centres name files by network, station, location, channel and time; a
+// file system allows 255 characters; headers may indent KSTNM. Such files are
+// chosen on the world map, written to the event file, read back with the
+// choice still marked, and played, named and described.
 TEST(RunSetup, LongFileNamesAndIndentedStationNamesSurviveChoiceFileAndRun)
 {
-    // Data centres name files by network, station, location, channel and
-    // time; a file system allows 255 characters. Headers may indent KSTNM.
-    const std::string dataCentre = "IU.ANMO.00.BHZ.M.2011.070.054624.SAC";
-    const std::string longest = "KIP." + std::string(250, 'x') + "E";
+    const std::string dataCentre = "IU.ANMO.00.BHZ.M.2011.070.054624.SAC", longest = "KIP." + std::string(250, 'x') + "E";
     ASSERT_EQ(longest.size(), kComponentFileNameMax);
     TempDir dir;
     writeTables(dir.path());
-    writeSac(dir / ("2011031105/" + dataCentre), stationHeader("  ANMO", 1, 2),
-             std::vector<float>(50, 1.0f));
-    writeSac(dir / ("2011031105/" + longest), stationHeader(" KIP", 3, 4),
-             std::vector<float>(50, 1.0f));
-    writeFile(dir / "ZURIVI.STA",
-              stationLine("ANMO", "Albuquerque, New Mexico", "34.9459N 106.4572W") + "\r\n" +
-              stationLine("KIP", "Kipapa, Hawaii", "21.4200N 158.0112W") + "\r\n");
-
-    // Chosen on the world map and written to the event file...
+    writeSac(dir / ("2011031105/" + dataCentre), stationHeader("  ANMO", 1, 2), std::vector<float>(50, 1.0f));
+    writeSac(dir / ("2011031105/" + longest), stationHeader(" KIP", 3, 4), std::vector<float>(50, 1.0f));
+    writeFile(dir / "ZURIVI.STA", kAnmoLine + stationLine("KIP", "Kipapa, Hawaii", "21.4200N 158.0112W") + "\r\n");
     EventRecord event = newEventRecord();
     event.fileName = "2011031105.evt";
     std::vector<StationRecord> stations = buildStationList(event, nullptr, dir.path());
     ASSERT_EQ(stations.size(), 2u);
-    EXPECT_EQ(stations[0].componentFile[0], dataCentre);
-    EXPECT_EQ(stations[1].componentFile[2], longest);
+    EXPECT_EQ(stations[0].componentFile[0] + "|" + stations[1].componentFile[2], dataCentre + "|" + longest);
     for (StationRecord& s : stations) s.selected = s.available;
     ASSERT_TRUE(writeEventFile(event, stations, false, dir.path()));
 
-    // ...read back whole, with the choice still marked...
     const EventRecord back = readEventFile(dir / "2011031105.evt");
     ASSERT_EQ(back.stationFiles.size(), 2u);
-    EXPECT_EQ(back.stationFiles[0].fileName, textinput::toUpper(dataCentre));
-    EXPECT_EQ(back.stationFiles[1].fileName, textinput::toUpper(longest));
+    EXPECT_EQ(back.stationFiles[0].fileName + "|" + back.stationFiles[1].fileName,
+              textinput::toUpper(dataCentre + "|" + longest));
     const auto again = buildStationList(back, nullptr, dir.path());
     ASSERT_EQ(again.size(), 2u);
     EXPECT_TRUE(again[0].selected[0] && again[1].selected[2]);
 
-    // ...and played: both traces, named and described.
     RunState run;
     run.directory = dir.path();
     ASSERT_TRUE(loadRun(run, "2011031105.evt"));
     ASSERT_EQ(run.seismogramCount, 2);
-    EXPECT_EQ(run.seismograms[0]->stationName, "ANMO");
-    EXPECT_EQ(run.seismograms[0]->description, "Albuquerque, New Mexico");
-    EXPECT_EQ(run.seismograms[1]->stationName, "KIP");
-    EXPECT_EQ(run.seismograms[1]->description, "Kipapa, Hawaii");
-    EXPECT_EQ(run.seismograms[1]->fileName.size(), kComponentFileNameMax);
+    const KSAC &anmo = *run.seismograms[0], &kip = *run.seismograms[1];
+    EXPECT_EQ(anmo.stationName + "|" + anmo.description + "|" + kip.stationName + "|" + kip.description,
+              "ANMO|Albuquerque, New Mexico|KIP|Kipapa, Hawaii");
+    EXPECT_EQ(kip.fileName.size(), kComponentFileNameMax);
 }

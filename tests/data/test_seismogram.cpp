@@ -39,11 +39,9 @@ TEST(Seismogram, BigEndianLayoutIsWrittenAndReadBack)
     TempDir dir;
     writeFile(dir / "ANMO.BHZ", file);
     const KSAC k = readWithSamples(dir / "anmo.bhz");
-    ASSERT_EQ(k.npts(), 3);
-    EXPECT_FLOAT_EQ(k.header.f[DELTA], 0.5f);
     EXPECT_EQ(k.samples, (std::vector<float>{1.0f, -2.0f, 4.0f}));
-    EXPECT_EQ(std::make_tuple(k.header.f[DEPMAX], k.header.f[DEPMIN], k.header.f[DEPMEN]),
-              std::make_tuple(4.0f, -2.0f, 1.0f));
+    EXPECT_EQ(std::make_tuple(k.npts(), k.header.f[DELTA], k.header.f[DEPMAX], k.header.f[DEPMIN], k.header.f[DEPMEN]),
+              std::make_tuple(3, 0.5f, 4.0f, -2.0f, 1.0f));
     EXPECT_TRUE(k.traceBuffer.size() + k.soundBuffer.size() == 6u && k.ownsSamples);
 }
 
@@ -58,19 +56,17 @@ TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples)
         std::swap(little[off], little[off + 3]);
         std::swap(little[off + 1], little[off + 2]);
     }
-    writeFile(dir / "little", little);
-    writeFile(dir / "short_header", full.substr(0, 600));
-    writeFile(dir / "short_samples", full.substr(0, kSacHeaderBytes + 50 * 4 + 2));
-    h.i[NPTS] = std::numeric_limits<int32_t>::max();
-    writeFile(dir / "huge_count", encodeSac(h, {1, 2}));
-    h.i[NPTS] = -5;
-    writeFile(dir / "negative", encodeSac(h, {1, 2}));
-    writeFile(dir / "empty", "");
-    for (const char* name : {"little", "short_header", "short_samples", "huge_count", "negative",
-                             "empty", "missing"}) {
+    SacHeader huge = h, negative = h;
+    huge.i[NPTS] = std::numeric_limits<int32_t>::max();
+    negative.i[NPTS] = -5;
+    const std::pair<const char*, std::string> files[] = {
+        {"little", little}, {"short_header", full.substr(0, 600)}, {"short_samples", full.substr(0, kSacHeaderBytes + 50 * 4 + 2)},
+        {"huge_count", encodeSac(huge, {1, 2})}, {"negative", encodeSac(negative, {1, 2})}, {"empty", ""}};
+    for (const auto& [name, bytes] : files)
+        writeFile(dir / name, bytes);
+    for (const char* name : {"little", "short_header", "short_samples", "huge_count", "negative", "empty", "missing"}) {
         const KSAC k = readWithSamples(dir / name);
-        EXPECT_EQ(k.npts(), 0) << name;
-        EXPECT_TRUE(k.samples.empty() && k.traceBuffer.empty() && !k.ownsSamples) << name;
+        EXPECT_TRUE(k.npts() == 0 && k.samples.empty() && k.traceBuffer.empty() && !k.ownsSamples) << name;
     }
     writeFile(dir / "long", full + "trailing");   // extra bytes after the samples do no harm
     EXPECT_EQ(readWithSamples(dir / "long").npts(), 100);
@@ -79,9 +75,8 @@ TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples)
     EXPECT_EQ(readWithSamples(dir / "flat").npts(), 10);   // a constant trace is kept
     const float inf = std::numeric_limits<float>::infinity();
     writeSac(dir / "bad", stationHeader("BAD", 0, 0), {1.0f, NAN, inf, -1.0f});
-    const KSAC bad = readWithSamples(dir / "bad");
-    EXPECT_EQ(bad.samples, (std::vector<float>{1.0f, 0.0f, 0.0f, -1.0f}));   // bad samples zeroed
-    EXPECT_FLOAT_EQ(bad.header.f[DEPMAX], 1.0f);
+    const KSAC bad = readWithSamples(dir / "bad");   // bad samples zeroed
+    EXPECT_EQ(std::make_tuple(bad.samples, bad.header.f[DEPMAX]), std::make_tuple(std::vector<float>{1.0f, 0.0f, 0.0f, -1.0f}, 1.0f));
 }
 
 TEST(Seismogram, RunValuesFromTheHeader)
@@ -93,11 +88,7 @@ TEST(Seismogram, RunValuesFromTheHeader)
     h.i[NZMIN] = 1;
     writeSac(dir / "1990020100/ANMO.BHZ", h, std::vector<float>(2000, 0.0f));
     const TravelTimeTable p = parseTravelTimeTable(tableText(181, 10), 0);
-    RunContext run;
-    run.originSeconds = secondsSince1901(1990, 1, 31, 23, 59, 0, 0);
-    run.eventLatitude = 0;
-    run.eventLongitude = 90;
-    run.tables[0] = &p;   // S, PP, SS missing
+    RunContext run{secondsSince1901(1990, 1, 31, 23, 59, 0, 0), 0, 90, {&p}};   // S, PP, SS missing
 
     KSAC k;
     k.loadSamples = true;
@@ -108,23 +99,18 @@ TEST(Seismogram, RunValuesFromTheHeader)
     EXPECT_EQ(std::make_tuple(k.startTime, k.endTime, k.header.f[EVLO]), std::make_tuple(120.0f, 220.0f, 90.0f));
     EXPECT_EQ(k.label + " " + k.stationName + " " + k.componentCode + " " + k.fileName, "ANMO-BHZ ANMO BHZ ANMO.BHZ");
     EXPECT_NEAR(k.header.f[GCARC], 90.0f, 1e-3);
-    EXPECT_NEAR(k.arrivalTimes[0], 900, 1);
-    EXPECT_EQ(k.arrivalTimes[1] + k.arrivalTimes[3], 0);
+    EXPECT_TRUE(std::abs(k.arrivalTimes[0] - 900) <= 1 && k.arrivalTimes[1] + k.arrivalTimes[3] == 0);
 
     // Start before the origin, end from the header, a name without a dot,
     // header only as the world map reads it.
     h = stationHeader("ANMO", 10, 10);
     h.f[E] = 500.0f;
     writeSac(dir / "ANMO", h, std::vector<float>(5, 0.0f));
-    run = RunContext{};
-    run.originSeconds = secondsSince1901(1990, 1, 1, 0, 1, 0, 0);
     KSAC head;
-    head.readForRun(dir / "ANMO", run);
-    ASSERT_EQ(head.npts(), 5);
-    EXPECT_TRUE(head.samples.empty());
-    EXPECT_EQ(std::make_tuple(head.startTime, head.endTime, head.stationLatitude), std::make_tuple(-60.0f, 440.0f, 10.0f));
-    EXPECT_EQ(head.label, "ANMO-");
-    EXPECT_EQ(head.arrivalTimes, (std::array<int32_t, 4>{0, 0, 0, 0}));
+    head.readForRun(dir / "ANMO", RunContext{secondsSince1901(1990, 1, 1, 0, 1, 0, 0)});
+    EXPECT_TRUE(head.npts() == 5 && head.samples.empty());
+    EXPECT_EQ(std::make_tuple(head.startTime, head.endTime, head.stationLatitude, head.label, head.arrivalTimes),
+              std::make_tuple(-60.0f, 440.0f, 10.0f, "ANMO-", std::array<int32_t, 4>{0, 0, 0, 0}));
 }
 
 TEST(Calendar, DaysAndSeconds)
@@ -136,8 +122,7 @@ TEST(Calendar, DaysAndSeconds)
     EXPECT_EQ(std::make_tuple(dayOfYear(1904, 3, 1), dayOfYear(1903, 3, 1), dayOfYear(1990, -12345, 1), dayOfYear(1990, 99, 1)),
               std::make_tuple(61, 60, 1, 366));   // months outside the year held to it
     EXPECT_TRUE(isLeapYear(2000) && isLeapYear(1904) && !isLeapYear(1900));
-    const int days[][4] = {{61, 1904, 3, 1}, {366, 1904, 12, 31}, {1, 1990, 1, 1},
-                           {-12345, 1990, 1, -12345}};   // never past the month table
+    const int days[][4] = {{61, 1904, 3, 1}, {366, 1904, 12, 31}, {1, 1990, 1, 1}, {-12345, 1990, 1, -12345}};   // never past the month table
     for (const auto& c : days) {
         int32_t m = 0, d = 0;
         monthAndDay(c[0], c[1], m, d);

@@ -32,15 +32,12 @@ std::vector<double> columnDepths()
 
 const EarthModel& jbModel()
 {
-    static const EarthModel m = [] {
-        const std::string beside = OV_SOURCE_DIR "/data/jb-model.txt";
-        return loadEarthModel(std::filesystem::exists(beside)
-                                  ? beside : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
-    }();
+    static const std::string beside = OV_SOURCE_DIR "/data/jb-model.txt";
+    static const EarthModel m = loadEarthModel(std::filesystem::exists(beside) ? beside : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
     return m;
 }
 
-// The four phases' curves for all columns, computed once.
+// The four phases' curves for all columns, and the wavefronts of a surface source, computed once.
 const std::vector<ArrivalCurve>& curves(const std::string& phase)
 {
     static std::map<std::string, std::vector<ArrivalCurve>> cache;
@@ -86,8 +83,7 @@ TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow)
     for (const Case& c : cases) {
         const double depth = tableColumnDepth(c.column);
         const double direct = directTravelTime(ShellModel(jbModel(), {depth}), phaseByName(c.phase), depth, c.deg);
-        ASSERT_GE(direct, 0) << c.phase << " " << c.column << " " << c.deg;
-        EXPECT_NEAR(curves(c.phase)[c.column][c.deg], direct, 0.5) << c.phase << " " << c.column << " " << c.deg;
+        EXPECT_TRUE(direct >= 0 && std::fabs(curves(c.phase)[c.column][c.deg] - direct) <= 0.5) << c.phase << " " << c.column << " " << c.deg;
     }
     for (const char* ph : {"P", "S"})
         for (int c = 0; c < kTableColumnCount; ++c) {
@@ -113,17 +109,13 @@ TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow)
             for (int d = 0; d < kTableDegrees; ++d) {
                 if (std::fabs(d - from) < 0.05 || std::fabs(d - to) < 0.05)
                     continue;
-                EXPECT_EQ(curves(ph)[c][d] >= 0, d >= from && d <= to)
-                    << ph << " column " << c << " at " << d << " (rays reach " << from << " to "
-                    << to << ")";
+                EXPECT_EQ(curves(ph)[c][d] >= 0, d >= from && d <= to) << ph << " column " << c << " at " << d;
             }
         }
         // Through the core: PKIKP from about 119 degrees, PKP from its
         // caustic near 143 degrees (a little nearer for deep sources).
-        const DistanceRange pkikp = phaseDistanceRange(sm, phaseByName("PKIKP"), depths[c]);
-        const DistanceRange pkp = phaseDistanceRange(sm, phaseByName("PKP"), depths[c]);
-        EXPECT_NEAR(pkikp.from * 180 / kPi, 119.5, 2.0) << c;
-        EXPECT_NEAR(pkp.from * 180 / kPi, 142.5, 2.0) << c;
+        EXPECT_NEAR(phaseDistanceRange(sm, phaseByName("PKIKP"), depths[c]).from * 180 / kPi, 119.5, 2.0) << c;
+        EXPECT_NEAR(phaseDistanceRange(sm, phaseByName("PKP"), depths[c]).from * 180 / kPi, 142.5, 2.0) << c;
     }
 }
 
@@ -151,8 +143,7 @@ TEST(TravelTimeTables, WrittenFilesReadBackColumnByColumn)
                 else   // after its end a column repeats its last time, never a neighbour's
                     EXPECT_EQ(t.times[d], t.times[d - 1]) << ph << " " << c << " " << d;
             }
-            EXPECT_EQ(frontDistance(t, t.times[0] - 1.0f), 0.0f);
-            EXPECT_EQ(frontDistance(t, t.times[t.count - 1] + 1.0f), 0.0f);
+            EXPECT_TRUE(frontDistance(t, t.times[0] - 1.0f) == 0 && frontDistance(t, t.times[t.count - 1] + 1.0f) == 0);
         }
     }
 }
@@ -166,8 +157,7 @@ TEST(RayPaths, StepsPhasesAndLegTypes)
     std::set<std::pair<std::string, int>> legs;
     for (std::size_t k = 1; k < steps.size(); ++k)
         for (const FrontRecord& r : steps[k]) {
-            ASSERT_EQ(r.time, k * 10);
-            ASSERT_GE(r.points.size(), 2u);
+            ASSERT_TRUE(r.time == k * 10 && r.points.size() >= 2u);
             names.insert(r.phase);
             legs.insert({r.phase, r.legType});
             for (const FrontPoint& p : r.points) {
@@ -203,8 +193,7 @@ TEST(RayPaths, TheDisplaysReaderReadsTheWrittenFilesBack)
     testdata::writeFile(dir / "OV0.BIN", data);
     RayTable table;
     ASSERT_TRUE(table.openRayTable(10.0f, dir.path()));
-    EXPECT_EQ(table.timeStep(), 10);
-    EXPECT_EQ(table.indexCount(), surfaceFronts().size());
+    EXPECT_EQ(std::make_tuple(table.timeStep(), table.indexCount()), std::make_tuple(10, surfaceFronts().size()));
     for (int t : {15, 605, 2990}) {
         const auto& want = surfaceFronts()[t / 10];
         std::size_t n = 0;

@@ -2,9 +2,12 @@
 // file-size limit must fail with false, leave the old file byte for byte as it
 // was and leave no temporary file behind; `ov` goes on running its event.
 //
-// The tests run headless and, where the process may, in a mount namespace of
-// their own, so that the scratch disks they mount vanish with the process.
-#include "ScratchFileSystem.h"
+// The broken disk is a small tmpfs of its own, mounted (where the process may)
+// in a mount namespace of the test process, so that it vanishes with the
+// process even after a crash. Where mounting is refused, a file-size limit on
+// the process stands in for a full disk and a folder without write permission
+// for a read-only one (which does not bind the super-user: then skipped).
+#include "tests/data/DataTestSupport.h"
 
 #include "data/EventFile.h"
 #include "data/RunSetup.h"
@@ -17,12 +20,132 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace {
 
 using Strings = std::vector<std::string>;
+using testdata::readFile;
+using testdata::writeFile;
+
+constexpr const char* kFiller = ".filler";
+
+// Writes `chunk` bytes at a time until the disk refuses; true when it refused for want of space.
+bool writeUntilFull(int fd, std::size_t chunk) {
+    const std::vector<char> bytes(chunk, 'z');
+    for (;;) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n <= 0 && !(n < 0 && errno == EINTR)) return n < 0 && errno == ENOSPC;
+    }
+}
+
+// A tmpfs of 256 KiB on a fresh folder, unmounted again when the object goes
+// (also when a test fails half-way); a plain folder where mounting is refused.
+class ScratchFileSystem {
+public:
+    ScratchFileSystem() : dir_(base_ / "fs") {
+        mounted_ = ::mkdir(dir_.c_str(), 0700) == 0 &&
+                   ::mount("tmpfs", dir_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, kOptions) == 0;
+    }
+    ~ScratchFileSystem() {
+        if (mounted_ && ::umount2(dir_.c_str(), 0) != 0) ::umount2(dir_.c_str(), MNT_DETACH);
+        ::chmod(dir_.c_str(), 0700);   // the base folder goes with all it holds
+    }
+    bool mounted() const { return mounted_; }
+    const std::string& path() const { return dir_; }
+    std::string operator/(const std::string& name) const { return dir_ + "/" + name; }
+    bool setReadOnly(bool readOnly) {
+        const unsigned long flags = MS_REMOUNT | MS_NOSUID | MS_NODEV | (readOnly ? MS_RDONLY : 0);
+        return mounted_ && ::mount("tmpfs", dir_.c_str(), "tmpfs", flags, kOptions) == 0;
+    }
+    // Takes every free byte but `spare` with a filler file; release() gives the room back.
+    bool fill(std::size_t spare) {
+        if (!mounted_ || (spare != 0 && !writeFile(*this / ".spare", std::string(spare, 's')))) return false;
+        const int fd = ::open((*this / kFiller).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+        if (fd < 0) return false;
+        const bool full = writeUntilFull(fd, 4096) && writeUntilFull(fd, 1);   // pages, then bytes
+        ::close(fd);
+        ::unlink((*this / ".spare").c_str());
+        return full;
+    }
+    void release() { ::unlink((*this / kFiller).c_str()); }
+    Strings names() const {   // sorted, without the filler
+        Strings out;
+        for (const auto& e : std::filesystem::directory_iterator(dir_))
+            if (e.path().filename() != kFiller) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+
+private:
+    static constexpr const char* kOptions = "size=262144,mode=0700";
+    testdata::TempDir base_;
+    std::string dir_;
+    bool mounted_ = false;
+};
+
+enum class Trouble { FullDisk, PartlyFull, ReadOnly, SizeLimit };
+
+// Makes the scratch folder refuse a save, and mends it (at the latest when it goes).
+class Breaker {
+public:
+    Breaker(ScratchFileSystem& fs, Trouble trouble) : fs_(fs), trouble_(trouble) {}
+    ~Breaker() { mend(); }
+    bool possible() const { return fs_.mounted() || limited() || (trouble_ == Trouble::ReadOnly && ::geteuid() != 0); }
+    bool breakIt() {
+        broken_ = true;
+        if (limited()) {
+            oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+            ::getrlimit(RLIMIT_FSIZE, &oldLimit_);
+            const rlimit limit{100, oldLimit_.rlim_max};
+            return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+        }
+        if (trouble_ == Trouble::ReadOnly)
+            return fs_.mounted() ? fs_.setReadOnly(true) : ::chmod(fs_.path().c_str(), 0500) == 0;
+        return fs_.fill(trouble_ == Trouble::PartlyFull ? 4096 : 0);
+    }
+    bool mend() {
+        if (!std::exchange(broken_, false)) return true;
+        if (limited()) {
+            const bool ok = ::setrlimit(RLIMIT_FSIZE, &oldLimit_) == 0;
+            std::signal(SIGXFSZ, oldHandler_);
+            return ok;
+        }
+        if (trouble_ == Trouble::ReadOnly)
+            return fs_.mounted() ? fs_.setReadOnly(false) : ::chmod(fs_.path().c_str(), 0700) == 0;
+        fs_.release();
+        return true;
+    }
+
+private:
+    bool limited() const { return trouble_ == Trouble::SizeLimit || (!fs_.mounted() && trouble_ == Trouble::FullDisk); }
+    ScratchFileSystem& fs_;
+    Trouble trouble_;
+    bool broken_ = false;
+    rlimit oldLimit_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+// Works in the folder, and back in the old one (or the root, never on a scratch mount) at the end.
+struct CurrentDirectory {
+    explicit CurrentDirectory(const std::string& dir) : old(std::filesystem::current_path()) { std::filesystem::current_path(dir); }
+    ~CurrentDirectory() {
+        std::error_code ec;
+        std::filesystem::current_path(old, ec);
+        if (ec) std::filesystem::current_path("/", ec);
+    }
+    std::filesystem::path old;
+};
 
 // Settings whose file is larger than one page (4 KiB) of the scratch disk.
 Settings bigSettings() {
@@ -33,77 +156,51 @@ Settings bigSettings() {
     return s;
 }
 
-EventRecord bigEvent(const std::string& fileName) {
+EventRecord bigEvent() {
     EventRecord r = newEventRecord();
     r.name = "Saved after the disk filled";
-    r.fileName = fileName;
-    r.year = 2004, r.month = 12, r.day = 26, r.hour = 0;
-    for (int i = 0; i < 600; ++i) {
-        r.stationFiles.emplace_back();
-        r.stationFiles.back().fileName = "ST" + std::to_string(i) + ".BHZ";
-    }
+    r.fileName = "1999081700.evt";
+    r.stationFiles.resize(600);
+    for (int i = 0; i < 600; ++i) r.stationFiles[i].fileName = "ST" + std::to_string(i) + ".BHZ";
     return r;
 }
 
-std::vector<StationRecord> stationsWithEveryComponent() {
-    std::vector<StationRecord> list(300);
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        list[i].stationName = "S" + std::to_string(i);
-        for (int k = 0; k < 3; ++k) {
-            list[i].available[k] = list[i].selected[k] = true;
-            list[i].componentFile[k] = list[i].stationName + ".BH" + "ZNE"[k];
-        }
-    }
-    return list;
-}
-
-// Every way to write the files: the file it replaces and a text the new file holds.
+// Both kinds of file (the other event-file writers end in writeEventFile): the
+// file a save replaces, a text the new file holds, and the save.
 struct Save {
-    const char* what;
     std::string file, old, written;
     std::function<bool(const std::string& dir)> run;
 };
-
-std::vector<Save> everySave() {
-    const std::string oldSettings = "WORKING DIRECTORY: \r\nTITLE BAR: YES\r\nEXIT LABEL: The old label\r\nPHASE: PcP\r\n";
-    const std::string oldEvent = "EVENT NAME: The old event\r\nEVENT MAGNITUDE: 6.1\r\nSTATION FILE: OLD.BHZ\r\n";
-    const std::string evt = "1999081700.evt", name = "Saved after the disk filled";
-    return {
-        {"saveSettings", "OV.INI", oldSettings, "Leave the museum",
-         [](const std::string& dir) { return saveSettings(bigSettings(), dir + "/OV.INI"); }},
-        {"writeEventFile with its own list", evt, oldEvent, name,
-         [=](const std::string& dir) { return writeEventFile(bigEvent(evt), {}, true, dir); }},
-        {"writeEventFile with the chosen stations", evt, oldEvent, "S299.BHE",
-         [=](const std::string& dir) { return writeEventFile(bigEvent(evt), stationsWithEveryComponent(), false, dir); }},
-        {"writeEventFileByDate", "2004122600.evt", oldEvent, name,
-         [](const std::string& dir) { EventRecord r = bigEvent(""); return writeEventFileByDate(r, dir); }},
-    };
-}
+const Save kSaves[] = {
+    {"OV.INI", "WORKING DIRECTORY: \r\nTITLE BAR: YES\r\nEXIT LABEL: The old label\r\nPHASE: PcP\r\n", "Leave the museum",
+     [](const std::string& dir) { return saveSettings(bigSettings(), dir + "/OV.INI"); }},
+    {"1999081700.evt", "EVENT NAME: The old event\r\nEVENT MAGNITUDE: 6.1\r\nSTATION FILE: OLD.BHZ\r\n", "ST599.BHZ",
+     [](const std::string& dir) { return writeEventFile(bigEvent(), {}, true, dir); }},
+};
 
 const std::pair<Trouble, const char*> kTroubles[] = {
     {Trouble::FullDisk, "full disk"}, {Trouble::PartlyFull, "room for part of the file"},
     {Trouble::ReadOnly, "read-only disk"}, {Trouble::SizeLimit, "file-size limit"}};
 
 TEST(NothingLost, EverySaveOnABrokenDiskFailsAndKeepsTheOldFile) {
-    for (const auto& [trouble, how] : kTroubles) {
-        for (const Save& save : everySave()) {
-            SCOPED_TRACE(std::string(how) + ": " + save.what);
+    for (const auto& [trouble, how] : kTroubles)
+        for (const Save& save : kSaves) {
+            SCOPED_TRACE(std::string(how) + ": " + save.file);
             ScratchFileSystem fs;
             Breaker breaker(fs, trouble);
             if (!breaker.possible()) continue;
-            ASSERT_TRUE(writeBytes(fs / save.file, save.old));
+            ASSERT_TRUE(writeFile(fs / save.file, save.old));
             ASSERT_TRUE(breaker.breakIt());
             EXPECT_FALSE(save.run(fs.path())) << "a save that could not be written reported success";
             EXPECT_FALSE(saveSettings(bigSettings(), fs / "OTHER.INI"));   // nor is a new file made
             ASSERT_TRUE(breaker.mend());
-            EXPECT_EQ(readBytes(fs / save.file), save.old);
+            EXPECT_EQ(readFile(fs / save.file), save.old);
             EXPECT_EQ(fs.names(), Strings{save.file}) << "a temporary file was left";
             // With the disk mended the same save succeeds: the failure came from the disk.
             EXPECT_TRUE(save.run(fs.path()));
-            EXPECT_NE(readBytes(fs / save.file).find(save.written), std::string::npos);
+            EXPECT_NE(readFile(fs / save.file).find(save.written), std::string::npos);
             EXPECT_EQ(fs.names(), Strings{save.file});
         }
-    }
 }
 
 // `ov` saves "OV.INI" in its current directory after a change of view from the
@@ -124,11 +221,9 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         settings.showEventInformation = settings.showWelcomeScreen = false;
         settings.exitLabel = "The old label";
         const std::string old = settingsText(settings);
-        ASSERT_TRUE(writeBytes("OV.INI", old));
-        ASSERT_TRUE(writeBytes("a.evt", "EVENT MAGNITUDE: 1.0\r\nVIEW ANGLE: 180\r\nTIME ACCELERATION: 20\r\n"));
-        QImage earth(64, 64, QImage::Format_RGB32);
-        earth.fill(Qt::blue);
-        ASSERT_TRUE(earth.save("earth180.bmp", "BMP"));
+        ASSERT_TRUE(writeFile("OV.INI", old));
+        ASSERT_TRUE(writeFile("a.evt", "EVENT MAGNITUDE: 1.0\r\nVIEW ANGLE: 180\r\nTIME ACCELERATION: 20\r\n"));
+        ASSERT_TRUE(QImage(64, 64, QImage::Format_RGB32).save("earth180.bmp", "BMP"));   // a globe picture
         catalogue.scanEvents(".");
         const Strings files = fs.names();
         Strings messages;
@@ -158,7 +253,7 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
             ASSERT_TRUE(breaker.breakIt());
             w.command(command);
             ASSERT_TRUE(breaker.mend());
-            EXPECT_EQ(readBytes("OV.INI"), old);
+            EXPECT_EQ(readFile("OV.INI"), old);
             EXPECT_EQ(fs.names(), files);
             runGoesOn();
         }
@@ -167,7 +262,7 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         EXPECT_EQ(std::tuple(w.viewLayout()->globe() == nullptr, w.viewLayout()->crossSection() != nullptr), std::tuple(true, true));
         // With the disk usable again the next change is saved in full.
         w.command(cmd::ViewEarth);
-        EXPECT_EQ(readBytes("OV.INI"), settingsText(settings));
+        EXPECT_EQ(readFile("OV.INI"), settingsText(settings));
         Settings back;
         loadSettings(back, "OV.INI");
         EXPECT_EQ(std::tuple(back.view, back.runScript), std::tuple(ViewMode::Globe3D, true));
@@ -176,12 +271,15 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
     }
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv) {
-    // Before Qt starts any thread: unsharing the mount table needs a single thread.
-    isolateMounts();
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Before Qt starts any thread (unsharing the mount table needs a single
+    // one): mounts made from now on stay in this process's namespace.
+    if (::unshare(CLONE_NEWNS) == 0)
+        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

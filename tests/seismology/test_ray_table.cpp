@@ -10,19 +10,16 @@
 
 using namespace testdata;
 
-// Counts allocations while a test asks for it. The replacement pairs malloc
+// Counts allocations while gCounting is set. The replacement pairs malloc
 // with free, which the compiler cannot see through.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
-namespace {
-std::atomic<bool> gCounting{false};
-std::atomic<long> gAllocations{0};
-} // namespace
+static std::atomic<bool> gCounting{false};
+static std::atomic<long> gAllocations{0};
 void* operator new(std::size_t n)
 {
-    if (gCounting)
-        ++gAllocations;
+    gAllocations += gCounting ? 1 : 0;
     if (void* p = std::malloc(n ? n : 1))
         return p;
     throw std::bad_alloc();
@@ -47,39 +44,32 @@ void writeRayFiles(const std::string& inx, const std::string& bin, const std::ve
     auto u16 = [](std::string& s, unsigned v) { s += static_cast<char>(v & 0xff); s += static_cast<char>((v >> 8) & 0xff); };
     for (std::size_t i = 0; i < recs.size(); ++i) {
         const Rec& r = recs[i];
-        if (i == 0 || recs[i - 1].time != r.time) {
-            u16(index, static_cast<unsigned>(data.size()));
-            u16(index, static_cast<unsigned>(data.size() >> 16));
-        }
-        std::string name = r.phase;
-        name.resize(12, '\0');
-        data += name;
+        if (i == 0 || recs[i - 1].time != r.time)
+            u16(index, static_cast<unsigned>(data.size())), u16(index, static_cast<unsigned>(data.size() >> 16));
+        data += (r.phase + std::string(12, '\0')).substr(0, 12);
         for (unsigned v : {unsigned(r.leg), r.time, r.declaredCount >= 0 ? unsigned(r.declaredCount) : r.points, 0xBEEFu})
             u16(data, v);
-        for (unsigned p = 0; p < r.points; ++p) {
-            u16(data, static_cast<unsigned>(r.seed * 100 + int(p)));
-            u16(data, static_cast<unsigned>(-r.seed * 7 - int(p)));
-        }
+        for (unsigned p = 0; p < r.points; ++p)
+            u16(data, static_cast<unsigned>(r.seed * 100 + int(p))), u16(data, static_cast<unsigned>(-r.seed * 7 - int(p)));
     }
-    writeFile(inx, index);
-    writeFile(bin, data);
+    writeFile(inx, index), writeFile(bin, data);
 }
 
 // Steps of 10 s: times 0, 10, 20, 30 with the phases P, S, PKP and SKS each.
 std::vector<Rec> standardRecords()
 {
     std::vector<Rec> recs;
-    const char* phases[] = {"P", "S", "PKP", "SKS"};
     for (unsigned step = 0; step < 4; ++step)
         for (int p = 0; p < 4; ++p)
-            recs.push_back({phases[p], p % 2 + 1, step * 10, 3u + p, int(step * 4 + p), -1});
+            recs.push_back({std::vector<std::string>{"P", "S", "PKP", "SKS"}[p], p % 2 + 1, step * 10, 3u + p, int(step * 4 + p), -1});
     return recs;
 }
 
 // Each record handed over as "phase/leg/time/count/first along/last across".
-std::vector<std::string> collect(RayTable& table, int t, const PhaseSelection& s = {})
+using Records = std::vector<std::string>;
+Records collect(RayTable& table, int t, const PhaseSelection& s = {})
 {
-    std::vector<std::string> out;
+    Records out;
     table.forEachRayRecord(t, s, [&](const RayRecordHeader& h, const RayPoint* p, int n) {
         out.push_back(std::string(h.phase) + "/" + std::to_string(h.legType) + "/" + std::to_string(h.time) + "/" +
                       std::to_string(n) + "/" + std::to_string(p[0].along) + "/" + std::to_string(p[n - 1].across));
@@ -99,15 +89,12 @@ protected:
     }
 };
 
-using Records = std::vector<std::string>;
-
 } // namespace
 
 TEST_F(RayTableFiles, TimeSelectsTheStepHoldingItAndThePhasesWanted)
 {
     open(standardRecords());
-    EXPECT_EQ(t.timeStep(), 10);   // the first time that is not 0
-    EXPECT_EQ(t.indexCount(), 4u);
+    EXPECT_EQ(std::make_tuple(t.timeStep(), t.indexCount()), std::make_tuple(10, 4u));   // the first time that is not 0
     const Records at15 = {"P/1/10/3/400/-30", "S/2/10/4/500/-38", "PKP/1/10/5/600/-46", "SKS/2/10/6/700/-54"};
     EXPECT_EQ(collect(t, 15), at15);
     EXPECT_EQ(collect(t, 9)[0], "P/1/0/3/0/-2");
@@ -120,10 +107,7 @@ TEST_F(RayTableFiles, TimeSelectsTheStepHoldingItAndThePhasesWanted)
     p.pOnly = true;   // the record after a skipped one is read from the right place
     EXPECT_EQ(collect(t, 25, p), (Records{"P/1/20/3/800/-58", "PKP/1/20/5/1000/-74"}));
     const std::string names[] = {"SKS"};
-    PhaseSelection specified;
-    specified.specified = true;
-    specified.phases = names;
-    EXPECT_EQ(collect(t, 25, specified), Records{"SKS/2/20/6/1100/-82"});
+    EXPECT_EQ(collect(t, 25, PhaseSelection{false, false, false, true, names}), Records{"SKS/2/20/6/1100/-82"});
 
     // Walking a step allocates nothing.
     long points = 0;
@@ -135,8 +119,7 @@ TEST_F(RayTableFiles, TimeSelectsTheStepHoldingItAndThePhasesWanted)
         t.forEachRayRecord(25, p, fn);
     }
     gCounting = false;
-    EXPECT_EQ(gAllocations.load(), 0);
-    EXPECT_EQ(points, 50 * (3 + 4 + 5 + 6) + 50 * (3 + 5));
+    EXPECT_EQ(std::make_tuple(gAllocations.load(), points), std::make_tuple(0L, 50L * (3 + 4 + 5 + 6) + 50 * (3 + 5)));
 }
 
 TEST_F(RayTableFiles, EmptyRecordsFullLengthNamesAndOddSteps)
@@ -146,8 +129,7 @@ TEST_F(RayTableFiles, EmptyRecordsFullLengthNamesAndOddSteps)
     EXPECT_EQ(collect(t, 7), (Records{"P/1/5/2/200/-15", "PKIKPPKIKPxx/3/5/1/300/-21"}));   // no empty record
 
     open({{"P", 1, 0, 4, 1}, {"S", 2, 0, 4, 2}});   // no time but 0: no step
-    EXPECT_EQ(t.timeStep(), 0);
-    EXPECT_TRUE(collect(t, 10).empty());
+    EXPECT_TRUE(t.timeStep() == 0 && collect(t, 10).empty());
     open({{"P", 1, 0, 1, 1}, {"P", 1, 40000, 1, 2}});   // a large step stays positive
     EXPECT_EQ(collect(t, 32767), Records{"P/1/0/1/100/-7"});
 }
@@ -164,25 +146,20 @@ TEST_F(RayTableFiles, TruncatedAndInconsistentFilesEndTheStep)
     // A header cut short after the first record of step 1.
     writeFile(bin, data.substr(0, 4 * 20 + 4 * 18 + 20 + 4 * 3 + 11));
     ASSERT_TRUE(t.openFiles(inx, bin));
-    EXPECT_EQ(t.timeStep(), 10);
-    EXPECT_EQ(collect(t, 10).size(), 1u);
+    EXPECT_EQ(std::make_tuple(t.timeStep(), collect(t, 10).size()), std::make_tuple(10, 1u));
 
     // A point count far beyond the end of the file, in a selected and in a skipped record.
     std::vector<Rec> recs = standardRecords();
     recs[5].declaredCount = 60000;   // S at 10 s
     open(recs);
     EXPECT_EQ(collect(t, 10).size(), 1u);
-    PhaseSelection p;
-    p.pOnly = true;
-    EXPECT_EQ(collect(t, 10, p).size(), 1u);   // the skip lands somewhere else: the step ends
+    EXPECT_EQ(collect(t, 10, PhaseSelection{false, true, false, false, {}}).size(), 1u);   // the skip lands somewhere else: the step ends
 
     // Index entries far beyond the file and an index with a ragged end.
     writeFile(inx, std::string("\0\0\0\0\xf0\xff\xff\xff\xff\xff\xff\x7f\x01", 13));
     ASSERT_TRUE(t.openFiles(inx, bin));
-    EXPECT_EQ(t.indexCount(), 3u);
-    EXPECT_TRUE(collect(t, 15).empty());
-    EXPECT_TRUE(collect(t, 25).empty());
-    EXPECT_EQ(collect(t, 5).size(), 4u);
+    EXPECT_EQ(std::make_tuple(t.indexCount(), collect(t, 15).size(), collect(t, 25).size(), collect(t, 5).size()),
+              std::make_tuple(3u, 0u, 0u, 4u));
 }
 
 TEST(RayTableOpening, DepthChoosesThePairAndMissingFilesFail)
@@ -192,17 +169,13 @@ TEST(RayTableOpening, DepthChoosesThePairAndMissingFilesFail)
     EXPECT_FALSE(t.openRayTable(0, dir.path()));
     writeFile(dir / "OV0.INX", std::string(8, '\0'));   // an index without its data file
     EXPECT_FALSE(t.openRayTable(0, dir.path()));
-    EXPECT_EQ(t.indexCount(), 0u);
-    EXPECT_TRUE(collect(t, 10).empty());
+    EXPECT_TRUE(t.indexCount() == 0 && collect(t, 10).empty());
     writeRayFiles(dir / "OV0.INX", dir / "OV0.BIN", {{"P", 1, 0, 1, 1}, {"P", 1, 10, 1, 2}});
     ASSERT_TRUE(t.openRayTable(0, dir.path()));
     EXPECT_FALSE(t.openRayTable(500, dir.path()));   // a failed opening closes what was open
-    EXPECT_FALSE(t.isOpen());
-    EXPECT_EQ(t.indexCount(), 0u);
+    EXPECT_TRUE(!t.isOpen() && t.indexCount() == 0);
     // Lower-case names as copied from another system.
     writeRayFiles(dir / "ov600.inx", dir / "ov600.bin", {{"P", 1, 0, 1, 1}, {"P", 1, 20, 1, 2}});
-    for (auto [depth, step] : {std::pair{300.0f, 10}, {300.5f, 20}, {0.0f, 10}}) {
-        ASSERT_TRUE(t.openRayTable(depth, dir.path())) << depth;
-        EXPECT_EQ(t.timeStep(), step) << depth;
-    }
+    for (auto [depth, step] : {std::pair{300.0f, 10}, {300.5f, 20}, {0.0f, 10}})
+        EXPECT_TRUE(t.openRayTable(depth, dir.path()) && t.timeStep() == step) << depth << " " << t.timeStep();
 }
