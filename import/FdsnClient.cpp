@@ -151,6 +151,10 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
     if (e != QNetworkReply::NoError && e < QNetworkReply::ContentAccessDenied) {
         // Below the HTTP layer: connection, TLS, proxy.
         answer.error = reply->errorString().toStdString();
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        if (e == QNetworkReply::RemoteHostClosedError && length.isValid())
+            answer.error = "the answer broke off after " + std::to_string(reply->bytesAvailable())
+                         + " of " + std::to_string(length.toLongLong()) + " bytes";
         answer.retry = e == QNetworkReply::RemoteHostClosedError || e == QNetworkReply::TimeoutError
                     || e == QNetworkReply::TemporaryNetworkFailureError
                     || e == QNetworkReply::NetworkSessionFailedError
