@@ -21,6 +21,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +30,7 @@
 #include <mutex>
 #include <set>
 #include <sstream>
+#include <thread>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -334,7 +336,7 @@ TEST_F(FdsnDownload, FailuresAndCancelLeaveTheInstallationAsItWas)
     struct Case {
         const char* name;
         std::function<void(Misbehaviour&)> misbehave;
-        double cancelAt;   // progress at which a cancel is asked, or 2
+        double cancelAt;   // progress at which a cancel is asked, 2 for none, -1 from another thread at 0.2 s
         const char* error;
         std::size_t dataselectRequests;
     };
@@ -347,6 +349,7 @@ TEST_F(FdsnDownload, FailuresAndCancelLeaveTheInstallationAsItWas)
         {"unknown event", [](Misbehaviour& m) { m.eventUnknown = true; }, 2, "not known", 0},
         {"cancel while downloading", [](Misbehaviour& m) { m.linesMax = 3; }, 0.2, "cancelled", 0},
         {"cancel while importing", [](Misbehaviour&) {}, 0.7, "cancelled", 1},
+        {"cancel while the centre is silent", [](Misbehaviour& m) { m.dataselect.stall = true; }, -1, "cancelled", 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -354,15 +357,24 @@ TEST_F(FdsnDownload, FailuresAndCancelLeaveTheInstallationAsItWas)
         c.misbehave(m);
         LocalDataCentre centre(dataCentre(m));
         FdsnDownloadRequest r = request(centre);
-        r.server.idleTimeoutMs = 300;
+        r.server.idleTimeoutMs = c.cancelAt < 0 ? 60000 : 300;
         std::atomic<bool> cancel{false};
+        const auto start = std::chrono::steady_clock::now();
+        std::thread canceller([&] {
+            if (c.cancelAt < 0) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(200));
+                cancel = true;
+            }
+        });
         const FdsnDownloadReport report = downloadEarthquake(r, [&](double f, const std::string&) {
-            if (f >= c.cancelAt)
+            if (f >= c.cancelAt && c.cancelAt >= 0)
                 cancel = true;
         }, &cancel);
+        canceller.join();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));   // at once, not at a time-out
         EXPECT_FALSE(report.ok());
         EXPECT_NE(report.import.error.find(c.error), std::string::npos) << report.import.error;
-        EXPECT_EQ(report.import.cancelled, c.cancelAt < 1);
+        EXPECT_EQ(report.import.cancelled, c.cancelAt < 2);
         if (c.dataselectRequests) {
             EXPECT_EQ(centre.requests("dataselect").size(), c.dataselectRequests);
         }
