@@ -55,7 +55,8 @@ const char kUsage[] =
     "installation DIR as a new event, or checks it. Without DIR: the current folder\n"
     "when it holds OV.INI, else the user's own installation. With --fdsn, lists recent\n"
     "earthquakes at an FDSN data centre or downloads one with its recordings\n"
-    "(also: --channels LIST, --timeout SECONDS, --event-service BASEURL, --centre TEXT).\n";
+    "(also: --channels LIST, --limit SECONDS, --rate SPS, --timeout SECONDS,\n"
+    "--event-service BASEURL, --centre TEXT).\n";
 
 int usage(const std::string& problem)
 {
@@ -187,6 +188,10 @@ int fdsn(int argc, char** argv, const std::vector<std::string>& args)
         } else if (a == "--timeout") {
             if (!number(v, 0.05, 3600, d)) return usage("--timeout must lie between 0.05 and 3600 s");
             request.server.connectTimeoutMs = request.server.idleTimeoutMs = static_cast<int>(d * 1000);
+        } else if (a == "--limit") {
+            if (!number(v, 60, 32000, request.timeLimit)) return usage("--limit must lie between 60 and 32000 s");
+        } else if (a == "--rate") {
+            if (!number(v, 0.1, 1000, request.sampleRate)) return usage("--rate must lie between 0.1 and 1000");
         } else if (a == "--event-service") {
             request.server.eventUrl = normalizeBaseUrl(v);
             if (request.server.eventUrl.empty()) return usage(v + " is not an http or https URL");
