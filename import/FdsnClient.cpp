@@ -618,8 +618,7 @@ FdsnWaveforms fdsnFetchWaveforms(const FdsnServer& server, const std::vector<std
             const FileContents check = readMiniSeed(std::string_view(a.body.constData(), std::size_t(a.body.size())),
                                                     "answer");
             if (!check.error.empty() || check.segments.empty()) {
-                failure = "the answer is not miniSEED"
-                        + (check.error.empty() ? std::string() : " (" + check.error + ")");
+                failure = check.error.empty() ? "the answer holds no recording" : "the answer is " + check.error;
             } else {
                 bool ok = true;
                 const std::string path = joinPath(folder, "part-" + std::to_string(out.files.size() + 1) + ".mseed");
@@ -632,9 +631,16 @@ FdsnWaveforms fdsnFetchWaveforms(const FdsnServer& server, const std::vector<std
         }
         if (!failure.empty()) {
             out.failed.insert(out.failed.end(), batch.begin(), batch.end());
-            out.errors.push_back(std::to_string(batch.size()) + " channel" + (batch.size() == 1 ? "" : "s")
-                                 + " from " + batch.front().substr(0, batch.front().find(' ', batch.front().find(' ') + 1))
-                                 + ": " + failure);
+            // "IU.ANMO, II.BFO: why", each station once.
+            std::string stations;
+            for (const std::string& l : batch) {
+                std::string code = l.substr(0, l.find(' ', l.find(' ') + 1));
+                std::replace(code.begin(), code.end(), ' ', '.');
+                if (stations != code && stations.find(code + ",") == std::string::npos
+                    && !stations.ends_with(", " + code))
+                    stations += (stations.empty() ? "" : ", ") + code;
+            }
+            out.errors.push_back(stations + ": " + failure);
         }
         linesDone += batch.size();
     }

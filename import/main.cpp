@@ -244,7 +244,7 @@ int fdsn(int argc, char** argv, const std::vector<std::string>& args)
     for (const std::string& f : report.failures)
         std::printf("failed: %s\n", f.c_str());
     for (const std::string& s : report.noData)
-        std::printf("station %s: no data\n", s.c_str());
+        std::printf("station %s: no recording\n", s.c_str());
     return printReport(report.import);
 }
 
