@@ -45,6 +45,7 @@ struct HttpReply {
     HttpReply(int s = 200, std::string b = {}) : status(s), body(std::move(b)) {}
     int status;
     std::string body;
+    std::string location;    // for a redirect
     bool stall = false;      // answer nothing, keep the connection open
     bool truncate = false;   // announce the whole body, send half, close
 };
@@ -119,6 +120,8 @@ private:
             if (reply.stall)
                 return;
             std::string bytes = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nConnection: close\r\n";
+            if (!reply.location.empty())
+                bytes += "Location: " + reply.location + "\r\n";
             if (reply.status != 204)
                 bytes += "Content-Length: " + std::to_string(reply.body.size()) + "\r\n";
             bytes += "\r\n" + (reply.truncate ? reply.body.substr(0, reply.body.size() / 2) : reply.body);
@@ -206,12 +209,19 @@ struct Misbehaviour {
     int failFirst = 0;              // dataselect requests answered 500 first
     HttpReply dataselect;           // status != 200, stall, truncate or a body: answered instead
     bool eventUnknown = false;
+    bool moved = false;             // everything served under /moved, redirected (307)
+    std::string movedTo;            // to this server; empty: the same
 };
 
 Script dataCentre(const Misbehaviour& m)
 {
     auto failures = std::make_shared<int>(m.failFirst);
     return [m, failures](const HttpRequest& r) -> HttpReply {
+        if (m.moved && r.path.rfind("/moved/", 0) == 0) {
+            HttpReply reply(307);
+            reply.location = m.movedTo + r.path.substr(6) + (r.query.empty() ? "" : "?" + r.query);
+            return reply;
+        }
         if (r.path == "/fdsnws/event/1/query") {
             const std::size_t id = r.query.find("eventid=");
             if (m.eventUnknown || (id != std::string::npos && r.query.compare(id + 8, 6, "tohoku") != 0))
@@ -288,6 +298,7 @@ TEST_F(FdsnDownload, EarthquakeComesWithWhatTheCentreHas)
         {"everything", [](Misbehaviour&) {}, 6, {}, 1},
         {"413 splits, 204 for two stations", [](Misbehaviour& m) { m.silent = {"ANMO", "BFO"}; m.linesMax = 6; }, 4, {"IU.ANMO", "II.BFO"}, 7},   // 18 lines: 9, 4, 5, 9, 4, 5
         {"a 500, then the answer", [](Misbehaviour& m) { m.failFirst = 1; }, 6, {}, 2},
+        {"moved on the same server", [](Misbehaviour& m) { m.moved = true; }, 6, {}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -297,6 +308,8 @@ TEST_F(FdsnDownload, EarthquakeComesWithWhatTheCentreHas)
         c.misbehave(m);
         LocalDataCentre centre(dataCentre(m));
         FdsnDownloadRequest r = request(centre);
+        if (m.moved)
+            r.server.baseUrl += "/moved";
         r.replace = true;
         const FdsnDownloadReport report = downloadEarthquake(r);
         ASSERT_EQ(report.import.createdEvent, "2011031105.evt") << report.import.error;
@@ -310,9 +323,9 @@ TEST_F(FdsnDownload, EarthquakeComesWithWhatTheCentreHas)
             EXPECT_EQ(p.body.find("HHZ"), std::string::npos);
         }
         const std::vector<HttpRequest> stations = centre.requests("station");
-        ASSERT_EQ(stations.size(), 1u);
-        EXPECT_NE(stations[0].query.find("level=channel"), std::string::npos);
-        EXPECT_NE(stations[0].query.find("network=IU,II"), std::string::npos);
+        ASSERT_EQ(stations.size(), m.moved ? 2u : 1u);
+        EXPECT_NE(stations.back().query.find("level=channel"), std::string::npos);
+        EXPECT_NE(stations.back().query.find("network=IU,II"), std::string::npos);
 
         RunState run;
         run.directory = installation_.string();
@@ -346,6 +359,7 @@ TEST_F(FdsnDownload, FailuresAndCancelLeaveTheInstallationAsItWas)
         {"garbage instead of miniSEED", [](Misbehaviour& m) { m.dataselect.body = std::string(9000, 'x'); }, 2, "not miniSEED", 1},
         {"always 503", [](Misbehaviour& m) { m.dataselect = {503, "down for maintenance"}; }, 2, "server error 503: down for maintenance (3 tries)", 3},
         {"no station has data", [](Misbehaviour& m) { m.silent = {"ANMO", "KONO", "BFO", "SNZO", "KDAK", "CTAO"}; }, 2, "no recordings came", 1},
+        {"moved to plain http elsewhere", [](Misbehaviour& m) { m.moved = true; m.movedTo = "http://localhost:1"; }, 2, "which is not followed", 0},
         {"unknown event", [](Misbehaviour& m) { m.eventUnknown = true; }, 2, "not known", 0},
         {"cancel while downloading", [](Misbehaviour& m) { m.linesMax = 3; }, 0.2, "cancelled", 0},
         {"cancel while importing", [](Misbehaviour&) {}, 0.7, "cancelled", 1},
@@ -357,6 +371,8 @@ TEST_F(FdsnDownload, FailuresAndCancelLeaveTheInstallationAsItWas)
         c.misbehave(m);
         LocalDataCentre centre(dataCentre(m));
         FdsnDownloadRequest r = request(centre);
+        if (m.moved)
+            r.server.baseUrl += "/moved";
         r.server.idleTimeoutMs = c.cancelAt < 0 ? 60000 : 300;
         std::atomic<bool> cancel{false};
         const auto start = std::chrono::steady_clock::now();
