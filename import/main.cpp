@@ -2,16 +2,21 @@
 // event metadata) into an installation as a new event, or checks an
 // installation.
 #include "import/EventImport.h"
+#include "import/FdsnClient.h"
 #include "import/InstallationCheck.h"
 #include "import/TimeText.h"
 #include "import/TraceProcessing.h"
 #include "fileio/UserInstallation.h"
 
+#include <QCoreApplication>
+
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -40,10 +45,18 @@ const char kUsage[] =
     "                [--lat DEG] [--lon DEG] [--depth KM] [--magnitude M]\n"
     "                [--stations FILE] [--rate SPS] [--limit SECONDS] [--prefer LOC.BAND]\n"
     "                [--centre TEXT] [--replace] FILE|FOLDER...\n"
+    "       ovimport --fdsn BASEURL --list [--days N] [--min-magnitude M]\n"
+    "       ovimport --fdsn BASEURL --event ID [--networks LIST] [--max-stations N]\n"
+    "                [--into DIR] [--name TEXT] [--replace]\n"
+    "       ovimport --fdsn BASEURL --latest [--days N] [--min-magnitude M] [--networks LIST]\n"
+    "                [--max-stations N] [--into DIR]\n"
     "       ovimport --check [DIR]\n"
     "Imports SAC and miniSEED recordings (with station and event metadata) into the\n"
     "installation DIR as a new event, or checks it. Without DIR: the current folder\n"
-    "when it holds OV.INI, else the user's own installation.\n";
+    "when it holds OV.INI, else the user's own installation. With --fdsn, lists recent\n"
+    "earthquakes at an FDSN data centre or downloads one with its recordings\n"
+    "(also: --channels LIST, --limit SECONDS, --rate SPS, --timeout SECONDS,\n"
+    "--event-service BASEURL, --centre TEXT).\n";
 
 int usage(const std::string& problem)
 {
@@ -75,6 +88,166 @@ int check(const std::string& dir)
     return problems.empty() ? 0 : 1;
 }
 
+// The import's lines and its last line; the exit code.
+int printReport(const ImportReport& report)
+{
+    for (const ImportFileLine& f : report.files) {
+        if (f.used)
+            std::printf("%s: used (%s)\n", f.path.c_str(), f.what.c_str());
+        else
+            std::printf("%s: skipped: %s\n", f.path.c_str(), f.what.c_str());
+    }
+    for (const ImportStation& s : report.stations) {
+        if (!s.skipped.empty())
+            std::printf("station %s.%s: skipped: %s\n", s.network.c_str(), s.station.c_str(),
+                        s.skipped.c_str());
+        for (const std::string& n : s.notes)
+            std::printf("station %s.%s: %s\n", s.network.c_str(), s.station.c_str(), n.c_str());
+    }
+    for (const std::string& w : report.warnings)
+        std::printf("warning: %s\n", w.c_str());
+    if (!report.ok() || report.createdEvent.empty()) {
+        std::printf("nothing imported: %s\n", report.error.empty() ? "unknown failure" : report.error.c_str());
+        return 1;
+    }
+    std::printf("created %s\n", report.createdEvent.c_str());
+    return 0;
+}
+
+// Progress on standard error, one line per new step.
+ImportProgress stderrProgress()
+{
+    return [last = std::string()](double fraction, const std::string& step) mutable {
+        if (step == last)
+            return;
+        last = step;
+        std::fprintf(stderr, "%3d%% %s\n", static_cast<int>(fraction * 100), step.c_str());
+    };
+}
+
+std::string eventLine(const EventInfo& e)
+{
+    auto value = [](const std::optional<double>& v, int digits) {
+        char text[32] = "-";
+        if (v)
+            std::snprintf(text, sizeof text, "%.*f", digits, *v);
+        return std::string(text);
+    };
+    return (e.eventId.empty() ? std::string("-") : e.eventId) + "  "
+         + (e.originTime ? formatTimeText(*e.originTime, 0) : std::string("-")) + "  " + value(e.latitude, 3)
+         + "  " + value(e.longitude, 3) + "  " + value(e.depthKm, 1) + "  " + value(e.magnitude, 1) + "  "
+         + e.place;
+}
+
+// ovimport --fdsn BASEURL ...: list recent earthquakes, download one by id,
+// or the newest unless it is installed already.
+int fdsn(int argc, char** argv, const std::vector<std::string>& args)
+{
+    if (args.size() < 2)
+        return usage("--fdsn needs the data centre's base URL");
+    FdsnDownloadRequest request;
+    request.server.baseUrl = normalizeBaseUrl(args[1]);
+    if (request.server.baseUrl.empty())
+        return usage(args[1] + " is not an http or https URL");
+    for (const FdsnCentre& c : fdsnCentres())
+        if (normalizeBaseUrl(c.baseUrl) == request.server.baseUrl) {
+            request.server.eventUrl = c.eventUrl;
+            request.centreName = c.name;
+        }
+    enum class Mode { None, List, Event, Latest } mode = Mode::None;
+    double days = 30, minMagnitude = 6;
+    bool intoGiven = false;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--list" || a == "--latest") {
+            if (mode != Mode::None)
+                return usage("give one of --list, --event and --latest");
+            mode = a == "--list" ? Mode::List : Mode::Latest;
+            continue;
+        }
+        if (a == "--replace") {
+            request.replace = true;
+            continue;
+        }
+        if (i + 1 >= args.size())
+            return usage(a + " needs a value");
+        const std::string v = args[++i];
+        double d = 0;
+        if (a == "--event") {
+            if (mode != Mode::None)
+                return usage("give one of --list, --event and --latest");
+            mode = Mode::Event;
+            request.eventId = v;
+        } else if (a == "--days") {
+            if (!number(v, 0.01, 3650, days)) return usage("--days must lie between 0.01 and 3650");
+        } else if (a == "--min-magnitude") {
+            if (!number(v, -3, 10, minMagnitude)) return usage("--min-magnitude must lie between -3 and 10");
+        } else if (a == "--max-stations") {
+            if (!number(v, 1, 500, d) || d != std::floor(d)) return usage("--max-stations must be a whole number from 1 to 500");
+            request.maxStations = static_cast<std::size_t>(d);
+        } else if (a == "--timeout") {
+            if (!number(v, 0.05, 3600, d)) return usage("--timeout must lie between 0.05 and 3600 s");
+            request.server.connectTimeoutMs = request.server.idleTimeoutMs = static_cast<int>(d * 1000);
+        } else if (a == "--limit") {
+            if (!number(v, 60, 32000, request.timeLimit)) return usage("--limit must lie between 60 and 32000 s");
+        } else if (a == "--rate") {
+            if (!number(v, 0.1, 1000, request.sampleRate)) return usage("--rate must lie between 0.1 and 1000");
+        } else if (a == "--event-service") {
+            request.server.eventUrl = normalizeBaseUrl(v);
+            if (request.server.eventUrl.empty()) return usage(v + " is not an http or https URL");
+        } else if (a == "--networks") request.networks = v;
+        else if (a == "--channels") request.channels = v;
+        else if (a == "--into") request.installation = v, intoGiven = true;
+        else if (a == "--name") request.name = v;
+        else if (a == "--centre") request.centreName = v;
+        else return usage("unknown option " + a);
+    }
+    if (mode == Mode::None)
+        return usage("--fdsn needs --list, --event ID or --latest");
+    if (!intoGiven && mode != Mode::List)
+        request.installation = defaultInstallation();
+    // A short time-out asks for quick answers: the wait before a new try is no longer.
+    request.server.backoffMs = std::min(request.server.backoffMs, request.server.idleTimeoutMs);
+
+    QCoreApplication application(argc, argv);
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    if (mode != Mode::Event) {
+        const double now = static_cast<double>(std::time(nullptr));
+        const FdsnEvents found = fdsnSearchEvents(request.server, now - days * 86400, now, minMagnitude,
+                                                  stderrProgress(), &interrupted);
+        if (!found.error.empty()) {
+            std::printf("nothing found: %s\n", found.error.c_str());
+            return 1;
+        }
+        if (mode == Mode::List) {
+            for (const EventInfo& e : found.events)
+                std::printf("%s\n", eventLine(e).c_str());
+            std::fprintf(stderr, "%zu event%s\n", found.events.size(), found.events.size() == 1 ? "" : "s");
+            return 0;
+        }
+        if (found.events.empty() || found.events.front().eventId.empty()) {
+            std::printf("nothing to do: no earthquake of magnitude %.1f or more in the last %g days\n",
+                        minMagnitude, days);
+            return 0;
+        }
+        const EventInfo& newest = found.events.front();
+        if (eventInstalled(request.installation, newest)) {
+            std::printf("nothing to do: %s (%s) is installed already as %s\n", newest.eventId.c_str(),
+                        newest.place.c_str(), importedEventFileName(*newest.originTime).c_str());
+            return 0;
+        }
+        request.eventId = newest.eventId;
+        std::printf("newest: %s\n", eventLine(newest).c_str());
+    }
+    const FdsnDownloadReport report = downloadEarthquake(request, stderrProgress(), &interrupted);
+    for (const std::string& f : report.failures)
+        std::printf("failed: %s\n", f.c_str());
+    for (const std::string& s : report.noData)
+        std::printf("station %s: no recording\n", s.c_str());
+    return printReport(report.import);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -82,6 +255,8 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usage("no input given");
+    if (args[0] == "--fdsn")
+        return fdsn(argc, argv, args);
     if (args[0] == "--check") {
         if (args.size() > 2)
             return usage("--check takes at most one folder");
@@ -154,25 +329,5 @@ int main(int argc, char** argv)
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
     const ImportReport report = runImport(request, {}, &interrupted);
-    for (const ImportFileLine& f : report.files) {
-        if (f.used)
-            std::printf("%s: used (%s)\n", f.path.c_str(), f.what.c_str());
-        else
-            std::printf("%s: skipped: %s\n", f.path.c_str(), f.what.c_str());
-    }
-    for (const ImportStation& s : report.stations) {
-        if (!s.skipped.empty())
-            std::printf("station %s.%s: skipped: %s\n", s.network.c_str(), s.station.c_str(),
-                        s.skipped.c_str());
-        for (const std::string& n : s.notes)
-            std::printf("station %s.%s: %s\n", s.network.c_str(), s.station.c_str(), n.c_str());
-    }
-    for (const std::string& w : report.warnings)
-        std::printf("warning: %s\n", w.c_str());
-    if (!report.ok() || report.createdEvent.empty()) {
-        std::printf("nothing imported: %s\n", report.error.empty() ? "unknown failure" : report.error.c_str());
-        return 1;
-    }
-    std::printf("created %s\n", report.createdEvent.c_str());
-    return 0;
+    return printReport(report);
 }
