@@ -7,6 +7,7 @@
 #include "dialogs/OptionDialogs.h"
 #include "dialogs/Pictures.h"
 #include "maintenance/EventEditor.h"
+#include "maintenance/DownloadDialog.h"
 #include "maintenance/ImportDialog.h"
 #include "maintenance/Preferences.h"
 #include "maintenance/TextEditorLauncher.h"
@@ -68,6 +69,7 @@ void MaintenanceWindow::buildMenu() {
     addMenu("&Earthquakes", {{"&New", kNew},
                              {"&Open", kOpen},
                              {"&Import Recordings...", kImportRecordings},
+                             {"&Download Earthquake...", kDownloadEarthquake},
                              {nullptr, 0},
                              {"E&xit", kExit}});
     addMenu("&Preferences", {{"&Controls...", kControls},
@@ -96,6 +98,7 @@ void MaintenanceWindow::runCommand(int id) {
     case kNew: newEvent(); break;
     case kOpen: openEvent(); break;
     case kImportRecordings: importRecordings(); break;
+    case kDownloadEarthquake: downloadEarthquake(); break;
     case kExit: close(); break;
     case kControls: controls(); break;
     case kPhases: phases(); break;
@@ -173,8 +176,17 @@ void MaintenanceWindow::openEvent() {
 void MaintenanceWindow::importRecordings() {
     ImportDialog dialog(this, ".", hooks_.message);
     if (hooks_.runDialog(dialog) != QDialog::Accepted || dialog.createdEvent().empty()) return;
-    // The new event opens in the editor, to name it, choose its view and speed.
-    const std::string path = dialog.createdEvent();
+    openNewEvent(dialog.createdEvent());
+}
+
+void MaintenanceWindow::downloadEarthquake() {
+    DownloadDialog dialog(this, ".", hooks_.message, hooks_.dataCentre);
+    if (hooks_.runDialog(dialog) != QDialog::Accepted || dialog.createdEvent().empty()) return;
+    openNewEvent(dialog.createdEvent());
+}
+
+// A new event opens in the editor, to name it, choose its view and speed.
+void MaintenanceWindow::openNewEvent(const std::string& path) {
     EventRecord record = readEventFile(path);
     editEvent(record, path);
 }

@@ -6,6 +6,7 @@
 
 #include "data/EventFile.h"
 #include "data/Settings.h"
+#include "import/FdsnClient.h"
 #include "maintenance/Messages.h"
 
 #include <QMainWindow>
@@ -18,7 +19,8 @@ class QDialog;
 
 namespace maintenance {
 // Command ids of the menu M_COMMANDS.
-constexpr int kNew = 803, kOpen = 804, kExit = 805, kImportRecordings = 820;
+constexpr int kNew = 803, kOpen = 804, kExit = 805, kImportRecordings = 820,
+              kDownloadEarthquake = 821;
 constexpr int kControls = 1, kPhases = 806, kAudio = 807, kView = 808;
 constexpr int kInitialTimeout = 813, kTimeout = 815, kPauseAtEnd = 817;
 constexpr int kEditInformation = 816;
@@ -41,6 +43,9 @@ struct MaintenanceHooks {
     // Starts the text editor on a path; false when it could not start
     // (default: launchTextEditor).
     std::function<bool(const QString& path)> launchEditor;
+    // The data centre the download dialog shows first and its time-outs
+    // (default: the first public one, the usual time-outs).
+    FdsnServer dataCentre;
 };
 
 class MaintenanceWindow : public QMainWindow {
@@ -64,6 +69,8 @@ private:
     void newEvent();
     void openEvent();
     void importRecordings();
+    void downloadEarthquake();
+    void openNewEvent(const std::string& path);
     void controls();
     void phases();
     void audio();

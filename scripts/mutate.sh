@@ -253,6 +253,13 @@ def configure_and_build():
     if rc != 0:
         print(out[-4000:])
         sys.exit("mutate.sh: the unmutated code does not build")
+    # Some tests read the tables of the demo installation.
+    rc, out = run(["cmake", "--build", build, "--target", "help"])
+    if rc == 0 and any(line.startswith("demo:") for line in out.splitlines()):
+        rc, out = run(["cmake", "--build", build, "--target", "demo"])
+        if rc != 0:
+            print(out[-4000:])
+            sys.exit("mutate.sh: the demo installation does not build")
 
 
 def tests_pass(progs, env):

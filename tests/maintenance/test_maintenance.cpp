@@ -7,7 +7,9 @@
 #include "dialogs/OptionDialogs.h"
 #include "data/Seismogram.h"
 #include "maintenance/EventEditor.h"
+#include "maintenance/DownloadDialog.h"
 #include "maintenance/ImportDialog.h"
+#include "../import/LocalDataCentre.h"
 #include "maintenance/MaintenanceWindow.h"
 #include "maintenance/Preferences.h"
 #include "maintenance/TextEditorLauncher.h"
@@ -67,7 +69,8 @@ struct Harness {
     bool launchWorks = true, answer = false;
     std::unique_ptr<MaintenanceWindow> window;
 
-    explicit Harness(const QByteArray& ini = QByteArray(), const QByteArray& event = QByteArray()) {
+    explicit Harness(const QByteArray& ini = QByteArray(), const QByteArray& event = QByteArray(),
+                     FdsnServer centre = {}) {
         if (!ini.isNull()) dir.write(kIni, ini);
         if (!event.isNull()) dir.write(kEvent, event);
         loadSettings(settings);
@@ -77,6 +80,7 @@ struct Harness {
         hooks.ask = [this](QWidget*, const QString& text) { questions.append(text); return answer; };
         hooks.chooseInformationFile = [this](QWidget*) { return chooser(); };
         hooks.launchEditor = [this](const QString& path) { launched.append(path); return launchWorks; };
+        hooks.dataCentre = std::move(centre);
         window = std::make_unique<MaintenanceWindow>(settings, hooks);
     }
     void run(int command, std::function<void(QDialog&)> s) {
@@ -475,4 +479,46 @@ TEST(ImportFields, TypedValuesAreCheckedAndEmptyOnesLeftToTheFiles) {
         ASSERT_TRUE(problem) << text;
         EXPECT_NE(problem->find(text), std::string::npos) << *problem;
     }
+}
+
+TEST(MaintenanceWindow, DownloadsTheChosenEarthquakeAfterACancelThatLeftEverythingAsItWas) {
+    fdsntest::LocalDataCentre centre(fdsntest::dataCentre({}));
+    FdsnServer server;
+    server.baseUrl = centre.baseUrl(), server.connectTimeoutMs = 5000, server.backoffMs = 20;
+    Harness h(kSettingsFile, QByteArray(), server);
+    h.dir.write(QStringLiteral("ZURIVI.STA"), "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\r\n");
+    const auto before = fdsntest::snapshot(h.dir.path().toStdString());
+    std::vector<std::string> ids;
+    int stations = -1;
+    bool edited = false;
+    std::map<std::string, std::string> afterCancel;
+    h.run(maintenance::kDownloadEarthquake, [&](QDialog& d) {
+        if (auto* editor = qobject_cast<EventEditorDialog*>(&d)) {
+            edited = true;
+            press(editor, kIdOk);
+            return;
+        }
+        auto* dialog = dynamic_cast<DownloadDialog*>(&d);
+        ASSERT_NE(dialog, nullptr);
+        dialog->findEvents();
+        dialog->waitForWorker();
+        for (const EventInfo& e : dialog->events()) ids.push_back(e.eventId);
+        dialog->chooseEvent(0);
+        dialog->waitForWorker();
+        stations = dialog->stationsToCome();
+        dialog->startDownload();   // cancelled at once: nothing may change
+        dialog->reject();
+        dialog->waitForWorker();
+        afterCancel = fdsntest::snapshot(h.dir.path().toStdString());
+        dialog->startDownload();
+        dialog->waitForWorker();
+    });
+    EXPECT_EQ(ids, (std::vector<std::string>{"tohoku", "older1"}));   // newest first
+    EXPECT_EQ(stations, 6);
+    EXPECT_EQ(afterCancel, before);
+    EXPECT_TRUE(edited);
+    const EventRecord event = readEventFile("2011031105.evt");
+    EXPECT_EQ(event.stationFiles.size(), 6u);
+    EXPECT_TRUE(readFile(QStringLiteral("2011031105/EVT.INF")).contains("IU")) << "networks credited";
+    EXPECT_TRUE(h.messages.texts.isEmpty()) << h.messages.texts.join('|').toStdString();
 }

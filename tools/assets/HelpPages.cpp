@@ -163,6 +163,8 @@ exhibit, the folder <code>orvanta</code> in your data folder (usually
 <li><b>Open</b>: choose an event file from the <a href="1013.html">list</a> and edit it.</li>
 <li><b>Import Recordings...</b>: bring a real earthquake's recordings from a data centre
 into the exhibit: see <a href="1050.html">Import Recordings</a>.</li>
+<li><b>Download Earthquake...</b>: fetch a recent earthquake with its recordings from a
+data centre: see <a href="1051.html">Download Earthquake</a>.</li>
 <li><b>Exit</b>: close Orvanta Maintenance.</li>
 </ul>
 <h2>Preferences menu</h2>
@@ -272,6 +274,37 @@ data centres ask.</li>
 <p class="note">The same import runs from the command line:
 <code>ovimport --stations stations.txt recordings/</code>. See <code>man ovimport</code>.</p>
 )"},
+    {1051, "Download Earthquake: today's earthquake from a data centre", R"(
+<p><i>Earthquakes &gt; Download Earthquake...</i> in Orvanta Maintenance fetches a
+recent earthquake with the recordings of stations around the world from a
+seismological data centre, over the internet, and adds it to the exhibit. Visitors
+often ask about an earthquake on the day it happens: this is the quickest way to
+show it.</p>
+<h2>Steps</h2>
+<ol>
+<li>Choose the <b>data centre</b>. The list holds the large public ones; choose
+<i>Other</i> and type the address of any centre that offers the standard FDSN web
+services (for example <code>https://service.example.org</code>).</li>
+<li><b>Find Earthquakes</b> lists the earthquakes of the last days (30 unless
+changed) of at least the smallest magnitude (6 unless changed), newest first, with
+their time in UTC, place, magnitude and depth; the map beside the list shows where
+they were.</li>
+<li>Choose one. The line under the list says how many stations will come: up to the
+<b>most stations</b> (30), from the <b>networks</b> given (IU and II, the global
+networks, unless changed), spread over distance and direction, stations the exhibit
+already knows first.</li>
+<li><b>Download</b>. The bar shows the progress; <b>Cancel</b> stops at once and
+leaves the exhibit exactly as it was. The recordings are then imported as with
+<a href="1050.html">Import Recordings</a>, the data centre and networks are credited
+in the event's information, and the new earthquake opens in the
+<a href="1005.html">Edit Event</a> form.</li>
+</ol>
+<p>Stations that gave no recording are left out and counted in a message. An
+earthquake already stored for the same date and hour is replaced only with
+<b>Replace</b> ticked.</p>
+<p class="note">The same download runs from the command line and can run every day
+by itself: <code>ovimport --fdsn ADDRESS --latest</code>. See <code>man ovimport</code>.</p>
+)"},
 };
 
 const char* const kContents = R"(
@@ -312,6 +345,7 @@ Time window, Select View, Make bitmap (save a picture of the screen), Run from S
 <li><a href="1015.html">Controls</a></li>
 <li><a href="1005.html">Edit Event</a></li>
 <li><a href="1050.html">Import Recordings</a></li>
+<li><a href="1051.html">Download Earthquake</a></li>
 </ul>
 <p class="note">The exhibit is set up with Orvanta Maintenance, started in the
 exhibit's working directory. Changes take effect when Orvanta is started again.</p>
