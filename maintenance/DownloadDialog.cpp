@@ -130,6 +130,16 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::string installation, Messag
         url_->setFocus();
     };
     connect(centre_, &QComboBox::activated, this, chooseCentre);
+    // A typed address names the preset it matches, else "Other".
+    connect(url_, &QLineEdit::textEdited, this, [this](const QString& typed) {
+        const QString url = QString::fromStdString(normalizeBaseUrl(typed.trimmed().toStdString()));
+        int match = centre_->count() - 1;
+        for (int i = 0; i + 1 < centre_->count(); ++i)
+            if (!url.isEmpty() && QString::fromStdString(normalizeBaseUrl(
+                                      centre_->itemData(i).toString().toStdString())) == url)
+                match = i;
+        centre_->setCurrentIndex(match);
+    });
     if (!base_.baseUrl.empty()) {
         url_->setText(qs(base_.baseUrl));
         centre_->setCurrentIndex(centre_->count() - 1);
@@ -360,6 +370,7 @@ void DownloadDialog::startDownload() {
                 return;
             }
             QString why = qs(result->import.error);
+            if (!why.isEmpty()) why[0] = why[0].toUpper();
             why.replace(QStringLiteral("give --replace to replace it"),
                         QStringLiteral("tick Replace to replace it"));
             step_->setText(why);

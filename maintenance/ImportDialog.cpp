@@ -65,6 +65,7 @@ QString reasonText(const ImportReport& report) {
     QString text = qs(report.error);
     text.replace(QStringLiteral("give --replace to replace it"),
                  QStringLiteral("tick Replace to replace it"));
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
     return text;
 }
 
