@@ -107,11 +107,16 @@ void addSeismogram(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
     for (std::size_t n = 0; n < 4; ++n)
         context.tables[n] = &run.tables[n];
     // The listed name is always inside the event's folder.
-    k->readForRun(joinPath(run.directory, run.folder + "/" + value), context);
+    const std::string path = joinPath(run.directory, run.folder + "/" + value);
+    k->readForRun(path, context);
     if (k->npts() != 0 && run.seismogramCount < INT16_MAX) {
         run.seismograms.push_back(std::move(k));
         ++run.seismogramCount;
     } else {
+        const char* why = k->npts() != 0  ? "too many seismograms"
+                          : fileExists(path) ? "not a readable seismogram"
+                                             : "missing";
+        run.dropped.push_back({run.folder + "/" + value, why});
         spare.push_back(std::move(k));
     }
 }
@@ -213,6 +218,7 @@ bool loadRun(RunState& run, const std::string& eventFile)
     run.longitude = 0;
     run.timeAcceleration = 20;
     run.seismogramCount = 0;
+    run.dropped.clear();
     run.timeWindow = 1800;
     run.timeLimit = 7200;
     // The previous run's seismograms go; their buffers serve the new ones

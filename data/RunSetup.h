@@ -30,6 +30,13 @@ struct RunState {
     std::vector<std::unique_ptr<KSAC>> seismograms;
     // Directory the run's files are found in ("." for the working directory).
     std::string directory = ".";
+    // Seismogram files the event lists that loadRun left out, and why
+    // ("missing", "not a readable seismogram", "too many seismograms").
+    struct DroppedFile {
+        std::string file;
+        std::string reason;
+    };
+    std::vector<DroppedFile> dropped;
 };
 
 RunState& theRunState();

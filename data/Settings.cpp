@@ -209,15 +209,17 @@ void parseSettingsText(Settings& s, const std::string& text)
     s.tutorialMode = s.tutorialEnabled;
 }
 
-void loadSettings(Settings& s, const std::string& path)
+bool loadSettings(Settings& s, const std::string& path)
 {
     s = Settings{};
     s.phases.clear();
     s.clockTickMs = 500;
     std::string text;
-    if (readWholeFile(path, text, std::size_t(1) << 24))
+    const bool read = readWholeFile(path, text, std::size_t(1) << 24);
+    if (read)
         parseSettingsText(s, text);
     s.tutorialMode = s.tutorialEnabled;
+    return read;
 }
 
 std::string settingsText(const Settings& s)

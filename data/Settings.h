@@ -63,8 +63,9 @@ struct Settings {
 Settings& theSettings();
 
 // Resets `s` to the defaults, then reads the settings file at `path` when it
-// exists. Never reports anything; odd lines are ignored.
-void loadSettings(Settings& s, const std::string& path = "OV.INI");
+// exists; odd lines are ignored. False when the file could not be read
+// (missing or unreadable): the defaults then stand.
+bool loadSettings(Settings& s, const std::string& path = "OV.INI");
 
 // Parses settings text (as loadSettings does after reading the file) into `s`,
 // which must already hold the defaults.

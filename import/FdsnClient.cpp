@@ -8,6 +8,7 @@
 
 #include "data/EventFile.h"
 #include "fileio/FileSystem.h"
+#include "fileio/Logging.h"
 #include "seismology/SphericalGeometry.h"
 
 #include <QCoreApplication>
@@ -213,7 +214,13 @@ HttpAnswer http(QNetworkAccessManager& manager, const FdsnServer& server, const 
     const int tries = std::max(server.tries, 1);
     int wait = server.backoffMs;
     for (int t = 1; t <= tries; ++t) {
+        qCDebug(lcNetwork).noquote() << (postBody ? "POST" : "GET") << url.toDisplayString();
         answer = httpOnce(manager, server, url, postBody, cancel);
+        const bool answered = answer.error.empty() && (answer.status == 200 || answer.status == 204 || answer.status == 404);
+        if (!answer.cancelled && !answered)
+            qCWarning(lcNetwork).noquote() << url.toDisplayString() << QStringLiteral("(try %1 of %2):").arg(t).arg(tries)
+                                           << QString::fromStdString(answer.error.empty() ? "HTTP " + std::to_string(answer.status)
+                                                                                          : answer.error);
         if (answer.cancelled || !answer.retry)
             return answer;
         if (t < tries) {

@@ -6,6 +6,7 @@
 #include "import/InstallationCheck.h"
 #include "import/TimeText.h"
 #include "import/TraceProcessing.h"
+#include "fileio/Logging.h"
 #include "fileio/UserInstallation.h"
 
 #include <QCoreApplication>
@@ -106,13 +107,23 @@ int printReport(const ImportReport& report)
     }
     for (const std::string& w : report.warnings)
         std::printf("warning: %s\n", w.c_str());
+    std::size_t skipped = 0;
+    for (const ImportFileLine& f : report.files)
+        skipped += f.used ? 0 : 1;
     if (!report.ok() || report.createdEvent.empty()) {
         std::printf("nothing imported: %s\n", report.error.empty() ? "unknown failure" : report.error.c_str());
+        qCWarning(lcImport) << "nothing imported:" << (report.error.empty() ? "unknown failure" : report.error.c_str());
         return 1;
     }
     std::printf("created %s\n", report.createdEvent.c_str());
+    qCInfo(lcImport).noquote() << QStringLiteral("created %1 from %2 files (%3 skipped), %4 warnings")
+                                      .arg(QString::fromStdString(report.createdEvent))
+                                      .arg(report.files.size() - skipped)
+                                      .arg(skipped)
+                                      .arg(report.warnings.size());
     return 0;
 }
+
 
 // Progress on standard error, one line per new step.
 ImportProgress stderrProgress()
@@ -212,11 +223,19 @@ int fdsn(int argc, char** argv, const std::vector<std::string>& args)
     QCoreApplication application(argc, argv);
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    // A download is logged in the installation it goes to; a list goes nowhere.
+    if (mode != Mode::List) {
+        startLogging("ovimport", request.installation, false);
+        qCInfo(lcImport).noquote() << "download from" << QString::fromStdString(request.server.baseUrl)
+                                   << (mode == Mode::Event ? "of event " + QString::fromStdString(request.eventId)
+                                                           : QStringLiteral("of the newest earthquake"));
+    }
     if (mode != Mode::Event) {
         const double now = static_cast<double>(std::time(nullptr));
         const FdsnEvents found = fdsnSearchEvents(request.server, now - days * 86400, now, minMagnitude,
                                                   stderrProgress(), &interrupted);
         if (!found.error.empty()) {
+            if (mode != Mode::List) qCWarning(lcImport) << "nothing found:" << found.error.c_str();
             std::printf("nothing found: %s\n", found.error.c_str());
             return 1;
         }
@@ -233,6 +252,7 @@ int fdsn(int argc, char** argv, const std::vector<std::string>& args)
         }
         const EventInfo& newest = found.events.front();
         if (eventInstalled(request.installation, newest)) {
+            qCInfo(lcImport) << "nothing to do:" << newest.eventId.c_str() << "is installed already";
             std::printf("nothing to do: %s (%s) is installed already as %s\n", newest.eventId.c_str(),
                         newest.place.c_str(), importedEventFileName(*newest.originTime).c_str());
             return 0;
@@ -255,8 +275,11 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usage("no input given");
-    if (args[0] == "--fdsn")
-        return fdsn(argc, argv, args);
+    if (args[0] == "--fdsn") {
+        const int code = fdsn(argc, argv, args);
+        stopLogging(code);   // when the download was logged
+        return code;
+    }
     if (args[0] == "--check") {
         if (args.size() > 2)
             return usage("--check takes at most one folder");
@@ -328,6 +351,10 @@ int main(int argc, char** argv)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
+    startLogging("ovimport", request.installation, false);
+    qCInfo(lcImport) << "import of" << request.inputs.size() << "inputs";
     const ImportReport report = runImport(request, {}, &interrupted);
-    return printReport(report);
+    const int code = printReport(report);
+    stopLogging(code);
+    return code;
 }

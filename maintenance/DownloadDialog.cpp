@@ -2,6 +2,7 @@
 
 #include "dialogs/HelpLauncher.h"
 #include "fileio/FileSystem.h"
+#include "fileio/Logging.h"
 #include "import/TimeText.h"
 #include "views/MapProjection.h"
 #include "views/WorldMapLayout.h"
@@ -250,8 +251,10 @@ void DownloadDialog::findEvents() {
             progress_->setValue(0);
             if (result->cancelled)
                 step_->setText(tr("Cancelled."));
-            else if (!result->error.empty())
+            else if (!result->error.empty()) {
+                qCWarning(lcNetwork) << "earthquake search failed:" << result->error.c_str();
                 step_->setText(tr("The data centre did not answer: %1").arg(qs(result->error)));
+            }
             else
                 step_->setText(events_.empty() ? tr("No earthquake matches. Try more days or a smaller magnitude.")
                                                : tr("%1 earthquakes. Choose one.").arg(events_.size()));
@@ -357,6 +360,9 @@ void DownloadDialog::startDownload() {
         },
         [this, result] {
             if (result->ok()) {
+                qCInfo(lcImport).noquote() << QStringLiteral("download: created %1 (%2 stations gave no recording)")
+                                                  .arg(qs(result->import.createdEvent))
+                                                  .arg(result->noData.size() + result->failures.size());
                 createdEvent_ = result->import.createdEvent;
                 if (!result->noData.empty() || !result->failures.empty())
                     message_(this, tr("%1 stations gave no recording; the others were imported.")
@@ -366,6 +372,7 @@ void DownloadDialog::startDownload() {
             }
             progress_->setValue(0);
             if (result->import.cancelled) {
+                qCInfo(lcImport) << "download cancelled";
                 step_->setText(tr("Cancelled; the exhibit is as it was."));
                 return;
             }
@@ -373,6 +380,7 @@ void DownloadDialog::startDownload() {
             if (!why.isEmpty()) why[0] = why[0].toUpper();
             why.replace(QStringLiteral("give --replace to replace it"),
                         QStringLiteral("tick Replace to replace it"));
+            qCWarning(lcImport) << "download failed:" << result->import.error.c_str();
             step_->setText(why);
             message_(this, tr("Nothing was downloaded into the exhibit. %1").arg(why));
         });

@@ -1,6 +1,7 @@
 #include "maintenance/ImportDialog.h"
 
 #include "dialogs/HelpLauncher.h"
+#include "fileio/Logging.h"
 #include "import/TimeText.h"
 
 #include <QCheckBox>
@@ -384,10 +385,15 @@ void ImportDialog::startImport() {
     auto result = std::make_shared<ImportReport>();
     onDone_ = [this, result] {
         if (result->ok() && !result->createdEvent.empty()) {
+            qCInfo(lcImport) << "import: created" << result->createdEvent.c_str();
             createdEvent_ = result->createdEvent;
             accept();
             return;
         }
+        if (result->cancelled)
+            qCInfo(lcImport) << "import cancelled";
+        else
+            qCWarning(lcImport).noquote() << "import failed:" << reasonText(*result);
         progress_->setValue(0);
         step_->setText(result->cancelled ? tr("Cancelled; the installation is as it was.")
                                          : reasonText(*result));

@@ -6,6 +6,8 @@
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
 #include "dialogs/Pictures.h"
+#include "fileio/LogFile.h"
+#include "fileio/Logging.h"
 #include "maintenance/EventEditor.h"
 #include "maintenance/DownloadDialog.h"
 #include "maintenance/ImportDialog.h"
@@ -13,13 +15,18 @@
 #include "maintenance/TextEditorLauncher.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QVBoxLayout>
 
 using namespace maintenance;
 
@@ -80,7 +87,7 @@ void MaintenanceWindow::buildMenu() {
                              {"Time&out...", kTimeout},
                              {"&Pause at End...", kPauseAtEnd},
                              {"&Edit Information...", kEditInformation}});
-    addMenu("&Help", {{"&Orvanta Help", kHelp}, {"&About", kAbout}});
+    addMenu("&Help", {{"&Orvanta Help", kHelp}, {"View &Log...", kViewLog}, {"&About", kAbout}});
     addMenu("E&xit", {{"E&xit", kExit}});
 }
 
@@ -109,6 +116,7 @@ void MaintenanceWindow::runCommand(int id) {
     case kPauseAtEnd: numberInput(id); break;
     case kEditInformation: editInformation(); break;
     case kHelp: openHelp(this, kHelpTopic); break;
+    case kViewLog: viewLog(); break;
     case kAbout: about(); break;
     default: break;
     }
@@ -116,6 +124,7 @@ void MaintenanceWindow::runCommand(int id) {
 
 bool MaintenanceWindow::save() {
     if (saveSettings(settings_, settingsPath_)) return true;
+    qCWarning(lcRunSetup) << "the settings could not be saved to" << settingsPath_.c_str();
     // The old file is still whole (the save writes a new file and renames
     // it); the change stays in memory and goes out with the next save.
     hooks_.message(this, tr("Unable to save the settings to %1. The file was left as it was.")
@@ -141,9 +150,13 @@ void MaintenanceWindow::editEvent(EventRecord& record, const std::string& opened
         if (!question || hooks_.ask(this, QString::fromStdString(*question))) break;
     }
     record = std::move(edited);
-    if (!writeEventFileByDate(record))
-        hooks_.message(this, tr("Unable to write the event file %1.")
-                                 .arg(QString::fromStdString(record.fileName)));
+    if (writeEventFileByDate(record)) {
+        qCInfo(lcRunSetup) << "event file" << record.fileName.c_str() << "saved";
+        return;
+    }
+    qCWarning(lcRunSetup) << "event file" << record.fileName.c_str() << "could not be written";
+    hooks_.message(this, tr("Unable to write the event file %1.")
+                             .arg(QString::fromStdString(record.fileName)));
 }
 
 void MaintenanceWindow::newEvent() {
@@ -242,6 +255,27 @@ void MaintenanceWindow::editInformation() {
     if (path.isEmpty()) return;
     if (!hooks_.launchEditor(path))
         hooks_.message(this, tr("Unable to start the text editor for %1.").arg(path));
+}
+
+// The newest lines of the log of this installation, read-only, the end in view.
+void MaintenanceWindow::viewLog() {
+    const std::string text = LogFile::readTail(logFolder(QDir::currentPath().toStdString()));
+    QDialog dialog(this);
+    dialog.setWindowTitle(tr("Log"));
+    auto* view = new QPlainTextEdit(&dialog);
+    view->setReadOnly(true);
+    view->setLineWrapMode(QPlainTextEdit::NoWrap);
+    view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view->setPlainText(text.empty() ? tr("No log yet.") : QString::fromUtf8(text.data(), qsizetype(text.size())));
+    view->moveCursor(QTextCursor::End);
+    view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(view);
+    layout->addWidget(buttons);
+    dialog.resize(900, 500);
+    hooks_.runDialog(dialog);
 }
 
 void MaintenanceWindow::about() {

@@ -24,7 +24,7 @@ constexpr int kNew = 803, kOpen = 804, kExit = 805, kImportRecordings = 820,
 constexpr int kControls = 1, kPhases = 806, kAudio = 807, kView = 808;
 constexpr int kInitialTimeout = 813, kTimeout = 815, kPauseAtEnd = 817;
 constexpr int kEditInformation = 816;
-constexpr int kHelp = 809, kAbout = 810;
+constexpr int kHelp = 809, kAbout = 810, kViewLog = 822;
 constexpr int kHelpTopic = 1020;
 }  // namespace maintenance
 
@@ -77,6 +77,7 @@ private:
     void view();
     void numberInput(int id);
     void editInformation();
+    void viewLog();
     void about();
 
     Settings& settings_;

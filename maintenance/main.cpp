@@ -2,6 +2,7 @@
 // "OV.INI", else the user's own installation. Reads "OV.INI" from there,
 // edits it and the event files, and never changes directory for good.
 #include "data/Settings.h"
+#include "fileio/Logging.h"
 #include "fileio/UserInstallation.h"
 #include "maintenance/MaintenanceWindow.h"
 
@@ -14,10 +15,12 @@
 
 int main(int argc, char** argv) {
     const InstallationChoice where = enterInstallation();
-    if (!where.error.empty()) std::fprintf(stderr, "ovm: %s\n", where.error.c_str());
+    startLogging("ovm", QDir::currentPath().toStdString());
+    if (!where.error.empty()) qCWarning(lcRunSetup) << where.error.c_str();
 
     Settings& settings = theSettings();
-    loadSettings(settings);
+    if (!loadSettings(settings))
+        qCWarning(lcRunSetup) << "OV.INI could not be read (missing or unreadable): default settings";
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Orvanta Maintenance"));
@@ -34,5 +37,6 @@ int main(int argc, char** argv) {
     const int result = app.exec();
 
     settings.phases.clear();
+    stopLogging(result);
     return result;
 }

@@ -20,8 +20,9 @@
 # catalogue event, the script plays every event once, and `ov` must end by
 # itself with status 0 after the last one.
 #
-# Runs are counted from the run log that `ov` appends to when ORVANTA_RUN_LOG
-# names a file: one line "<ms> start <event file>" per started run.
+# Runs are counted from the installation's log (log/orvanta.log and its
+# rotated predecessors): one line "... event started: <event file> ..." per
+# started run.
 #
 # Usage: scripts/soak.sh [options] [BUILD_DIR [RUNS]]
 #   BUILD_DIR          build directory holding `ov` and demo/ (default: <repo>/build)
@@ -151,6 +152,7 @@ prepare() {
     local dir=$1 variant=${2:-}
     mkdir -p "$dir"
     cp -R "$demo/." "$dir/"
+    rm -rf "$dir/log"   # runs are counted from this copy's own log
     local ini=$dir/OV.INI
     [ -f "$ini" ] || : > "$ini"
     set_key "$ini" "WORKING DIRECTORY" ""
@@ -206,16 +208,15 @@ start_display() {
     xdisplay=:$(tr -dc '0-9' < "$fdfile")
 }
 
-# launch DIR LOG: starts `ov` in DIR with its run log at LOG; sets ov_pid.
+# launch DIR: starts `ov` in DIR (which writes its log to DIR/log); sets ov_pid.
 launch() {
-    local dir=$1 log=$2
-    : > "$log"
+    local dir=$1
     start_display
     if [ "$display" = xvfb ]; then
-        (cd "$dir" && exec env -u ORVANTA_BENCH_STARTUP ORVANTA_RUN_LOG="$log" \
+        (cd "$dir" && exec env -u ORVANTA_BENCH_STARTUP -u QT_LOGGING_RULES \
             QT_QPA_PLATFORM=xcb DISPLAY="$xdisplay" "$ov") > "$dir/ov.out" 2>&1 &
     else
-        (cd "$dir" && exec env -u ORVANTA_BENCH_STARTUP ORVANTA_RUN_LOG="$log" \
+        (cd "$dir" && exec env -u ORVANTA_BENCH_STARTUP -u QT_LOGGING_RULES \
             QT_QPA_PLATFORM=offscreen "$ov") > "$dir/ov.out" 2>&1 &
     fi
     ov_pid=$!
@@ -234,7 +235,15 @@ reap() {
     ov_pid=""
 }
 
-count_lines() { if [ -f "$1" ]; then wc -l < "$1" | tr -d ' '; else echo 0; fi; }
+# started_runs DIR: the event file of every run started in DIR, oldest first,
+# one a line, from the log and its rotated files.
+started_runs() {
+    local f
+    for f in "$1/log/orvanta.log.3" "$1/log/orvanta.log.2" "$1/log/orvanta.log.1" "$1/log/orvanta.log"; do
+        if [ -f "$f" ]; then cat "$f"; fi
+    done | sed -n 's/.* event started: \(.*\) ".*$/\1/p'
+}
+count_runs() { started_runs "$1" | wc -l | tr -d ' '; }
 
 show_output() {
     echo "--- last lines of ov's output:"
@@ -245,11 +254,11 @@ show_output() {
 # ---------------------------------------------------------------- soak
 
 soak() {
-    local dir=$work/soak log=$work/soak/runs.log
+    local dir=$work/soak
     prepare "$dir"
     echo "soak: $runs scripted runs of $(event_files "$dir" | wc -l) events," \
          "acceleration $acceleration, $display, samples every ${interval}s -> $csv"
-    launch "$dir" "$log"
+    launch "$dir"
     local t0 now elapsed count last_count=0 last_change next_sample=0 rss fds
     t0=$(date +%s.%N)
     last_change=0
@@ -259,11 +268,11 @@ soak() {
         elapsed=$(awk -v a="$now" -v b="$t0" 'BEGIN { printf "%.1f", a - b }')
         if ! alive "$ov_pid"; then
             reap
-            echo "soak: FAIL: ov ended by itself (exit status $ov_status) after $(count_lines "$log") runs"
+            echo "soak: FAIL: ov ended by itself (exit status $ov_status) after $(count_runs "$dir") runs"
             show_output "$dir"
             return 1
         fi
-        count=$(count_lines "$log")
+        count=$(count_runs "$dir")
         if [ "$count" != "$last_count" ] || awk -v e="$elapsed" -v n="$next_sample" 'BEGIN { exit !(e >= n) }'; then
             rss=$(awk '/^VmRSS:/ { print $2 }' "/proc/$ov_pid/status" 2>/dev/null || echo "")
             fds=$(ls "/proc/$ov_pid/fd" 2>/dev/null | wc -l)
@@ -349,37 +358,37 @@ exit_checks() {
     local bad=0 code t0 duration
 
     # Without a tutorial the map's time-out ends the program before any run.
-    local dir=$work/exit-map log=$work/exit-map/runs.log
+    local dir=$work/exit-map
     prepare "$dir" exit-map
     t0=$(date +%s)
-    launch "$dir" "$log"
+    launch "$dir"
     wait_exit 60; code=$ov_status
     duration=$(( $(date +%s) - t0 ))
-    if [ "$code" = 0 ] && [ "$(count_lines "$log")" = 0 ]; then
+    if [ "$code" = 0 ] && [ "$(count_runs "$dir")" = 0 ]; then
         echo "exit-when-done: map time-out ends ov with status 0 after ${duration}s, no run started"
     else
-        echo "exit-when-done: FAIL: from the map: status $code, $(count_lines "$log") runs"
+        echo "exit-when-done: FAIL: from the map: status $code, $(count_runs "$dir") runs"
         show_output "$dir"; bad=1
     fi
 
     # Started by the tutorial: the script plays every event, then ov ends.
-    dir=$work/exit-script; log=$work/exit-script/runs.log
+    dir=$work/exit-script
     prepare "$dir" exit
     local events expected last
     events=$(event_files "$dir" | wc -l)
     expected=$(event_files "$dir" | tr '\n' ' ')
     t0=$(date +%s)
-    launch "$dir" "$log"
+    launch "$dir"
     wait_exit $(( 60 + 30 * events )); code=$ov_status
     duration=$(( $(date +%s) - t0 ))
     local played
-    played=$(awk '{ print $3 }' "$log" | tr '\n' ' ')
-    last=$(tail -n 1 "$log" | awk '{ print $3 }')
+    played=$(started_runs "$dir" | tr '\n' ' ')
+    last=$(started_runs "$dir" | tail -n 1)
     if [ "$code" = timeout ]; then
-        echo "exit-when-done: FAIL: ov still running after ${duration}s ($(count_lines "$log") of $events runs)"
+        echo "exit-when-done: FAIL: ov still running after ${duration}s ($(count_runs "$dir") of $events runs)"
         show_output "$dir"; stop_pid "$ov_pid"; ov_pid=""; bad=1
     elif [ "$code" != 0 ]; then
-        echo "exit-when-done: FAIL: ov ended with status $code after $(count_lines "$log") of $events runs"
+        echo "exit-when-done: FAIL: ov ended with status $code after $(count_runs "$dir") of $events runs"
         show_output "$dir"; bad=1
     elif [ "$played" != "$expected" ]; then
         echo "exit-when-done: FAIL: played [$played], expected the catalogue [$expected]"

@@ -7,6 +7,7 @@
 #include "dialogs/OptionDialogs.h"
 #include "dialogs/Pictures.h"
 #include "dialogs/TextWindows.h"
+#include "fileio/Logging.h"
 #include "shell/ViewLayout.h"
 #include "shell/WelcomeWindow.h"
 #include "sound/Sound.h"
@@ -58,20 +59,25 @@ MainWindow::SaveNameAsker& saveNameAsker() {
     return asker;
 }
 
-// With ORVANTA_RUN_LOG=<path> in the environment, every event that starts
-// appends "<ms since the epoch> start <event file>" to that file, so a soak
-// test can count runs from outside. The file is opened per line and closed
-// again, so no descriptor stays open; without the variable nothing happens.
-void logRunStart(const std::string& eventFile) {
-    static const char* const path = std::getenv("ORVANTA_RUN_LOG");
-    if (path == nullptr || *path == '\0' || eventFile.empty()) return;
-    if (std::FILE* f = std::fopen(path, "a")) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count();
-        std::fprintf(f, "%lld start %s\n", static_cast<long long>(ms), eventFile.c_str());
-        std::fclose(f);
+// One line per run for the log: the event, what was loaded and what was
+// left out and why. The soak script counts runs by "event started: ".
+void logRunLoaded(const RunState& run, bool reload) {
+    QString text = QStringLiteral("%1: %2 \"%3\", %4 seismograms loaded")
+                       .arg(reload ? QStringLiteral("event reloaded") : QStringLiteral("event started"),
+                            QString::fromStdString(run.eventPath), QString::fromStdString(run.name))
+                       .arg(run.seismogramCount);
+    if (!run.dropped.empty()) {
+        text += QStringLiteral(", %1 left out:").arg(run.dropped.size());
+        constexpr std::size_t kListed = 10;
+        for (std::size_t i = 0; i < run.dropped.size() && i < kListed; ++i)
+            text += QStringLiteral(" %1 (%2)").arg(QString::fromStdString(run.dropped[i].file),
+                                                   QString::fromStdString(run.dropped[i].reason));
+        if (run.dropped.size() > kListed) text += QStringLiteral(" and %1 more").arg(run.dropped.size() - kListed);
     }
+    if (run.seismogramCount == 0 || !run.dropped.empty())
+        qCWarning(lcRunSetup).noquote() << text;
+    else
+        qCInfo(lcRunSetup).noquote() << text;
 }
 
 }  // namespace
@@ -287,6 +293,7 @@ void MainWindow::showWorldMapScreen(uint32_t userTimeout) {
 
 void MainWindow::exitProgram() {
     if (exiting_) return;
+    qCInfo(lcClock) << "exit requested";
     exiting_ = true;
     QMetaObject::invokeMethod(this, [this] { doExit(); }, Qt::QueuedConnection);
 }
@@ -369,6 +376,7 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
 }
 
 void MainWindow::showMessage(const std::string& text, const std::string& caption) {
+    qCWarning(lcViews) << "message shown:" << text.c_str() << "-" << caption.c_str();
     const QString t = QString::fromStdString(text), c = QString::fromStdString(caption);
     if (auto& shower = messageShower())
         shower(this, t, c);
@@ -379,9 +387,17 @@ void MainWindow::showMessage(const std::string& text, const std::string& caption
 // ---------------------------------------------------------------- run data and views
 
 bool MainWindow::loadEvent(const std::string& eventFile) {
-    if (!loadRun(run_, eventFile)) return false;
-    logRunStart(eventFile);   // an empty name resumes the same run
+    if (!loadRun(run_, eventFile)) {
+        qCWarning(lcRunSetup) << "event file" << (eventFile.empty() ? run_.eventPath : eventFile).c_str()
+                              << "could not be read; the screen stays as it was";
+        return false;
+    }
+    logRunLoaded(run_, eventFile.empty());   // an empty name resumes the same run
     return true;
+}
+
+void MainWindow::scriptAdvancing(const std::string& eventFile) {
+    qCInfo(lcClock) << "end pause over: the script goes on with" << eventFile.c_str();
 }
 
 void MainWindow::measureCharacterCell() {
@@ -486,6 +502,7 @@ void MainWindow::disposeInfoWindow() {
 }
 
 void MainWindow::openTutorialWindow(const std::string& file, int form, int position) {
+    qCInfo(lcClock) << "tutorial page" << file.c_str() << (form == 2 ? "(browsed)" : "(automatic)");
     delete tutorial_.data();
     tutorial_ = new TutorialWindow(this, QString::fromStdString(file), form, position);
     tutorial_->show();
@@ -520,7 +537,17 @@ bool MainWindow::popupOpen() {
 
 void MainWindow::playMusic(const std::string& file) { theSound().playMusic(file); }
 void MainWindow::stopMusic() { theSound().stopMusic(); }
-void MainWindow::openMidi() { theSound().openMidi(settings_); }
+void MainWindow::openMidi() {
+    // Asked at every run's start: only a change is logged.
+    const int result = theSound().openMidi(settings_);
+    if (result == midiState_) return;
+    midiState_ = result;
+    if (result == 0)
+        qCInfo(lcSound) << "MIDI output open";
+    else
+        qCWarning(lcSound) << (result == 1 ? "no MIDI output (no audio device or no SoundFont)"
+                                           : "the MIDI output could not be opened");
+}
 void MainWindow::closeMidi() { theSound().closeMidi(); }
 void MainWindow::click() { theSound().click(); }
 
@@ -529,7 +556,9 @@ bool MainWindow::runViewDialog() {
     return runDialog(dialog) == QDialog::Accepted;
 }
 
-void MainWindow::saveSettings() { ::saveSettings(settings_); }
+void MainWindow::saveSettings() {
+    if (!::saveSettings(settings_)) qCWarning(lcRunSetup) << "OV.INI could not be written; the settings changed only for now";
+}
 
 void MainWindow::showInformation(const std::string& file) {
     clock_.closePopups();

@@ -71,6 +71,7 @@ public:
     bool inputWaiting() override;
     void showMessage(const std::string& text, const std::string& caption) override;
     bool loadEvent(const std::string& eventFile) override;
+    void scriptAdvancing(const std::string& eventFile) override;
     void measureCharacterCell() override;
     bool worldMapExists() override { return worldMap_ != nullptr; }
     void buildLayout(ViewMode mode) override;
@@ -152,4 +153,5 @@ private:
     QPointer<TutorialWindow> tutorial_;
     PaneGeometry geometry_;
     bool exiting_ = false;
+    int midiState_ = -1;   // the last result of opening the MIDI output, for the log
 };

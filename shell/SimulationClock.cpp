@@ -471,6 +471,7 @@ void SimulationClock::onSecondTimer() {
                 return;
             }
             currentEventFile = catalogue_.at(scriptIndex).fileName;
+            host_.scriptAdvancing(currentEventFile);
             startCurrentEvent();
         } else if (settings_.exitWhenDone) {
             requestExit();

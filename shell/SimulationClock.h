@@ -69,6 +69,9 @@ public:
     // --- run data and screens
     // loadRun into the run state; false when the file cannot be opened.
     virtual bool loadEvent(const std::string& eventFile) = 0;
+    // A scripted run's end pause is over and `eventFile` comes next; only
+    // told so that it can be logged.
+    virtual void scriptAdvancing(const std::string& eventFile) { (void)eventFile; }
     // Measures the character cell and the pane geometry from the client size.
     virtual void measureCharacterCell() = 0;
     virtual bool worldMapExists() = 0;

@@ -4,6 +4,7 @@
 // everything else from the working directory those settings name.
 #include "data/EventCatalogue.h"
 #include "fileio/FileSystem.h"
+#include "fileio/Logging.h"
 #include "fileio/UserInstallation.h"
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
@@ -51,16 +52,24 @@ int main(int, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
 
     const InstallationChoice where = enterInstallation();
-    if (!where.error.empty()) std::fprintf(stderr, "ov: %s\n", where.error.c_str());
+    std::error_code ec;
+    startLogging("ov", std::filesystem::current_path(ec).string());
+    if (!where.error.empty()) qCWarning(lcRunSetup) << where.error.c_str();
+    if (where.created) qCInfo(lcRunSetup) << "made the user's installation from the demo";
 
     Settings& settings = theSettings();
-    loadSettings(settings, "OV.INI");
+    if (!loadSettings(settings, "OV.INI"))
+        qCWarning(lcRunSetup) << "OV.INI could not be read (missing or unreadable): default settings";
     if (!settings.workingDirectory.empty()) {
-        std::error_code ignored;
-        std::filesystem::current_path(resolvePath(settings.workingDirectory), ignored);
+        std::filesystem::current_path(resolvePath(settings.workingDirectory), ec);
+        if (ec) qCWarning(lcRunSetup) << "working directory" << settings.workingDirectory.c_str() << "not found";
     }
     theCatalogue().scanEvents(".");
     readTutorialScript(theTutorialScript(), ".");
+    qCInfo(lcRunSetup).noquote() << QStringLiteral("%1 events, %2 tutorial steps; script %3, tutorial %4")
+                                        .arg(theCatalogue().count())
+                                        .arg(theTutorialScript().size())
+                                        .arg(settings.runScript ? "on" : "off", settings.tutorialEnabled ? "on" : "off");
 
     int exitCode = 0;
     {
@@ -103,5 +112,6 @@ int main(int, char** argv) {
     theSound().closeMidi();
     for (TravelTimeTable& table : run.tables) table = TravelTimeTable{};
     settings.phases.clear();
+    stopLogging(exitCode);
     return exitCode;
 }

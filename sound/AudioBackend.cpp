@@ -1,5 +1,6 @@
 #include "sound/AudioBackend.h"
 
+#include "fileio/Logging.h"
 #include "sound/Pcm.h"
 #include "sound/SynthEngine.h"
 
@@ -158,6 +159,7 @@ public:
     bool waveOpen() override {
         if (qt() && qt()->waveSink) return true;
         const QAudioDevice device = defaultOutput();
+        reportDevice(device);
         if (device.isNull() || !qt(true)) return false;
         QuietAudio quiet;
         waveFormat_ = chooseFormat(device, {waveFormat(), PcmFormat{kWaveRate, 1, SampleKind::Int16}});
@@ -236,7 +238,13 @@ public:
 
     int musicOpen(const std::string& path) override {
         if (!ensureEngine()) return kMusicNoSynthesizer;
-        return engine_->openMusic(path);
+        const int result = engine_->openMusic(path);
+        if (result != kMusicOk)
+            qCWarning(lcSound) << "music" << path.c_str()
+                               << (result == kMusicFileNotFound ? "not found"
+                                   : result == kMusicNotMidi    ? "is not a MIDI file"
+                                                                : "refused by the player");
+        return result;
     }
 
     int musicPlay() override {
@@ -279,12 +287,30 @@ private:
     bool ensureEngine() {
         if (engine_) return true;
         const QAudioDevice device = defaultOutput();
+        reportDevice(device);
         if (device.isNull()) return false;
         QuietAudio quiet;
         synthFormat_ = chooseFormat(device, {PcmFormat{44100, 2, SampleKind::Int16}, PcmFormat{48000, 2, SampleKind::Int16},
                                              PcmFormat{44100, 2, SampleKind::Float}});
-        engine_ = std::make_unique<SynthEngine>(synthFormat_.sampleRate);
+        const std::string soundFont = findSoundFont();
+        engine_ = std::make_unique<SynthEngine>(synthFormat_.sampleRate, soundFont);
+        if (engine_->hasInstruments())
+            qCInfo(lcSound) << "synthesizer at" << synthFormat_.sampleRate << "Hz with the SoundFont" << soundFont.c_str();
+        else
+            qCWarning(lcSound) << "no usable SoundFont" << (soundFont.empty() ? "found" : soundFont.c_str())
+                               << "- clicks, arrival sounds and music stay silent";
         return true;
+    }
+
+    // Logs the first answer about the audio device and every change after.
+    void reportDevice(const QAudioDevice& device) {
+        const int present = device.isNull() ? 0 : 1;
+        if (present == devicePresent_) return;
+        devicePresent_ = present;
+        if (present)
+            qCInfo(lcSound) << "audio output:" << device.description();
+        else
+            qCWarning(lcSound) << "no audio output device: the program runs silent";
     }
 
     // Starts (or wakes) the sink that plays the synthesizer. A sink that
@@ -348,6 +374,7 @@ private:
     PcmFormat streamFormat_{};
     PcmFormat waveFormat_ = waveFormat();
     bool midiIsOpen_ = false;
+    int devicePresent_ = -1;   // last reported: -1 not yet, 0 none, 1 present
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "dialogs/Pictures.h"
 #include "dialogs/StationComponentsDialog.h"
 #include "dialogs/TextWindows.h"
+#include "fileio/Logging.h"
 #include "seismology/SphericalGeometry.h"
 #include "sound/Sound.h"
 #include "views/DrawText.h"
@@ -397,6 +398,7 @@ MapTutorialWindowState WorldMapWindow::tutorialWindowState() {
 }
 
 void WorldMapWindow::openTutorialWindow(const std::string& textFile) {
+    qCInfo(lcWorldMap) << "tutorial page" << textFile.c_str() << "opened on the world map";
     delete tutorial_.data();
     tutorial_ = new TutorialWindow(this, QString::fromStdString(textFile), kFormAutomaticTutorial);
     tutorial_->show();
@@ -420,12 +422,17 @@ void WorldMapWindow::drawLabel(int catalogueIndex, bool down) {
     repaint();
 }
 
+// Both are called only when the map's time-out runs out.
 void WorldMapWindow::startEvent(int catalogueIndex, const std::string& fileName) {
+    qCInfo(lcWorldMap) << "time-out on the world map starts" << fileName.c_str();
     host_.chooseEvent(catalogueIndex, fileName);
     host_.worldMapCommand(kStartEvent);
 }
 
-void WorldMapWindow::exitProgram() { host_.worldMapCommand(kExit); }
+void WorldMapWindow::exitProgram() {
+    qCInfo(lcWorldMap) << "time-out on the world map ends the program (exit when done)";
+    host_.worldMapCommand(kExit);
+}
 
 void WorldMapWindow::showMessage(const std::string& text) {
     messageShown_ = true;

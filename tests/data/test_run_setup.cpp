@@ -59,7 +59,9 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
               std::make_tuple(32767, 7200, 45, 15, 250));
     EXPECT_DOUBLE_EQ(run.originSeconds, secondsSince1901(1990, 1, 1, 0, 4, 15, 250));
     EXPECT_EQ(std::make_tuple(run.tables[0].count, run.tables[0].times[10]), std::make_tuple(kTableRows, 101.0f));   // column 1 for 33 km
-    // The missing file is left out.
+    // The missing file is left out, and said so for the log.
+    ASSERT_EQ(run.dropped.size(), 1u);
+    EXPECT_EQ(run.dropped[0].file + " " + run.dropped[0].reason, "1990010100/MISSING.BHZ missing");
     ASSERT_EQ(run.seismogramCount, 2);
     ASSERT_EQ(run.seismograms.size(), 2u);
     const KSAC& anmo = *run.seismograms[0];
@@ -75,6 +77,8 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
     EXPECT_EQ(std::make_tuple(run.folder, run.viewAngle, run.latitude, run.timeAcceleration, run.timeWindow),
               std::make_tuple("second", 45, 0.0f, 20.0f, 1800));
     EXPECT_EQ(run.seismogramCount + run.seismograms.size(), 0u);   // no such folder
+    ASSERT_EQ(run.dropped.size(), 1u);   // this run's only
+    EXPECT_EQ(run.dropped[0].file, "second/ANMO.BHZ");
     // A missing event file fails and changes nothing, the event path
     // included: an empty name still reloads the last file that was read.
     run.name = "kept";

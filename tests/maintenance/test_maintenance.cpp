@@ -6,6 +6,7 @@
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
 #include "data/Seismogram.h"
+#include "fileio/Logging.h"
 #include "maintenance/EventEditor.h"
 #include "maintenance/DownloadDialog.h"
 #include "maintenance/ImportDialog.h"
@@ -25,6 +26,7 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 #include <sys/stat.h>
 
@@ -521,4 +523,37 @@ TEST(MaintenanceWindow, DownloadsTheChosenEarthquakeAfterACancelThatLeftEverythi
     EXPECT_EQ(event.stationFiles.size(), 6u);
     EXPECT_TRUE(readFile(QStringLiteral("2011031105/EVT.INF")).contains("IU")) << "networks credited";
     EXPECT_TRUE(h.messages.texts.isEmpty()) << h.messages.texts.join('|').toStdString();
+}
+
+TEST(MaintenanceWindow, ViewLogShowsTheNewestLinesWithTheirCategoryAndLevel) {
+    Harness h;
+    QString shown;
+    bool readOnly = false, atEnd = false;
+    const auto look = [&](QDialog& d) {
+        auto* view = d.findChild<QPlainTextEdit*>();
+        ASSERT_NE(view, nullptr);
+        shown = view->toPlainText(), readOnly = view->isReadOnly(), atEnd = view->textCursor().atEnd();
+    };
+    h.run(maintenance::kViewLog, look);
+    EXPECT_EQ(shown, "No log yet.");
+    EXPECT_EQ(h.window->actionsFor(maintenance::kViewLog).size(), 1);
+
+    startLogging("ovm", QDir::currentPath().toStdString());
+    qCWarning(lcSound) << "no audio output device";
+    qCDebug(lcClock) << "every tick";   // debug is off unless asked for
+    qCInfo(lcImport) << "created" << "2011031105.evt";
+    stopLogging(3);
+    qCWarning(lcSound) << "after the end";
+    h.run(maintenance::kViewLog, look);
+    EXPECT_TRUE(readOnly && atEnd);
+    const QStringList lines = shown.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << shown.toStdString();
+    const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}Z ovm\[%1\] )").arg(::getpid());
+    const QStringList expected = {
+        "orvanta.clock info: ovm 2.1 started in " + QDir::currentPath() + " (Qt " + qVersion() + ")",
+        "orvanta.sound warning: no audio output device", "orvanta.import info: created 2011031105.evt",
+        "orvanta.clock info: ovm exits with status 3"};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(QRegularExpression(stamp + QRegularExpression::escape(expected[i]) + "$").match(lines[i]).hasMatch())
+            << lines[i].toStdString();
 }

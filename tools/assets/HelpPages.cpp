@@ -191,6 +191,14 @@ paragraphs and an empty line starts a new paragraph. Lines between a line
 <code>&lt;PRE&gt;</code> and a line <code>&lt;/PRE&gt;</code> are shown as they are,
 for tables. A line <code>&lt;more "NEXT.INF"&gt;</code> gives the window a
 <i>More...</i> button that shows NEXT.INF.</p>
+<h2>The log</h2>
+<p>Orvanta, Orvanta Maintenance and ovimport note what happened in the file
+<code>log/orvanta.log</code> of the exhibit: each start and exit, every earthquake
+started (with the seismograms loaded and any left out, and why), time-outs, tutorial
+pages, the sound output found, files that could not be read or saved, imports and
+downloads. <b>Help &gt; View Log...</b> shows its newest lines. At 1 MB the file is
+renamed <code>orvanta.log.1</code> (older ones become .2 and .3, the oldest is
+deleted), so the log never fills the disk.</p>
 )"},
     {1022, "Station Components: choosing recordings", R"(
 <p>On the map of stations, touching a station opens <b>Station Components</b>. The
