@@ -162,6 +162,18 @@ void LogFile::write(std::string_view category, std::string_view level, std::stri
             if (line_[i] == '\n' || line_[i] == '\r') line_[i] = ' ';
         line_ += '\n';
 
+        // Another program of the installation may have rotated the file, or
+        // someone removed it: write to the file that now has the name. (Two
+        // calls per line; the log is written on events, never per tick.)
+        struct stat named {}, open {};
+        if (::stat(path_.c_str(), &named) != 0 || ::fstat(fd_, &open) != 0 || named.st_ino != open.st_ino ||
+            named.st_dev != open.st_dev) {
+            ::close(fd_);
+            fd_ = -1;
+            if (!openFile()) return;
+        } else {
+            size_ = static_cast<std::size_t>(open.st_size);   // others may have written too
+        }
         if (size_ > 0 && size_ + line_.size() > maxBytes_ && !rotate()) return;
         if (line_.size() > maxBytes_) {   // a line alone over the limit is cut
             line_.resize(maxBytes_ - 1);
