@@ -17,13 +17,27 @@ export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$top/fuzz/lsan.supp:print_supp
 
 cmake --preset asan >/dev/null
 
+# Some tests read the tables of the demo installation. The one of the normal
+# build serves (building it here, with every check on, would take long); a
+# sanitizer build on its own makes its own.
+demo_for_tests() {
+    if [ -e "$build/demo" ]; then return; fi
+    if [ -f "$top/build/demo/P.JB" ]; then
+        ln -s "$top/build/demo" "$build/demo"
+    else
+        nice -n 19 cmake --build --preset asan --target demo
+    fi
+}
+
 if [ $# -eq 0 ]; then
     nice -n 19 cmake --build --preset asan
+    demo_for_tests
     ctest --preset asan
     exit
 fi
 
 nice -n 19 cmake --build --preset asan --target "$@"
+demo_for_tests
 status=0
 for t in "$@"; do
     # The folder whose tests come from this program (tests of programs not
