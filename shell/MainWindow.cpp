@@ -138,14 +138,13 @@ MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalo
     }
 
     setMainCommandHandler([this](int id) { postCommand(id); });
-    setEventShownQuery([this] { return clock_.eventShown; });
+    setEventShownQuery([this] { return clock_.state().eventShown; });
 
     welcome_ = new WelcomeWindow(clientArea_, settings_, [this] {
         theSound().stopMusic();
-        clock_.setPendingAction(kLeaveWelcomeAction, 50);
+        clock_.setPendingAction(PendingAction::LeaveWelcome, 50);
     });
     setClient(welcome_);
-    clock_.eventShown = false;
     clock_.setUp();
 }
 
@@ -307,7 +306,7 @@ void MainWindow::doExit() {
         return;
     }
     for (int id : {kTickTimer, kActionTimer, kFlashTimer, kSecondTimer}) timers_[id].stop();
-    for (int id = 1; id <= 3; ++id) clock_.timerArmed[id] = false;
+    clock_.timersStopped();
     disposeInfoWindow();
     disposeTutorialWindow();
     destroyWelcome();
@@ -411,72 +410,17 @@ void MainWindow::pauseLabelChanged(bool paused) {
     if (layout_ && layout_->bar()) layout_->bar()->setPauseLabel(paused);
 }
 
-void MainWindow::layoutViews(bool globe, bool crossSection, bool seismograms) {
+void MainWindow::arrangeViews() {
     if (!layout_) return;
     layout_->arrange();
-    if (globe && layout_->globe()) layout_->globe()->layoutPane();
-    if (crossSection && layout_->crossSection()) layout_->crossSection()->layoutPane();
-    if (seismograms && layout_->stationNames()) layout_->stationNames()->update();
+    if (layout_->stationNames()) layout_->stationNames()->update();
 }
 
-bool MainWindow::globeLoadPicture(std::string& pictureName) {
-    if (!layout_ || !layout_->globe()) return false;
-    const bool ok = layout_->globe()->loadPicture();
-    pictureName = layout_->globe()->pictureFileName().toStdString();
-    return ok;
+const std::vector<EventView*>& MainWindow::views() {
+    static const std::vector<EventView*> none;
+    return layout_ ? layout_->views() : none;
 }
 
-bool MainWindow::crossSectionCreatePictures() {
-    return layout_ && layout_->crossSection() && layout_->crossSection()->createPictures();
-}
-
-void MainWindow::globeRedraw() {
-    if (layout_ && layout_->globe()) layout_->globe()->redraw();
-}
-void MainWindow::crossSectionRedraw() {
-    if (layout_ && layout_->crossSection()) layout_->crossSection()->redraw();
-}
-void MainWindow::seismogramReset(float t) {
-    if (layout_ && layout_->seismograms()) layout_->seismograms()->reset(t);
-}
-void MainWindow::seismogramTick(float t) {
-    if (layout_ && layout_->seismograms()) layout_->seismograms()->tick(t);
-}
-void MainWindow::seismogramInvalidate() {
-    if (layout_ && layout_->seismograms()) layout_->seismograms()->invalidateView();
-}
-void MainWindow::redrawStationNames() {
-    if (layout_ && layout_->stationNames()) layout_->stationNames()->redraw();
-}
-void MainWindow::globeFlash(float size) {
-    if (layout_ && layout_->globe()) layout_->globe()->flash(size);
-}
-void MainWindow::crossSectionFlash(float size) {
-    if (layout_ && layout_->crossSection()) layout_->crossSection()->flash(size);
-}
-void MainWindow::globeTick(float t) {
-    if (layout_ && layout_->globe()) layout_->globe()->tick(t);
-}
-bool MainWindow::crossSectionTick(int t) {
-    return layout_ && layout_->crossSection() && layout_->crossSection()->tick(t);
-}
-void MainWindow::globePresent() {
-    if (layout_ && layout_->globe()) layout_->globe()->presentWorking();
-}
-void MainWindow::crossSectionPresent() {
-    if (layout_ && layout_->crossSection()) layout_->crossSection()->presentWorking();
-}
-void MainWindow::crossSectionStartRun() {
-    if (!layout_ || !layout_->crossSection()) return;
-    layout_->crossSection()->copy(Surface::Screen, Surface::Working);
-    layout_->crossSection()->openRayTables();
-}
-void MainWindow::globeRestore() {
-    if (layout_ && layout_->globe()) layout_->globe()->restoreClean();
-}
-void MainWindow::crossSectionRestore() {
-    if (layout_ && layout_->crossSection()) layout_->crossSection()->restoreClean();
-}
 void MainWindow::showTime(float t) {
     if (layout_ && layout_->bar()) layout_->bar()->showTime(t);
 }
@@ -566,8 +510,7 @@ void MainWindow::showInformation(const std::string& file) {
 }
 
 void MainWindow::chooseEvent(int catalogueIndex, const std::string& fileName) {
-    clock_.scriptIndex = catalogueIndex;
-    clock_.currentEventFile = fileName;
+    clock_.chooseEvent(catalogueIndex, fileName);
 }
 
 // ---------------------------------------------------------------- commands

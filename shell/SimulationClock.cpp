@@ -27,10 +27,10 @@ SimulationClock::SimulationClock(ClockHost& host, Settings& settings, RunState& 
                                  EventCatalogue& catalogue, const TutorialScript& script)
     : host_(host), settings_(settings), run_(run), catalogue_(catalogue), script_(script) {
     if (settings_.tutorialMode) {
-        tutorialIndex = 1;
-        nextTutorialTime = script_.size() > 1 ? toInt32(script_[1].showAt) : 0;
+        s_.tutorialIndex = 1;
+        s_.nextTutorialTime = script_.size() > 1 ? toInt32(script_[1].showAt) : 0;
     } else {
-        tutorialIndex = 0;
+        s_.tutorialIndex = 0;
     }
 }
 
@@ -39,14 +39,14 @@ SimulationClock::SimulationClock(ClockHost& host, Settings& settings, RunState& 
 bool SimulationClock::armTimer(int id, int ms) {
     if (ms <= 0) return false;
     const bool accepted = host_.armTimer(id, ms);
-    if (id >= 1 && id <= 3) timerArmed[id] = accepted;
+    if (id >= 1 && id <= 3) s_.timerArmed[id] = accepted;
     return accepted;
 }
 
 void SimulationClock::disarmTimer(int id) {
     if (id >= 1 && id <= 3) {
-        if (!timerArmed[id]) return;
-        timerArmed[id] = false;
+        if (!s_.timerArmed[id]) return;
+        s_.timerArmed[id] = false;
     }
     host_.disarmTimer(id);
 }
@@ -62,12 +62,21 @@ void SimulationClock::onTimer(int id) {
 }
 
 void SimulationClock::setUp() {
-    if (!settings_.showWelcomeScreen) setPendingAction(kLeaveWelcomeAction, 1);
+    if (!settings_.showWelcomeScreen) setPendingAction(PendingAction::LeaveWelcome, 1);
     host_.armTimer(kSecondTimer, 1000);
 }
 
-void SimulationClock::setPendingAction(int action, int ms) {
-    pendingAction = action;
+void SimulationClock::chooseEvent(int catalogueIndex, const std::string& fileName) {
+    s_.scriptIndex = catalogueIndex;
+    s_.currentEventFile = fileName;
+}
+
+void SimulationClock::timersStopped() {
+    for (bool& armed : s_.timerArmed) armed = false;
+}
+
+void SimulationClock::setPendingAction(PendingAction action, int ms) {
+    s_.pendingAction = action;
     armTimer(kActionTimer, ms);
 }
 
@@ -77,18 +86,18 @@ bool SimulationClock::startEvent(const std::string& eventFile) {
     host_.measureCharacterCell();
     const ViewMode mode = settings_.view;
 
-    const bool flashWasArmed = timerArmed[kFlashTimer];
-    const bool tickWasArmed = timerArmed[kTickTimer];
-    const bool wasReady = screenReady;
+    const bool flashWasArmed = s_.timerArmed[kFlashTimer];
+    const bool tickWasArmed = s_.timerArmed[kTickTimer];
+    const bool wasReady = s_.screenReady;
     disarmTimer(kFlashTimer);
     disarmTimer(kTickTimer);
-    screenReady = false;
+    s_.screenReady = false;
 
     if (!host_.loadEvent(eventFile)) {
         // The previous screen stays as it was, complete and running.
-        screenReady = wasReady;
+        s_.screenReady = wasReady;
         if (flashWasArmed) armTimer(kFlashTimer, 100);
-        if (tickWasArmed) armTimer(kTickTimer, tickMs);
+        if (tickWasArmed) armTimer(kTickTimer, s_.tickMs);
         return false;
     }
     // The old run's tick is gone for good: a dialog open meanwhile must not
@@ -96,74 +105,62 @@ bool SimulationClock::startEvent(const std::string& eventFile) {
     tickWasArmed_ = false;
     runStarting_ = false;
 
-    showGlobe = mode != ViewMode::CrossSection;
-    showCrossSection = mode != ViewMode::Globe3D;
-    showSeismograms = mode == ViewMode::All;
+    s_.showSeismograms = mode == ViewMode::All;
 
-    if (layoutView != mode || host_.worldMapExists()) {
+    if (s_.layoutView != mode || host_.worldMapExists()) {
         host_.buildLayout(mode);
-        eventShown = false;
-        layoutView = mode;
+        s_.eventShown = false;
+        s_.layoutView = mode;
         // A new button bar says "Pause"; a paused run must say "Resume".
-        if (paused) host_.pauseLabelChanged(paused);
+        if (s_.paused) host_.pauseLabelChanged(s_.paused);
     }
     host_.destroyWelcome();
-    host_.layoutViews(showGlobe, showCrossSection, showSeismograms);
+    host_.arrangeViews();
 
     bool failed = false;
-    if (showGlobe) {
-        std::string pictureName;
-        if (!host_.globeLoadPicture(pictureName)) {
-            host_.showMessage("Unable to open file", pictureName);
+    for (EventView* view : host_.views()) {
+        std::string text, caption;
+        if (!view->resetForRun(text, caption)) {
+            host_.showMessage(text, caption);
             failed = true;
         }
-    }
-    if (showCrossSection && !host_.crossSectionCreatePictures()) {
-        host_.showMessage("Unable to create bitmaps", "Cross-Section View");
-        failed = true;
     }
     if (failed) {
         setScreenReady();
         return true;
     }
 
-    simTime = 0;
-    if (showGlobe) host_.globeRedraw();
-    if (showCrossSection) host_.crossSectionRedraw();
-    if (showSeismograms) {
-        host_.seismogramReset(0);
-        host_.redrawStationNames();
-        shownTimeWindow = run_.timeWindow;
-    }
+    s_.simTime = 0;
+    for (EventView* view : host_.views()) view->redraw();
     if (settings_.showEventInformation) {
         host_.openInfoWindow(eventInfoPath());
-        held = true;
+        s_.held = true;
         heldByFocusLoss_ = false;
     }
-    userCountdown = toInt32(settings_.userTimeout);
+    s_.userCountdown = toInt32(settings_.userTimeout);
     armTimer(kFlashTimer, 100);
-    eventShown = true;
+    s_.eventShown = true;
     return true;
 }
 
 bool SimulationClock::startCurrentEvent() {
-    held = false;
+    s_.held = false;
     heldByFocusLoss_ = false;
-    if (paused) {
-        paused = false;
+    if (s_.paused) {
+        s_.paused = false;
         host_.pauseLabelChanged(false);
     }
-    resumeTime = 0;
-    if (!startEvent(currentEventFile)) return false;
+    s_.resumeTime = 0;
+    if (!startEvent(s_.currentEventFile)) return false;
     // The new event does not inherit the end pause or a replay of the old run.
-    endCountdown = 0;
-    restartRequested = false;
+    s_.endCountdown = 0;
+    s_.restartRequested = false;
     return true;
 }
 
 void SimulationClock::startListedEvent(const std::string& eventFile) {
-    currentEventFile = eventFile;
-    resumeTime = 0;
+    s_.currentEventFile = eventFile;
+    s_.resumeTime = 0;
     // An unreadable file leaves the old run, which gets its tick back.
     if (!startCurrentEvent()) endDialog();
 }
@@ -177,42 +174,41 @@ std::string SimulationClock::eventInfoPath() const {
 void SimulationClock::onFlashTimer() {
     disarmTimer(kFlashTimer);
     releaseHoldWhenPopupsClosed();
-    if (held) {
+    if (s_.held) {
         armTimer(kFlashTimer, 100);
         return;
     }
     closePopups();
-    held = false;
-    eventShown = true;
+    s_.held = false;
+    s_.eventShown = true;
     setScreenReady();
 
-    if (resumeTime != 0) {
-        simTime = resumeTime;
-        tickMs = clampTick(settings_.clockTickMs);
-        armTimer(kTickTimer, tickMs);
-        lastTick = host_.milliseconds();
-        host_.showTime(simTime);
+    if (s_.resumeTime != 0) {
+        s_.simTime = s_.resumeTime;
+        s_.tickMs = clampTick(settings_.clockTickMs);
+        armTimer(kTickTimer, s_.tickMs);
+        s_.lastTick = host_.milliseconds();
+        host_.showTime(s_.simTime);
         runStarting_ = true;
         return;
     }
-    if (simTime == 0) {
+    if (s_.simTime == 0) {
         host_.closeMidi();
         if (settings_.audio != AudioMode::None) host_.playMusic("EQ.MID");
         host_.showTime(0);
     }
     const float magnitude = flashMagnitude(run_.magnitude);
-    simTime += 0.5f;
-    const float size = (magnitude - simTime) * 0.25f;
-    if (showGlobe) host_.globeFlash(size);
-    if (showCrossSection) host_.crossSectionFlash(size);
+    s_.simTime += 0.5f;
+    const float size = (magnitude - s_.simTime) * 0.25f;
+    for (EventView* view : host_.views()) view->flash(size);
 
-    if (simTime >= magnitude) {
-        simTime = 0;
+    if (s_.simTime >= magnitude) {
+        s_.simTime = 0;
         runStarting_ = true;
         host_.stopMusic();
-        tickMs = clampTick(settings_.clockTickMs);
-        armTimer(kTickTimer, tickMs);
-        lastTick = host_.milliseconds();
+        s_.tickMs = clampTick(settings_.clockTickMs);
+        armTimer(kTickTimer, s_.tickMs);
+        s_.lastTick = host_.milliseconds();
         host_.openMidi();
     } else {
         armTimer(kFlashTimer, 100);
@@ -224,81 +220,66 @@ void SimulationClock::onFlashTimer() {
 void SimulationClock::onTickTimer() {
     disarmTimer(kTickTimer);
     const uint32_t now = host_.milliseconds();
-    if (lastTick != 0) {
-        const int32_t step = tickMs / 10;
-        const int64_t took = static_cast<uint32_t>(now - lastTick);
-        int32_t next = tickMs;
-        if (int64_t(tickMs) + step < took)
+    if (s_.lastTick != 0) {
+        const int32_t step = s_.tickMs / 10;
+        const int64_t took = static_cast<uint32_t>(now - s_.lastTick);
+        int32_t next = s_.tickMs;
+        if (int64_t(s_.tickMs) + step < took)
             next += step;
         else
             next -= step;
-        tickMs = clampTick(next);
-        settings_.clockTickMs = tickMs;
+        s_.tickMs = clampTick(next);
+        settings_.clockTickMs = s_.tickMs;
     }
-    lastTick = now;
+    s_.lastTick = now;
 
     releaseHoldWhenPopupsClosed();
     if (!tutorialTick()) return;
 
-    armTimer(kTickTimer, tickMs);
+    armTimer(kTickTimer, s_.tickMs);
 
     // Only once per run: while paused or held before the first step simTime
     // stays 0, and the ray tables must not be reopened on every tick.
     if (runStarting_) {
         runStarting_ = false;
-        resumeTime = 0;
-        if (showCrossSection) host_.crossSectionStartRun();
+        s_.resumeTime = 0;
+        for (EventView* view : host_.views()) view->startRun();
         host_.stopMusic();
     }
     host_.readSpeed();
 
-    if (!held && !paused) {
+    if (!s_.held && !s_.paused) {
         closePopups();
-        userCountdown = toInt32(settings_.userTimeout);
-        if (endCountdown == 0)
-            simTime += settings_.clockTickMs * 0.001f * run_.timeAcceleration;
+        s_.userCountdown = toInt32(settings_.userTimeout);
+        if (s_.endCountdown == 0)
+            s_.simTime += settings_.clockTickMs * 0.001f * run_.timeAcceleration;
         // Written so that a time that is not a number becomes 10 too.
-        if (!(simTime >= 10)) simTime = 10;
-        if (simTime > kMaxSimTime) simTime = kMaxSimTime;
+        if (!(s_.simTime >= 10)) s_.simTime = 10;
+        if (s_.simTime > kMaxSimTime) s_.simTime = kMaxSimTime;
 
-        const bool input = host_.inputWaiting();
-        if (showCrossSection && !input) {
-            if (host_.crossSectionTick(static_cast<int>(simTime))) host_.crossSectionPresent();
-        }
-        host_.showTime(simTime);
-        if (showGlobe && !input) {
-            host_.globeTick(simTime);
-            host_.globePresent();
-        }
-        if (showSeismograms && !input) {
-            if (run_.timeWindow != shownTimeWindow) {
-                host_.seismogramReset(simTime);
-                shownTimeWindow = run_.timeWindow;
-                host_.seismogramInvalidate();
-            } else {
-                host_.seismogramTick(simTime);
+        host_.showTime(s_.simTime);
+        // Waiting input goes first: the views skip this tick's drawing.
+        if (!host_.inputWaiting()) {
+            for (EventView* view : host_.views()) {
+                view->tick(s_.simTime);
+                view->present();
             }
         }
-        const bool allDone = showSeismograms && allSeismogramsDone();
-        if (endCountdown == 0 && (allDone || simTime > run_.timeLimit)) {
-            endCountdown = settings_.secondsToPauseAtEnd != 0
+        const bool allDone = s_.showSeismograms && allSeismogramsDone();
+        if (s_.endCountdown == 0 && (allDone || s_.simTime > run_.timeLimit)) {
+            s_.endCountdown = settings_.secondsToPauseAtEnd != 0
                                ? toInt32(settings_.secondsToPauseAtEnd)
                                : 1;
         }
     }
 
-    if (restartRequested) {
-        simTime = 0;
-        restartRequested = false;
+    if (s_.restartRequested) {
+        s_.simTime = 0;
+        s_.restartRequested = false;
         disarmTimer(kTickTimer);
-        endCountdown = 0;
+        s_.endCountdown = 0;
         host_.stopMusic();
-        if (showGlobe) host_.globeRestore();
-        if (showCrossSection) host_.crossSectionRestore();
-        if (showSeismograms) {
-            host_.seismogramTick(0);
-            host_.seismogramInvalidate();
-        }
+        for (EventView* view : host_.views()) view->restore();
         armTimer(kFlashTimer, 50);
     }
 }
@@ -308,7 +289,7 @@ bool SimulationClock::allSeismogramsDone() const {
     if (run_.seismogramCount <= 0) return false;
     int done = 0;
     while (done < count && run_.seismograms[static_cast<std::size_t>(done)] &&
-           run_.seismograms[static_cast<std::size_t>(done)]->endTime <= simTime)
+           run_.seismograms[static_cast<std::size_t>(done)]->endTime <= s_.simTime)
         ++done;
     return done >= run_.seismogramCount;
 }
@@ -317,21 +298,21 @@ bool SimulationClock::allSeismogramsDone() const {
 
 bool SimulationClock::tutorialTick() {
     if (settings_.tutorialMode) return automaticTutorialStep();
-    if (tutorialBrowsing && settings_.tutorialEnabled) browsingTutorialStep();
+    if (s_.tutorialBrowsing && settings_.tutorialEnabled) browsingTutorialStep();
     return true;
 }
 
 bool SimulationClock::automaticTutorialStep() {
     const int n = static_cast<int>(script_.size());
-    if (simTime > nextTutorialTime) {
-        if (tutorialIndex + 1 >= n) {
+    if (s_.simTime > s_.nextTutorialTime) {
+        if (s_.tutorialIndex + 1 >= n) {
             // The tutorial is over: the world map replaces the run.
             clearTutorial();
             if (host_.tutorialWindow().exists) host_.disposeTutorialWindow();
             showWorldMap();
             return false;
         }
-        tutorialIndex = std::max(tutorialIndex, 0);
+        s_.tutorialIndex = std::max(s_.tutorialIndex, 0);
         const TutorialAnswer answer = host_.tutorialWindow();
         if (answer.exists) {
             const bool cancelled = answer.done && answer.cancelled;
@@ -342,13 +323,13 @@ bool SimulationClock::automaticTutorialStep() {
                 return true;
             }
         }
-        const TutorialStep& step = script_[static_cast<std::size_t>(tutorialIndex)];
+        const TutorialStep& step = script_[static_cast<std::size_t>(s_.tutorialIndex)];
         host_.openTutorialWindow(step.textFile, 1, 0);
-        held = true;
+        s_.held = true;
         heldByFocusLoss_ = false;
-        userCountdown = toInt32(step.stayFor);
-        ++tutorialIndex;
-        nextTutorialTime = toInt32(script_[static_cast<std::size_t>(tutorialIndex)].showAt);
+        s_.userCountdown = toInt32(step.stayFor);
+        ++s_.tutorialIndex;
+        s_.nextTutorialTime = toInt32(script_[static_cast<std::size_t>(s_.tutorialIndex)].showAt);
         return true;
     }
     const TutorialAnswer answer = host_.tutorialWindow();
@@ -362,52 +343,52 @@ bool SimulationClock::automaticTutorialStep() {
 void SimulationClock::browsingTutorialStep() {
     TutorialAnswer answer = host_.tutorialWindow();
     if (answer.exists && answer.done) {
-        if (answer.next) ++tutorialIndex;
-        if (answer.previous) --tutorialIndex;
+        if (answer.next) ++s_.tutorialIndex;
+        if (answer.previous) --s_.tutorialIndex;
         if (answer.cancelled) {
-            tutorialBrowsing = false;
-            tutorialIndex = 0;
+            s_.tutorialBrowsing = false;
+            s_.tutorialIndex = 0;
         }
         host_.disposeTutorialWindow();
         answer.exists = false;
     }
-    if (answer.exists || !tutorialBrowsing) return;
+    if (answer.exists || !s_.tutorialBrowsing) return;
 
     const int n = static_cast<int>(script_.size());
     if (n == 0) {
-        tutorialBrowsing = false;
+        s_.tutorialBrowsing = false;
         return;
     }
     int position;
-    if (tutorialIndex >= n - 3) {
-        tutorialIndex = n - 3;
+    if (s_.tutorialIndex >= n - 3) {
+        s_.tutorialIndex = n - 3;
         position = 2;
-    } else if (tutorialIndex <= 1) {
-        tutorialIndex = 1;
+    } else if (s_.tutorialIndex <= 1) {
+        s_.tutorialIndex = 1;
         position = 0;
     } else {
         position = 1;
     }
     // Scripts of fewer than four steps would point before the first step.
-    tutorialIndex = std::clamp(tutorialIndex, 0, n - 1);
-    const TutorialStep& step = script_[static_cast<std::size_t>(tutorialIndex)];
+    s_.tutorialIndex = std::clamp(s_.tutorialIndex, 0, n - 1);
+    const TutorialStep& step = script_[static_cast<std::size_t>(s_.tutorialIndex)];
     host_.openTutorialWindow(step.textFile, 2, position);
-    held = true;
+    s_.held = true;
     heldByFocusLoss_ = false;
-    userCountdown = toInt32(step.stayFor);
+    s_.userCountdown = toInt32(step.stayFor);
 }
 
 void SimulationClock::clearTutorial() {
     settings_.tutorialMode = false;
-    tutorialBrowsing = false;
-    tutorialIndex = 0;
+    s_.tutorialBrowsing = false;
+    s_.tutorialIndex = 0;
 }
 
 void SimulationClock::startTutorialBrowsing() {
     clearTutorial();
     closePopups();
-    tutorialIndex = 1;
-    tutorialBrowsing = true;
+    s_.tutorialIndex = 1;
+    s_.tutorialBrowsing = true;
 }
 
 // ---------------------------------------------------------------- action and second timers
@@ -415,21 +396,21 @@ void SimulationClock::startTutorialBrowsing() {
 void SimulationClock::onActionTimer() {
     disarmTimer(kActionTimer);
     host_.stopMusic();
-    const int action = pendingAction;
-    pendingAction = kNoAction;
+    const PendingAction action = s_.pendingAction;
+    s_.pendingAction = PendingAction::None;
     switch (action) {
-    case kRepeatAction:
-        endCountdown = 0;
+    case PendingAction::Repeat:
+        s_.endCountdown = 0;
         restartRequest();
         break;
-    case kChooseViewAction:
-        endCountdown = 0;
+    case PendingAction::ChooseView:
+        s_.endCountdown = 0;
         chooseView();
         break;
-    case kWorldMapAction:
-    case kLeaveWelcomeAction:
-        endCountdown = 0;
-        resumeTime = 0;
+    case PendingAction::WorldMap:
+    case PendingAction::LeaveWelcome:
+        s_.endCountdown = 0;
+        s_.resumeTime = 0;
         showWorldMap();
         break;
     default:
@@ -438,28 +419,28 @@ void SimulationClock::onActionTimer() {
 }
 
 void SimulationClock::onSecondTimer() {
-    if (userCountdown != 0 && --userCountdown == 0) {
-        held = false;
+    if (s_.userCountdown != 0 && --s_.userCountdown == 0) {
+        s_.held = false;
         heldByFocusLoss_ = false;
-        if (paused) {
-            paused = false;
+        if (s_.paused) {
+            s_.paused = false;
             host_.pauseLabelChanged(false);
         }
         closePopups();
-        tutorialBrowsing = false;
-        userCountdown = toInt32(settings_.userTimeout);
+        s_.tutorialBrowsing = false;
+        s_.userCountdown = toInt32(settings_.userTimeout);
     }
-    if (endCountdown != 0 && --endCountdown == 0) {
+    if (s_.endCountdown != 0 && --s_.endCountdown == 0) {
         closePopups();
-        tutorialBrowsing = false;
+        s_.tutorialBrowsing = false;
         if (settings_.runScript) {
-            restartRequested = false;
-            ++scriptIndex;
+            s_.restartRequested = false;
+            ++s_.scriptIndex;
             // An index outside the catalogue (the map or the list may set
             // any) starts it again from the first entry.
-            if (scriptIndex < 0) scriptIndex = 0;
-            if (scriptIndex >= catalogue_.count()) {
-                scriptIndex = 0;
+            if (s_.scriptIndex < 0) s_.scriptIndex = 0;
+            if (s_.scriptIndex >= catalogue_.count()) {
+                s_.scriptIndex = 0;
                 if (settings_.exitWhenDone) {
                     requestExit();
                     return;
@@ -470,15 +451,15 @@ void SimulationClock::onSecondTimer() {
                 restartRequest();
                 return;
             }
-            currentEventFile = catalogue_.at(scriptIndex).fileName;
-            host_.scriptAdvancing(currentEventFile);
+            s_.currentEventFile = catalogue_.at(s_.scriptIndex).fileName;
+            host_.scriptAdvancing(s_.currentEventFile);
             startCurrentEvent();
         } else if (settings_.exitWhenDone) {
             requestExit();
         } else if (settings_.secondsToPauseAtEnd == 0) {
-            endCountdown = 3600;
+            s_.endCountdown = 3600;
         } else {
-            restartRequested = true;
+            s_.restartRequested = true;
         }
     }
 }
@@ -486,28 +467,28 @@ void SimulationClock::onSecondTimer() {
 // ---------------------------------------------------------------- screens and pop-ups
 
 void SimulationClock::showWorldMap() {
-    screenReady = false;
-    simTime = 0;
-    resumeTime = 0;
+    s_.screenReady = false;
+    s_.simTime = 0;
+    s_.resumeTime = 0;
     disarmTimer(kFlashTimer);
     disarmTimer(kTickTimer);
     disarmTimer(kActionTimer);
-    tickMs = 0;
+    s_.tickMs = 0;
     // A run that had ended must not replay, move on or exit from the map.
-    endCountdown = 0;
-    restartRequested = false;
+    s_.endCountdown = 0;
+    s_.restartRequested = false;
     tickWasArmed_ = false;   // a dialog open meanwhile must not restart the tick
     runStarting_ = false;
     const bool mapTimeout = settings_.userTimeout != 0 && !settings_.tutorialMode;
     host_.showWorldMapScreen(mapTimeout ? settings_.userTimeout : 0);
-    layoutView.reset();
+    s_.layoutView.reset();
 }
 
 void SimulationClock::closePopups() {
     if (host_.infoWindowExists()) host_.disposeInfoWindow();
     if (host_.tutorialWindow().exists) host_.disposeTutorialWindow();
-    userCountdown = toInt32(settings_.userTimeout);
-    held = false;
+    s_.userCountdown = toInt32(settings_.userTimeout);
+    s_.held = false;
     heldByFocusLoss_ = false;
 }
 
@@ -515,20 +496,20 @@ void SimulationClock::releaseHoldWhenPopupsClosed() {
     // Closing a pop-up gives the activation back to the main window; where
     // the window system does not report that, the closed pop-up releases the
     // clock all the same. Losing the focus to another program still holds.
-    if (held && !heldByFocusLoss_ && !host_.popupOpen()) held = false;
+    if (s_.held && !heldByFocusLoss_ && !host_.popupOpen()) s_.held = false;
 }
 
 void SimulationClock::activationChanged(bool active, bool toOtherApplication) {
-    held = !active;
+    s_.held = !active;
     heldByFocusLoss_ = !active && toOtherApplication;
 }
 
 void SimulationClock::restartRequest() {
-    if (tickMs != 0) restartRequested = true;
+    if (s_.tickMs != 0) s_.restartRequested = true;
 }
 
 void SimulationClock::requestExit() {
-    if (!screenReady) {
+    if (!s_.screenReady) {
         // A screen is being built; leave as soon as it is complete.
         exitPending_ = true;
         return;
@@ -538,7 +519,7 @@ void SimulationClock::requestExit() {
 }
 
 void SimulationClock::setScreenReady() {
-    screenReady = true;
+    s_.screenReady = true;
     if (exitPending_) {
         exitPending_ = false;
         host_.exitProgram();
@@ -548,25 +529,25 @@ void SimulationClock::setScreenReady() {
 // ---------------------------------------------------------------- buttons and commands
 
 void SimulationClock::togglePause() {
-    paused = !paused;
-    host_.pauseLabelChanged(paused);
+    s_.paused = !s_.paused;
+    host_.pauseLabelChanged(s_.paused);
 }
 
 void SimulationClock::worldMenuButton() {
     clearTutorial();
-    setPendingAction(kWorldMapAction, 5);
+    setPendingAction(PendingAction::WorldMap, 5);
 }
 
 void SimulationClock::repeatButton() {
-    if (paused) {
-        paused = false;
+    if (s_.paused) {
+        s_.paused = false;
         host_.pauseLabelChanged(false);
     }
-    setPendingAction(kRepeatAction, 5);
-    resumeTime = 0;
+    setPendingAction(PendingAction::Repeat, 5);
+    s_.resumeTime = 0;
 }
 
-void SimulationClock::viewsButton() { setPendingAction(kChooseViewAction, 5); }
+void SimulationClock::viewsButton() { setPendingAction(PendingAction::ChooseView, 5); }
 
 void SimulationClock::showInfoText(const std::string& path) {
     clearTutorial();
@@ -574,21 +555,21 @@ void SimulationClock::showInfoText(const std::string& path) {
     closePopups();
     host_.openInfoWindow(path);
     // The pop-up takes the activation, which holds the clock.
-    held = true;
+    s_.held = true;
     heldByFocusLoss_ = false;
-    userCountdown = toInt32(settings_.userTimeout);
+    s_.userCountdown = toInt32(settings_.userTimeout);
 }
 
 void SimulationClock::beginDialog() {
-    tickWasArmed_ = timerArmed[kTickTimer];
-    if (tickMs != 0) disarmTimer(kTickTimer);
+    tickWasArmed_ = s_.timerArmed[kTickTimer];
+    if (s_.tickMs != 0) disarmTimer(kTickTimer);
 }
 
 void SimulationClock::endDialog() {
     // Only a tick that the dialog stopped is re-armed: the second timer runs
     // on during the dialog and may have started another event (whose flash
     // arms the tick itself) or shown the map meanwhile.
-    if (tickMs != 0 && tickWasArmed_ && !timerArmed[kFlashTimer]) armTimer(kTickTimer, tickMs);
+    if (s_.tickMs != 0 && tickWasArmed_ && !s_.timerArmed[kFlashTimer]) armTimer(kTickTimer, s_.tickMs);
     tickWasArmed_ = false;
 }
 
@@ -598,11 +579,11 @@ void SimulationClock::chooseView() {
     beginDialog();
     const bool ok = host_.runViewDialog();
     if (ok) host_.saveSettings();
-    if (ok && settings_.view != before && layoutView.has_value()) {
-        resumeTime = simTime;
+    if (ok && settings_.view != before && s_.layoutView.has_value()) {
+        s_.resumeTime = s_.simTime;
         if (!startEvent("")) {
             // The run stays in its old layout and goes on.
-            resumeTime = 0;
+            s_.resumeTime = 0;
             endDialog();
         }
     } else {
@@ -615,8 +596,8 @@ void SimulationClock::setViewMode(ViewMode mode) {
     settings_.view = mode;
     host_.saveSettings();
     // Only a shown run is rebuilt; elsewhere the mode applies to the next event.
-    if (layoutView.has_value()) {
-        resumeTime = simTime;
-        if (!startEvent("")) resumeTime = 0;   // the run goes on in its old layout
+    if (s_.layoutView.has_value()) {
+        s_.resumeTime = s_.simTime;
+        if (!startEvent("")) s_.resumeTime = 0;   // the run goes on in its old layout
     }
 }

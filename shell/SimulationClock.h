@@ -13,10 +13,12 @@
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"
+#include "views/EventView.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 // Timer ids of the main window.
 constexpr int kFlashTimer = 1;
@@ -25,11 +27,7 @@ constexpr int kActionTimer = 3;
 constexpr int kSecondTimer = 4;
 
 // Work for the action timer.
-constexpr int kNoAction = 0;
-constexpr int kRepeatAction = 1;
-constexpr int kChooseViewAction = 2;
-constexpr int kWorldMapAction = 3;
-constexpr int kLeaveWelcomeAction = 5;
+enum class PendingAction { None, Repeat, ChooseView, WorldMap, LeaveWelcome };
 
 // Command numbers of the main window.
 namespace cmd {
@@ -85,29 +83,11 @@ public:
     virtual void exitProgram() = 0;   // tears the screens down and closes
     virtual void pauseLabelChanged(bool paused) = 0;
 
-    // --- views (called only for the views the layout holds)
-    virtual void layoutViews(bool globe, bool crossSection, bool seismograms) = 0;
-    // Loads the globe picture; on failure `pictureName` names the file.
-    virtual bool globeLoadPicture(std::string& pictureName) = 0;
-    virtual bool crossSectionCreatePictures() = 0;
-    virtual void globeRedraw() = 0;
-    virtual void crossSectionRedraw() = 0;
-    virtual void seismogramReset(float t) = 0;
-    virtual void seismogramTick(float t) = 0;
-    virtual void seismogramInvalidate() = 0;
-    virtual void redrawStationNames() = 0;
-    virtual void globeFlash(float size) = 0;
-    virtual void crossSectionFlash(float size) = 0;
-    virtual void globeTick(float t) = 0;
-    virtual bool crossSectionTick(int t) = 0;
-    // Working picture to the screen, then the clean picture to the working one.
-    virtual void globePresent() = 0;
-    virtual void crossSectionPresent() = 0;
-    // First tick of a run: the working picture to the screen, open the ray tables.
-    virtual void crossSectionStartRun() = 0;
-    // Restart: the clean picture to the screen.
-    virtual void globeRestore() = 0;
-    virtual void crossSectionRestore() = 0;
+    // --- views
+    // Places the panes of the layout for the current size.
+    virtual void arrangeViews() = 0;
+    // The views of the layout in its order; none while no layout is shown.
+    virtual const std::vector<EventView*>& views() = 0;
     virtual void showTime(float t) = 0;   // elapsed minutes box
     virtual void readSpeed() = 0;         // speed slider <-> timeAcceleration
 
@@ -134,26 +114,22 @@ public:
     virtual void saveSettings() = 0;
 };
 
-class SimulationClock {
-public:
-    SimulationClock(ClockHost& host, Settings& settings, RunState& run,
-                    EventCatalogue& catalogue, const TutorialScript& script);
-
-    // --- run state (read by the views, the button bar and the tests)
-    float simTime = 0;
-    int16_t tickMs = 0;
-    int32_t shownTimeWindow = 0;
+// What the clock keeps between its timer messages; the views, the button
+// bar and the tests read it through SimulationClock::state().
+struct ClockState {
+    float simTime = 0;          // seconds after the origin (the flash counts half-steps)
+    int16_t tickMs = 0;         // tick interval; 0 while no run is ticking
     bool restartRequested = false;
-    int32_t pendingAction = kNoAction;
-    int32_t userCountdown = 0;
-    bool showGlobe = false, showCrossSection = false, showSeismograms = false;
+    PendingAction pendingAction = PendingAction::None;
+    int32_t userCountdown = 0;  // seconds until an idle exhibit moves on
+    bool showSeismograms = false;   // the run's layout has the seismograms
     int32_t tutorialIndex = 0;
     int32_t nextTutorialTime = 0;
     bool tutorialBrowsing = false;
 
-    float resumeTime = 0;
-    int32_t endCountdown = 0;
-    bool held = false;
+    float resumeTime = 0;       // a run rebuilt in a new layout goes on from here
+    int32_t endCountdown = 0;   // seconds of the pause at a run's end
+    bool held = false;          // a pop-up or the lost focus holds the run
     bool paused = false;
     bool eventShown = false;
     bool screenReady = true;
@@ -162,6 +138,14 @@ public:
     std::optional<ViewMode> layoutView;
     uint32_t lastTick = 0;
     bool timerArmed[4] = {false, false, false, false};   // timers 1..3 at [1]..[3]
+};
+
+class SimulationClock {
+public:
+    SimulationClock(ClockHost& host, Settings& settings, RunState& run,
+                    EventCatalogue& catalogue, const TutorialScript& script);
+
+    const ClockState& state() const { return s_; }
 
     // --- timer messages
     void onTimer(int id);   // dispatches; any other id: "Unknown timer"
@@ -185,8 +169,12 @@ public:
     void requestExit();           // command 203; waits while a screen is being built
     void setScreenReady();        // the world map has drawn itself
     void activationChanged(bool active, bool toOtherApplication);
-    bool closeQuery() const { return screenReady; }
-    void setPendingAction(int action, int ms);
+    bool closeQuery() const { return s_.screenReady; }
+    void setPendingAction(PendingAction action, int ms);
+    // The world map or the list chose an event (any index; the script wraps).
+    void chooseEvent(int catalogueIndex, const std::string& fileName);
+    // The window stopped every timer (it is closing).
+    void timersStopped();
 
     // Button bar and commands
     void togglePause();           // 1026
@@ -215,6 +203,7 @@ private:
     void releaseHoldWhenPopupsClosed();
     bool allSeismogramsDone() const;
 
+    ClockState s_;
     ClockHost& host_;
     Settings& settings_;
     RunState& run_;

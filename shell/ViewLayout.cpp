@@ -213,6 +213,9 @@ ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geome
         fillerB_ = new FillerPane(this);
     }
     bar_ = new ButtonBar(this, settings, geometry, run.timeAcceleration, std::move(barCommand));
+    if (globe_) views_.push_back(globe_);
+    if (crossSection_) views_.push_back(crossSection_);
+    if (seismograms_) views_.push_back(seismograms_);
     if (parent) setGeometry(parent->rect());
     arrange();
 }

@@ -14,6 +14,7 @@
 #include <vector>
 
 class CrossSectionView;
+class EventView;
 class FaceButton;
 class GlobeView;
 class QSlider;
@@ -104,6 +105,8 @@ public:
     ButtonBar* bar() const { return bar_; }
     FillerPane* fillerA() const { return fillerA_; }
     FillerPane* fillerB() const { return fillerB_; }
+    // The views of the mode, in the order globe, cross-section, seismograms.
+    const std::vector<EventView*>& views() const { return views_; }
 
     // Places the panes for the current size.
     void arrange();
@@ -121,4 +124,5 @@ private:
     ButtonBar* bar_ = nullptr;
     FillerPane* fillerA_ = nullptr;
     FillerPane* fillerB_ = nullptr;
+    std::vector<EventView*> views_;
 };

@@ -143,7 +143,7 @@ void CrossSectionView::markRimArcs(float d1, float d2, int rimRadius, int penWid
     }
 }
 
-bool CrossSectionView::tick(int t) {
+bool CrossSectionView::drawFronts(int t) {
     if (t < 1) return false;
     setLastTickTime(static_cast<float>(t));
     if (!hasPictures()) return true;
@@ -204,6 +204,19 @@ bool CrossSectionView::tick(int t) {
 
 void CrossSectionView::flash(float size) { drawFlash(hypocentre(), size); }
 
+bool CrossSectionView::resetForRun(std::string& text, std::string& caption) {
+    layoutPane();
+    if (createPictures()) return true;
+    text = "Unable to create bitmaps";
+    caption = "Cross-Section View";
+    return false;
+}
+
+void CrossSectionView::startRun() {
+    copy(Surface::Screen, Surface::Working);
+    openRayTables();
+}
+
 bool CrossSectionView::rebuildPictures() {
     if (!createPictures()) return false;
     redraw();
@@ -212,5 +225,5 @@ bool CrossSectionView::rebuildPictures() {
 
 void CrossSectionView::redrawLastTick() {
     const int t = static_cast<int>(lastTickTime());
-    if (t >= 1) tick(t);
+    if (t >= 1) drawFronts(t);
 }

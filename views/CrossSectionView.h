@@ -3,6 +3,7 @@
 #pragma once
 
 #include "seismology/RayTable.h"
+#include "views/EventView.h"
 #include "views/ViewPane.h"
 
 #include <QPoint>
@@ -12,7 +13,7 @@
 
 struct RunState;
 
-class CrossSectionView : public ViewPane {
+class CrossSectionView : public ViewPane, public EventView {
     Q_OBJECT
 public:
     static constexpr int kInfoCommand = 1040;   // "XS.INF"
@@ -21,14 +22,24 @@ public:
 
     // Full redraw: frame, disc, legend, stations, hypocentre and Info button;
     // fills both pictures (createPictures() of the pane comes first).
-    void redraw();
+    void redraw() override;
     // Opens the ray-path tables for the run's depth (start of a run).
     bool openRayTables();
     // Draws the fronts of whole second t on the working picture; false only
     // when t < 1.
-    bool tick(int t);
+    bool drawFronts(int t);
     // Erases the previous hypocentre disc and draws one of this size.
-    void flash(float size);
+    void flash(float size) override;
+    // Lays the pane out and creates its pictures.
+    bool resetForRun(std::string& text, std::string& caption) override;
+    // The picture drawn so far to the screen; the ray tables of the run's depth opened.
+    void startRun() override;
+    // The fronts of the whole second of t.
+    void tick(float t) override { frontsDrawn_ = drawFronts(static_cast<int>(t)); }
+    void present() override {
+        if (frontsDrawn_) presentWorking();
+    }
+    void restore() override { restoreClean(); }
     // The hypocentre in logical pixels.
     QPoint hypocentre() const;
 
@@ -48,6 +59,7 @@ private:
     void markRimArcs(float d1, float d2, int rimRadius, int penWidth);
 
     RunState& run_;
+    bool frontsDrawn_ = false;   // the last tick drew on the working picture
     RayTable table_;
     std::vector<QPoint> points_;   // one record's pixels, reused
     std::vector<QPoint> mirror_;   // the same, handed to the drawing

@@ -173,6 +173,14 @@ void GlobeView::flash(float size) {
     drawFlash(pixelOf(e), size);
 }
 
+bool GlobeView::resetForRun(std::string& text, std::string& caption) {
+    layoutPane();
+    if (loadPicture()) return true;
+    text = "Unable to open file";
+    caption = pictureFileName().toStdString();
+    return false;
+}
+
 bool GlobeView::rebuildPictures() {
     if (!loadPicture()) return false;
     redraw();

@@ -2,6 +2,7 @@
 // event's marks and, tick by tick, the wavefronts on its surface.
 #pragma once
 
+#include "views/EventView.h"
 #include "views/ViewGeometry.h"
 #include "views/ViewPane.h"
 
@@ -12,7 +13,7 @@
 
 struct RunState;
 
-class GlobeView : public ViewPane {
+class GlobeView : public ViewPane, public EventView {
     Q_OBJECT
 public:
     static constexpr int kInfoCommand = 1041;   // "3D.INF"
@@ -29,12 +30,16 @@ public:
     bool loadPicture();
     // Full redraw: frame, globe picture, event marks and Info button; fills
     // both pictures.
-    void redraw();
+    void redraw() override;
     // Draws the wavefronts for t seconds after the origin on the working picture.
-    void tick(float t);
+    void tick(float t) override;
     // Erases the previous epicentre disc and draws one of this size, when the
     // epicentre is on the visible side.
-    void flash(float size);
+    void flash(float size) override;
+    // Lays the pane out and loads the globe picture of the run.
+    bool resetForRun(std::string& text, std::string& caption) override;
+    void present() override { presentWorking(); }
+    void restore() override { restoreClean(); }
     // Unit-sphere coordinates of a surface point; (0, 0) on the far side.
     QPointF project(float latitude, float longitude) const;
     // The pixel (logical) of a unit-sphere point.

@@ -124,6 +124,7 @@ bool SeismogramView::reset(float t) {
     if (screen_.size() != size())
         screen_ = QImage(std::max(width(), 1), std::max(height(), 1), QImage::Format_RGB32);
     screen_.fill(Qt::white);
+    shownWindow_ = run_.timeWindow;
     tw_ = timeWindow();
     sx_ = static_cast<float>(width()) / static_cast<float>(tw_);
     ws_ = windowStart(t, tw_);
@@ -286,6 +287,15 @@ void SeismogramView::fullRedraw(QPainter& p, float t) {
 }
 
 void SeismogramView::tick(float t) {
+    if (run_.timeWindow != shownWindow_) {
+        reset(t);
+        invalidateView();
+    } else {
+        advance(t);
+    }
+}
+
+void SeismogramView::advance(float t) {
     if (t <= 0 || t == tl_ || !std::isfinite(t)) return;
     QPainter p(&screen_);
     p.setFont(font());

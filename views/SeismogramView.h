@@ -7,6 +7,8 @@
 // area that changed.
 #pragma once
 
+#include "views/EventView.h"
+
 #include <QFont>
 #include <QImage>
 #include <QPoint>
@@ -21,7 +23,7 @@ class QPainter;
 struct KSAC;
 struct RunState;
 
-class SeismogramView : public QWidget {
+class SeismogramView : public QWidget, public EventView {
     Q_OBJECT
 public:
     static constexpr int kInfoCommand = 1039;   // "SEIS.INF"
@@ -32,8 +34,14 @@ public:
     // Fits the view to the client size, time window and traces, clears it
     // and prepares every trace; true with at least one trace.
     bool reset(float t);
-    // Advances the drawing to t seconds after the origin.
-    void tick(float t);
+    // Advances the drawing to t seconds after the origin; a time window
+    // changed since the reset starts the view afresh at t instead.
+    void tick(float t) override;
+    // The layout has placed the view already; the traces come with redraw().
+    bool resetForRun(std::string&, std::string&) override { return true; }
+    void redraw() override { reset(0); }
+    // A replay: everything is drawn again from the origin on the next tick.
+    void restore() override { invalidateView(); }
     // The next tick redraws everything (a changed time window).
     void invalidateView();
     bool fullRedrawPending() const { return fullRedrawPending_; }
@@ -75,6 +83,7 @@ private:
     void arrivalMark(QPainter& p, int x, const Trace& trace, const char* label,
                      const QColor& colour, bool withSound);
     int timeWindow() const;
+    void advance(float t);
 
     RunState& run_;
     FaceButton* info_ = nullptr;
@@ -86,5 +95,6 @@ private:
     std::vector<std::pair<long long, int>> marks_;   // (step, phase) of a full redraw
     float sx_ = 0, ws_ = 0, tl_ = 0;
     int tw_ = 1800;
+    int shownWindow_ = 0;   // the run's time window at the last reset
     QRect dirty_;
 };

@@ -236,15 +236,15 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         w.show();
         QCoreApplication::processEvents();
         w.clock().onTimer(kActionTimer);   // leave the welcome screen for the map
-        w.clock().currentEventFile = "a.evt";
+        w.clock().chooseEvent(0, "a.evt");
         // The run goes on from where it was, in whatever layout it has.
         const auto runGoesOn = [&] {
-            const float before = w.clock().simTime;
-            for (int i = 0; i < 10 && !w.clock().timerArmed[kTickTimer]; ++i) w.clock().onTimer(kFlashTimer);
-            ASSERT_TRUE(w.clock().timerArmed[kTickTimer]);
+            const float before = w.clock().state().simTime;
+            for (int i = 0; i < 10 && !w.clock().state().timerArmed[kTickTimer]; ++i) w.clock().onTimer(kFlashTimer);
+            ASSERT_TRUE(w.clock().state().timerArmed[kTickTimer]);
             w.clock().onTimer(kTickTimer);
             w.clock().onTimer(kTickTimer);
-            EXPECT_GT(w.clock().simTime, before);
+            EXPECT_GT(w.clock().state().simTime, before);
             EXPECT_TRUE(w.isVisible());
         };
         w.command(cmd::StartCurrentEvent);

@@ -64,9 +64,9 @@ struct FakeClockHost : ClockHost {
         now = std::max(now, end);
     }
     bool inputPending = false, worldMap = false, welcome = true, exited = false, pauseLabel = false, info = false, infoDone = false;
-    bool pictureOk = true, bitmapsOk = true, crossChanges = true;   // what the cross-section's tick reports
+    bool pictureOk = true, bitmapsOk = true;   // whether the globe and the cross-section can make their pictures
     int layoutsBuilt = 0, mapsShown = 0, saves = 0, crossFlashes = 0, globeTicks = 0, crossTicks = 0, seisTicks = 0, seisResets = 0,
-        crossPresents = 0, seisInvalidations = 0, timeShows = 0, lastCrossTick = 0, speedReads = 0;
+        crossPresents = 0, timeShows = 0, lastCrossTick = 0, speedReads = 0;
     uint32_t mapTimeout = 0;
     float lastShownTime = -1;
     Strings loaded, log, sounds, infoOpened;
@@ -87,23 +87,35 @@ struct FakeClockHost : ClockHost {
     void showMessage(const std::string& text, const std::string& caption) override { messages.emplace_back(text, caption); }
     bool loadEvent(const std::string& file) override { loaded.push_back(file); return loader(file); }
     bool worldMapExists() override { return worldMap; }
-    void buildLayout(ViewMode) override { worldMap = pauseLabel = false, ++layoutsBuilt; }   // a new bar says "Pause"
+    // The views of a layout count what the clock asks of them.
+    struct View : EventView {
+        FakeClockHost& h;
+        const char kind;   // 'g'lobe, 'x' cross-section, 's'eismograms
+        View(FakeClockHost& host, char k) : h(host), kind(k) {}
+        bool resetForRun(std::string& text, std::string& caption) override {
+            const bool ok = kind == 'g' ? h.pictureOk : kind == 'x' ? h.bitmapsOk : true;
+            if (!ok) text = "cannot draw", caption = std::string(1, kind);
+            return ok;
+        }
+        void redraw() override { if (kind == 's') ++h.seisResets; }
+        void flash(float size) override { kind == 'g' ? h.flashSizes.push_back(size) : void(h.crossFlashes += kind == 'x'); }
+        void startRun() override { if (kind == 'x') h.log.push_back("xs start run"); }
+        void tick(float t) override { ++(kind == 'g' ? h.globeTicks : kind == 'x' ? h.crossTicks : h.seisTicks), h.lastCrossTick = kind == 'x' ? int(t) : h.lastCrossTick; }
+        void present() override { if (kind == 'x') ++h.crossPresents; }
+        void restore() override { if (kind == 'g') h.log.push_back("globe restore"); }
+    } globe{*this, 'g'}, cross{*this, 'x'}, seis{*this, 's'};
+    std::vector<EventView*> shown;
+    const std::vector<EventView*>& views() override { return shown; }
+    void buildLayout(ViewMode mode) override {   // a new bar says "Pause"
+        worldMap = pauseLabel = false, ++layoutsBuilt, shown.clear();
+        if (mode != ViewMode::CrossSection) shown.push_back(&globe);
+        if (mode != ViewMode::Globe3D) shown.push_back(&cross);
+        if (mode == ViewMode::All) shown.push_back(&seis);
+    }
     void destroyWelcome() override { welcome = false; }
     void showWorldMapScreen(uint32_t userTimeout) override { worldMap = true, welcome = false, ++mapsShown, mapTimeout = userTimeout; }
     void exitProgram() override { exited = true; }
     void pauseLabelChanged(bool p) override { pauseLabel = p; }
-    bool globeLoadPicture(std::string& name) override { name = "earth180.bmp"; return pictureOk; }
-    bool crossSectionCreatePictures() override { return bitmapsOk; }
-    void seismogramReset(float t) override { ++seisResets, log.push_back("seis reset " + std::to_string(int(t))); }
-    void seismogramTick(float) override { ++seisTicks; }
-    void seismogramInvalidate() override { ++seisInvalidations; }
-    void globeFlash(float size) override { flashSizes.push_back(size); }
-    void crossSectionFlash(float) override { ++crossFlashes; }
-    void globeTick(float) override { ++globeTicks; }
-    bool crossSectionTick(int t) override { ++crossTicks, lastCrossTick = t; return crossChanges && t >= 1; }
-    void crossSectionPresent() override { ++crossPresents; }
-    void crossSectionStartRun() override { log.push_back("xs start run"); }
-    void globeRestore() override { log.push_back("globe restore"); }
     void showTime(float t) override { lastShownTime = t, ++timeShows; }
     void readSpeed() override { ++speedReads; }
     void openInfoWindow(const std::string& path) override { info = true, infoDone = false, infoOpened.push_back(path); }
@@ -121,9 +133,7 @@ struct FakeClockHost : ClockHost {
     bool runViewDialog() override { return viewDialog(); }
     void saveSettings() override { ++saves; }
     // What the tests do not watch.
-    void measureCharacterCell() override {} void layoutViews(bool, bool, bool) override {} void globeRedraw() override {}
-    void crossSectionRedraw() override {} void redrawStationNames() override {}
-    void globePresent() override {} void crossSectionRestore() override {}
+    void measureCharacterCell() override {} void arrangeViews() override {}
 };
 
 class ClockTest : public ::testing::Test {
@@ -144,14 +154,14 @@ protected:
         clock = std::make_unique<SimulationClock>(host, settings, run, catalogue, script), host.clock = clock.get();
         if (windowSetUp) clock->setUp();
     }
-    void start(const std::string& file = "a.evt") { clock->currentEventFile = file, clock->startCurrentEvent(); }
+    void start(const std::string& file = "a.evt") { clock->chooseEvent(clock->state().scriptIndex, file), clock->startCurrentEvent(); }
     // Runs until `done` holds or `limitMs` pass; false on the limit.
     bool until(const std::function<bool()>& done, uint32_t limitMs) {
         for (uint32_t t = 0; t < limitMs && !done(); t += 10) host.runFor(10);
         return done();
     }
     bool flashDone(uint32_t ms = 5000) { return until([&] { return host.armed(kTickTimer); }, ms); }
-    bool runEnded(uint32_t ms = 10000) { return until([&] { return clock->endCountdown != 0; }, ms); }
+    bool runEnded(uint32_t ms = 10000) { return until([&] { return clock->state().endCountdown != 0; }, ms); }
     bool loads(std::size_t n, uint32_t ms = 20000) { return until([&] { return host.loaded.size() == n; }, ms); }
     void startAndFlash(const std::string& file = "a.evt") { start(file); ASSERT_TRUE(flashDone(20000)); }
     void running(bool windowSetUp = false) { make(windowSetUp); startAndFlash(); }
@@ -186,18 +196,18 @@ TEST_F(ClockTest, FlashStepsFollowTheMagnitudeAndStayBoundedAndTheFirstTicksKeep
     start();
     const uint32_t begin = host.now;
     ASSERT_TRUE(flashDone());
-    EXPECT_EQ(std::tuple(host.now - begin, host.interval(kTickTimer), int(clock->tickMs), clock->simTime, host.armed(kFlashTimer), clock->screenReady),
+    EXPECT_EQ(std::tuple(host.now - begin, host.interval(kTickTimer), int(clock->state().tickMs), clock->state().simTime, host.armed(kFlashTimer), clock->state().screenReady),
               std::tuple(1400u, 500, 500, 0.0f, false, true));
     EXPECT_EQ(host.sounds, (Strings{"close midi", "play EQ.MID", "stop", "open midi"}));
     host.runFor(500);
-    EXPECT_EQ(std::tuple(clock->simTime, host.lastShownTime, stops()), std::tuple(10.0f, 10.0f, 2));   // stops the flash music once
-    run.timeAcceleration = 20, clock->simTime = 100, host.tickCost = 500, tick();   // on time: the interval is tuned a tenth down to 405 ms, times 20
-    EXPECT_EQ(std::tuple(clock->simTime, stops()), std::tuple(108.1f, 2));
+    EXPECT_EQ(std::tuple(clock->state().simTime, host.lastShownTime, stops()), std::tuple(10.0f, 10.0f, 2));   // stops the flash music once
+    run.timeAcceleration = 20, host.tickCost = 500, tick();   // on time: the interval is tuned a tenth down to 405 ms, times 20
+    EXPECT_EQ(std::tuple(clock->state().simTime, stops()), std::tuple(18.1f, 2));
     // A huge or invalid acceleration keeps time representable.
     run.timeAcceleration = 1.0e30f, tick(), tick();
-    EXPECT_EQ(std::tuple(clock->simTime, host.lastCrossTick, clock->endCountdown != 0), std::tuple(1.0e6f, 1000000, true));   // past the limit
+    EXPECT_EQ(std::tuple(clock->state().simTime, host.lastCrossTick, clock->state().endCountdown != 0), std::tuple(1.0e6f, 1000000, true));   // past the limit
     run.timeAcceleration = kNaN; startAndFlash(); tick(), tick();
-    EXPECT_EQ(std::tuple(clock->simTime, host.lastCrossTick), std::tuple(10.0f, 10));
+    EXPECT_EQ(std::tuple(clock->state().simTime, host.lastCrossTick), std::tuple(10.0f, 10));
 }
 
 // Pause lets the flash finish but holds the run, whose start-up work is done
@@ -207,9 +217,9 @@ TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
     EXPECT_TRUE(flashDone() && host.flashSizes.size() == 14u);
     const int stopped = stops();
     host.runFor(10000);
-    EXPECT_EQ(std::tuple(runStarts(), stops(), clock->simTime, host.speedReads > 10), std::tuple(1, stopped + 1, 0.0f, true));   // slider still read
+    EXPECT_EQ(std::tuple(runStarts(), stops(), clock->state().simTime, host.speedReads > 10), std::tuple(1, stopped + 1, 0.0f, true));   // slider still read
     clock->togglePause(), host.runFor(2000);
-    EXPECT_EQ(std::tuple(runStarts(), clock->simTime >= 10), std::tuple(1, true));
+    EXPECT_EQ(std::tuple(runStarts(), clock->state().simTime >= 10), std::tuple(1, true));
     host.flashSizes.clear(), start("b.evt"), host.runFor(300);
     const std::size_t steps = host.flashSizes.size();
     clock->activationChanged(false, true), host.runFor(3000);
@@ -217,41 +227,41 @@ TEST_F(ClockTest, PauseAndFocusLossHoldTheRunWhichStartsOnlyOnce) {
     clock->activationChanged(true, false);
     EXPECT_TRUE(flashDone() && host.flashSizes.size() == 14u);
     clock->activationChanged(false, true), host.runFor(10000);
-    EXPECT_EQ(std::tuple(runStarts(), clock->simTime), std::tuple(2, 0.0f));
+    EXPECT_EQ(std::tuple(runStarts(), clock->state().simTime), std::tuple(2, 0.0f));
     clock->activationChanged(true, false), host.runFor(600);
-    EXPECT_GT(clock->simTime, 0.0f);
+    EXPECT_GT(clock->state().simTime, 0.0f);
 }
 
 TEST_F(ClockTest, WhatEndsARunAndWhatFollowsTheEnd) {
     addSeismograms({1000, 20}); running(), host.runFor(20000);
-    EXPECT_EQ(std::tuple(clock->simTime > 100, clock->endCountdown), std::tuple(true, 0));   // the second trace has ended, the first not
+    EXPECT_EQ(std::tuple(clock->state().simTime > 100, clock->state().endCountdown), std::tuple(true, 0));   // the second trace has ended, the first not
     run.timeAcceleration = -50, host.runFor(60000);   // negative: back to ten seconds
-    EXPECT_EQ(std::tuple(clock->simTime, clock->endCountdown), std::tuple(10.0f, 0));
+    EXPECT_EQ(std::tuple(clock->state().simTime, clock->state().endCountdown), std::tuple(10.0f, 0));
     // Without seismograms on the screen only the time limit ends the run.
     run.seismograms.clear(), addSeismograms({10});
     run.timeLimit = 100, run.timeAcceleration = 20, settings.view = ViewMode::Globe3D; startAndFlash();
     const int seis = host.seisTicks;
     ASSERT_TRUE((host.tickCost = 500, runEnded(60000)));
-    EXPECT_EQ(std::tuple(clock->simTime > 100, clock->showSeismograms, host.seisTicks), std::tuple(true, false, seis));
+    EXPECT_EQ(std::tuple(clock->state().simTime > 100, clock->state().showSeismograms, host.seisTicks), std::tuple(true, false, seis));
     // With them, when every trace has ended; the replay waits for the pause at the end.
     settings.secondsToPauseAtEnd = 5, settings.view = ViewMode::All, run.timeLimit = 7200;
     run.seismograms.clear(), addSeismograms({30, 50}); running(true);
     ASSERT_TRUE(runEnded(60000));
-    EXPECT_EQ(std::tuple(clock->simTime >= 50, clock->simTime < 80), std::tuple(true, true));
-    const float frozen = clock->simTime;
+    EXPECT_EQ(std::tuple(clock->state().simTime >= 50, clock->state().simTime < 80), std::tuple(true, true));
+    const float frozen = clock->state().simTime;
     host.runFor(3000);
-    EXPECT_EQ(clock->simTime, frozen);   // time stands still while the run waits
+    EXPECT_EQ(clock->state().simTime, frozen);   // time stands still while the run waits
     host.flashSizes.clear();
     ASSERT_TRUE(until([&] { return host.armed(kFlashTimer); }, 3000));
-    EXPECT_EQ(std::tuple(host.interval(kFlashTimer), clock->simTime, clock->endCountdown, host.armed(kTickTimer)),
+    EXPECT_EQ(std::tuple(host.interval(kFlashTimer), clock->state().simTime, clock->state().endCountdown, host.armed(kTickTimer)),
               std::tuple(50, 0.0f, 0, false));   // replay from the flash
     EXPECT_TRUE(flashDone() && host.flashSizes.size() == 14u);
     // No pause at the end stays on the last picture; Exit when done exits after the pause.
     settings.secondsToPauseAtEnd = 0, run.timeLimit = 20, host.tickCost = 0; run.seismograms.clear(); start();
     ASSERT_TRUE(runEnded());
-    EXPECT_EQ(clock->endCountdown, 1);
+    EXPECT_EQ(clock->state().endCountdown, 1);
     host.runFor(11000);
-    EXPECT_EQ(std::tuple(clock->endCountdown > 3000, host.armed(kFlashTimer), host.armed(kTickTimer), clock->restartRequested),
+    EXPECT_EQ(std::tuple(clock->state().endCountdown > 3000, host.armed(kFlashTimer), host.armed(kTickTimer), clock->state().restartRequested),
               std::tuple(true, false, true, false));
     settings.exitWhenDone = true, settings.secondsToPauseAtEnd = 3; start();   // without a script
     ASSERT_TRUE(runEnded());
@@ -269,23 +279,23 @@ TEST_F(ClockTest, ViewsWorldMenuAndListEndTheWaitAtTheEnd) {
     running(true);
     ASSERT_TRUE(runEnded());
     host.sounds.clear(), clock->viewsButton(), host.runFor(5);
-    EXPECT_EQ(std::tuple(dialogs, clock->endCountdown, clock->pendingAction, host.sounds, host.armed(kTickTimer)),
-              std::tuple(1, 0, kNoAction, Strings{"stop"}, true));   // Cancel: the run goes on
+    EXPECT_EQ(std::tuple(dialogs, clock->state().endCountdown, clock->state().pendingAction, host.sounds, host.armed(kTickTimer)),
+              std::tuple(1, 0, PendingAction::None, Strings{"stop"}, true));   // Cancel: the run goes on
     ASSERT_TRUE(runEnded());
     clock->restartRequest();   // Restart, then the List dialog before the next tick: the new event runs afresh
     clock->beginDialog(), clock->startListedEvent("b.evt");
-    EXPECT_EQ(std::tuple(clock->endCountdown, clock->restartRequested), std::tuple(0, false));
+    EXPECT_EQ(std::tuple(clock->state().endCountdown, clock->state().restartRequested), std::tuple(0, false));
     ASSERT_TRUE(flashDone());
     host.flashSizes.clear(), host.tickCost = 500, host.runFor(60000);
-    EXPECT_EQ(std::tuple(clock->simTime > 300, clock->endCountdown, host.flashSizes.size(), host.loaded.size()),
+    EXPECT_EQ(std::tuple(clock->state().simTime > 300, clock->state().endCountdown, host.flashSizes.size(), host.loaded.size()),
               std::tuple(true, 0, 0u, 2u));   // not frozen by the old countdown, no replay
     start();
     ASSERT_TRUE(runEnded(20000));
-    clock->resumeTime = 50, host.sounds.clear(), clock->worldMenuButton(), host.runFor(5);
-    EXPECT_EQ(std::tuple(host.mapsShown, clock->endCountdown, clock->resumeTime, int(clock->tickMs), host.sounds.front()),
+    clock->setViewMode(ViewMode::Globe3D), host.sounds.clear(), clock->worldMenuButton(), host.runFor(5);   // a resumed run's time is forgotten
+    EXPECT_EQ(std::tuple(host.mapsShown, clock->state().endCountdown, clock->state().resumeTime, int(clock->state().tickMs), host.sounds.front()),
               std::tuple(1, 0, 0.0f, 0, std::string("stop")));
     host.runFor(60000);   // nothing replays, moves on or exits from the map
-    EXPECT_EQ(std::tuple(host.loaded.size(), host.exited, host.armed(kTickTimer), host.armed(kFlashTimer)), std::tuple(3u, false, false, false));
+    EXPECT_EQ(std::tuple(host.loaded.size(), host.exited, host.armed(kTickTimer), host.armed(kFlashTimer)), std::tuple(4u, false, false, false));   // the view change read the event again
 }
 
 // An empty catalogue replays the shown event; then the script plays the next
@@ -294,15 +304,15 @@ TEST_F(ClockTest, ScriptPlaysTheNextEventWrapsAndExitsWhenDone) {
     scriptOf({}); running(true), host.flashSizes.clear();
     ASSERT_TRUE(until([&] { return !host.flashSizes.empty(); }, 20000));
     EXPECT_EQ(host.loaded.size(), 1u);
-    scriptOf({"a.evt", "b.evt"}); clock->scriptIndex = -5, start("b.evt");
+    scriptOf({"a.evt", "b.evt"}); clock->chooseEvent(-5, "b.evt"), clock->startCurrentEvent();
     for (std::size_t n : {3, 4, 5, 6}) {   // a, b, a again, and a after an index of 7
-        if (n == 6) clock->scriptIndex = 7;
+        if (n == 6) clock->chooseEvent(7, clock->state().currentEventFile);
         ASSERT_TRUE(loads(n));
-        EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex), std::tuple(std::string(n == 4 ? "b.evt" : "a.evt"), n == 4 ? 1 : 0));
+        EXPECT_EQ(std::tuple(host.loaded.back(), clock->state().scriptIndex), std::tuple(std::string(n == 4 ? "b.evt" : "a.evt"), n == 4 ? 1 : 0));
     }
     settings.exitWhenDone = true;
     ASSERT_TRUE(until([&] { return host.exited; }, 40000));
-    EXPECT_EQ(std::tuple(host.loaded.size(), clock->scriptIndex), std::tuple(7u, 0));   // b, then no event started at the wrap
+    EXPECT_EQ(std::tuple(host.loaded.size(), clock->state().scriptIndex), std::tuple(7u, 0));   // b, then no event started at the wrap
 }
 
 // An unreadable next event moves the script on after one pause; a dialog open
@@ -315,14 +325,14 @@ TEST_F(ClockTest, ScriptPastAnUnreadableEventAndAnOpenDialog) {
     EXPECT_EQ(std::tuple(host.loaded.back(), host.armed(kTickTimer)), std::tuple(std::string("bad.evt"), true));   // the old run stays
     const uint32_t failedAt = host.now;
     ASSERT_TRUE(loads(3, 10000));
-    EXPECT_EQ(std::tuple(host.loaded.back(), clock->scriptIndex, host.armed(kFlashTimer), host.now - failedAt <= 3100),
+    EXPECT_EQ(std::tuple(host.loaded.back(), clock->state().scriptIndex, host.armed(kFlashTimer), host.now - failedAt <= 3100),
               std::tuple(std::string("c.evt"), 2, true, true));
     ASSERT_TRUE(flashDone() && runEnded());
     clock->beginDialog();   // the Speed dialog, say
     EXPECT_FALSE(host.armed(kTickTimer));
     ASSERT_TRUE(loads(4, 5000) && host.armed(kFlashTimer));
     clock->endDialog();
-    EXPECT_EQ(std::tuple(host.armed(kTickTimer), clock->timerArmed[kTickTimer]), std::tuple(false, false));
+    EXPECT_EQ(std::tuple(host.armed(kTickTimer), clock->state().timerArmed[kTickTimer]), std::tuple(false, false));
     host.flashSizes.clear();
     ASSERT_TRUE(flashDone());
     EXPECT_EQ(std::tuple(host.flashSizes.size(), host.armed(kFlashTimer)), std::tuple(14u, false));
@@ -333,26 +343,26 @@ TEST_F(ClockTest, ScriptPastAnUnreadableEventAndAnOpenDialog) {
 TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesInformationAndTutorialWindows) {
     settings.userTimeout = 30; running(true); host.runFor(1000), clock->togglePause();
     EXPECT_TRUE(host.pauseLabel);
-    const float t = clock->simTime;
+    const float t = clock->state().simTime;
     host.runFor(29000);
-    EXPECT_EQ(std::tuple(clock->paused, clock->simTime), std::tuple(true, t));
+    EXPECT_EQ(std::tuple(clock->state().paused, clock->state().simTime), std::tuple(true, t));
     host.runFor(1000);
-    EXPECT_EQ(std::tuple(clock->paused, host.pauseLabel), std::tuple(false, false));
+    EXPECT_EQ(std::tuple(clock->state().paused, host.pauseLabel), std::tuple(false, false));
     host.runFor(1000);
-    EXPECT_GT(clock->simTime, t);
+    EXPECT_GT(clock->state().simTime, t);
     clock->showInfoText("3D.INF");
-    EXPECT_EQ(std::tuple(host.info, clock->held), std::tuple(true, true));
+    EXPECT_EQ(std::tuple(host.info, clock->state().held), std::tuple(true, true));
     host.runFor(29500);
     EXPECT_TRUE(host.info);
     host.runFor(1000);
-    EXPECT_EQ(std::tuple(host.info, clock->held), std::tuple(false, false));
+    EXPECT_EQ(std::tuple(host.info, clock->state().held), std::tuple(false, false));
     // It closes a browsed tutorial page after the page's stay.
     settings.tutorialEnabled = true, script = {{"T0.INF", 0, 3}, {"T1.INF", 0, 3}, {"T2.INF", 0, 3}, {"T3.INF", 0, 3}, {"T4.INF", 0, 3}};
     clock->startTutorialBrowsing(), tick();
     ASSERT_EQ(host.tutorialsOpened.size(), 1u);
-    EXPECT_EQ(std::tuple(clock->held, clock->userCountdown), std::tuple(true, 3));
+    EXPECT_EQ(std::tuple(clock->state().held, clock->state().userCountdown), std::tuple(true, 3));
     host.runFor(3100);
-    EXPECT_EQ(std::tuple(host.tutorial.exists, clock->tutorialBrowsing, clock->held, clock->userCountdown >= 29),
+    EXPECT_EQ(std::tuple(host.tutorial.exists, clock->state().tutorialBrowsing, clock->state().held, clock->state().userCountdown >= 29),
               std::tuple(false, false, false, true));   // the user time-out again
     host.runFor(5000);
     EXPECT_EQ(host.tutorialsOpened.size(), 1u);   // not reopened
@@ -363,40 +373,40 @@ TEST_F(ClockTest, UserTimeoutReleasesAPauseAndClosesInformationAndTutorialWindow
 TEST_F(ClockTest, KioskWelcomeMapAndEventInformation) {
     settings.showEventInformation = true, settings.userTimeout = 3, run.magnitude = 5; make(true); host.runFor(10000);
     EXPECT_EQ(std::tuple(host.armed(kActionTimer), host.welcome), std::tuple(false, true));   // the welcome screen waits
-    clock->setPendingAction(kLeaveWelcomeAction, 50), host.runFor(50);   // Start
-    EXPECT_EQ(std::tuple(host.mapsShown, host.mapTimeout, clock->screenReady), std::tuple(1, 3u, false));
+    clock->setPendingAction(PendingAction::LeaveWelcome, 50), host.runFor(50);   // Start
+    EXPECT_EQ(std::tuple(host.mapsShown, host.mapTimeout, clock->state().screenReady), std::tuple(1, 3u, false));
     clock->setScreenReady(), host.runFor(3000), start();   // the map has drawn its events
-    EXPECT_EQ(std::tuple(host.worldMap, host.info, host.infoOpened, clock->held, clock->screenReady),
+    EXPECT_EQ(std::tuple(host.worldMap, host.info, host.infoOpened, clock->state().held, clock->state().screenReady),
               std::tuple(false, true, Strings{"EV1/EVT.INF"}, true, false));
     clock->requestExit(), host.runFor(2000);   // refused while the screen is being built
     EXPECT_EQ(std::tuple(host.flashSizes.empty(), host.armed(kFlashTimer), host.exited), std::tuple(true, true, false));
     host.infoDone = true, host.runFor(100);   // the user closes it
-    EXPECT_EQ(std::tuple(host.flashSizes.size(), host.info, clock->screenReady, host.exited),
+    EXPECT_EQ(std::tuple(host.flashSizes.size(), host.info, clock->state().screenReady, host.exited),
               std::tuple(1u, false, true, true));   // the waiting Exit went through
     host.exited = false, settings.showWelcomeScreen = false; make(true);   // without the welcome screen the map comes after 1 ms
-    EXPECT_EQ(std::tuple(clock->pendingAction, host.interval(kActionTimer), host.interval(kSecondTimer)), std::tuple(kLeaveWelcomeAction, 1, 1000));
+    EXPECT_EQ(std::tuple(clock->state().pendingAction, host.interval(kActionTimer), host.interval(kSecondTimer)), std::tuple(PendingAction::LeaveWelcome, 1, 1000));
     host.runFor(1);
-    EXPECT_EQ(std::tuple(host.mapsShown, host.worldMap, clock->pendingAction), std::tuple(2, true, kNoAction));
+    EXPECT_EQ(std::tuple(host.mapsShown, host.worldMap, clock->state().pendingAction), std::tuple(2, true, PendingAction::None));
 }
 
 TEST_F(ClockTest, AutomaticTutorialShowsTheMiddleStepsThenOpensTheMap) {
     settings.tutorialMode = settings.tutorialEnabled = true;
     script = {{"T0.INF", 0, 5}, {"T1.INF", 20, 5}, {"T2.INF", 60, 5}, {"T3.INF", 100, 5}, {"T4.INF", 200, 0}}; make(true);
-    EXPECT_EQ(std::tuple(clock->tutorialIndex, clock->nextTutorialTime), std::tuple(1, 20));
+    EXPECT_EQ(std::tuple(clock->state().tutorialIndex, clock->state().nextTutorialTime), std::tuple(1, 20));
     startAndFlash();
     ASSERT_TRUE((host.tickCost = 500, until([&] { return host.tutorialsOpened.size() == 1; }, 20000)));
-    EXPECT_EQ(std::tuple(host.tutorialsOpened[0].file, host.tutorialsOpened[0].form, clock->held, clock->userCountdown >= 4, clock->userCountdown <= 5),
+    EXPECT_EQ(std::tuple(host.tutorialsOpened[0].file, host.tutorialsOpened[0].form, clock->state().held, clock->state().userCountdown >= 4, clock->state().userCountdown <= 5),
               std::tuple(std::string("T1.INF"), 1, true, true, true));   // the step's stay, counting down
-    const float t = clock->simTime;
+    const float t = clock->state().simTime;
     host.runFor(2000);
-    EXPECT_EQ(clock->simTime, t);   // held while the page is up
+    EXPECT_EQ(clock->state().simTime, t);   // held while the page is up
     host.answerTutorial(true, false, false, false), host.runFor(1000);
-    EXPECT_EQ(std::tuple(host.tutorial.exists, clock->simTime > t), std::tuple(false, true));
+    EXPECT_EQ(std::tuple(host.tutorial.exists, clock->state().simTime > t), std::tuple(false, true));
     // The next pages close themselves after their stay of 5 seconds.
     ASSERT_TRUE(until([&] { return host.mapsShown == 1; }, 120000));
     ASSERT_EQ(host.tutorialsOpened.size(), 3u);
     EXPECT_EQ(std::tuple(host.tutorialsOpened[1].file, host.tutorialsOpened[2].file), std::tuple(std::string("T2.INF"), std::string("T3.INF")));
-    EXPECT_EQ(std::tuple(settings.tutorialMode, int(clock->tickMs), host.armed(kTickTimer)), std::tuple(false, 0, false));
+    EXPECT_EQ(std::tuple(settings.tutorialMode, int(clock->state().tickMs), host.armed(kTickTimer)), std::tuple(false, 0, false));
     // Cancel ends the automatic tutorial; the run goes on without the map.
     settings.tutorialMode = true, script = {{"T0.INF", 0, 0}, {"T1.INF", 20, 0}, {"T2.INF", 40, 0}, {"T3.INF", 900, 0}};
     host.tutorialsOpened.clear(); running();
@@ -418,7 +428,7 @@ TEST_F(ClockTest, BrowsedTutorialPagesThroughTheStepsAndCancelEndsIt) {
     }
     EXPECT_EQ(std::tuple(host.tutorialsOpened[0].file, host.tutorialsOpened[0].position), std::tuple(std::string("T1.INF"), 0));
     host.answerTutorial(false, false, false, true), tick();
-    EXPECT_EQ(std::tuple(clock->tutorialBrowsing, clock->tutorialIndex, host.tutorial.exists), std::tuple(false, 0, false));
+    EXPECT_EQ(std::tuple(clock->state().tutorialBrowsing, clock->state().tutorialIndex, host.tutorial.exists), std::tuple(false, 0, false));
     tick();
     EXPECT_EQ(host.tutorialsOpened.size(), 4u);   // nothing reopens after Cancel
     script = {{"T0.INF", 0, 0}, {"T1.INF", 0, 0}};   // a script of two steps: Previous stays inside it
@@ -426,54 +436,54 @@ TEST_F(ClockTest, BrowsedTutorialPagesThroughTheStepsAndCancelEndsIt) {
     ASSERT_EQ(host.tutorialsOpened.size(), 1u);
     EXPECT_EQ(host.tutorialsOpened[0].file, "T0.INF");
     host.answerTutorial(false, false, true, false), tick();
-    EXPECT_EQ(std::tuple(host.tutorialsOpened.size(), clock->tutorialIndex >= 0), std::tuple(2u, true));
+    EXPECT_EQ(std::tuple(host.tutorialsOpened.size(), clock->state().tutorialIndex >= 0), std::tuple(2u, true));
 }
 
 TEST_F(ClockTest, RestartOnlyDuringARunAlsoWhenPausedOrHeld) {
     make(); clock->restartRequest();   // welcome screen: tickMs is 0
-    EXPECT_FALSE(clock->restartRequested);
+    EXPECT_FALSE(clock->state().restartRequested);
     clock->showWorldMap(), clock->restartRequest();
-    EXPECT_FALSE(clock->restartRequested);
+    EXPECT_FALSE(clock->state().restartRequested);
     startAndFlash(); host.runFor(2000), clock->togglePause(), clock->repeatButton();
-    EXPECT_EQ(std::tuple(clock->paused, host.pauseLabel, clock->pendingAction, host.interval(kActionTimer)),
-              std::tuple(false, false, kRepeatAction, 5));
+    EXPECT_EQ(std::tuple(clock->state().paused, host.pauseLabel, clock->state().pendingAction, host.interval(kActionTimer)),
+              std::tuple(false, false, PendingAction::Repeat, 5));
     host.runFor(5);
-    EXPECT_EQ(std::tuple(clock->pendingAction, clock->restartRequested), std::tuple(kNoAction, true));
+    EXPECT_EQ(std::tuple(clock->state().pendingAction, clock->state().restartRequested), std::tuple(PendingAction::None, true));
     tick();
-    EXPECT_EQ(std::tuple(clock->restartRequested, host.armed(kFlashTimer)), std::tuple(false, true));
+    EXPECT_EQ(std::tuple(clock->state().restartRequested, host.armed(kFlashTimer)), std::tuple(false, true));
     ASSERT_TRUE(flashDone());   // a restart is carried out while paused or held
     host.runFor(2000), clock->togglePause();
     const int stopped = stops();
     clock->restartRequest(), tick();
-    EXPECT_EQ(std::tuple(clock->restartRequested, clock->simTime, host.interval(kFlashTimer), host.armed(kTickTimer)),
+    EXPECT_EQ(std::tuple(clock->state().restartRequested, clock->state().simTime, host.interval(kFlashTimer), host.armed(kTickTimer)),
               std::tuple(false, 0.0f, 50, false));
     EXPECT_EQ(std::tuple(stops(), host.count(host.log, "globe restore")), std::tuple(stopped + 1, 2));
     host.sounds.clear();   // the replay's flash closes MIDI and plays its music
     ASSERT_TRUE(flashDone());
     EXPECT_EQ(Strings(host.sounds.begin(), host.sounds.begin() + 2), (Strings{"close midi", "play EQ.MID"}));
     clock->togglePause(), host.runFor(2000), clock->activationChanged(false, true), clock->restartRequest(), tick();
-    EXPECT_EQ(std::tuple(clock->restartRequested, host.armed(kFlashTimer), clock->simTime), std::tuple(false, true, 0.0f));
+    EXPECT_EQ(std::tuple(clock->state().restartRequested, host.armed(kFlashTimer), clock->state().simTime), std::tuple(false, true, 0.0f));
 }
 
 // A view change resumes at the same time without a flash: the flash timer
 // shows that time at once and the first tick opens the run again.
 TEST_F(ClockTest, ViewChangeContinuesAtTheSameTimeWithoutFlashAndAFailedOneKeepsTheRun) {
     running(), host.runFor(3000);
-    const float t = clock->simTime;
+    const float t = clock->state().simTime;
     ASSERT_GT(t, 10.0f);
     clock->setViewMode(ViewMode::All);   // unchanged: nothing happens
     EXPECT_EQ(host.layoutsBuilt, 1);
     host.flashSizes.clear(), clock->setViewMode(ViewMode::CrossSection);
-    EXPECT_EQ(std::tuple(host.saves, host.layoutsBuilt, host.loaded.back(), clock->showSeismograms, clock->resumeTime),
+    EXPECT_EQ(std::tuple(host.saves, host.layoutsBuilt, host.loaded.back(), clock->state().showSeismograms, clock->state().resumeTime),
               std::tuple(1, 2, std::string(), false, t));
     const int shows = host.timeShows, starts = runStarts();
     host.runFor(100);
-    EXPECT_EQ(std::tuple(host.timeShows, host.lastShownTime, clock->lastTick, clock->resumeTime, host.flashSizes.empty()),
+    EXPECT_EQ(std::tuple(host.timeShows, host.lastShownTime, clock->state().lastTick, clock->state().resumeTime, host.flashSizes.empty()),
               std::tuple(shows + 1, t, host.now, t, true));
     tick();
-    EXPECT_EQ(std::tuple(clock->resumeTime, runStarts(), host.sounds.back(), clock->simTime > t), std::tuple(0.0f, starts + 1, std::string("stop"), true));
+    EXPECT_EQ(std::tuple(clock->state().resumeTime, runStarts(), host.sounds.back(), clock->state().simTime > t), std::tuple(0.0f, starts + 1, std::string("stop"), true));
     clock->togglePause(), clock->setViewMode(ViewMode::Globe3D);   // a view change while paused keeps the Continue label
-    EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->paused, host.pauseLabel, host.saves), std::tuple(3, true, true, 2));
+    EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->state().paused, host.pauseLabel, host.saves), std::tuple(3, true, true, 2));
     // The View dialog: OK without a change rebuilds nothing; on the map the new mode waits for the next event.
     clock->togglePause(), host.runFor(2000);
     host.viewDialog = [&] { return true; };
@@ -481,14 +491,14 @@ TEST_F(ClockTest, ViewChangeContinuesAtTheSameTimeWithoutFlashAndAFailedOneKeeps
     EXPECT_EQ(std::tuple(host.layoutsBuilt, host.armed(kTickTimer)), std::tuple(3, true));
     host.viewDialog = [&] { settings.view = ViewMode::All; return true; };
     clock->showWorldMap(), clock->chooseView();
-    EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->restartRequested), std::tuple(3, false));
+    EXPECT_EQ(std::tuple(host.layoutsBuilt, clock->state().restartRequested), std::tuple(3, false));
     startAndFlash(); host.runFor(2000);
     host.loader = [](const std::string& f) { return !f.empty(); };   // the file went away: a failed change keeps the run
     host.viewDialog = [&] { settings.view = ViewMode::Globe3D; return true; };
     clock->chooseView();
-    EXPECT_EQ(std::tuple(clock->resumeTime, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(0.0f, true, 4));
+    EXPECT_EQ(std::tuple(clock->state().resumeTime, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(0.0f, true, 4));
     clock->setViewMode(ViewMode::CrossSection);
-    EXPECT_EQ(std::tuple(clock->resumeTime, host.armed(kTickTimer), host.saves), std::tuple(0.0f, true, 6));   // every change saved
+    EXPECT_EQ(std::tuple(clock->state().resumeTime, host.armed(kTickTimer), host.saves), std::tuple(0.0f, true, 6));   // every change saved
     clock->restartRequest(), tick(), host.flashSizes.clear();   // a replay then flashes as usual instead of resuming
     EXPECT_TRUE(flashDone() && host.flashSizes.size() == 14u);
 }
@@ -499,32 +509,27 @@ TEST_F(ClockTest, TickDrawsOnlyWhatChangedWithoutAllocatingAndSkipsTheViewsWhile
     auto [globe, cross, seis, shows] = views();
     const int resets = host.seisResets, presents = host.crossPresents;
     host.inputPending = true, tick(), tick();
-    EXPECT_EQ(std::tuple(views(), host.lastShownTime), std::tuple(std::tuple(globe, cross, seis, shows + 2), clock->simTime));   // time goes on
-    host.inputPending = host.crossChanges = false, allocations = 0, counting = true;
+    EXPECT_EQ(std::tuple(views(), host.lastShownTime), std::tuple(std::tuple(globe, cross, seis, shows + 2), clock->state().simTime));   // time goes on
+    host.inputPending = false, allocations = 0, counting = true;
     for (int i = 0; i < 20; ++i) tick();
-    EXPECT_EQ(std::tuple(views(), host.crossPresents, (counting = false, allocations.load())),
-              std::tuple(std::tuple(globe + 20, cross + 20, seis + 20, shows + 22), presents, 0u));   // the cross-section is shown only when changed
-    host.crossChanges = true, run.timeWindow = 600, tick();   // the Time window dialog lays the traces out again at the current time
-    EXPECT_EQ(std::tuple(host.crossPresents, host.seisResets, host.log.back(), host.seisInvalidations, host.seisTicks, clock->shownTimeWindow),
-              std::tuple(presents + 1, resets + 1, "seis reset " + std::to_string(int(clock->simTime)), 1, seis + 20, 600));
-    tick();
-    EXPECT_EQ(std::tuple(host.seisResets, host.seisTicks), std::tuple(resets + 1, seis + 21));
+    EXPECT_EQ(std::tuple(views(), host.crossPresents, host.seisResets, (counting = false, allocations.load())),
+              std::tuple(std::tuple(globe + 20, cross + 20, seis + 20, shows + 22), presents + 20, resets, 0u));   // each view drew and showed its tick
 }
 
 TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTimeWithinItsBounds) {
     running(), tick();
-    EXPECT_EQ(clock->tickMs, 450);   // the tick came on time: a tenth less
+    EXPECT_EQ(clock->state().tickMs, 450);   // the tick came on time: a tenth less
     host.tickCost = 120, host.runFor(20000);
-    EXPECT_EQ(std::tuple(clock->tickMs >= 100, clock->tickMs <= 140, settings.clockTickMs), std::tuple(true, true, clock->tickMs));
+    EXPECT_EQ(std::tuple(clock->state().tickMs >= 100, clock->state().tickMs <= 140, settings.clockTickMs), std::tuple(true, true, clock->state().tickMs));
     host.tickCost = 0, host.runFor(5000);
-    EXPECT_EQ(clock->tickMs, 9);   // below 10 ms the step is 0
+    EXPECT_EQ(clock->state().tickMs, 9);   // below 10 ms the step is 0
     startAndFlash("b.evt");   // the tuned value starts the next run
     EXPECT_EQ(host.interval(kTickTimer), 9);
     settings.clockTickMs = 45000, host.tickCost = 40000;   // at most 30 s, however long the drawing takes
     startAndFlash("c.evt");
     EXPECT_EQ(host.interval(kTickTimer), 30000);
     for (int i = 0; i < 4; ++i) tick();
-    EXPECT_EQ(std::tuple(int(clock->tickMs), settings.clockTickMs), std::tuple(30000, 30000));
+    EXPECT_EQ(std::tuple(int(clock->state().tickMs), settings.clockTickMs), std::tuple(30000, 30000));
     settings.clockTickMs = 0;   // never a timer that is refused for its interval
     startAndFlash("d.evt");
     EXPECT_EQ(host.interval(kTickTimer), 1);
@@ -534,27 +539,26 @@ TEST_F(ClockTest, TickIntervalSettlesNearTheDrawingTimeWithinItsBounds) {
 // the script's start or from the List dialog, leaves the running screen as it was.
 TEST_F(ClockTest, FailuresAreReportedAndStopOnlyTheirPhase) {
     make(); clock->onTimer(7), host.pictureOk = false, start();
-    EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kFlashTimer)), std::tuple(true, false));   // still closable
+    EXPECT_EQ(std::tuple(clock->state().screenReady, host.armed(kFlashTimer)), std::tuple(true, false));   // still closable
     host.pictureOk = true, host.bitmapsOk = false, start();
-    EXPECT_EQ(host.messages, (decltype(host.messages){{"Unknown timer", "????"}, {"Unable to open file", "earth180.bmp"},
-                                               {"Unable to create bitmaps", "Cross-Section View"}}));
+    EXPECT_EQ(host.messages, (decltype(host.messages){{"Unknown timer", "????"}, {"cannot draw", "g"}, {"cannot draw", "x"}}));
     host.bitmapsOk = true, host.refuseTimers = true, start();   // a refused timer stops its phase
-    EXPECT_FALSE(clock->timerArmed[kFlashTimer]);
+    EXPECT_FALSE(clock->state().timerArmed[kFlashTimer]);
     host.runFor(5000);
-    EXPECT_EQ(std::tuple(host.flashSizes.empty(), clock->timerArmed[kTickTimer]), std::tuple(true, false));
+    EXPECT_EQ(std::tuple(host.flashSizes.empty(), clock->state().timerArmed[kTickTimer]), std::tuple(true, false));
     host.refuseTimers = false; startAndFlash(); host.refuseTimers = true, tick();   // the tick cannot re-arm: the run stands
-    float t = clock->simTime;
+    float t = clock->state().simTime;
     host.runFor(5000);
-    EXPECT_EQ(std::tuple(clock->timerArmed[kTickTimer], clock->simTime), std::tuple(false, t));
+    EXPECT_EQ(std::tuple(clock->state().timerArmed[kTickTimer], clock->state().simTime), std::tuple(false, t));
     host.refuseTimers = false; startAndFlash();
     host.runFor(2000), host.loader = [](const std::string& f) { return f != "bad.evt"; };
     const int layouts = host.layoutsBuilt;
     start("bad.evt");
-    EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(true, true, layouts));
+    EXPECT_EQ(std::tuple(clock->state().screenReady, host.armed(kTickTimer), host.layoutsBuilt), std::tuple(true, true, layouts));
     clock->beginDialog(), clock->startListedEvent("bad.evt");
-    EXPECT_EQ(std::tuple(clock->screenReady, host.armed(kTickTimer)), std::tuple(true, true));
-    t = clock->simTime, host.runFor(1000);
-    EXPECT_GT(clock->simTime, t);
+    EXPECT_EQ(std::tuple(clock->state().screenReady, host.armed(kTickTimer)), std::tuple(true, true));
+    t = clock->state().simTime, host.runFor(1000);
+    EXPECT_GT(clock->state().simTime, t);
 }
 
 }  // namespace

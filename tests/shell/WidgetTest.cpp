@@ -178,7 +178,7 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
     auto main = f.window();   // Enter reaches the welcome screen through the main window
     ASSERT_NE(main->welcomeWindow(), nullptr);
     main->command(cmd::Enter);
-    EXPECT_EQ(std::tuple(main->clock().pendingAction, main->clock().timerArmed[kActionTimer]), std::tuple(kLeaveWelcomeAction, true));
+    EXPECT_EQ(std::tuple(main->clock().state().pendingAction, main->clock().state().timerArmed[kActionTimer]), std::tuple(PendingAction::LeaveWelcome, true));
 }
 
 TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
@@ -238,18 +238,18 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     ASSERT_TRUE(earth.save("earth180.bmp", "BMP"));
     auto w = f.onTheMap(1024, 700);
     auto& clock = w->clock();
-    EXPECT_EQ(std::tuple(w->worldMapWindow() != nullptr, w->welcomeWindow(), int(clock.tickMs)), std::tuple(true, nullptr, 0));
-    clock.currentEventFile = "a.evt"; w->command(cmd::StartCurrentEvent);
+    EXPECT_EQ(std::tuple(w->worldMapWindow() != nullptr, w->welcomeWindow(), int(clock.state().tickMs)), std::tuple(true, nullptr, 0));
+    clock.chooseEvent(0, "a.evt"); w->command(cmd::StartCurrentEvent);
     ViewLayout* layout = w->viewLayout();
     ASSERT_TRUE(layout && layout->globe() && layout->crossSection() && layout->seismograms() && layout->bar());
     EXPECT_EQ(std::tuple(w->worldMapWindow(), layout->size(), layout->bar()->geometry().right() + 1, layout->bar()->width()),
               std::tuple(nullptr, w->clientArea()->size(), layout->width(), w->paneGeometry().barWidth));
     EXPECT_EQ(std::tuple(layout->globe()->width(), layout->globe()->geometry().bottom() + 1, layout->globe()->infoButton() != nullptr),
               std::tuple(layout->globe()->height(), layout->height(), true));
-    EXPECT_EQ(std::tuple(clock.eventShown, clock.timerArmed[kFlashTimer]), std::tuple(true, true));
+    EXPECT_EQ(std::tuple(clock.state().eventShown, clock.state().timerArmed[kFlashTimer]), std::tuple(true, true));
     EXPECT_EQ(layout->globe()->surface(Surface::Screen).pixelColor(layout->globe()->metrics().centre), QColor(0, 0, 160));   // stretched
     clock.onTimer(kFlashTimer), clock.onTimer(kFlashTimer), clock.onTimer(kTickTimer);   // magnitude 1: two flash steps
-    EXPECT_EQ(std::tuple(clock.simTime, layout->bar()->minutesShown()), std::tuple(10.0f, std::string("   0 ")));
+    EXPECT_EQ(std::tuple(clock.state().simTime, layout->bar()->minutesShown()), std::tuple(10.0f, std::string("   0 ")));
     // The seismogram frame and time axis, probed at computed places: the
     // frame's left edge, the tick of minute 1 and the title's row.
     SeismogramView* seis = layout->seismograms();
@@ -271,7 +271,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
         return int(list && list->chosenName().empty() ? QDialog::Accepted : QDialog::Rejected);
     });
     w->command(cmd::List);
-    EXPECT_EQ(std::tuple(w->viewLayout(), clock.simTime, clock.timerArmed[kFlashTimer], clock.timerArmed[kTickTimer]),
+    EXPECT_EQ(std::tuple(w->viewLayout(), clock.state().simTime, clock.state().timerArmed[kFlashTimer], clock.state().timerArmed[kTickTimer]),
               std::tuple(layout, 0.0f, true, false));
     for (int id : {kFlashTimer, kFlashTimer, kTickTimer}) clock.onTimer(id);
     EXPECT_TRUE(axisShown());   // not a bare white pane
@@ -282,11 +282,11 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     ASSERT_TRUE(w->viewLayout() == nullptr && w->worldMapWindow());
     QCoreApplication::processEvents();
     w->worldMapWindow()->grab();   // the map reports itself ready when painted
-    ASSERT_TRUE(clock.screenReady);
+    ASSERT_TRUE(clock.state().screenReady);
     // Exit, then a new map before the queued teardown runs: the window waits
     // for that map instead of tearing down into a screen it cannot close.
     w->command(cmd::Exit); w->command(cmd::Map);
-    ASSERT_FALSE(clock.screenReady);
+    ASSERT_FALSE(clock.state().screenReady);
     QCoreApplication::sendPostedEvents(w.get(), QEvent::MetaCall);
     EXPECT_EQ(std::tuple(w->isVisible(), w->worldMapWindow() != nullptr, clock.exitPending()), std::tuple(true, true, true));
     w->worldMapWindow()->grab();   // the map is ready: now the window goes

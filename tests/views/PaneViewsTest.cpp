@@ -265,15 +265,15 @@ TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColoursAndTablesAllAtTimeZe
     build({front("X", 1, 0, 2, 0, 0), front("P", 1, 10, 3, 3000, 600), front("S", 2, 10, 3, -3000, 600),
            front("Y", 7, 10, 3, 0, 600)});
     EXPECT_EQ(view->rayTable().timeStep(), 10);
-    EXPECT_TRUE(view->tick(15));   // step 1 (time 10)
+    EXPECT_TRUE(view->drawFronts(15));   // step 1 (time 10)
     const int y = int(-kKm * 3000), x = int(kKm * 900);
     // P mirrored, S in its colour, any other leg black.
     EXPECT_TRUE(drawn(x, y, kRed) && drawn(-x, y, kRed) && drawn(x, -y, kCyan) && drawn(x, 0, kBlack));
-    EXPECT_FALSE(view->tick(0));
+    EXPECT_FALSE(view->drawFronts(0));
 
     build({front("P", 1, 0, 6, 3000, 0), front("S", 2, 0, 6, -3000, 0)});
     EXPECT_EQ(view->rayTable().timeStep(), 0);
-    EXPECT_TRUE(view->tick(30));
+    EXPECT_TRUE(view->drawFronts(30));
     EXPECT_EQ(working(), clean());
 }
 
@@ -281,7 +281,7 @@ TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
     theSettings().labelPhasesOnCrossSection = true;
     build({front("X", 1, 0, 2, 0, 0), front("PKP", 1, 10, 5, 3000, 0), front("SKS", 2, 10, 6, -3000, 0),
            front("P", 1, 20, 6, 3000, 0), front("S", 2, 20, 6, 3000, 40)});
-    const auto labels = [&](int t) { return view->tick(t), std::vector<QRect>(view->tickLabels()); };
+    const auto labels = [&](int t) { return view->drawFronts(t), std::vector<QRect>(view->tickLabels()); };
     const auto topLeft = [](int y) { return std::vector<QPoint>{QPoint(0, y)}; };
     auto corners = [](const std::vector<QRect>& r) { std::vector<QPoint> p; for (const QRect& q : r) p.push_back(q.topLeft()); return p; };
     EXPECT_EQ(corners(labels(10)), topLeft(int(kKm * 3000)));    // 5 points: never labelled
@@ -295,20 +295,20 @@ TEST_F(CrossSectionViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore)
     run.depth = 20;   // with the surface-wave arcs
     build({front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300),
            front("PKP", 1, 200, 8, -5000, 600), front("SS", 2, 300, 7, 1000, 2000)}, 100);
-    eachTickShownThenErased({150, 250, 350, 1500, 120}, [&](int t) { ASSERT_TRUE(view->tick(t)); });
+    eachTickShownThenErased({150, 250, 350, 1500, 120}, [&](int t) { ASSERT_TRUE(view->drawFronts(t)); });
 }
 
 TEST_F(CrossSectionViewTest, SurfaceArcsAfterTheFirstMinuteOfShallowEventsAndFlashAtTheHypocentre) {
     run.depth = 20;
     build();   // no ray tables at all: the arcs still work
-    view->tick(60);
+    view->drawFronts(60);
     EXPECT_EQ(working(), clean());
-    view->tick(600);   // band from 12.4 to 20.5 degrees
+    view->drawFronts(600);   // band from 12.4 to 20.5 degrees
     EXPECT_TRUE(onRim(16.4f, 1, kYellow, 1, Surface::Working, 167) && onRim(16.4f, -1, kYellow, 1, Surface::Working, 167) &&
                 !onRim(25, 1, kYellow, 1, Surface::Working, 167));
     view->presentWorking();
     run.depth = 100;
-    view->tick(600);
+    view->drawFronts(600);
     EXPECT_EQ(working(), clean());
 
     run.depth = 637.1f;

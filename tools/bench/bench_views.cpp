@@ -170,10 +170,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i <= kTicks; ++i) {
         const float t = std::max(10.0f, step * static_cast<float>(i));
         const auto t0 = Clock::now();
-        if (xs.tick(static_cast<int>(t))) xs.presentWorking();
+        xs.tick(t);
+        xs.present();
         const auto t1 = Clock::now();
         globe.tick(t);
-        globe.presentWorking();
+        globe.present();
         const auto t2 = Clock::now();
         seis.tick(t);
         const auto t3 = Clock::now();
