@@ -7,7 +7,6 @@
 #include "shell/ViewLayout.h"
 #include "shell/WelcomeWindow.h"
 #include "sound/Sound.h"
-#include "views/DrawText.h"
 #include "views/GlobeView.h"
 #include "views/SeismogramView.h"
 #include "views/ViewPane.h"
@@ -187,8 +186,7 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
     EXPECT_EQ(std::tuple(m.radius, m.inner, m.centre, m.pictureRect, m.halfPictureWidth),
               std::tuple(168, QRect(6, 6, 388, 288), QPoint(200, 150), QRect(-194, -144, 388, 288), 194));
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
-    Settings settings;
-    Sound sound(nullptr);
+    Settings settings; Sound sound(nullptr);
     ViewPane pane(nullptr, cmd::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }});
     pane.resize(400, 300); pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
@@ -254,8 +252,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     // The seismogram frame and time axis, probed at computed places: the
     // frame's left edge, the tick of minute 1 and the title's row.
     SeismogramView* seis = layout->seismograms();
-    const int cellHeight = w->paneGeometry().cell.height;
-    auto axisShown = [seis, cellHeight] {
+    auto axisShown = [seis, cellHeight = w->paneGeometry().cell.height] {
         const QImage& pic = seis->picture();
         const int h = pic.height(), x1 = seis->xOf(60), titleBottom = h - 4 - cellHeight;
         bool title = false;

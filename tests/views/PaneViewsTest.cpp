@@ -50,9 +50,9 @@ protected:
 
     QTemporaryDir dir;
     RunState run;
-    Settings settings;
-    Sound sound{nullptr};
-    bool shown = false;
+    Settings settings; Sound sound{nullptr};   // silent sound
+    bool shown = false;   // whether an event is shown
+    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }};
     ViewPane* pane = nullptr;
 };
 
@@ -69,7 +69,7 @@ protected:
     }
     GlobeView& makeView(float latitude, float longitude, int size = 400) {
         std::tie(run.latitude, run.longitude) = std::tuple(latitude, longitude);
-        view = std::make_unique<GlobeView>(nullptr, run, viewContext(settings, sound, shown));
+        view = std::make_unique<GlobeView>(nullptr, run, context);
         pane = view.get();
         view->resize(size, size);
         view->show();   // resizing a shown view takes effect at once
@@ -221,7 +221,7 @@ class CrossSectionViewTest : public PaneTest {
 protected:
     void SetUp() override {
         PaneTest::SetUp();
-        view = std::make_unique<CrossSectionView>(nullptr, run, viewContext(settings, sound, shown));
+        view = std::make_unique<CrossSectionView>(nullptr, run, context);
         pane = view.get();
         view->resize(400, 400);
         view->layoutPane();

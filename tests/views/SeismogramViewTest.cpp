@@ -1,6 +1,5 @@
-// The seismogram picture drawn without a window: traces growing tick by tick,
-// window jumps, running backwards, arrival marks and their sounds; the view
-// refitting it on resizing.
+// The seismogram picture drawn without a window (traces growing tick by tick, window jumps,
+// running backwards, arrival marks and their sounds) and the view refitting it on resizing.
 #include "sound/RecordingBackend.h"
 #include "sound/Sound.h"
 #include "views/SeismogramView.h"
@@ -36,9 +35,8 @@ protected:
         b->arrivalTimes = {0, 200, 250, 0};   // S, PP
         run.seismograms.push_back(std::move(a)), run.seismograms.push_back(std::move(b));
         run.seismogramCount = 2;
-        picture = std::make_unique<SeismogramPicture>(run, viewContext(settings, sound, shown));
-        picture->setSize(QSize(600, 300));
-        image = &picture->image();
+        picture = std::make_unique<SeismogramPicture>(run, context);
+        picture->setSize(QSize(600, 300)), image = &picture->image();
     }
     // Resets the picture and runs the ticks (the first one redraws all).
     void play(std::initializer_list<float> ticks) {
@@ -62,7 +60,8 @@ protected:
     RecordingBackend::Log log;
     Sound sound{std::make_unique<RecordingBackend>(log)};
     Settings settings;
-    bool shown = false;
+    bool shown = false;   // whether an event is shown
+    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }};
     RunState run;
     std::unique_ptr<SeismogramPicture> picture;
     const QImage* image = nullptr;   // what the probes look at
@@ -78,7 +77,7 @@ TEST_F(SeismogramViewTest, ResetAndResizeFitTracesAndWindow) {
     EXPECT_EQ(picture->windowStartTime(), 600);
 
     // While an event is shown the view refits its picture to a new size and redraws what was shown.
-    SeismogramView view(nullptr, run, viewContext(settings, sound, shown));
+    SeismogramView view(nullptr, run, context);
     view.resize(600, 300), view.show();   // resizing a shown view takes effect at once
     shown = true, image = &view.picture();
     view.reset(0), view.tick(50), view.tick(200);

@@ -1,10 +1,5 @@
 #include "ViewTestSupport.h"
 
-#include "views/DrawText.h"
-
-#include <QApplication>
-#include <QFont>
-
 #include <algorithm>
 
 TravelTimeTable linearTable(float secondsPerDegree, float offset) {
@@ -41,8 +36,4 @@ bool near(const QImage& image, QPoint origin, int x, int y, QColor colour, int r
             if (image.rect().contains(p) && image.pixelColor(p) == colour) return true;
         }
     return false;
-}
-
-ViewContext viewContext(const Settings& settings, Sound& sound, const bool& eventShown) {
-    return {settings, sound, characterCellOf(QApplication::font()), [&eventShown] { return eventShown; }};
 }

@@ -3,7 +3,6 @@
 
 #include "data/RunSetup.h"
 #include "data/Settings.h"
-#include "views/ViewContext.h"
 
 #include <QColor>
 #include <QImage>
@@ -23,6 +22,3 @@ std::unique_ptr<KSAC> makeTrace(const std::string& station, const std::vector<fl
 QColor at(const QImage& image, QPoint origin, int x, int y);
 // Any pixel of `colour` within `radius` of the logical point.
 bool near(const QImage& image, QPoint origin, int x, int y, QColor colour, int radius = 1);
-// What a view under test is handed: the test's settings and sound, the
-// character cell of the application font, and `eventShown` read live.
-ViewContext viewContext(const Settings& settings, Sound& sound, const bool& eventShown);
