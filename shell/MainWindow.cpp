@@ -138,7 +138,6 @@ MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalo
     }
 
     setMainCommandHandler([this](int id) { postCommand(id); });
-    setEventShownQuery([this] { return clock_.state().eventShown; });
 
     welcome_ = new WelcomeWindow(clientArea_, settings_, [this] {
         theSound().stopMusic();
@@ -151,7 +150,6 @@ MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalo
 MainWindow::~MainWindow() {
     for (auto& t : timers_) t.stop();
     setMainCommandHandler(nullptr);
-    setEventShownQuery(nullptr);
     delete tutorial_.data();
     delete info_.data();
 }
@@ -260,7 +258,8 @@ void MainWindow::buildLayout(ViewMode mode) {
         dropClient(map);
     }
     ViewLayout* old = layout_;
-    layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, run_,
+    layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, theSound(), run_,
+                             [this] { return clock_.state().eventShown; },
                              [this](int id) { barCommand(id); });
     setClient(layout_);
     dropClient(old);
@@ -403,7 +402,6 @@ void MainWindow::measureCharacterCell() {
     const QFontMetrics fm(font());
     const CharacterCell cell{fm.horizontalAdvance(QLatin1Char('N')), fm.height()};
     geometry_ = ::paneGeometry(cell, clientArea_->width());
-    setCharacterCell(QSize(cell.width, cell.height));   // the views' text unit
 }
 
 void MainWindow::pauseLabelChanged(bool paused) {

@@ -192,15 +192,17 @@ void ButtonBar::mousePressEvent(QMouseEvent* event) {
 // ---------------------------------------------------------------- layout
 
 ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
-                       const Settings& settings, RunState& run,
-                       std::function<void(int)> barCommand)
+                       const Settings& settings, Sound& sound, RunState& run,
+                       std::function<bool()> eventShown, std::function<void(int)> barCommand)
     : QWidget(parent), mode_(mode), geometry_(geometry) {
     setWindowTitle(QStringLiteral("Orvanta"));
     geometry_.wideLayout = settings.wideLayout;
-    if (mode != ViewMode::CrossSection) globe_ = new GlobeView(this, run);
-    if (mode != ViewMode::Globe3D) crossSection_ = new CrossSectionView(this, run);
+    const ViewContext context{settings, sound, QSize(geometry.cell.width, geometry.cell.height),
+                              std::move(eventShown)};
+    if (mode != ViewMode::CrossSection) globe_ = new GlobeView(this, run, context);
+    if (mode != ViewMode::Globe3D) crossSection_ = new CrossSectionView(this, run, context);
     if (mode == ViewMode::All) {
-        seismograms_ = new SeismogramView(this, run);
+        seismograms_ = new SeismogramView(this, run, context);
         stationNames_ = new StationNameColumn(this, run, geometry.cell);
         // The wide arrangement fills the sides of the two squares; on a
         // layout no wider than 4:3 the fillers get no room.

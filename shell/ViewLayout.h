@@ -19,6 +19,7 @@ class FaceButton;
 class GlobeView;
 class QSlider;
 class SeismogramView;
+class Sound;
 struct RunState;
 
 // Grey pane with a bevelled frame; takes no input.
@@ -94,8 +95,12 @@ private:
 class ViewLayout : public QWidget {
     Q_OBJECT
 public:
+    // The views play their arrivals on `sound`, measure their texts in the
+    // geometry's character cell and ask `eventShown` whether an event's views
+    // are up.
     ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
-               const Settings& settings, RunState& run, std::function<void(int)> barCommand);
+               const Settings& settings, Sound& sound, RunState& run,
+               std::function<bool()> eventShown, std::function<void(int)> barCommand);
 
     ViewMode mode() const { return mode_; }
     GlobeView* globe() const { return globe_; }

@@ -28,8 +28,8 @@ QColor legColour(int16_t legType) {
 int rimAngle16(float degreesFromTop) { return static_cast<int>((90.0f - degreesFromTop) * 16.0f); }
 }  // namespace
 
-CrossSectionView::CrossSectionView(QWidget* parent, RunState& run)
-    : ViewPane(parent, kInfoCommand, Qt::black), run_(run) {}
+CrossSectionView::CrossSectionView(QWidget* parent, RunState& run, const ViewContext& context)
+    : ViewPane(parent, kInfoCommand, Qt::black, context), run_(run) {}
 
 QPoint CrossSectionView::hypocentre() const {
     const Pixel h = hypocentrePixel(run_.depth, radius());
@@ -54,13 +54,13 @@ void CrossSectionView::redraw() {
 
 void CrossSectionView::drawBackground(QPainter& p) {
     const QColor white(Qt::white);
-    const QSize cell = characterCell();
+    const QSize cell = context().cell;
     const int cw = cell.width(), ch = cell.height();
     const PaneMetrics& m = metrics();
 
     // Title and legend, from the client's top-left.
     drawShadowText(p, m.client.width() / 2, m.client.height() - ch,
-                   QStringLiteral("Earth Cross-Section"), align::CentreBaseline, white, false);
+                   QStringLiteral("Earth Cross-Section"), align::CentreBaseline, white, false, cell);
     const struct { QColor colour; const char* text; } legend[3] = {
         {kLightYellow, "Surface"}, {kLightRed, "P"}, {kLightCyan, "S"}};
     for (int k = 1; k <= 3; ++k) {
@@ -70,7 +70,7 @@ void CrossSectionView::drawBackground(QPainter& p) {
         p.setPen(pen);
         p.drawLine(cw, y, 3 * cw, y);
         drawShadowText(p, 4 * cw, y, QString::fromLatin1(legend[k - 1].text), align::LeftBaseline,
-                       legend[k - 1].colour, false);
+                       legend[k - 1].colour, false, cell);
     }
 
     p.save();
@@ -89,10 +89,10 @@ void CrossSectionView::drawBackground(QPainter& p) {
     p.drawEllipse(QRect(-i, -i, 2 * i, 2 * i));
     p.setBrush(Qt::NoBrush);
 
-    drawShadowText(p, 0, (-i) / 2, QStringLiteral("Inner"), align::CentreTop, white, true);
-    drawShadowText(p, 0, i / 2, QStringLiteral("Core"), align::CentreTop, white, true);
-    drawShadowText(p, 0, -(i + c) / 2, QStringLiteral("Outer Core"), align::CentreTop, white, true);
-    drawShadowText(p, 0, -(R + c) / 2, QStringLiteral("Mantle"), align::CentreTop, white, true);
+    drawShadowText(p, 0, (-i) / 2, QStringLiteral("Inner"), align::CentreTop, white, true, cell);
+    drawShadowText(p, 0, i / 2, QStringLiteral("Core"), align::CentreTop, white, true, cell);
+    drawShadowText(p, 0, -(i + c) / 2, QStringLiteral("Outer Core"), align::CentreTop, white, true, cell);
+    drawShadowText(p, 0, -(R + c) / 2, QStringLiteral("Mantle"), align::CentreTop, white, true, cell);
 
     // Stations along the left rim, one mark per run of components.
     const QFontMetrics fm = p.fontMetrics();
@@ -112,12 +112,12 @@ void CrossSectionView::drawBackground(QPainter& p) {
         labels.push_back(label);
     }
     for (const StationPlacement& s : placeStationLabels(inputs, R, m.halfPictureWidth, cw)) {
-        drawShadowText(p, s.label.x, s.label.y, labels[s.input], align::LeftTop, white, true);
-        drawShadowText(p, s.mark.x, s.mark.y, QStringLiteral("o"), align::CentreTop, white, true);
+        drawShadowText(p, s.label.x, s.label.y, labels[s.input], align::LeftTop, white, true, cell);
+        drawShadowText(p, s.mark.x, s.mark.y, QStringLiteral("o"), align::CentreTop, white, true, cell);
     }
 
     const QPoint h = hypocentre();
-    drawShadowText(p, h.x(), h.y(), QStringLiteral("*"), align::CentreTop, white, true);
+    drawShadowText(p, h.x(), h.y(), QStringLiteral("*"), align::CentreTop, white, true, cell);
     p.restore();
 }
 
@@ -166,10 +166,10 @@ bool CrossSectionView::drawFronts(int t) {
     }
 
     labels_.clear();
-    const bool labelling = theSettings().labelPhasesOnCrossSection;
+    const bool labelling = context().settings.labelPhasesOnCrossSection;
     const float g = static_cast<float>(R) / kEarthRadiusKm;
     const QFontMetrics fm = p.fontMetrics();
-    table_.forEachRayRecord(t, crossSectionPhases(theSettings()), [&](const RayRecordHeader& h, const RayPoint* pts,
+    table_.forEachRayRecord(t, crossSectionPhases(context().settings), [&](const RayRecordHeader& h, const RayPoint* pts,
                                                   int n) {
         const QColor colour = legColour(h.legType);
         points_.resize(static_cast<std::size_t>(n));
@@ -192,7 +192,7 @@ bool CrossSectionView::drawFronts(int t) {
             if (free) {
                 labels_.push_back(box);
                 markDrawn(drawShadowText(p, first.x(), first.y(), name, align::CentreTop, colour,
-                                         false)
+                                         false, context().cell)
                               .adjusted(-2, -2, 2, 2));
             }
         }

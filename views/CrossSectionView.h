@@ -18,7 +18,7 @@ class CrossSectionView : public ViewPane, public EventView {
 public:
     static constexpr int kInfoCommand = 1040;   // "XS.INF"
 
-    CrossSectionView(QWidget* parent, RunState& run);
+    CrossSectionView(QWidget* parent, RunState& run, const ViewContext& context);
 
     // Full redraw: frame, disc, legend, stations, hypocentre and Info button;
     // fills both pictures (createPictures() of the pane comes first).

@@ -1,6 +1,5 @@
 #include "views/DrawText.h"
 
-#include <QApplication>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QStaticText>
@@ -8,11 +7,6 @@
 #include <vector>
 
 namespace {
-QSize& storedCell() {
-    static QSize cell;
-    return cell;
-}
-
 // The views write the same few strings (phase names, labels) tick after
 // tick: each is measured and laid out once per font and kept.
 struct PreparedText {
@@ -68,17 +62,10 @@ QRect alignedTextRect(int x, int y, int alignment, int width, int ascent, int de
     return QRect(b.x(), b.y() - ascent, width, ascent + descent);
 }
 
-QSize characterCell() {
-    QSize& cell = storedCell();
-    if (cell.isEmpty()) {
-        const QFontMetrics fm(QApplication::font());
-        cell = QSize(fm.horizontalAdvance(QLatin1Char('N')), fm.height());
-    }
-    return cell;
+QSize characterCellOf(const QFont& font) {
+    const QFontMetrics fm(font);
+    return QSize(fm.horizontalAdvance(QLatin1Char('N')), fm.height());
 }
-
-void setCharacterCell(QSize cell) { storedCell() = cell; }
-void forgetCharacterCell() { storedCell() = QSize(); }
 
 QRect drawText(QPainter& p, int x, int y, const QString& text, int alignment,
                const QColor& colour) {
@@ -91,8 +78,8 @@ QRect drawText(QPainter& p, int x, int y, const QString& text, int alignment,
 }
 
 QRect drawShadowText(QPainter& p, int x, int y, const QString& text, int alignment,
-                     const QColor& colour, bool centreVertically) {
-    if (centreVertically) y -= characterCell().height() / 2;
+                     const QColor& colour, bool centreVertically, QSize cell) {
+    if (centreVertically) y -= cell.height() / 2;
     QRect covered = drawText(p, x + 1, y + 1, text, alignment, Qt::black);
     covered |= drawText(p, x + 2, y + 2, text, alignment, Qt::black);
     covered |= drawText(p, x, y, text, alignment, colour);

@@ -1,7 +1,7 @@
 // Text output of the views and the world map: one routine that draws a
 // string once with an alignment code, one that draws it with a black shadow,
-// and the character cell (the extent of the letter "N") the views measure
-// their texts with.
+// and the measure of the character cell (the extent of the letter "N") the
+// views size their texts with.
 #pragma once
 
 #include <QColor>
@@ -10,6 +10,7 @@
 #include <QSize>
 #include <QString>
 
+class QFont;
 class QFontMetrics;
 class QPainter;
 
@@ -26,17 +27,15 @@ QPoint alignedBaseline(int x, int y, int alignment, int width, int ascent, int d
 // The pixels a text placed that way covers (ascent + descent high).
 QRect alignedTextRect(int x, int y, int alignment, int width, int ascent, int descent);
 
-// The character cell: measured on the main window when an event starts;
-// measured from the application font on first use when nobody has.
-QSize characterCell();
-void setCharacterCell(QSize cell);
-void forgetCharacterCell();
+// The character cell of a font: the extent of the letter "N".
+QSize characterCellOf(const QFont& font);
 
 // Draws `text` once in `colour` at (x, y) with the alignment code, with the
 // painter's font and a transparent background. Returns the covered rectangle.
 QRect drawText(QPainter& p, int x, int y, const QString& text, int alignment,
                const QColor& colour);
 // Draws `text` black at (x + 1, y + 1) and (x + 2, y + 2), then in `colour`
-// at (x, y). With `centreVertically` y first goes up by half a cell height.
+// at (x, y). With `centreVertically` y first goes up by half the height of
+// the character cell `cell`.
 QRect drawShadowText(QPainter& p, int x, int y, const QString& text, int alignment,
-                     const QColor& colour, bool centreVertically);
+                     const QColor& colour, bool centreVertically, QSize cell);

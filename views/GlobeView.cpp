@@ -25,8 +25,8 @@ QColor colourOf(FrontColour c) {
 }
 }  // namespace
 
-GlobeView::GlobeView(QWidget* parent, RunState& run)
-    : ViewPane(parent, kInfoCommand, Qt::black), run_(run) {}
+GlobeView::GlobeView(QWidget* parent, RunState& run, const ViewContext& context)
+    : ViewPane(parent, kInfoCommand, Qt::black, context), run_(run) {}
 
 int GlobeView::snapViewAngle(int angle) {
     const int a = ((angle / 45) % 8) * 45;
@@ -88,7 +88,8 @@ void GlobeView::redraw() {
 void GlobeView::drawMarks(QPainter& p) {
     const QColor white(Qt::white);
     // Event block at (5, 5), one line per cell height.
-    const int h = characterCell().height();
+    const QSize cell = context().cell;
+    const int h = cell.height();
     p.save();
     p.translate(5, 5);
     const QString lines[5] = {
@@ -109,13 +110,13 @@ void GlobeView::drawMarks(QPainter& p) {
         const QPoint at = pixelOf(u);
         drawShadowText(p, at.x(), at.y(),
                        QStringLiteral("  ") + QString::fromStdString(k->stationName),
-                       align::LeftTop, white, true);
-        drawShadowText(p, at.x(), at.y(), QStringLiteral("o"), align::CentreTop, white, true);
+                       align::LeftTop, white, true, cell);
+        drawShadowText(p, at.x(), at.y(), QStringLiteral("o"), align::CentreTop, white, true, cell);
     }
     const QPointF e = project(run_.latitude, run_.longitude);
     if (!e.isNull()) {
         const QPoint at = pixelOf(e);
-        drawShadowText(p, at.x(), at.y(), QStringLiteral("*"), align::CentreTop, white, true);
+        drawShadowText(p, at.x(), at.y(), QStringLiteral("*"), align::CentreTop, white, true, cell);
     }
     p.restore();
 }
@@ -137,10 +138,10 @@ void GlobeView::drawCircle(QPainter& p, float distance, const QColor& colour, in
         }
         drawWorkingPolyline(run.data(), n, colour, width);
     }
-    if (label && *label && distance > 15 && theSettings().labelPhasesOnEarth) {
+    if (label && *label && distance > 15 && context().settings.labelPhasesOnEarth) {
         const Pixel at = arcs_.labelPoint();
         const QRect covered = drawShadowText(p, at.x - 2, at.y, QString::fromLatin1(label),
-                                             align::CentreTop, colour, true);
+                                             align::CentreTop, colour, true, context().cell);
         markDrawn(covered.adjusted(-1, -1, 1, 1));
     }
 }

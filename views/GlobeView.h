@@ -18,7 +18,7 @@ class GlobeView : public ViewPane, public EventView {
 public:
     static constexpr int kInfoCommand = 1041;   // "3D.INF"
 
-    GlobeView(QWidget* parent, RunState& run);
+    GlobeView(QWidget* parent, RunState& run, const ViewContext& context);
 
     // The view angle brought to a multiple of 45 in 0..315.
     static int snapViewAngle(int angle);

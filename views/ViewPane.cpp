@@ -13,20 +13,6 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
-std::function<bool()>& eventShownQuery() {
-    static std::function<bool()> query;
-    return query;
-}
-}  // namespace
-
-void setEventShownQuery(std::function<bool()> query) { eventShownQuery() = std::move(query); }
-
-bool eventShownNow() {
-    const auto& query = eventShownQuery();
-    return query ? query() : false;
-}
-
 PaneMetrics PaneMetrics::of(int width, int height) {
     PaneMetrics m;
     width = std::max(width, 0);
@@ -259,8 +245,8 @@ void copyPixels(QImage& to, QPoint toTopLeft, const QImage& from, const QRect& f
                     src + static_cast<qsizetype>(y) * srcStride + area.left() * 4, bytes);
 }
 
-ViewPane::ViewPane(QWidget* parent, int infoCommand, QColor background)
-    : QWidget(parent), infoCommand_(infoCommand), background_(background) {
+ViewPane::ViewPane(QWidget* parent, int infoCommand, QColor background, const ViewContext& context)
+    : QWidget(parent), context_(context), infoCommand_(infoCommand), background_(background) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
     layoutPane();
@@ -420,7 +406,7 @@ void ViewPane::drawFlash(QPoint centre, float size) {
 void ViewPane::placeInfoButton(QPainter& screen) {
     const QFontMetrics fm(font());
     const QRect r = infoButtonRect(m_.client, fm.averageCharWidth(), fm.height(),
-                                   theSettings().buttonHeight);
+                                   context_.settings.buttonHeight);
     if (!info_) {
         info_ = new FaceButton(this, kInfoButtonCommand, QStringLiteral("Info"), r.x(), r.y(),
                                r.width(), r.height());
@@ -444,7 +430,7 @@ void ViewPane::invalidatePane() {
 
 void ViewPane::paintPane() {
     QPainter p(&screen_);
-    if (eventShownNow() && hasPictures()) {
+    if (context_.eventShownNow() && hasPictures()) {
         drawWhiteFrame(p, m_.client, background_, 1);
         p.end();
         copy(Surface::Screen, Surface::Working);
@@ -467,7 +453,7 @@ void ViewPane::paintEvent(QPaintEvent* event) {
 
 void ViewPane::resizeEvent(QResizeEvent*) {
     if (screen_.size() == size()) return;
-    const bool rebuild = eventShownNow() && hasPictures();
+    const bool rebuild = context_.eventShownNow() && hasPictures();
     const float last = lastTickTime_;
     layoutPane();
     drawn_.clear();
@@ -481,6 +467,6 @@ void ViewPane::resizeEvent(QResizeEvent*) {
 }
 
 void ViewPane::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::RightButton && theSettings().rightButtonRestart)
+    if (event->button() == Qt::RightButton && context_.settings.rightButtonRestart)
         sendMainCommand(kMapCommand);
 }

@@ -10,6 +10,8 @@
 // place on all three surfaces.
 #pragma once
 
+#include "views/ViewContext.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -17,7 +19,6 @@
 #include <QWidget>
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 class FaceButton;
@@ -89,17 +90,12 @@ void drawLinePixels(QImage& image, QPoint a, QPoint b, QRgb colour, int width, c
 // Copies a rectangle of one 32-bit picture into another, row by row.
 void copyPixels(QImage& to, QPoint toTopLeft, const QImage& from, const QRect& fromRect);
 
-// Views draw their pictures only while an event's views are up; the main
-// window tells them through this query (false when none is installed).
-void setEventShownQuery(std::function<bool()> query);
-bool eventShownNow();
-
 class ViewPane : public QWidget {
     Q_OBJECT
 public:
     // `infoCommand`: what the Info button sends to the main window (1041
     // globe, 1040 cross-section).
-    ViewPane(QWidget* parent, int infoCommand, QColor background);
+    ViewPane(QWidget* parent, int infoCommand, QColor background, const ViewContext& context);
     ~ViewPane() override;
 
     // Computes the geometry from the current client size and recreates the
@@ -170,6 +166,7 @@ public:
     // Time of the last tick drawn (0 before the first); a resized pane
     // draws it again at its new size.
     float lastTickTime() const { return lastTickTime_; }
+    const ViewContext& context() const { return context_; }
 
 protected:
     void setLastTickTime(float t) { lastTickTime_ = t; }
@@ -185,6 +182,7 @@ protected:
     virtual void paintPane();
 
 private:
+    ViewContext context_;
     int infoCommand_;
     QColor background_;
     PaneMetrics m_;

@@ -6,7 +6,7 @@
 #include "shell/MainWindow.h"
 #include "shell/ViewLayout.h"
 #include "shell/WelcomeWindow.h"
-#include "views/DrawText.h"
+#include "sound/Sound.h"
 #include "views/GlobeView.h"
 #include "views/SeismogramView.h"
 #include "views/ViewPane.h"
@@ -186,8 +186,8 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
     EXPECT_EQ(std::tuple(m.radius, m.inner, m.centre, m.pictureRect, m.halfPictureWidth),
               std::tuple(168, QRect(6, 6, 388, 288), QPoint(200, 150), QRect(-194, -144, 388, 288), 194));
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
-    setEventShownQuery([] { return true; });
-    ViewPane pane(nullptr, cmd::GlobeInfo, Qt::black);
+    Settings settings; Sound sound(nullptr);
+    ViewPane pane(nullptr, cmd::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }});
     pane.resize(400, 300); pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
     EXPECT_EQ(pane.surface(Surface::Working).size(), QSize(388, 288));
@@ -212,7 +212,6 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
     const QImage shot = pane.grab().toImage();
     EXPECT_EQ(std::tuple(shot.pixelColor(0, 100), shot.pixelColor(200, 297), shot.pixelColor(200, 150)),
               std::tuple(QColor(Qt::white), QColor(Qt::white), QColor(200, 0, 0)));
-    setEventShownQuery(nullptr);
 }
 
 TEST(MakeBitmap, WritesABmpThroughATemporaryFile) {
@@ -253,11 +252,11 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     // The seismogram frame and time axis, probed at computed places: the
     // frame's left edge, the tick of minute 1 and the title's row.
     SeismogramView* seis = layout->seismograms();
-    auto axisShown = [seis] {
+    auto axisShown = [seis, cellHeight = w->paneGeometry().cell.height] {
         const QImage& pic = seis->picture();
-        const int h = pic.height(), x1 = seis->xOf(60), titleBottom = h - 4 - characterCell().height();
+        const int h = pic.height(), x1 = seis->xOf(60), titleBottom = h - 4 - cellHeight;
         bool title = false;
-        for (int y = titleBottom - characterCell().height(); y < titleBottom && !title; ++y)
+        for (int y = titleBottom - cellHeight; y < titleBottom && !title; ++y)
             for (int x = pic.width() / 4; x < 3 * pic.width() / 4 && !title; ++x) title = pic.pixelColor(x, y) == QColor(Qt::black);
         return pic.pixelColor(0, h / 2) == QColor(Qt::black) && pic.pixelColor(x1, h - 2) == QColor(Qt::black) && title;
     };

@@ -2,6 +2,7 @@
 // at the places the projection or the ray tables give, double buffering,
 // flash and resizing.
 #include "seismology/SphericalGeometry.h"
+#include "sound/Sound.h"
 #include "views/CrossSectionView.h"
 #include "views/GlobeView.h"
 #include "views/ViewGeometry.h"
@@ -24,12 +25,10 @@ const float kKm = 168.0f / 6371;   // cross-section pixels per kilometre
 class PaneTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        theSettings() = Settings{};
         ASSERT_TRUE(dir.isValid());
         run.directory = dir.path().toStdString();
         run.depth = 150;   // no surface waves unless a test asks for them
     }
-    void TearDown() override { setEventShownQuery(nullptr); }
     bool drawn(int x, int y, QColor c, int r = 1, Surface s = Surface::Working) {
         return near(pane->surface(s), pane->origin(s), x, y, c, r);
     }
@@ -51,6 +50,9 @@ protected:
 
     QTemporaryDir dir;
     RunState run;
+    Settings settings; Sound sound{nullptr};   // silent sound
+    bool shown = false;   // whether an event is shown
+    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }};
     ViewPane* pane = nullptr;
 };
 
@@ -63,11 +65,11 @@ protected:
         for (int a = 0; a < 360; a += 45) earth.save(dir.filePath(QStringLiteral("earth%1.bmp").arg(a)), "BMP");
         std::tie(run.viewAngle, run.magnitude) = std::tuple(0, 7.0f);
         run.tables[0] = linearTable(10);   // P: 60 degrees at 600 s
-        setEventShownQuery([] { return true; });
+        shown = true;
     }
     GlobeView& makeView(float latitude, float longitude, int size = 400) {
         std::tie(run.latitude, run.longitude) = std::tuple(latitude, longitude);
-        view = std::make_unique<GlobeView>(nullptr, run);
+        view = std::make_unique<GlobeView>(nullptr, run, context);
         pane = view.get();
         view->resize(size, size);
         view->show();   // resizing a shown view takes effect at once
@@ -122,7 +124,7 @@ TEST_F(GlobeViewTest, FrontWhereTheProjectionPutsItAndNothingBeyondTheLimb) {
 }
 
 TEST_F(GlobeViewTest, PPLabelledOnlyWhenAskedAndSurfaceWavesOnlyAbove100Km) {
-    theSettings().labelPhasesOnEarth = true;
+    settings.labelPhasesOnEarth = true;
     run.tables[0] = TravelTimeTable{};
     run.tables[2] = linearTable(10);   // PP
     makeView(0, 0);
@@ -137,7 +139,7 @@ TEST_F(GlobeViewTest, PPLabelledOnlyWhenAskedAndSurfaceWavesOnlyAbove100Km) {
         return n;
     };
     EXPECT_GT(labelPixels([](QColor c) { return c.red() > 200 && c.green() < 90 && c.blue() < 90; }), 4);
-    theSettings().labelPhasesOnEarth = false;
+    settings.labelPhasesOnEarth = false;
     view->presentWorking();
     view->tick(300);   // no label, nor its shadow
     EXPECT_EQ(labelPixels([](QColor c) { return c == kBlack; }), 0);
@@ -153,7 +155,7 @@ TEST_F(GlobeViewTest, PPLabelledOnlyWhenAskedAndSurfaceWavesOnlyAbove100Km) {
 }
 
 TEST_F(GlobeViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore) {
-    theSettings().labelPhasesOnEarth = true;
+    settings.labelPhasesOnEarth = true;
     run.tables[1] = linearTable(18);   // S as well
     run.tables[2] = linearTable(14);   // PP
     run.depth = 30;                    // with the surface-wave band
@@ -219,7 +221,7 @@ class CrossSectionViewTest : public PaneTest {
 protected:
     void SetUp() override {
         PaneTest::SetUp();
-        view = std::make_unique<CrossSectionView>(nullptr, run);
+        view = std::make_unique<CrossSectionView>(nullptr, run, context);
         pane = view.get();
         view->resize(400, 400);
         view->layoutPane();
@@ -278,7 +280,7 @@ TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColoursAndTablesAllAtTimeZe
 }
 
 TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
-    theSettings().labelPhasesOnCrossSection = true;
+    settings.labelPhasesOnCrossSection = true;
     build({front("X", 1, 0, 2, 0, 0), front("PKP", 1, 10, 5, 3000, 0), front("SKS", 2, 10, 6, -3000, 0),
            front("P", 1, 20, 6, 3000, 0), front("S", 2, 20, 6, 3000, 40)});
     const auto labels = [&](int t) { return view->drawFronts(t), std::vector<QRect>(view->tickLabels()); };
@@ -286,12 +288,12 @@ TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
     auto corners = [](const std::vector<QRect>& r) { std::vector<QPoint> p; for (const QRect& q : r) p.push_back(q.topLeft()); return p; };
     EXPECT_EQ(corners(labels(10)), topLeft(int(kKm * 3000)));    // 5 points: never labelled
     EXPECT_EQ(corners(labels(20)), topLeft(int(-kKm * 3000)));   // both first points nearly at the same place
-    theSettings().labelPhasesOnCrossSection = false;
+    settings.labelPhasesOnCrossSection = false;
     EXPECT_TRUE(labels(20).empty());
 }
 
 TEST_F(CrossSectionViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore) {
-    theSettings().labelPhasesOnCrossSection = true;
+    settings.labelPhasesOnCrossSection = true;
     run.depth = 20;   // with the surface-wave arcs
     build({front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300),
            front("PKP", 1, 200, 8, -5000, 600), front("SS", 2, 300, 7, 1000, 2000)}, 100);

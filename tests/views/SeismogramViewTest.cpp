@@ -1,9 +1,8 @@
-// The seismogram view drawn offscreen: traces growing tick by tick, window
-// jumps, running backwards, arrival marks and their sounds.
+// The seismogram picture drawn without a window (traces growing tick by tick, window jumps,
+// running backwards, arrival marks and their sounds) and the view refitting it on resizing.
 #include "sound/RecordingBackend.h"
 #include "sound/Sound.h"
 #include "views/SeismogramView.h"
-#include "views/ViewPane.h"
 
 #include "ViewTestSupport.h"
 
@@ -28,8 +27,6 @@ std::vector<float> zigzag(int n) {
 class SeismogramViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        theSettings() = Settings{};
-        theSound().setBackend(std::make_unique<RecordingBackend>(log));
         run.timeWindow = 600;   // 600 pixels wide: one pixel per second
         auto a = makeTrace("AAA", zigzag(2000), 1, 0);
         a->arrivalTimes = {100, 0, 0, 0};     // P
@@ -38,27 +35,22 @@ protected:
         b->arrivalTimes = {0, 200, 250, 0};   // S, PP
         run.seismograms.push_back(std::move(a)), run.seismograms.push_back(std::move(b));
         run.seismogramCount = 2;
-        view = std::make_unique<SeismogramView>(nullptr, run);
-        view->resize(600, 300);
-        view->show();   // resizing a shown view takes effect at once
+        picture = std::make_unique<SeismogramPicture>(run, context);
+        picture->setSize(QSize(600, 300)), image = &picture->image();
     }
-    void TearDown() override {
-        theSound().setBackend(makeSilentBackend());
-        setEventShownQuery(nullptr);
-    }
-    // Resets the view and runs the ticks (the first one redraws all).
+    // Resets the picture and runs the ticks (the first one redraws all).
     void play(std::initializer_list<float> ticks) {
-        view->reset(0);
-        for (float t : ticks) view->tick(t);
+        picture->reset(0);
+        for (float t : ticks) picture->tick(t);
     }
     int count(const char* operation) const {
         return static_cast<int>(std::count(log.operations.begin(), log.operations.end(), operation));
     }
-    QColor px(int x, int y) const { return view->picture().pixelColor(x, y); }
+    QColor px(int x, int y) const { return image->pixelColor(x, y); }
     // Whether the trace passes column x within 3 pixels of y.
     bool traced(int x, int y) const { return within(x, y, 3, kBlack); }
     // Any pixel of the colour in the column band of a mark on trace i.
-    bool markAt(int x, int trace, QColor c) const { return within(x, view->baselineOf(trace), 30, c); }
+    bool markAt(int x, int trace, QColor c) const { return within(x, picture->baselineOf(trace), 30, c); }
     bool within(int x, int y, int r, QColor c) const {
         for (int dy = -r; dy <= r; ++dy)
             if (px(x, y + dy) == c) return true;
@@ -66,28 +58,36 @@ protected:
     }
 
     RecordingBackend::Log log;
+    Sound sound{std::make_unique<RecordingBackend>(log)};
+    Settings settings;
+    bool shown = false;   // whether an event is shown
+    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }};
     RunState run;
-    std::unique_ptr<SeismogramView> view;
+    std::unique_ptr<SeismogramPicture> picture;
+    const QImage* image = nullptr;   // what the probes look at
 };
 
 TEST_F(SeismogramViewTest, ResetAndResizeFitTracesAndWindow) {
-    ASSERT_TRUE(view->reset(0));
+    ASSERT_TRUE(picture->reset(0));
     // Baselines (the station-name column reads them); offsets: two traces in 300 pixels, full range 200 pixels.
     const KSAC& a = *run.seismograms[0];
-    EXPECT_EQ(std::tuple(view->baselineOf(1), a.baseline, view->pixelsPerSecond()), std::tuple(200, 100, 1.0f));
+    EXPECT_EQ(std::tuple(picture->baselineOf(1), a.baseline, picture->pixelsPerSecond()), std::tuple(200, 100, 1.0f));
     EXPECT_EQ(std::tuple(a.traceBuffer[1], a.traceBuffer[2], a.soundBuffer[1]), std::tuple(-100, 2, 255));
-    view->reset(1000);   // half a window is 300 s
-    EXPECT_EQ(view->windowStartTime(), 600);
+    picture->reset(1000);   // half a window is 300 s
+    EXPECT_EQ(picture->windowStartTime(), 600);
 
-    setEventShownQuery([] { return true; });   // a resize refits and redraws what was shown
-    play({50, 200});
-    view->resize(1200, 600);
-    EXPECT_EQ(std::tuple(view->picture().size(), view->baselineOf(0), view->pixelsPerSecond(), view->lastDrawnTime()),
+    // While an event is shown the view refits its picture to a new size and redraws what was shown.
+    SeismogramView view(nullptr, run, context);
+    view.resize(600, 300), view.show();   // resizing a shown view takes effect at once
+    shown = true, image = &view.picture();
+    view.reset(0), view.tick(50), view.tick(200);
+    view.resize(1200, 600);
+    EXPECT_EQ(std::tuple(view.picture().size(), view.baselineOf(0), view.pixelsPerSecond(), view.lastDrawnTime()),
               std::tuple(QSize(1200, 600), 200, 2.0f, 200.0f));
     EXPECT_TRUE(traced(300, 200) && !traced(420, 200));   // 150 s drawn, 210 s not
 
     run.seismograms.clear(), run.seismogramCount = 0;
-    EXPECT_FALSE(view->reset(0));
+    EXPECT_FALSE(view.reset(0));
 }
 
 TEST_F(SeismogramViewTest, TracesGrowTickByTickBetweenTheirBeginAndEnd) {
@@ -95,15 +95,15 @@ TEST_F(SeismogramViewTest, TracesGrowTickByTickBetweenTheirBeginAndEnd) {
     std::tie(run.seismograms[1]->startTime, run.seismograms[1]->endTime) = std::pair(100.0f, 300.0f);
     play({50});
     EXPECT_TRUE(traced(30, 100) && !traced(80, 100));
-    view->tick(90);
-    EXPECT_TRUE(traced(80, 100) && !traced(95, 100) && view->lastDrawnTime() == 90);
+    picture->tick(90);
+    EXPECT_TRUE(traced(80, 100) && !traced(95, 100) && picture->lastDrawnTime() == 90);
     // The description is written at the left while the window starts at 0.
     bool text = false;
     for (int y = 85; y < 100; ++y)
         for (int x = 3; x < 30; ++x) text |= px(x, y) == kBlack;
     EXPECT_TRUE(text);
     // The second, constant, runs flat from 100 s to 300 s, its last piece drawn although it ended.
-    view->tick(400);
+    picture->tick(400);
     EXPECT_EQ((std::vector<bool>{traced(90, 200), traced(150, 200), traced(299, 200), traced(320, 200)}),
               (std::vector<bool>{false, true, true, false}));
     EXPECT_EQ(std::pair(px(150, 198), px(150, 202)), std::pair(kWhite, kWhite));
@@ -113,33 +113,33 @@ TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithTheirSounds) {
     play({50, 300});   // labelling off: neither marks nor sounds
     EXPECT_FALSE(markAt(100, 0, kRed) || markAt(200, 1, kCyan) || !log.operations.empty());
 
-    theSettings().labelPhasesOnSeismogram = true;
+    settings.labelPhasesOnSeismogram = true;
     play({50});
     EXPECT_EQ(count("chime"), 0);
-    view->tick(150);   // P on the first trace only, one chime for the one sample in the arrival second
+    picture->tick(150);   // P on the first trace only, one chime for the one sample in the arrival second
     EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed) && count("chime") == 1);
-    view->tick(300);
+    picture->tick(300);
     EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed) && count("chime") == 3);   // S, PP
-    EXPECT_EQ(px(201, view->baselineOf(1) - 20), kBlack);   // the black shadow line
+    EXPECT_EQ(px(201, picture->baselineOf(1) - 20), kBlack);   // the black shadow line
 
-    // The earthquake sound plays the trace, and stops with the view.
-    theSettings().audio = AudioMode::EQ;
+    // The earthquake sound plays the trace, and stops with the picture.
+    settings.audio = AudioMode::EQ;
     play({50, 150});
     EXPECT_EQ(std::pair(log.waveWrites, count("waveReset")), std::pair(std::vector<std::size_t>{2000u}, 0));
-    view.reset();
+    picture.reset();
     EXPECT_EQ(count("waveReset"), 1);
 }
 
 TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEveryStepOfTheSecond) {
-    theSettings().labelPhasesOnSeismogram = true;
+    settings.labelPhasesOnSeismogram = true;
     run.seismograms.clear();
     run.seismograms.push_back(makeTrace("FINE", zigzag(8000), 0.05f, 50.5f));   // 50.5 s to 450.5 s
     run.seismograms[0]->arrivalTimes = {0, 0, 0, 120};                           // SS
     run.seismogramCount = 1;
-    view->reset(0), view->invalidateView();
-    view->tick(300);   // redrawn whole: marks drawn silently
-    EXPECT_FALSE(view->fullRedrawPending());
-    const int yb = view->baselineOf(0);
+    picture->reset(0), picture->invalidate();
+    picture->tick(300);   // redrawn whole: marks drawn silently
+    EXPECT_FALSE(picture->fullRedrawPending());
+    const int yb = picture->baselineOf(0);
     EXPECT_EQ((std::vector<bool>{traced(40, yb), traced(60, yb), traced(290, yb), traced(310, yb)}),
               (std::vector<bool>{false, true, true, false}));
     // The 20 steps of second 120 all lie in column 120, the shadow in the next.
@@ -150,17 +150,17 @@ TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEverySt
 TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhatLiesBeyond) {
     play({50, 400});
     EXPECT_TRUE(traced(380, 100));
-    view->tick(350);
-    EXPECT_TRUE(!traced(380, 100) && traced(340, 100) && view->lastDrawnTime() == 350);
-    view->tick(390);   // forward again from there
+    picture->tick(350);
+    EXPECT_TRUE(!traced(380, 100) && traced(340, 100) && picture->lastDrawnTime() == 350);
+    picture->tick(390);   // forward again from there
     EXPECT_TRUE(traced(380, 100));
-    view->tick(590);
-    EXPECT_EQ(view->windowStartTime(), 0);
-    view->tick(610);   // half a window on: redrawn from 300 s, the trace ends at x = 310
-    EXPECT_TRUE(view->windowStartTime() == 300 && traced(300, 100) && !traced(320, 100));
+    picture->tick(590);
+    EXPECT_EQ(picture->windowStartTime(), 0);
+    picture->tick(610);   // half a window on: redrawn from 300 s, the trace ends at x = 310
+    EXPECT_TRUE(picture->windowStartTime() == 300 && traced(300, 100) && !traced(320, 100));
     EXPECT_EQ(std::pair(px(60, 298), px(90, 298)), std::pair(kBlack, kWhite));   // axis ticks: minute 6, not 6.5
-    view->tick(200);   // back before the window start: the window moves back too
-    EXPECT_EQ(view->windowStartTime(), 0);
+    picture->tick(200);   // back before the window start: the window moves back too
+    EXPECT_EQ(picture->windowStartTime(), 0);
 }
 
 }  // namespace

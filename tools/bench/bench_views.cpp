@@ -21,6 +21,7 @@
 #include "data/Settings.h"
 #include "shell/LayoutGeometry.h"
 #include "shell/ViewLayout.h"
+#include "sound/Sound.h"
 #include "views/CrossSectionView.h"
 #include "views/DrawText.h"
 #include "views/GlobeView.h"
@@ -118,15 +119,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool shown = false;
-    setEventShownQuery([&] { return shown; });
 
     // The event screen as the clock builds it.
     QWidget client;
     client.resize(width, height);
     const QFontMetrics fm(client.font());
     const CharacterCell cell{fm.horizontalAdvance(QLatin1Char('N')), fm.height()};
-    setCharacterCell(QSize(cell.width, cell.height));
-    ViewLayout layout(&client, ViewMode::All, paneGeometry(cell, width), settings, run, nullptr);
+    ViewLayout layout(&client, ViewMode::All, paneGeometry(cell, width), settings, theSound(), run,
+                      [&] { return shown; }, nullptr);
     client.show();
     QCoreApplication::processEvents();
     GlobeView& globe = *layout.globe();
@@ -205,6 +205,5 @@ int main(int argc, char** argv) {
         }
     }
     for (const Series* s : {&sGlobe, &sXs, &sSeis, &sPaint, &sAll}) s->print();
-    setEventShownQuery(nullptr);
     return 0;
 }
