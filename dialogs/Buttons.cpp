@@ -1,6 +1,5 @@
 #include "dialogs/Buttons.h"
 
-#include "data/Settings.h"
 #include "dialogs/Frames.h"
 #include "dialogs/Pictures.h"
 
@@ -95,8 +94,8 @@ void sendMainCommand(int id) {
 // --- FaceButton -------------------------------------------------------------
 
 FaceButton::FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
-                       int width, int height)
-    : KeyboardButton(parent), commandId_(commandId) {
+                       int width, int height, std::optional<bool> rightButtonRestart)
+    : KeyboardButton(parent), commandId_(commandId), rightButtonRestart_(rightButtonRestart) {
     setLabel(label);
     setFaceGeometry(x, y, width, height);
     connect(this, &QAbstractButton::clicked, this, [this] { emit command(commandId_); });
@@ -156,7 +155,11 @@ void FaceButton::paintEvent(QPaintEvent*) {
 
 void FaceButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        if (theSettings().rightButtonRestart) sendMainCommand(kMapCommand);
+        if (!rightButtonRestart_) {
+            event->ignore();   // to the parent, like a click beside the button
+            return;
+        }
+        if (*rightButtonRestart_) sendMainCommand(kMapCommand);
         event->accept();
         return;
     }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QPainter;
 
@@ -50,8 +51,11 @@ public:
     static constexpr int kMaxLabel = 30;
 
     // Geometry in the parent's pixels; the label is cut to 30 characters.
+    // With `rightButtonRestart` given, a right click on the button sends the
+    // Map command when it is true and does nothing otherwise; without it the
+    // right click goes on to the widget the button sits on, which decides.
     FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
-               int width, int height);
+               int width, int height, std::optional<bool> rightButtonRestart = std::nullopt);
 
     int commandId() const { return commandId_; }
     QString label() const { return label_; }
@@ -80,6 +84,7 @@ private:
     int commandId_;
     QString label_;
     QRect faceRect_;
+    std::optional<bool> rightButtonRestart_;
 };
 
 class PictureButton : public KeyboardButton {

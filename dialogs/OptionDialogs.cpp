@@ -147,8 +147,8 @@ void AudioDialog::apply() {
 
 // --- ViewDialog -------------------------------------------------------------
 
-ViewDialog::ViewDialog(QWidget* parent, Settings& settings)
-    : DialogBase(parent, tr("Orvanta View"), 186, 132, 0), settings_(settings) {
+ViewDialog::ViewDialog(QWidget* parent, Settings& settings, Sound& sound)
+    : DialogBase(parent, tr("Orvanta View"), 186, 132, 0), settings_(settings), sound_(sound) {
     const QSize size = viewButtonSize(systemDialogUnits());
     const int w = size.width(), h = size.height();
     // The dialog grows when its font is small beside the system font.
@@ -166,7 +166,7 @@ ViewDialog::ViewDialog(QWidget* parent, Settings& settings)
 PictureButton* ViewDialog::button(int id) const { return findControlAs<PictureButton>(this, id); }
 
 void ViewDialog::choose(int id) {
-    theSound().click();
+    sound_.click();
     if (id == 556) settings_.view = ViewMode::All;
     if (id == 557) settings_.view = ViewMode::Globe3D;
     if (id == 558) settings_.view = ViewMode::CrossSection;

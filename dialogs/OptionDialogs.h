@@ -22,6 +22,7 @@ class QCheckBox;
 class QLineEdit;
 class QRadioButton;
 class PictureButton;
+class Sound;
 
 // --- Decisions, free of widgets -------------------------------------------
 
@@ -81,13 +82,15 @@ private:
 class ViewDialog : public DialogBase {
     Q_OBJECT
 public:
-    ViewDialog(QWidget* parent, Settings& settings);
+    // A chosen picture clicks in `sound`.
+    ViewDialog(QWidget* parent, Settings& settings, Sound& sound);
     // Ids 556 (both), 557 (Earth), 558 (cross-section), 2 (Cancel picture).
     PictureButton* button(int id) const;
 
 private:
     void choose(int id);
     Settings& settings_;
+    Sound& sound_;
 };
 
 class PhasesDialog : public DialogBase {

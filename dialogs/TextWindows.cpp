@@ -171,8 +171,10 @@ QSize measureText(const QFont& font, const QString& text, int width) {
 
 }  // namespace
 
-TextWindow::TextWindow(QWidget* owner, const QString& fileName, int form)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), fileName_(fileName), form_(form) {
+TextWindow::TextWindow(QWidget* owner, const Settings& settings, Sound& sound,
+                       const QString& fileName, int form)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), settings_(settings), sound_(sound),
+      fileName_(fileName), form_(form) {
     const QFontMetrics standard(QApplication::font());
     h_ = standard.height();
     averageWidth_ = std::max(1, standard.averageCharWidth());
@@ -191,7 +193,7 @@ TextWindow::TextWindow(QWidget* owner, const QString& fileName, int form)
     };
     QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 800, 600);
-    layout_ = layoutTextWindow(form, measure, screenRect, h_, theSettings().buttonHeight,
+    layout_ = layoutTextWindow(form, measure, screenRect, h_, settings_.buttonHeight,
                                averageWidth_);
     textFont_ = layout_.largeFont ? large : normal;
     setGeometry(layout_.windowRect);
@@ -251,17 +253,19 @@ void TextWindow::finish(bool setDone) {
 
 FaceButton* TextWindow::makeButton(const ButtonPlace& place) {
     auto* button = new FaceButton(this, place.id, place.label, place.rect.x(), place.rect.y(),
-                                  place.rect.width(), place.rect.height());
+                                  place.rect.width(), place.rect.height(),
+                                  settings_.rightButtonRestart);
     button->show();
     return button;
 }
 
 // --- InfoWindow -------------------------------------------------------------
 
-InfoWindow::InfoWindow(QWidget* owner, const QString& fileName)
-    : TextWindow(owner, fileName, kFormInformation) {
+InfoWindow::InfoWindow(QWidget* owner, const Settings& settings, Sound& sound,
+                       const QString& fileName)
+    : TextWindow(owner, settings, sound, fileName, kFormInformation) {
     for (const ButtonPlace& place : infoButtonPlaces(size(), h_, averageWidth_,
-                                                     theSettings().buttonHeight,
+                                                     settings_.buttonHeight,
                                                      !moreFile().isEmpty())) {
         FaceButton* button = makeButton(place);
         if (place.id == kIdBack) {
@@ -277,14 +281,14 @@ InfoWindow::InfoWindow(QWidget* owner, const QString& fileName)
 InfoWindow::~InfoWindow() { delete followUp_; }
 
 void InfoWindow::back() {
-    theSound().click();
+    sound_.click();
     delete followUp_;
     followUp_ = nullptr;
     finish(true);
 }
 
 void InfoWindow::more() {
-    theSound().click();
+    sound_.click();
     if (moreFile().isEmpty()) return;
     // A follow-up named without a folder is looked for in the current
     // directory first, then beside this window's own file.
@@ -295,7 +299,7 @@ void InfoWindow::more() {
         if (fileExists(beside.toStdString())) path = beside;
     }
     delete followUp_;   // at most one follow-up window at a time
-    followUp_ = new InfoWindow(this, path);
+    followUp_ = new InfoWindow(this, settings_, sound_, path);
     followUp_->show();
 }
 
@@ -305,16 +309,17 @@ void InfoWindow::mousePressEvent(QMouseEvent* event) {
         back();
     } else if (event->button() == Qt::RightButton) {
         // The command is delivered after this event, so sending it first is safe.
-        if (theSettings().rightButtonRestart) sendCommand(kMapCommand);
+        if (settings_.rightButtonRestart) sendCommand(kMapCommand);
         back();
     }
 }
 
 // --- TutorialWindow ---------------------------------------------------------
 
-TutorialWindow::TutorialWindow(QWidget* owner, const QString& fileName, int form, int position)
-    : TextWindow(owner, fileName, form == kFormBrowsedTutorial ? kFormBrowsedTutorial
-                                                                : kFormAutomaticTutorial),
+TutorialWindow::TutorialWindow(QWidget* owner, const Settings& settings, Sound& sound,
+                               const QString& fileName, int form, int position)
+    : TextWindow(owner, settings, sound, fileName,
+                 form == kFormBrowsedTutorial ? kFormBrowsedTutorial : kFormAutomaticTutorial),
       position_(position) {
     for (const ButtonPlace& place :
          tutorialButtonPlaces(size(), h_, averageWidth_, this->form(), position)) {
@@ -331,7 +336,7 @@ FaceButton* TutorialWindow::button(int id) const {
 }
 
 void TutorialWindow::answer(int id) {
-    theSound().click();
+    sound_.click();
     switch (id) {
     case kIdContinue: continue_ = true; break;
     case kIdNext: next_ = true; break;
@@ -345,10 +350,10 @@ void TutorialWindow::answer(int id) {
 void TutorialWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
     if (event->button() == Qt::LeftButton) {
-        theSound().click();
+        sound_.click();
         finish(false);
     } else if (event->button() == Qt::RightButton) {
-        if (theSettings().rightButtonRestart) sendCommand(kMapCommand);
+        if (settings_.rightButtonRestart) sendCommand(kMapCommand);
         finish(false);
     }
 }

@@ -16,6 +16,8 @@
 #include <vector>
 
 class FaceButton;
+class Sound;
+struct Settings;
 
 // Forms of a text window.
 constexpr int kFormInformation = 0;
@@ -108,13 +110,18 @@ signals:
     void closedByUser();
 
 protected:
-    TextWindow(QWidget* owner, const QString& fileName, int form);
+    // The settings (button height, RIGHT BUTTON RESTART) and the sound of the
+    // button clicks are the owner's and must outlive the window.
+    TextWindow(QWidget* owner, const Settings& settings, Sound& sound, const QString& fileName,
+               int form);
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent* event) override;
     void sendCommand(int id);
     void finish(bool setDone);   // sets the done flag when asked, closes
     FaceButton* makeButton(const ButtonPlace& place);
 
+    const Settings& settings_;
+    Sound& sound_;
     int h_ = 0;              // character height of the interface font
     int averageWidth_ = 0;   // average character width of the interface font
 
@@ -132,7 +139,7 @@ private:
 class InfoWindow : public TextWindow {
     Q_OBJECT
 public:
-    InfoWindow(QWidget* owner, const QString& fileName);
+    InfoWindow(QWidget* owner, const Settings& settings, Sound& sound, const QString& fileName);
     ~InfoWindow() override;
 
     FaceButton* backButton() const { return back_; }
@@ -155,7 +162,8 @@ class TutorialWindow : public TextWindow {
     Q_OBJECT
 public:
     // form 1 (automatic) or 2 (browsed); position 0 first, 1 middle, 2 last.
-    TutorialWindow(QWidget* owner, const QString& fileName, int form, int position = 0);
+    TutorialWindow(QWidget* owner, const Settings& settings, Sound& sound, const QString& fileName,
+                   int form, int position = 0);
 
     int position() const { return position_; }
     bool continueFlag() const { return continue_; }

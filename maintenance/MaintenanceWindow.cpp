@@ -40,9 +40,10 @@ QString chooseInformationFileDefault(QWidget* parent) {
 
 }  // namespace
 
-MaintenanceWindow::MaintenanceWindow(Settings& settings, MaintenanceHooks hooks,
+MaintenanceWindow::MaintenanceWindow(Settings& settings, Sound& sound, MaintenanceHooks hooks,
                                      std::string settingsPath)
-    : settings_(settings), hooks_(std::move(hooks)), settingsPath_(std::move(settingsPath)) {
+    : settings_(settings), sound_(sound), hooks_(std::move(hooks)),
+      settingsPath_(std::move(settingsPath)) {
     if (!hooks_.runDialog) hooks_.runDialog = [](QDialog& d) { return d.exec(); };
     if (!hooks_.message) hooks_.message = showMessageBox;
     if (!hooks_.ask) hooks_.ask = askQuestionBox;
@@ -226,7 +227,7 @@ void MaintenanceWindow::audio() {
 void MaintenanceWindow::view() {
     const ViewMode before = settings_.view;
     {
-        ViewDialog dialog(this, settings_);
+        ViewDialog dialog(this, settings_, sound_);
         hooks_.runDialog(dialog);
     }
     // Every way out of the dialog leads to a save, even the Cancel picture.

@@ -16,6 +16,7 @@
 
 class QAction;
 class QDialog;
+class Sound;
 
 namespace maintenance {
 // Command ids of the menu M_COMMANDS.
@@ -52,9 +53,10 @@ class MaintenanceWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Edits `settings` (loaded by the caller) and saves it to `settingsPath`,
-    // relative to the current directory.
-    explicit MaintenanceWindow(Settings& settings, MaintenanceHooks hooks = {},
-                               std::string settingsPath = "OV.INI");
+    // relative to the current directory. The View dialog's pictures click in
+    // `sound`.
+    MaintenanceWindow(Settings& settings, Sound& sound, MaintenanceHooks hooks = {},
+                      std::string settingsPath = "OV.INI");
 
     // Runs one menu command.
     void runCommand(int id);
@@ -81,6 +83,7 @@ private:
     void about();
 
     Settings& settings_;
+    Sound& sound_;
     MaintenanceHooks hooks_;
     std::string settingsPath_;
 };

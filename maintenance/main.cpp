@@ -5,6 +5,7 @@
 #include "fileio/Logging.h"
 #include "fileio/UserInstallation.h"
 #include "maintenance/MaintenanceWindow.h"
+#include "sound/Sound.h"
 
 #include <QApplication>
 #include <QDir>
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
     // The maintenance program never opens the MIDI output, so the View
     // dialog's picture buttons call click() without a sound.
 
-    MaintenanceWindow window(settings);
+    MaintenanceWindow window(settings, theSound());
     window.show();
     // Package checks start the program once and want it to end by itself.
     if (std::getenv("ORVANTA_EXIT_AFTER_START")) {

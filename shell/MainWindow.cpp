@@ -278,7 +278,7 @@ void MainWindow::showWorldMapScreen(uint32_t userTimeout) {
         worldMap_ = nullptr;
         dropClient(old);
     }
-    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, catalogue_, script_);
+    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, theSound(), catalogue_, script_);
     if (userTimeout != 0) worldMap_->setUserTimeout(userTimeout);
     setClient(worldMap_);
     if (layout_) {
@@ -430,7 +430,7 @@ void MainWindow::readSpeed() {
 
 void MainWindow::openInfoWindow(const std::string& path) {
     delete info_.data();
-    info_ = new InfoWindow(this, QString::fromStdString(path));
+    info_ = new InfoWindow(this, settings_, theSound(), QString::fromStdString(path));
     info_->show();
 }
 
@@ -446,7 +446,8 @@ void MainWindow::disposeInfoWindow() {
 void MainWindow::openTutorialWindow(const std::string& file, int form, int position) {
     qCInfo(lcClock) << "tutorial page" << file.c_str() << (form == 2 ? "(browsed)" : "(automatic)");
     delete tutorial_.data();
-    tutorial_ = new TutorialWindow(this, QString::fromStdString(file), form, position);
+    tutorial_ = new TutorialWindow(this, settings_, theSound(), QString::fromStdString(file), form,
+                                   position);
     tutorial_->show();
 }
 
@@ -494,7 +495,7 @@ void MainWindow::closeMidi() { theSound().closeMidi(); }
 void MainWindow::click() { theSound().click(); }
 
 bool MainWindow::runViewDialog() {
-    ViewDialog dialog(this, settings_);
+    ViewDialog dialog(this, settings_, theSound());
     return runDialog(dialog) == QDialog::Accepted;
 }
 

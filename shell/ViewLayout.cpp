@@ -88,7 +88,8 @@ ButtonBar::ButtonBar(QWidget* parent, const Settings& settings, const PaneGeomet
     setBackground(this, kLightGrey);
     for (const BarButton& b : barButtons(settings, geometry.cell)) {
         auto* button = new FaceButton(this, b.command, QString::fromStdString(b.label), b.rect.x,
-                                      b.rect.y, b.rect.width, b.rect.height);
+                                      b.rect.y, b.rect.width, b.rect.height,
+                                      settings.rightButtonRestart);
         connect(button, &FaceButton::command, this, [this](int id) {
             if (onCommand_) onCommand_(id);
         });

@@ -55,10 +55,12 @@ void WorldMapWindow::setWaiter(Waiter w) { waiter() = std::move(w); }
 // ---------------------------------------------------------------- life
 
 WorldMapWindow::WorldMapWindow(QWidget* parent, WorldMapHost& host, Settings& settings,
-                               EventCatalogue& catalogue, const TutorialScript& script)
+                               Sound& sound, EventCatalogue& catalogue,
+                               const TutorialScript& script)
     : QWidget(parent),
       host_(host),
       settings_(settings),
+      sound_(sound),
       catalogue_(catalogue),
       sequence_(*this, settings, catalogue, script) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -67,7 +69,7 @@ WorldMapWindow::WorldMapWindow(QWidget* parent, WorldMapHost& host, Settings& se
     setPalette(pal);
     mercatorLookup(0);   // builds the ordinate table
     catalogue_.scanEvents(".");
-    theSound().openMidi(settings_);
+    sound_.openMidi(settings_);
     sequence_.setUp();
     timer_.start(1000, this);
 }
@@ -120,7 +122,8 @@ void WorldMapWindow::ensureButtons() {
         if (!exitButton_) {
             exitButton_ = new FaceButton(this, kMapExitButton,
                                          QString::fromStdString(settings_.exitLabel), r.x(),
-                                         r.y(), r.width(), r.height());
+                                         r.y(), r.width(), r.height(),
+                                         settings_.rightButtonRestart);
             connect(exitButton_, &FaceButton::command, this, &WorldMapWindow::buttonCommand);
             exitButton_->show();
         } else if (exitButton_->faceRect() != r) {
@@ -130,7 +133,7 @@ void WorldMapWindow::ensureButtons() {
     const QRect r = toQRect(screen_.infoButton);
     if (!infoButton_) {
         infoButton_ = new FaceButton(this, kMapInformationButton, tr("Information"), r.x(), r.y(),
-                                     r.width(), r.height());
+                                     r.width(), r.height(), settings_.rightButtonRestart);
         connect(infoButton_, &FaceButton::command, this, &WorldMapWindow::buttonCommand);
         infoButton_->show();
     } else if (infoButton_->faceRect() != r) {
@@ -400,7 +403,8 @@ MapTutorialWindowState WorldMapWindow::tutorialWindowState() {
 void WorldMapWindow::openTutorialWindow(const std::string& textFile) {
     qCInfo(lcWorldMap) << "tutorial page" << textFile.c_str() << "opened on the world map";
     delete tutorial_.data();
-    tutorial_ = new TutorialWindow(this, QString::fromStdString(textFile), kFormAutomaticTutorial);
+    tutorial_ = new TutorialWindow(this, settings_, sound_, QString::fromStdString(textFile),
+                                   kFormAutomaticTutorial);
     tutorial_->show();
 }
 
@@ -415,7 +419,7 @@ void WorldMapWindow::destroyTutorialWindow() {
 
 void WorldMapWindow::leaveTutorialMode() { host_.leaveTutorialMode(); }
 
-void WorldMapWindow::click() { theSound().click(); }
+void WorldMapWindow::click() { sound_.click(); }
 
 void WorldMapWindow::drawLabel(int catalogueIndex, bool down) {
     pressedLabel_ = down ? catalogueIndex : -1;

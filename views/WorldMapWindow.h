@@ -26,6 +26,7 @@
 
 struct Settings;
 class EventCatalogue;
+class Sound;
 class FaceButton;
 class QDialog;
 
@@ -54,8 +55,9 @@ class WorldMapWindow : public QWidget, private WorldMapSequenceHost, private Mes
 public:
     enum class Mode { Events = 0, Stations = 1 };
 
-    // Fills the catalogue from the working directory and opens the MIDI output.
-    WorldMapWindow(QWidget* parent, WorldMapHost& host, Settings& settings,
+    // Fills the catalogue from the working directory and opens the MIDI output
+    // of `sound`, which then plays the map's clicks.
+    WorldMapWindow(QWidget* parent, WorldMapHost& host, Settings& settings, Sound& sound,
                    EventCatalogue& catalogue, const TutorialScript& script);
     ~WorldMapWindow() override;
 
@@ -125,6 +127,7 @@ private:
 
     WorldMapHost& host_;
     Settings& settings_;
+    Sound& sound_;
     EventCatalogue& catalogue_;
     WorldMapSequence sequence_;
     QBasicTimer timer_;

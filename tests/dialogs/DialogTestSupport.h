@@ -33,12 +33,11 @@ inline QByteArray readFile(const QString& name) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// Routes the sound to a recording back end with MIDI open: a click is three messages (volume, note off, on).
+// A sound on a recording back end with MIDI open: a click is three messages (volume, note off, on).
 struct RecordedClicks {
     RecordingBackend::Log log;
-    std::size_t base = (theSound().setBackend(std::make_unique<RecordingBackend>(log)), theSound().openMidi(Settings()),
-                        log.midiMessages.size());
-    ~RecordedClicks() { theSound().closeMidi(), theSound().setBackend(makeSilentBackend()); }
+    Sound sound{std::make_unique<RecordingBackend>(log)};
+    std::size_t base = (sound.openMidi(Settings()), log.midiMessages.size());
     std::size_t clicks() const { return (log.midiMessages.size() - base) / 3; }
 };
 
@@ -57,9 +56,3 @@ inline void mouseClick(QWidget* w, Qt::MouseButton button, QPoint at) {
     QApplication::sendEvent(w, &ev);
     for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
 }
-
-struct RightButtonRestart {
-    bool saved = theSettings().rightButtonRestart;
-    explicit RightButtonRestart(bool on) { theSettings().rightButtonRestart = on; }
-    ~RightButtonRestart() { theSettings().rightButtonRestart = saved; }
-};

@@ -59,6 +59,7 @@ TextWindowLayout layout(int form, const TextMeasure& m, int average = 7) {
     return layoutTextWindow(form, m, QRect(0, 0, 1024, 768), 16, 2, average);
 }
 QRect screenRect() { return QGuiApplication::primaryScreen()->geometry(); }
+const Settings kSettings;   // buttons twice the text height, no right-button restart
 
 }  // namespace
 
@@ -87,15 +88,17 @@ TEST(ButtonFace, BevelIsThreePixelsBelowFortyAndFourFromPressingSwapsItAndClicks
     EXPECT_EQ(redBox(surface, 30, 60), redBox(up, 0, 30).translated(20, 30));
     button.setDown(false);
     EXPECT_EQ(grabbed(button), up);
-    // A click reports the command; a right click sends Map only when set to.
+    // A click reports the command; a right click sends Map only when set to, and goes to the parent when unset.
     std::vector<int> fromButton, toMain;
     QObject::connect(&button, &FaceButton::command, [&](int id) { fromButton.push_back(id); });
     setMainCommandHandler([&](int id) { toMain.push_back(id); });
     button.click();
-    for (bool restart : {false, true}) {
-        RightButtonRestart setting(restart);
-        mouseClick(&button, Qt::RightButton, QPoint(5, 5));
-        EXPECT_EQ(toMain, restart ? std::vector<int>{202} : std::vector<int>{});
+    struct Owner : QWidget { int right = 0; void mousePressEvent(QMouseEvent* e) override { right += e->button() == Qt::RightButton; } };
+    for (std::optional<bool> restart : {std::optional<bool>(), std::optional(false), std::optional(true)}) {
+        Owner owner;
+        FaceButton told(&owner, 1028, QStringLiteral("Pause"), 20, 30, 100, 30, restart);
+        mouseClick(&told, Qt::RightButton, QPoint(5, 5));
+        EXPECT_EQ(std::pair(std::exchange(toMain, {}), owner.right), std::pair(restart == true ? std::vector<int>{202} : std::vector<int>{}, restart ? 0 : 1));
     }
     setMainCommandHandler({});
     EXPECT_EQ(fromButton, std::vector<int>{1028});
@@ -214,7 +217,7 @@ TEST(ViewDialog, EveryPictureShowsWholeClicksSetsItsViewAndCloses) {
     RecordedClicks sound;
     for (const auto& [id, mode] : {std::pair{kIdCancel, ViewMode::CrossSection}, {557, ViewMode::Globe3D}, {556, ViewMode::All},
                                    {558, ViewMode::CrossSection}}) {
-        ViewDialog dialog(nullptr, s);
+        ViewDialog dialog(nullptr, s, sound.sound);
         dialog.button(id)->click();
         EXPECT_TRUE(s.view == mode && dialog.result() == QDialog::Accepted) << id;   // Cancel too: it saves
     }
@@ -222,7 +225,7 @@ TEST(ViewDialog, EveryPictureShowsWholeClicksSetsItsViewAndCloses) {
     // Small units would clip the 120 x 90 miniatures: the buttons keep 6 pixels left and right, 5 above, 4 below.
     for (const auto& [x, y, size] : {std::tuple{8, 16, QSize(132, 99)}, {10, 20, QSize(164, 123)}, {6, 13, QSize(132, 99)}, {1, 1, QSize(132, 99)}})
         EXPECT_EQ(viewButtonSize(DialogUnits{x, y}), size) << x;
-    ViewDialog dialog(nullptr, s);
+    ViewDialog dialog(nullptr, s, sound.sound);
     const QSize size = viewButtonSize(dialog.units());
     EXPECT_TRUE(dialog.button(kIdCancel)->geometry() == QRect(QPoint(size.width() + 10, size.height() + 10), size) &&
                 dialog.button(557)->geometry().topLeft() == QPoint(5, size.height() + 10));
@@ -401,17 +404,18 @@ TEST(InfoWindow, ShowsTheFileCentredOnItsPlateOrSaysItIsMissingAndBackCloses) {
     dir.write(QStringLiteral("U.INF"), "Caf\xC3\xA9\r\n");
     dir.write(QStringLiteral("L.INF"), "Caf\xE9 au lait d\xE9j\xE0");   // not UTF-8: read as Latin-1, to the last letter
     RecordedClicks sound;
-    EXPECT_EQ(InfoWindow(nullptr, QStringLiteral("U.INF")).text() + InfoWindow(nullptr, QStringLiteral("L.INF")).text(),
+    const auto info = [&](const QString& name) { return InfoWindow(nullptr, kSettings, sound.sound, name).text(); };
+    EXPECT_EQ(info(QStringLiteral("U.INF")) + info(QStringLiteral("L.INF")),
               QStringLiteral("Caf\u00e9Caf\u00e9 au lait d\u00e9j\u00e0"));
-    EXPECT_EQ(InfoWindow(nullptr, QString(150, QLatin1Char('n'))).text().size(), 99);   // "File nnn... not found", cut
-    InfoWindow window(nullptr, QStringLiteral("GONE.INF"));
+    EXPECT_EQ(info(QString(150, QLatin1Char('n'))).size(), 99);   // "File nnn... not found", cut
+    InfoWindow window(nullptr, kSettings, sound.sound, QStringLiteral("GONE.INF"));
     window.show();
     EXPECT_TRUE(window.text() == "File GONE.INF not found" && !window.moreButton() && !window.done());
     EXPECT_EQ(window.backButton()->geometry().bottomLeft(), QPoint(10, window.height() - 11));
     window.backButton()->click();
     EXPECT_TRUE(window.done() && !window.isVisible() && sound.clicks() == 1u);
     dir.write(QStringLiteral("3D.INF"), "The globe shows the waves.\r\n");
-    InfoWindow shown(nullptr, QStringLiteral("3D.INF"));
+    InfoWindow shown(nullptr, kSettings, sound.sound, QStringLiteral("3D.INF"));
     const TextWindowLayout& l = shown.layout();
     const QRect screen = screenRect(), r = l.textRect;   // centred above its button row
     EXPECT_EQ(shown.pos(), QPoint(std::max(10, (screen.width() - shown.width()) / 2),
@@ -430,7 +434,7 @@ TEST(InfoWindow, MoreOpensTheFollowUpBesideTheFirstFileAndBackClosesBoth) {
     dir.write(QStringLiteral("quake/FIRST.INF"), "First page.\r\n<more \"NEXT.INF\">\r\n");
     dir.write(QStringLiteral("quake/next.inf"), "Second page.\r\n");
     RecordedClicks sound;
-    InfoWindow window(nullptr, QStringLiteral("quake/FIRST.INF"));
+    InfoWindow window(nullptr, kSettings, sound.sound, QStringLiteral("quake/FIRST.INF"));
     window.show();
     EXPECT_TRUE(window.moreFile() == "NEXT.INF" && !window.text().contains(QLatin1Char('<')));
     EXPECT_EQ(window.moreButton()->geometry().right() + 1, window.width() - 10);
@@ -446,12 +450,14 @@ TEST(InfoWindow, MoreOpensTheFollowUpBesideTheFirstFileAndBackClosesBoth) {
 
 TEST(TextWindows, ClicksOnTheWindowCloseItAndRightClickSendsMap) {
     ScratchDirectory dir;
+    RecordedClicks sound;
     for (bool tutorial : {false, true})
         for (bool restart : {false, true}) {
-            RightButtonRestart setting(restart);
+            Settings s;
+            s.rightButtonRestart = restart;
             std::vector<int> commands;
-            std::unique_ptr<TextWindow> window(tutorial ? static_cast<TextWindow*>(new TutorialWindow(nullptr, QStringLiteral("S.INF"), 1))
-                                                        : new InfoWindow(nullptr, QStringLiteral("S.INF")));
+            std::unique_ptr<TextWindow> window(tutorial ? static_cast<TextWindow*>(new TutorialWindow(nullptr, s, sound.sound, QStringLiteral("S.INF"), 1))
+                                                        : new InfoWindow(nullptr, s, sound.sound, QStringLiteral("S.INF")));
             window->setCommandHandler([&](int id) { commands.push_back(id); });
             for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
                 window->show();
@@ -464,24 +470,24 @@ TEST(TextWindows, ClicksOnTheWindowCloseItAndRightClickSendsMap) {
 
 TEST(TutorialWindow, PositionsShowTheirButtonsWhichSetTheirFlagAndNoneOverlapInAWideFont) {
     ScratchDirectory dir;
-    const auto shown = [](int form, int position) {   // which of Next, Previous, Cancel, Continue
-        TutorialWindow w(nullptr, QStringLiteral("S.INF"), form, position);
+    RecordedClicks sound;   // each button closes the window and sets its own flag only
+    const auto shown = [&](int form, int position) {   // which of Next, Previous, Cancel, Continue
+        TutorialWindow w(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), form, position);
         std::string out;
         for (int id : {kIdNext, kIdPrevious, kIdTutorialCancel, kIdContinue}) out += w.button(id) ? "x" : ".";
         return out;
     };
     EXPECT_EQ(shown(kFormBrowsedTutorial, kTutorialFirst) + shown(kFormBrowsedTutorial, kTutorialLast) +
               shown(kFormAutomaticTutorial, 0), "x.x..xx...xx");
-    TutorialWindow window(nullptr, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialLast);
+    TutorialWindow window(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialLast);
     EXPECT_TRUE(window.geometry().right() == screenRect().width() - 11 && window.geometry().y() == 10);
     EXPECT_EQ(window.button(kIdPrevious)->x() + window.button(kIdTutorialCancel)->x(), 30 + window.button(kIdPrevious)->width());
     const QImage image = window.grab().toImage();   // the heading: a sunken panel from x 9 with the text in it
     EXPECT_TRUE(image.pixelColor(9, 15) == QColor(128, 128, 128) && image.pixelColor(window.width() - 8, 15) == Qt::white);
     EXPECT_TRUE(hasInk(image, QRect(window.width() / 2 - 20, 8, 40, 22)));
-    RecordedClicks sound;   // each button closes the window and sets its own flag only
     for (const auto& [id, position] :
          {std::pair{kIdNext, kTutorialMiddle}, {kIdPrevious, kTutorialMiddle}, {kIdTutorialCancel, kTutorialFirst}, {kIdContinue, -1}}) {
-        TutorialWindow w(nullptr, QStringLiteral("S.INF"), position < 0 ? kFormAutomaticTutorial : kFormBrowsedTutorial, std::max(position, 0));
+        TutorialWindow w(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), position < 0 ? kFormAutomaticTutorial : kFormBrowsedTutorial, std::max(position, 0));
         w.show();
         w.button(id)->click();
         EXPECT_TRUE(w.done() && !w.isVisible()) << id;
@@ -493,7 +499,7 @@ TEST(TutorialWindow, PositionsShowTheirButtonsWhichSetTheirFlagAndNoneOverlapInA
     QFont wide = saved;
     wide.setPixelSize(24);
     QApplication::setFont(wide);
-    const TutorialWindow wider(nullptr, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialMiddle);   // laid out once, here
+    const TutorialWindow wider(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialMiddle);   // laid out once, here
     QApplication::setFont(saved);
     const QRect previous = wider.button(kIdPrevious)->geometry(), cancel = wider.button(kIdTutorialCancel)->geometry(),
                 next = wider.button(kIdNext)->geometry();

@@ -63,6 +63,7 @@ void expectLines(const QByteArray& file, std::initializer_list<const char*> line
 struct Harness {
     ScratchDirectory dir;
     Settings settings;
+    Sound sound{makeSilentBackend()};   // ovm opens no MIDI output: the View dialog clicks in silence
     MessageLog messages;
     std::function<void(QDialog&)> script;
     int dialogsRun = 0;
@@ -83,7 +84,7 @@ struct Harness {
         hooks.chooseInformationFile = [this](QWidget*) { return chooser(); };
         hooks.launchEditor = [this](const QString& path) { launched.append(path); return launchWorks; };
         hooks.dataCentre = std::move(centre);
-        window = std::make_unique<MaintenanceWindow>(settings, hooks);
+        window = std::make_unique<MaintenanceWindow>(settings, sound, hooks);
     }
     void run(int command, std::function<void(QDialog&)> s) {
         script = std::move(s);

@@ -70,18 +70,16 @@ protected:
         WorldMapWindow::setDialogRunner([this](QDialog& d) { return ++dialogs, dialog(d); });
         WorldMapWindow::setMessageShower([this](QWidget*, const QString& text) { messages.push_back(text); });
         WorldMapWindow::setWaiter([](int) {});
-        theSound().setBackend(std::make_unique<RecordingBackend>(log)), theSound().openMidi(settings);
         settings.userTimeout = 0;
     }
     void TearDown() override {
         map.reset();
         QDir::setCurrent(old_);
         WorldMapWindow::setDialogRunner(nullptr), WorldMapWindow::setMessageShower(nullptr), WorldMapWindow::setWaiter(nullptr);
-        theSound().closeMidi(), theSound().setBackend(makeSilentBackend());
     }
     WorldMapWindow& make() {
         map.reset(), catalogue.clear();
-        map = std::make_unique<WorldMapWindow>(nullptr, host, settings, catalogue, script);
+        map = std::make_unique<WorldMapWindow>(nullptr, host, settings, sound, catalogue, script);
         map->resize(1024, 700), map->grab();
         return *map;
     }
@@ -119,6 +117,7 @@ protected:
     TempDir dir_;
     QString old_;
     RecordingBackend::Log log;
+    Sound sound{std::make_unique<RecordingBackend>(log)};   // the map opens its MIDI output
     std::function<int(QDialog&)> dialog = [](QDialog&) { return int(QDialog::Rejected); };
     std::vector<QString> messages;
     int dialogs = 0;
