@@ -11,8 +11,8 @@
 #include <QRegularExpression>
 
 namespace {
-std::function<void(int)>& mainCommandHandler() {
-    static std::function<void(int)> handler;
+std::function<void(Command)>& mainCommandHandler() {
+    static std::function<void(Command)> handler;
     return handler;
 }
 bool isEnterKey(const QKeyEvent* event) {
@@ -82,19 +82,19 @@ void KeyboardButton::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
-void setMainCommandHandler(std::function<void(int)> handler) {
+void setMainCommandHandler(std::function<void(Command)> handler) {
     mainCommandHandler() = std::move(handler);
 }
 
-void sendMainCommand(int id) {
+void sendMainCommand(Command command) {
     QMetaObject::invokeMethod(
-        qApp, [id] { if (mainCommandHandler()) mainCommandHandler()(id); },
+        qApp, [command] { if (mainCommandHandler()) mainCommandHandler()(command); },
         Qt::QueuedConnection);
 }
 
 // --- FaceButton -------------------------------------------------------------
 
-FaceButton::FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
+FaceButton::FaceButton(QWidget* parent, Command commandId, const QString& label, int x, int y,
                        int width, int height)
     : KeyboardButton(parent), commandId_(commandId) {
     setLabel(label);
@@ -156,7 +156,7 @@ void FaceButton::paintEvent(QPaintEvent*) {
 
 void FaceButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        if (theSettings().rightButtonRestart) sendMainCommand(kMapCommand);
+        if (theSettings().rightButtonRestart) sendMainCommand(Command::Map);
         event->accept();
         return;
     }

@@ -4,6 +4,7 @@
 // of the menu, the panes, the pop-ups and the world map.
 #pragma once
 
+#include "dialogs/Commands.h"
 #include "dialogs/TextWindows.h"
 #include "shell/InputMonitor.h"
 #include "shell/LayoutGeometry.h"
@@ -49,10 +50,10 @@ public:
 
     // The command table. Commands from panes and pop-ups arrive through
     // postCommand, after the message that sent them has finished.
-    void command(int id);
-    void postCommand(int id);
-    // The bar's buttons (1026-1031, 1050; -1027 for its right button).
-    void barCommand(int id);
+    void command(Command id);
+    void postCommand(Command id);
+    // The bar's buttons, and the right click on the bar.
+    void barCommand(Command id);
 
     // Message boxes go here; tests replace it (an empty function restores it).
     using MessageShower = std::function<void(QWidget*, const QString& text, const QString& caption)>;
@@ -117,7 +118,7 @@ public:
     // --- WorldMapHost
     void worldMapReady() override { clock_.setScreenReady(); }
     void chooseEvent(int catalogueIndex, const std::string& fileName) override;
-    void worldMapCommand(int id) override { postCommand(id); }
+    void worldMapCommand(Command id) override { postCommand(id); }
     void closeMainPopups() override { clock_.closePopups(); }
     void leaveTutorialMode() override { clock_.clearTutorial(); }
     void showInformation(const std::string& file) override;
@@ -133,7 +134,7 @@ private:
     void setClient(QWidget* client);
     void dropClient(QWidget* client);
     void makeBitmap();
-    void runDialogCommand(int id);
+    void runDialogCommand(Command id);
     void doExit();
 
     Settings& settings_;

@@ -31,21 +31,6 @@ constexpr int kChooseViewAction = 2;
 constexpr int kWorldMapAction = 3;
 constexpr int kLeaveWelcomeAction = 5;
 
-// Command numbers of the main window.
-namespace cmd {
-constexpr int ViewEarth = 101, ViewCrossSection = 102, ViewAll = 103;
-constexpr int List = 201, Map = 202, Exit = 203, Phases = 204, Speed = 205, About = 206,
-              HelpContents = 207, Audio = 208, Restart = 209, TimeWindow = 211,
-              MakeBitmap = 212, SelectView = 213, RunFromScript = 214;
-constexpr int Enter = 1010, StartCurrentEvent = 1025;
-constexpr int Pause = 1026, WorldMenu = 1027, Repeat = 1028, Views = 1029, ExitButton = 1030,
-              EventInfoButton = 1031, SpeedSlider = 1032, WelcomeStart = 1033;
-constexpr int SeismogramInfo = 1039, CrossSectionInfo = 1040, GlobeInfo = 1041,
-              EventInfo = 1042;
-constexpr int TutorialButton = 1050, TutorialBrowse = 1051;
-constexpr int HelpContentsAlias = 11842;
-}  // namespace cmd
-
 // What the tutorial window's flags say (all false when there is none).
 struct TutorialAnswer {
     bool exists = false;

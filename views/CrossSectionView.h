@@ -15,8 +15,6 @@ struct RunState;
 class CrossSectionView : public ViewPane {
     Q_OBJECT
 public:
-    static constexpr int kInfoCommand = 1040;   // "XS.INF"
-
     CrossSectionView(QWidget* parent, RunState& run);
 
     // Full redraw: frame, disc, legend, stations, hypocentre and Info button;

@@ -15,8 +15,6 @@ struct RunState;
 class GlobeView : public ViewPane {
     Q_OBJECT
 public:
-    static constexpr int kInfoCommand = 1041;   // "3D.INF"
-
     GlobeView(QWidget* parent, RunState& run);
 
     // The view angle brought to a multiple of 45 in 0..315.

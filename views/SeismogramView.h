@@ -24,8 +24,6 @@ struct RunState;
 class SeismogramView : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kInfoCommand = 1039;   // "SEIS.INF"
-
     SeismogramView(QWidget* parent, RunState& run);
     ~SeismogramView() override;
 

@@ -10,6 +10,8 @@
 // place on all three surfaces.
 #pragma once
 
+#include "dialogs/Commands.h"
+
 #include <QColor>
 #include <QImage>
 #include <QRect>
@@ -30,7 +32,6 @@ enum class Surface { Screen, Working, Clean };
 constexpr int kPictureInset = 6;
 // Inset of the clip of copies with a rectangle given in device coordinates.
 constexpr int kCopyClipInset = 10;
-constexpr int kInfoButtonCommand = 1036;
 
 // The pane geometry for a client area of w x h pixels.
 struct PaneMetrics {
@@ -97,9 +98,9 @@ bool eventShownNow();
 class ViewPane : public QWidget {
     Q_OBJECT
 public:
-    // `infoCommand`: what the Info button sends to the main window (1041
-    // globe, 1040 cross-section).
-    ViewPane(QWidget* parent, int infoCommand, QColor background);
+    // `infoCommand`: what the Info button sends to the main window (the
+    // globe's or the cross-section's information text).
+    ViewPane(QWidget* parent, Command infoCommand, QColor background);
     ~ViewPane() override;
 
     // Computes the geometry from the current client size and recreates the
@@ -185,7 +186,7 @@ protected:
     virtual void paintPane();
 
 private:
-    int infoCommand_;
+    Command infoCommand_;
     QColor background_;
     PaneMetrics m_;
     QImage screen_, working_, clean_;

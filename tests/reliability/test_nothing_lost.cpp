@@ -247,9 +247,9 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
             EXPECT_GT(w.clock().simTime, before);
             EXPECT_TRUE(w.isVisible());
         };
-        w.command(cmd::StartCurrentEvent);
+        w.command(Command::StartCurrentEvent);
         runGoesOn();
-        for (int command : {cmd::ViewCrossSection, cmd::RunFromScript}) {
+        for (Command command : {Command::ViewCrossSection, Command::RunFromScript}) {
             ASSERT_TRUE(breaker.breakIt());
             w.command(command);
             ASSERT_TRUE(breaker.mend());
@@ -261,7 +261,7 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         ASSERT_NE(w.viewLayout(), nullptr);
         EXPECT_EQ(std::tuple(w.viewLayout()->globe() == nullptr, w.viewLayout()->crossSection() != nullptr), std::tuple(true, true));
         // With the disk usable again the next change is saved in full.
-        w.command(cmd::ViewEarth);
+        w.command(Command::ViewEarth);
         EXPECT_EQ(readFile("OV.INI"), settingsText(settings));
         Settings back;
         loadSettings(back, "OV.INI");

@@ -94,9 +94,9 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
         EXPECT_TRUE(w->windowState() & (titleBar ? Qt::WindowMaximized : Qt::WindowFullScreen));
     }
     auto w = f.window();
-    w->command(cmd::RunFromScript);   // the command toggles the script
+    w->command(Command::RunFromScript);   // the command toggles the script
     const bool on = f.settings.runScript;
-    w->command(cmd::RunFromScript);
+    w->command(Command::RunFromScript);
     EXPECT_EQ(std::tuple(on, f.settings.runScript), std::tuple(true, false));
     QString shown;
     MainWindow::setMessageShower([&](QWidget*, const QString& t, const QString&) { shown = t; });
@@ -108,11 +108,11 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
 TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
     Settings s; s.slider = true;
     const PaneGeometry g = paneGeometry({8, 16}, 1024);
-    std::vector<int> received;
-    ButtonBar bar(nullptr, s, g, 20.7f, [&](int id) { received.push_back(id); });
+    std::vector<Command> received;
+    ButtonBar bar(nullptr, s, g, 20.7f, [&](Command id) { received.push_back(id); });
     bar.resize(64, 700);
-    ASSERT_TRUE(bar.button(cmd::ExitButton) && bar.button(cmd::EventInfoButton) && bar.slider());
-    EXPECT_EQ(std::tuple(bar.button(cmd::ExitButton)->geometry(), bar.button(cmd::EventInfoButton)->geometry().y()),
+    ASSERT_TRUE(bar.button(Command::ExitButton) && bar.button(Command::EventInfoButton) && bar.slider());
+    EXPECT_EQ(std::tuple(bar.button(Command::ExitButton)->geometry(), bar.button(Command::EventInfoButton)->geometry().y()),
               std::tuple(QRect(0, 1, 63, 32), 1 + 5 * 32));   // no Tutorial button
     EXPECT_EQ(std::tuple(bar.slider()->minimum(), bar.slider()->maximum(), bar.slider()->value(), bar.slider()->geometry().top()),
               std::tuple(0, 200, 80, 1 + 6 * 32 + 5 * 16));
@@ -122,11 +122,11 @@ TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
     EXPECT_EQ(acceleration, -50.0f);
     for (bool paused : {true, false}) {
         bar.setPauseLabel(paused);
-        EXPECT_EQ(bar.button(cmd::Pause)->label(), paused ? "Resume" : "Pause");
+        EXPECT_EQ(bar.button(Command::Pause)->label(), paused ? "Resume" : "Pause");
     }
     bar.showTime(600);
-    emit bar.button(cmd::WorldMenu)->command(cmd::WorldMenu);
-    EXPECT_EQ(std::tuple(bar.minutesShown(), received), std::tuple(std::string("  10 "), std::vector<int>{cmd::WorldMenu}));
+    emit bar.button(Command::WorldMenu)->command(Command::WorldMenu);
+    EXPECT_EQ(std::tuple(bar.minutesShown(), received), std::tuple(std::string("  10 "), std::vector<Command>{Command::WorldMenu}));
     s.slider = false;
     ButtonBar plain(nullptr, s, g, 20.7f, nullptr);
     float kept = 20.7f; plain.resize(64, 700); plain.readSpeed(kept);
@@ -155,7 +155,7 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
         EXPECT_EQ(std::tuple(w.findChildren<FaceButton*>().size(), w.startButton()->geometry(), big.pixelColor(921, 20 + h / 2),
                              big.pixelColor(61, 20 + h / 2)),
                   std::tuple(1, QRect(960 - 40, 20, 80, h), QColor(Qt::white), QColor(Qt::black)));
-        emit w.startButton()->command(cmd::WelcomeStart);
+        emit w.startButton()->command(Command::WelcomeStart);
         w.start();   // the screen is left once
         EXPECT_EQ(starts, 1);
     }
@@ -177,7 +177,7 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
     }
     auto main = f.window();   // Enter reaches the welcome screen through the main window
     ASSERT_NE(main->welcomeWindow(), nullptr);
-    main->command(cmd::Enter);
+    main->command(Command::Enter);
     EXPECT_EQ(std::tuple(main->clock().pendingAction, main->clock().timerArmed[kActionTimer]), std::tuple(kLeaveWelcomeAction, true));
 }
 
@@ -187,7 +187,7 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
               std::tuple(168, QRect(6, 6, 388, 288), QPoint(200, 150), QRect(-194, -144, 388, 288), 194));
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
     setEventShownQuery([] { return true; });
-    ViewPane pane(nullptr, cmd::GlobeInfo, Qt::black);
+    ViewPane pane(nullptr, Command::GlobeInfo, Qt::black);
     pane.resize(400, 300); pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
     EXPECT_EQ(pane.surface(Surface::Working).size(), QSize(388, 288));
@@ -239,7 +239,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     auto w = f.onTheMap(1024, 700);
     auto& clock = w->clock();
     EXPECT_EQ(std::tuple(w->worldMapWindow() != nullptr, w->welcomeWindow(), int(clock.tickMs)), std::tuple(true, nullptr, 0));
-    clock.currentEventFile = "a.evt"; w->command(cmd::StartCurrentEvent);
+    clock.currentEventFile = "a.evt"; w->command(Command::StartCurrentEvent);
     ViewLayout* layout = w->viewLayout();
     ASSERT_TRUE(layout && layout->globe() && layout->crossSection() && layout->seismograms() && layout->bar());
     EXPECT_EQ(std::tuple(w->worldMapWindow(), layout->size(), layout->bar()->geometry().right() + 1, layout->bar()->width()),
@@ -270,22 +270,22 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
         auto* list = qobject_cast<EventListDialog*>(&d);
         return int(list && list->chosenName().empty() ? QDialog::Accepted : QDialog::Rejected);
     });
-    w->command(cmd::List);
+    w->command(Command::List);
     EXPECT_EQ(std::tuple(w->viewLayout(), clock.simTime, clock.timerArmed[kFlashTimer], clock.timerArmed[kTickTimer]),
               std::tuple(layout, 0.0f, true, false));
     for (int id : {kFlashTimer, kFlashTimer, kTickTimer}) clock.onTimer(id);
     EXPECT_TRUE(axisShown());   // not a bare white pane
-    w->command(cmd::About);   // the About box both programs show
+    w->command(Command::About);   // the About box both programs show
     MainWindow::setDialogRunner({});
     EXPECT_EQ(dialogs, (std::vector<std::string>{"EventListDialog", "AboutDialog"}));
-    w->command(cmd::Map);
+    w->command(Command::Map);
     ASSERT_TRUE(w->viewLayout() == nullptr && w->worldMapWindow());
     QCoreApplication::processEvents();
     w->worldMapWindow()->grab();   // the map reports itself ready when painted
     ASSERT_TRUE(clock.screenReady);
     // Exit, then a new map before the queued teardown runs: the window waits
     // for that map instead of tearing down into a screen it cannot close.
-    w->command(cmd::Exit); w->command(cmd::Map);
+    w->command(Command::Exit); w->command(Command::Map);
     ASSERT_FALSE(clock.screenReady);
     QCoreApplication::sendPostedEvents(w.get(), QEvent::MetaCall);
     EXPECT_EQ(std::tuple(w->isVisible(), w->worldMapWindow() != nullptr, clock.exitPending()), std::tuple(true, true, true));
