@@ -133,13 +133,12 @@ TEST(ButtonFace, TabReachesEveryButtonWithAMarkAndSpaceOrEnterPressesIt) {
     QWidget window;
     window.resize(400, 100);
     std::vector<int> pressed;
-    const auto record = [&](int id) { pressed.push_back(id); };
-    const auto recordCommand = [&](Command id) { record(static_cast<int>(id)); };
+    const auto record = [&](auto id) { pressed.push_back(static_cast<int>(id)); };   // a command or a control id
     auto* face1 = new FaceButton(&window, Command::Pause, QStringLiteral("Pause"), 10, 10, 80, 32);
     auto* face2 = new FaceButton(&window, Command::WorldMenu, QStringLiteral("World Menu"), 100, 10, 80, 44);
     auto* picture = new PictureButton(&window, 101, 9, 200, 0, 100, 76);
     const std::vector<QAbstractButton*> all{face1, face2, picture};
-    QObject::connect(face1, &FaceButton::command, recordCommand), QObject::connect(face2, &FaceButton::command, recordCommand);
+    QObject::connect(face1, &FaceButton::command, record), QObject::connect(face2, &FaceButton::command, record);
     QObject::connect(picture, &PictureButton::command, record);
     window.show();
     QApplication::setActiveWindow(&window);
