@@ -10,8 +10,8 @@
 #include <QRegularExpression>
 
 namespace {
-std::function<void(int)>& mainCommandHandler() {
-    static std::function<void(int)> handler;
+std::function<void(Command)>& mainCommandHandler() {
+    static std::function<void(Command)> handler;
     return handler;
 }
 bool isEnterKey(const QKeyEvent* event) {
@@ -81,19 +81,19 @@ void KeyboardButton::focusOutEvent(QFocusEvent* event) {
     update();
 }
 
-void setMainCommandHandler(std::function<void(int)> handler) {
+void setMainCommandHandler(std::function<void(Command)> handler) {
     mainCommandHandler() = std::move(handler);
 }
 
-void sendMainCommand(int id) {
+void sendMainCommand(Command command) {
     QMetaObject::invokeMethod(
-        qApp, [id] { if (mainCommandHandler()) mainCommandHandler()(id); },
+        qApp, [command] { if (mainCommandHandler()) mainCommandHandler()(command); },
         Qt::QueuedConnection);
 }
 
 // --- FaceButton -------------------------------------------------------------
 
-FaceButton::FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
+FaceButton::FaceButton(QWidget* parent, Command commandId, const QString& label, int x, int y,
                        int width, int height, std::optional<bool> rightButtonRestart)
     : KeyboardButton(parent), commandId_(commandId), rightButtonRestart_(rightButtonRestart) {
     setLabel(label);
@@ -159,7 +159,7 @@ void FaceButton::mousePressEvent(QMouseEvent* event) {
             event->ignore();   // to the parent, like a click beside the button
             return;
         }
-        if (*rightButtonRestart_) sendMainCommand(kMapCommand);
+        if (*rightButtonRestart_) sendMainCommand(Command::Map);
         event->accept();
         return;
     }

@@ -3,6 +3,8 @@
 // Both report a click as command(id), like a push button's command message.
 #pragma once
 
+#include "dialogs/Commands.h"
+
 #include <QAbstractButton>
 #include <QImage>
 #include <QString>
@@ -13,14 +15,12 @@
 class QPainter;
 
 // Commands meant for the main window from anywhere in the program (the Map
-// command 202 that a right click sends when RIGHT BUTTON RESTART is set).
+// command that a right click sends when RIGHT BUTTON RESTART is set).
 // The main window installs the handler; without one the command is dropped.
 // The command is delivered from the event loop after the sender's own event
 // has finished, so the handler may delete the window the sender lives in.
-void setMainCommandHandler(std::function<void(int)> handler);
-void sendMainCommand(int id);
-
-constexpr int kMapCommand = 202;
+void setMainCommandHandler(std::function<void(Command)> handler);
+void sendMainCommand(Command command);
 
 // Common keyboard handling of the program-drawn buttons. A button takes the
 // focus with Tab (never from a click or a touch); only a focus that the
@@ -54,10 +54,10 @@ public:
     // With `rightButtonRestart` given, a right click on the button sends the
     // Map command when it is true and does nothing otherwise; without it the
     // right click goes on to the widget the button sits on, which decides.
-    FaceButton(QWidget* parent, int commandId, const QString& label, int x, int y,
+    FaceButton(QWidget* parent, Command commandId, const QString& label, int x, int y,
                int width, int height, std::optional<bool> rightButtonRestart = std::nullopt);
 
-    int commandId() const { return commandId_; }
+    Command commandId() const { return commandId_; }
     QString label() const { return label_; }
     void setLabel(const QString& label);   // e.g. "Pause" <-> "Resume"
     // The face rectangle in the parent's coordinates, as given at creation
@@ -74,14 +74,14 @@ public:
                           const QFont& font, bool down);
 
 signals:
-    void command(int id);
+    void command(Command id);
 
 protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    int commandId_;
+    Command commandId_;
     QString label_;
     QRect faceRect_;
     std::optional<bool> rightButtonRestart_;

@@ -107,9 +107,9 @@ std::vector<ButtonPlace> infoButtonPlaces(QSize window, int h, int averageCharWi
     const int b = int(h * saneButtonHeight(buttonHeight));
     const int y = window.height() - b - 10;
     std::vector<ButtonPlace> places;
-    places.push_back({kIdBack, QStringLiteral("Back"), QRect(10, y, w, b)});
+    places.push_back({Command::InfoBack, QStringLiteral("Back"), QRect(10, y, w, b)});
     if (hasMore)
-        places.push_back({kIdMore, QStringLiteral("More..."),
+        places.push_back({Command::InfoMore, QStringLiteral("More..."),
                           QRect(window.width() - w - 10, y, w, b)});
     return places;
 }
@@ -122,16 +122,16 @@ std::vector<ButtonPlace> tutorialButtonPlaces(QSize window, int h, int averageCh
     const QRect right(window.width() - width - 10, y, width, height);
     const QRect left(10, y, width, height);
     const QRect beside(width + 20, y, width, height);
-    const ButtonPlace cont{kIdContinue, QStringLiteral("Continue"), right};
-    const ButtonPlace next{kIdNext, QStringLiteral("Next"), right};
-    const ButtonPlace previous{kIdPrevious, QStringLiteral("Previous"), left};
+    const ButtonPlace cont{Command::TutorialContinue, QStringLiteral("Continue"), right};
+    const ButtonPlace next{Command::TutorialNext, QStringLiteral("Next"), right};
+    const ButtonPlace previous{Command::TutorialPrevious, QStringLiteral("Previous"), left};
     if (form == kFormAutomaticTutorial)
-        return {cont, {kIdTutorialCancel, QStringLiteral("Cancel"), left}};
+        return {cont, {Command::TutorialCancel, QStringLiteral("Cancel"), left}};
     if (position == kTutorialFirst)
-        return {next, {kIdTutorialCancel, QStringLiteral("Cancel"), left}};
+        return {next, {Command::TutorialCancel, QStringLiteral("Cancel"), left}};
     if (position == kTutorialLast)
-        return {previous, {kIdTutorialCancel, QStringLiteral("Cancel"), beside}};
-    return {next, previous, {kIdTutorialCancel, QStringLiteral("Cancel"), beside}};
+        return {previous, {Command::TutorialCancel, QStringLiteral("Cancel"), beside}};
+    return {next, previous, {Command::TutorialCancel, QStringLiteral("Cancel"), beside}};
 }
 
 QString loadWindowText(const QString& fileName, QString& moreFile) {
@@ -236,13 +236,13 @@ void TextWindow::paintEvent(QPaintEvent*) {
     p.drawText(r.adjusted(8, 6, -8, -6), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, text_);
 }
 
-void TextWindow::sendCommand(int id) {
+void TextWindow::sendCommand(Command command) {
     if (!commandHandler_) {
-        sendMainCommand(id);
+        sendMainCommand(command);
         return;
     }
     auto handler = commandHandler_;
-    QMetaObject::invokeMethod(qApp, [handler, id] { handler(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(qApp, [handler, command] { handler(command); }, Qt::QueuedConnection);
 }
 
 void TextWindow::finish(bool setDone) {
@@ -268,7 +268,7 @@ InfoWindow::InfoWindow(QWidget* owner, const Settings& settings, Sound& sound,
                                                      settings_.buttonHeight,
                                                      !moreFile().isEmpty())) {
         FaceButton* button = makeButton(place);
-        if (place.id == kIdBack) {
+        if (place.id == Command::InfoBack) {
             back_ = button;
             connect(button, &FaceButton::command, this, [this] { back(); });
         } else {
@@ -309,7 +309,7 @@ void InfoWindow::mousePressEvent(QMouseEvent* event) {
         back();
     } else if (event->button() == Qt::RightButton) {
         // The command is delivered after this event, so sending it first is safe.
-        if (settings_.rightButtonRestart) sendCommand(kMapCommand);
+        if (settings_.rightButtonRestart) sendCommand(Command::Map);
         back();
     }
 }
@@ -325,23 +325,23 @@ TutorialWindow::TutorialWindow(QWidget* owner, const Settings& settings, Sound& 
          tutorialButtonPlaces(size(), h_, averageWidth_, this->form(), position)) {
         FaceButton* button = makeButton(place);
         buttons_.push_back(button);
-        connect(button, &FaceButton::command, this, [this](int id) { answer(id); });
+        connect(button, &FaceButton::command, this, [this](Command id) { answer(id); });
     }
 }
 
-FaceButton* TutorialWindow::button(int id) const {
+FaceButton* TutorialWindow::button(Command id) const {
     for (FaceButton* b : buttons_)
         if (b->commandId() == id) return b;
     return nullptr;
 }
 
-void TutorialWindow::answer(int id) {
+void TutorialWindow::answer(Command id) {
     sound_.click();
     switch (id) {
-    case kIdContinue: continue_ = true; break;
-    case kIdNext: next_ = true; break;
-    case kIdPrevious: previous_ = true; break;
-    case kIdTutorialCancel: cancel_ = true; break;
+    case Command::TutorialContinue: continue_ = true; break;
+    case Command::TutorialNext: next_ = true; break;
+    case Command::TutorialPrevious: previous_ = true; break;
+    case Command::TutorialCancel: cancel_ = true; break;
     default: return;
     }
     finish(true);
@@ -353,7 +353,7 @@ void TutorialWindow::mousePressEvent(QMouseEvent* event) {
         sound_.click();
         finish(false);
     } else if (event->button() == Qt::RightButton) {
-        if (settings_.rightButtonRestart) sendCommand(kMapCommand);
+        if (settings_.rightButtonRestart) sendCommand(Command::Map);
         finish(false);
     }
 }

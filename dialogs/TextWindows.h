@@ -6,6 +6,8 @@
 // next tick and deletes it.
 #pragma once
 
+#include "dialogs/Commands.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QSize>
@@ -28,14 +30,6 @@ constexpr int kFormBrowsedTutorial = 2;
 constexpr int kTutorialFirst = 0;
 constexpr int kTutorialMiddle = 1;
 constexpr int kTutorialLast = 2;
-
-// Command ids of the pop-ups' buttons.
-constexpr int kIdBack = 1034;
-constexpr int kIdMore = 1035;
-constexpr int kIdContinue = 1043;
-constexpr int kIdNext = 1044;
-constexpr int kIdPrevious = 1045;
-constexpr int kIdTutorialCancel = 1046;
 
 // --- Layout decisions, free of widgets ------------------------------------
 
@@ -69,7 +63,7 @@ TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QR
                                   int h, float buttonHeight, int averageCharWidth);
 
 struct ButtonPlace {
-    int id = 0;
+    Command id = Command::InfoBack;
     QString label;
     QRect rect;   // in window coordinates
 };
@@ -98,11 +92,11 @@ public:
     const TextWindowLayout& layout() const { return layout_; }
     const QFont& textFont() const { return textFont_; }
 
-    // Where the window sends the Map command (202) of a right click when
+    // Where the window sends the Map command of a right click when
     // RIGHT BUTTON RESTART is set. Default: sendMainCommand (Buttons.h).
     // The command is delivered after the click's own event has finished, so
     // the receiver may delete this window.
-    void setCommandHandler(std::function<void(int)> handler) { commandHandler_ = std::move(handler); }
+    void setCommandHandler(std::function<void(Command)> handler) { commandHandler_ = std::move(handler); }
 
 signals:
     // The user closed the window (with a button or a click). A receiver
@@ -116,7 +110,7 @@ protected:
                int form);
     void paintEvent(QPaintEvent*) override;
     void showEvent(QShowEvent* event) override;
-    void sendCommand(int id);
+    void sendCommand(Command command);
     void finish(bool setDone);   // sets the done flag when asked, closes
     FaceButton* makeButton(const ButtonPlace& place);
 
@@ -133,7 +127,7 @@ private:
     QFont textFont_;
     TextWindowLayout layout_;
     bool done_ = false;
-    std::function<void(int)> commandHandler_;
+    std::function<void(Command)> commandHandler_;
 };
 
 class InfoWindow : public TextWindow {
@@ -171,9 +165,9 @@ public:
     bool previousFlag() const { return previous_; }
     bool cancelFlag() const { return cancel_; }
     // The button with that command id, or null when this window has none.
-    FaceButton* button(int id) const;
+    FaceButton* button(Command id) const;
 
-    void answer(int id);   // what the button with that id does
+    void answer(Command id);   // what the button with that id does
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -67,18 +67,18 @@ PaneRect welcomeStartButtonRect(int clientWidth, int cellHeight, float factor) {
 
 std::vector<BarButton> barButtons(const Settings& settings, CharacterCell cell) {
     struct Entry {
-        int command;
+        Command command;
         std::string label;
         bool present;
     };
     const Entry entries[] = {
-        {1030, settings.exitLabel, settings.canExit},
-        {1027, "World Menu", true},
-        {1028, "Repeat", true},
-        {1026, "Pause", true},
-        {1029, "Views", settings.selectView},
-        {1050, "Tutorial", settings.tutorialEnabled},
-        {1031, "Event Info", true},
+        {Command::ExitButton, settings.exitLabel, settings.canExit},
+        {Command::WorldMenu, "World Menu", true},
+        {Command::Repeat, "Repeat", true},
+        {Command::Pause, "Pause", true},
+        {Command::Views, "Views", settings.selectView},
+        {Command::TutorialButton, "Tutorial", settings.tutorialEnabled},
+        {Command::EventInfoButton, "Event Info", true},
     };
     const int width = cell.width * 8 - 1;
     const int height = buttonPixelHeight(cell.height, settings.buttonHeight);

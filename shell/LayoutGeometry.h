@@ -5,6 +5,7 @@
 #pragma once
 
 #include "data/Settings.h"
+#include "dialogs/Commands.h"
 
 #include <cstdint>
 #include <string>
@@ -49,7 +50,7 @@ LayoutRects arrangePanes(ViewMode mode, const PaneGeometry& geometry, int width,
 
 // One button of the bar.
 struct BarButton {
-    int command = 0;
+    Command command = Command::WorldMenu;
     std::string label;
     PaneRect rect;
 };

@@ -99,9 +99,10 @@ bool writeBitmapFile(const QImage& image, const QString& path) {
 
 // ---------------------------------------------------------------- construction
 
-MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalogue,
+MainWindow::MainWindow(Settings& settings, Sound& sound, RunState& run, EventCatalogue& catalogue,
                        const TutorialScript& script)
     : settings_(settings),
+      sound_(sound),
       run_(run),
       catalogue_(catalogue),
       script_(script),
@@ -130,17 +131,17 @@ MainWindow::MainWindow(Settings& settings, RunState& run, EventCatalogue& catalo
 
     if (settings_.menuBar) createMenu();
 
-    // Accelerator table: Enter issues 1010.
+    // Accelerator table: Enter issues the Enter command.
     for (int key : {int(Qt::Key_Return), int(Qt::Key_Enter)}) {
         auto* enter = new QShortcut(QKeySequence(key), this);
         enter->setContext(Qt::ApplicationShortcut);
-        connect(enter, &QShortcut::activated, this, [this] { command(cmd::Enter); });
+        connect(enter, &QShortcut::activated, this, [this] { command(Command::Enter); });
     }
 
-    setMainCommandHandler([this](int id) { postCommand(id); });
+    setMainCommandHandler([this](Command id) { postCommand(id); });
 
     welcome_ = new WelcomeWindow(clientArea_, settings_, [this] {
-        theSound().stopMusic();
+        sound_.stopMusic();
         clock_.setPendingAction(PendingAction::LeaveWelcome, 50);
     });
     setClient(welcome_);
@@ -174,42 +175,42 @@ void MainWindow::showAsConfigured() {
 
 void MainWindow::createMenu() {
     QMenuBar* bar = menuBar();
-    auto add = [this](QMenu* menu, const QString& text, int id) {
+    auto add = [this](QMenu* menu, const QString& text, Command id) {
         QAction* a = menu->addAction(text);
-        a->setData(id);
+        a->setData(static_cast<int>(id));   // the item's command number
         connect(a, &QAction::triggered, this, [this, id] { command(id); });
         return a;
     };
     QMenu* quakes = bar->addMenu(QStringLiteral("&Earthquakes"));
-    add(quakes, QStringLiteral("&List"), cmd::List);
-    add(quakes, QStringLiteral("&Map"), cmd::Map);
+    add(quakes, QStringLiteral("&List"), Command::List);
+    add(quakes, QStringLiteral("&Map"), Command::Map);
     quakes->addSeparator();
-    add(quakes, QStringLiteral("E&xit"), cmd::Exit);
+    add(quakes, QStringLiteral("E&xit"), Command::Exit);
 
     QMenu* options = bar->addMenu(QStringLiteral("&Options"));
-    add(options, QStringLiteral("&Phases..."), cmd::Phases);
-    add(options, QStringLiteral("&Speed..."), cmd::Speed);
-    add(options, QStringLiteral("&Audio..."), cmd::Audio);
+    add(options, QStringLiteral("&Phases..."), Command::Phases);
+    add(options, QStringLiteral("&Speed..."), Command::Speed);
+    add(options, QStringLiteral("&Audio..."), Command::Audio);
     QMenu* view = options->addMenu(QStringLiteral("&View"));
-    add(view, QStringLiteral("&Earth"), cmd::ViewEarth);
-    add(view, QStringLiteral("&Cross-Section"), cmd::ViewCrossSection);
-    add(view, QStringLiteral("&Both with Seismograms"), cmd::ViewAll);
-    add(options, QStringLiteral("&Time window..."), cmd::TimeWindow);
-    add(options, QStringLiteral("Se&lect View..."), cmd::SelectView);
-    add(options, QStringLiteral("&Make bitmap..."), cmd::MakeBitmap);
-    QAction* script = add(options, QStringLiteral("Run from Script"), cmd::RunFromScript);
+    add(view, QStringLiteral("&Earth"), Command::ViewEarth);
+    add(view, QStringLiteral("&Cross-Section"), Command::ViewCrossSection);
+    add(view, QStringLiteral("&Both with Seismograms"), Command::ViewAll);
+    add(options, QStringLiteral("&Time window..."), Command::TimeWindow);
+    add(options, QStringLiteral("Se&lect View..."), Command::SelectView);
+    add(options, QStringLiteral("&Make bitmap..."), Command::MakeBitmap);
+    QAction* script = add(options, QStringLiteral("Run from Script"), Command::RunFromScript);
     script->setCheckable(true);
     connect(options, &QMenu::aboutToShow, this,
             [this, script] { script->setChecked(settings_.runScript); });
     options->addSeparator();
-    add(options, QStringLiteral("&Restart"), cmd::Restart);
+    add(options, QStringLiteral("&Restart"), Command::Restart);
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
-    add(help, QStringLiteral("&Help contents"), cmd::HelpContents);
-    add(help, QStringLiteral("&About"), cmd::About);
+    add(help, QStringLiteral("&Help contents"), Command::HelpContents);
+    add(help, QStringLiteral("&About"), Command::About);
 
     QMenu* exitMenu = bar->addMenu(QStringLiteral("E&xit"));
-    add(exitMenu, QStringLiteral("E&xit"), cmd::Exit);
+    add(exitMenu, QStringLiteral("E&xit"), Command::Exit);
 
     if (!settings_.canExit) {
         // Both Exit items, then the emptied fourth popup.
@@ -217,7 +218,7 @@ void MainWindow::createMenu() {
             for (QMenu* menu : {quakes, exitMenu}) {
                 const auto actions = menu->actions();
                 auto it = std::find_if(actions.begin(), actions.end(), [](QAction* a) {
-                    return a->data().toInt() == cmd::Exit;
+                    return a->data().toInt() == static_cast<int>(Command::Exit);
                 });
                 if (it != actions.end()) {
                     menu->removeAction(*it);
@@ -251,16 +252,16 @@ void MainWindow::dropClient(QWidget* client) {
 }
 
 void MainWindow::buildLayout(ViewMode mode) {
-    theSound().stopMusic();
+    sound_.stopMusic();
     if (worldMap_) {
         WorldMapWindow* map = worldMap_;
         worldMap_ = nullptr;
         dropClient(map);
     }
     ViewLayout* old = layout_;
-    layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, theSound(), run_,
+    layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, sound_, run_,
                              [this] { return clock_.state().eventShown; },
-                             [this](int id) { barCommand(id); });
+                             [this](Command id) { barCommand(id); });
     setClient(layout_);
     dropClient(old);
 }
@@ -278,7 +279,7 @@ void MainWindow::showWorldMapScreen(uint32_t userTimeout) {
         worldMap_ = nullptr;
         dropClient(old);
     }
-    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, theSound(), catalogue_, script_);
+    worldMap_ = new WorldMapWindow(clientArea_, *this, settings_, sound_, catalogue_, script_);
     if (userTimeout != 0) worldMap_->setUserTimeout(userTimeout);
     setClient(worldMap_);
     if (layout_) {
@@ -369,7 +370,7 @@ void MainWindow::changeEvent(QEvent* event) {
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && settings_.rightButtonRestart)
-        postCommand(cmd::Map);
+        postCommand(Command::Map);
     QMainWindow::mousePressEvent(event);
 }
 
@@ -430,7 +431,7 @@ void MainWindow::readSpeed() {
 
 void MainWindow::openInfoWindow(const std::string& path) {
     delete info_.data();
-    info_ = new InfoWindow(this, settings_, theSound(), QString::fromStdString(path));
+    info_ = new InfoWindow(this, settings_, sound_, QString::fromStdString(path));
     info_->show();
 }
 
@@ -446,7 +447,7 @@ void MainWindow::disposeInfoWindow() {
 void MainWindow::openTutorialWindow(const std::string& file, int form, int position) {
     qCInfo(lcClock) << "tutorial page" << file.c_str() << (form == 2 ? "(browsed)" : "(automatic)");
     delete tutorial_.data();
-    tutorial_ = new TutorialWindow(this, settings_, theSound(), QString::fromStdString(file), form,
+    tutorial_ = new TutorialWindow(this, settings_, sound_, QString::fromStdString(file), form,
                                    position);
     tutorial_->show();
 }
@@ -478,11 +479,11 @@ bool MainWindow::popupOpen() {
 
 // ---------------------------------------------------------------- sound and settings
 
-void MainWindow::playMusic(const std::string& file) { theSound().playMusic(file); }
-void MainWindow::stopMusic() { theSound().stopMusic(); }
+void MainWindow::playMusic(const std::string& file) { sound_.playMusic(file); }
+void MainWindow::stopMusic() { sound_.stopMusic(); }
 void MainWindow::openMidi() {
     // Asked at every run's start: only a change is logged.
-    const int result = theSound().openMidi(settings_);
+    const int result = sound_.openMidi(settings_);
     if (result == midiState_) return;
     midiState_ = result;
     if (result == 0)
@@ -491,11 +492,11 @@ void MainWindow::openMidi() {
         qCWarning(lcSound) << (result == 1 ? "no MIDI output (no audio device or no SoundFont)"
                                            : "the MIDI output could not be opened");
 }
-void MainWindow::closeMidi() { theSound().closeMidi(); }
-void MainWindow::click() { theSound().click(); }
+void MainWindow::closeMidi() { sound_.closeMidi(); }
+void MainWindow::click() { sound_.click(); }
 
 bool MainWindow::runViewDialog() {
-    ViewDialog dialog(this, settings_, theSound());
+    ViewDialog dialog(this, settings_, sound_);
     return runDialog(dialog) == QDialog::Accepted;
 }
 
@@ -514,93 +515,97 @@ void MainWindow::chooseEvent(int catalogueIndex, const std::string& fileName) {
 
 // ---------------------------------------------------------------- commands
 
-void MainWindow::postCommand(int id) {
+void MainWindow::postCommand(Command id) {
     QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
 }
 
-void MainWindow::barCommand(int id) {
+void MainWindow::barCommand(Command id) {
     switch (id) {
-    case cmd::Pause:
+    case Command::Pause:
         click();
         clock_.togglePause();
         break;
-    case cmd::WorldMenu:
+    case Command::WorldMenu:
         click();
         clock_.worldMenuButton();
         break;
-    case ButtonBar::kRightButtonWorldMenu:
+    case Command::RightClickWorldMenu:
         clock_.worldMenuButton();
         break;
-    case cmd::Repeat:
+    case Command::Repeat:
         click();
         clock_.repeatButton();
         break;
-    case cmd::Views:
+    case Command::Views:
         click();
         clock_.viewsButton();
         break;
-    case cmd::ExitButton:
+    case Command::ExitButton:
         click();
-        postCommand(cmd::Exit);
+        postCommand(Command::Exit);
         break;
-    case cmd::EventInfoButton:
-        postCommand(cmd::EventInfo);
+    case Command::EventInfoButton:
+        postCommand(Command::EventInfo);
         break;
-    case cmd::TutorialButton:
+    case Command::TutorialButton:
         click();
-        postCommand(cmd::TutorialBrowse);
+        postCommand(Command::TutorialBrowse);
         break;
     default:
         break;
     }
 }
 
-void MainWindow::command(int id) {
+void MainWindow::command(Command id) {
     switch (id) {
-    case cmd::Map: clock_.showWorldMap(); break;
-    case cmd::Exit: clock_.requestExit(); break;
-    case cmd::HelpContents:
-    case cmd::HelpContentsAlias: openHelp(this, 0); break;
-    case cmd::Restart: clock_.restartRequest(); break;
-    case cmd::MakeBitmap: makeBitmap(); break;
-    case cmd::SelectView: clock_.chooseView(); break;
-    case cmd::RunFromScript:
+    case Command::Map: clock_.showWorldMap(); break;
+    case Command::Exit: clock_.requestExit(); break;
+    case Command::HelpContents: openHelp(this, 0); break;
+    case Command::Restart: clock_.restartRequest(); break;
+    case Command::MakeBitmap: makeBitmap(); break;
+    case Command::SelectView: clock_.chooseView(); break;
+    case Command::RunFromScript:
         settings_.runScript = !settings_.runScript;
         saveSettings();
         break;
-    case cmd::ViewEarth: clock_.setViewMode(ViewMode::Globe3D); break;
-    case cmd::ViewCrossSection: clock_.setViewMode(ViewMode::CrossSection); break;
-    case cmd::ViewAll: clock_.setViewMode(ViewMode::All); break;
-    case cmd::Enter:
+    case Command::ViewEarth: clock_.setViewMode(ViewMode::Globe3D); break;
+    case Command::ViewCrossSection: clock_.setViewMode(ViewMode::CrossSection); break;
+    case Command::ViewAll: clock_.setViewMode(ViewMode::All); break;
+    case Command::Enter:
         if (welcome_) welcome_->start();
         break;
-    case cmd::WelcomeStart:
+    case Command::WelcomeStart:
         if (welcome_) welcome_->start();
         break;
-    case cmd::StartCurrentEvent: clock_.startCurrentEvent(); break;
-    case cmd::SeismogramInfo: clock_.showInfoText("SEIS.INF"); break;
-    case cmd::CrossSectionInfo: clock_.showInfoText("XS.INF"); break;
-    case cmd::GlobeInfo: clock_.showInfoText("3D.INF"); break;
-    case cmd::EventInfo: clock_.showInfoText(clock_.eventInfoPath()); break;
-    case cmd::TutorialBrowse: clock_.startTutorialBrowsing(); break;
-    case cmd::List:
-    case cmd::Phases:
-    case cmd::Speed:
-    case cmd::About:
-    case cmd::Audio:
-    case cmd::TimeWindow: runDialogCommand(id); break;
+    case Command::StartCurrentEvent: clock_.startCurrentEvent(); break;
+    case Command::SeismogramInfo: clock_.showInfoText("SEIS.INF"); break;
+    case Command::CrossSectionInfo: clock_.showInfoText("XS.INF"); break;
+    case Command::GlobeInfo: clock_.showInfoText("3D.INF"); break;
+    case Command::EventInfo: clock_.showInfoText(clock_.eventInfoPath()); break;
+    case Command::TutorialBrowse: clock_.startTutorialBrowsing(); break;
+    case Command::List:
+    case Command::Phases:
+    case Command::Speed:
+    case Command::About:
+    case Command::Audio:
+    case Command::TimeWindow: runDialogCommand(id); break;
+    case Command::Pause:
+    case Command::WorldMenu:
+    case Command::Repeat:
+    case Command::Views:
+    case Command::ExitButton:
+    case Command::EventInfoButton:
+    case Command::TutorialButton: barCommand(id); break;
     default:
-        if (id >= cmd::Pause && id <= cmd::EventInfoButton) barCommand(id);
-        else if (id == cmd::TutorialButton) barCommand(id);
         break;
     }
 }
 
-void MainWindow::runDialogCommand(int id) {
-    if (id == cmd::List || id == cmd::Phases) clock_.clearTutorial();
+void MainWindow::runDialogCommand(Command id) {
+    if (id == Command::List || id == Command::Phases) clock_.clearTutorial();
     clock_.beginDialog();
     switch (id) {
-    case cmd::List: {
+    case Command::List: {
         EventListDialog dialog(this);
         if (runDialog(dialog) == QDialog::Accepted) {
             // OK with nothing selected gives the empty name, which starts
@@ -612,17 +617,17 @@ void MainWindow::runDialogCommand(int id) {
         }
         break;
     }
-    case cmd::Phases: {
+    case Command::Phases: {
         PhasesDialog dialog(this, settings_);
         if (runDialog(dialog) == QDialog::Accepted) saveSettings();
         break;
     }
-    case cmd::Speed: {
+    case Command::Speed: {
         SpeedDialog dialog(this, run_);
         if (runDialog(dialog) == QDialog::Accepted) dialog.apply();
         break;
     }
-    case cmd::Audio: {
+    case Command::Audio: {
         AudioDialog dialog(this, settings_);
         if (runDialog(dialog) == QDialog::Accepted) {
             dialog.apply();
@@ -630,12 +635,12 @@ void MainWindow::runDialogCommand(int id) {
         }
         break;
     }
-    case cmd::TimeWindow: {
+    case Command::TimeWindow: {
         TimeWindowDialog dialog(this, run_);
         if (runDialog(dialog) == QDialog::Accepted) dialog.apply();
         break;
     }
-    case cmd::About: {
+    case Command::About: {
         AboutDialog dialog(this);
         runDialog(dialog);
         break;

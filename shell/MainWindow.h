@@ -4,6 +4,7 @@
 // of the menu, the panes, the pop-ups and the world map.
 #pragma once
 
+#include "dialogs/Commands.h"
 #include "dialogs/TextWindows.h"
 #include "shell/InputMonitor.h"
 #include "shell/LayoutGeometry.h"
@@ -21,6 +22,7 @@
 #include <functional>
 
 class QDialog;
+class Sound;
 class QStackedLayout;
 
 // Writes a picture as a BMP file through a temporary file in the same
@@ -30,7 +32,7 @@ bool writeBitmapFile(const QImage& image, const QString& path);
 class MainWindow : public QMainWindow, public ClockHost, public WorldMapHost {
     Q_OBJECT
 public:
-    MainWindow(Settings& settings, RunState& run, EventCatalogue& catalogue,
+    MainWindow(Settings& settings, Sound& sound, RunState& run, EventCatalogue& catalogue,
                const TutorialScript& script);
     ~MainWindow() override;
 
@@ -49,10 +51,10 @@ public:
 
     // The command table. Commands from panes and pop-ups arrive through
     // postCommand, after the message that sent them has finished.
-    void command(int id);
-    void postCommand(int id);
-    // The bar's buttons (1026-1031, 1050; -1027 for its right button).
-    void barCommand(int id);
+    void command(Command id);
+    void postCommand(Command id);
+    // The bar's buttons, and the right click on the bar.
+    void barCommand(Command id);
 
     // Message boxes go here; tests replace it (an empty function restores it).
     using MessageShower = std::function<void(QWidget*, const QString& text, const QString& caption)>;
@@ -101,7 +103,7 @@ public:
     // --- WorldMapHost
     void worldMapReady() override { clock_.setScreenReady(); }
     void chooseEvent(int catalogueIndex, const std::string& fileName) override;
-    void worldMapCommand(int id) override { postCommand(id); }
+    void worldMapCommand(Command id) override { postCommand(id); }
     void closeMainPopups() override { clock_.closePopups(); }
     void leaveTutorialMode() override { clock_.clearTutorial(); }
     void showInformation(const std::string& file) override;
@@ -117,10 +119,11 @@ private:
     void setClient(QWidget* client);
     void dropClient(QWidget* client);
     void makeBitmap();
-    void runDialogCommand(int id);
+    void runDialogCommand(Command id);
     void doExit();
 
     Settings& settings_;
+    Sound& sound_;
     RunState& run_;
     EventCatalogue& catalogue_;
     const TutorialScript& script_;

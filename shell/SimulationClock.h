@@ -29,21 +29,6 @@ constexpr int kSecondTimer = 4;
 // Work for the action timer.
 enum class PendingAction { None, Repeat, ChooseView, WorldMap, LeaveWelcome };
 
-// Command numbers of the main window.
-namespace cmd {
-constexpr int ViewEarth = 101, ViewCrossSection = 102, ViewAll = 103;
-constexpr int List = 201, Map = 202, Exit = 203, Phases = 204, Speed = 205, About = 206,
-              HelpContents = 207, Audio = 208, Restart = 209, TimeWindow = 211,
-              MakeBitmap = 212, SelectView = 213, RunFromScript = 214;
-constexpr int Enter = 1010, StartCurrentEvent = 1025;
-constexpr int Pause = 1026, WorldMenu = 1027, Repeat = 1028, Views = 1029, ExitButton = 1030,
-              EventInfoButton = 1031, SpeedSlider = 1032, WelcomeStart = 1033;
-constexpr int SeismogramInfo = 1039, CrossSectionInfo = 1040, GlobeInfo = 1041,
-              EventInfo = 1042;
-constexpr int TutorialButton = 1050, TutorialBrowse = 1051;
-constexpr int HelpContentsAlias = 11842;
-}  // namespace cmd
-
 // What the tutorial window's flags say (all false when there is none).
 struct TutorialAnswer {
     bool exists = false;
@@ -159,14 +144,14 @@ public:
     // False when the event file cannot be read: the previous screen then stays
     // as it was, with its timers.
     bool startEvent(const std::string& eventFile);
-    bool startCurrentEvent();     // command 1025
+    bool startCurrentEvent();     // the map's or the list's chosen event
     // The event chosen in the List dialog, started while the dialog still
     // holds the tick (between beginDialog and endDialog).
     void startListedEvent(const std::string& eventFile);
-    void showWorldMap();          // command 202
+    void showWorldMap();
     void closePopups();
-    void restartRequest();        // command 209, Repeat action
-    void requestExit();           // command 203; waits while a screen is being built
+    void restartRequest();        // Restart, and the Repeat action
+    void requestExit();           // waits while a screen is being built
     void setScreenReady();        // the world map has drawn itself
     void activationChanged(bool active, bool toOtherApplication);
     bool closeQuery() const { return s_.screenReady; }
@@ -177,17 +162,17 @@ public:
     void timersStopped();
 
     // Button bar and commands
-    void togglePause();           // 1026
+    void togglePause();
     // The buttons' click sound is the caller's (the bar's right button has none).
-    void worldMenuButton();       // 1027 (also the bar's right button)
-    void repeatButton();          // 1028
-    void viewsButton();           // 1029
+    void worldMenuButton();       // also the bar's right button
+    void repeatButton();
+    void viewsButton();
     void clearTutorial();         // tutorialMode, tutorialBrowsing, tutorialIndex
-    void startTutorialBrowsing(); // 1051
-    void showInfoText(const std::string& path);   // 1039-1042
+    void startTutorialBrowsing();
+    void showInfoText(const std::string& path);   // the Info buttons
     std::string eventInfoPath() const;            // "EVT.INF" in the event's folder
-    void chooseView();            // 213 and action 2
-    void setViewMode(ViewMode mode);   // 101-103
+    void chooseView();            // Select View, and the Views button's action
+    void setViewMode(ViewMode mode);   // the View menu
     // Modal dialogs opened from commands stop the tick timer meanwhile.
     void beginDialog();
     void endDialog();

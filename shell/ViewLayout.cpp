@@ -83,14 +83,14 @@ void StationNameColumn::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- button bar
 
 ButtonBar::ButtonBar(QWidget* parent, const Settings& settings, const PaneGeometry& geometry,
-                     float timeAcceleration, std::function<void(int)> onCommand)
+                     float timeAcceleration, std::function<void(Command)> onCommand)
     : QWidget(parent), settings_(settings), geometry_(geometry), onCommand_(std::move(onCommand)) {
     setBackground(this, kLightGrey);
     for (const BarButton& b : barButtons(settings, geometry.cell)) {
         auto* button = new FaceButton(this, b.command, QString::fromStdString(b.label), b.rect.x,
                                       b.rect.y, b.rect.width, b.rect.height,
                                       settings.rightButtonRestart);
-        connect(button, &FaceButton::command, this, [this](int id) {
+        connect(button, &FaceButton::command, this, [this](Command id) {
             if (onCommand_) onCommand_(id);
         });
         buttons_.push_back(button);
@@ -112,14 +112,14 @@ ButtonBar::ButtonBar(QWidget* parent, const Settings& settings, const PaneGeomet
     placeLowerPart();
 }
 
-FaceButton* ButtonBar::button(int command) const {
+FaceButton* ButtonBar::button(Command command) const {
     for (FaceButton* b : buttons_)
         if (b->commandId() == command) return b;
     return nullptr;
 }
 
 void ButtonBar::setPauseLabel(bool paused) {
-    if (FaceButton* b = button(1026)) {
+    if (FaceButton* b = button(Command::Pause)) {
         b->setLabel(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
         b->update();
     }
@@ -187,14 +187,14 @@ void ButtonBar::paintEvent(QPaintEvent*) {
 
 void ButtonBar::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && settings_.rightButtonRestart && onCommand_)
-        onCommand_(kRightButtonWorldMenu);
+        onCommand_(Command::RightClickWorldMenu);
 }
 
 // ---------------------------------------------------------------- layout
 
 ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
                        const Settings& settings, Sound& sound, RunState& run,
-                       std::function<bool()> eventShown, std::function<void(int)> barCommand)
+                       std::function<bool()> eventShown, std::function<void(Command)> barCommand)
     : QWidget(parent), mode_(mode), geometry_(geometry) {
     setWindowTitle(QStringLiteral("Orvanta"));
     geometry_.wideLayout = settings.wideLayout;

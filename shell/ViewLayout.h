@@ -5,6 +5,7 @@
 #pragma once
 
 #include "data/Settings.h"
+#include "dialogs/Commands.h"
 #include "shell/LayoutGeometry.h"
 
 #include <QWidget>
@@ -52,14 +53,12 @@ private:
 class ButtonBar : public QWidget {
     Q_OBJECT
 public:
-    // `onCommand` receives the bar's button commands (1026-1031, 1050) and,
-    // for a right click when RIGHT BUTTON RESTART is set, -1027.
+    // `onCommand` receives the bar's button commands and, for a right click
+    // when RIGHT BUTTON RESTART is set, RightClickWorldMenu.
     ButtonBar(QWidget* parent, const Settings& settings, const PaneGeometry& geometry,
-              float timeAcceleration, std::function<void(int)> onCommand);
+              float timeAcceleration, std::function<void(Command)> onCommand);
 
-    static constexpr int kRightButtonWorldMenu = -1027;
-
-    FaceButton* button(int command) const;
+    FaceButton* button(Command command) const;
     QSlider* slider() const { return slider_; }
     const PaneRect& sliderArea() const { return sliderRect_; }
     const PaneRect& minutesBox() const { return minutesBox_; }
@@ -82,7 +81,7 @@ private:
 
     const Settings& settings_;
     PaneGeometry geometry_;
-    std::function<void(int)> onCommand_;
+    std::function<void(Command)> onCommand_;
     std::vector<FaceButton*> buttons_;
     QSlider* slider_ = nullptr;
     int buttonsBottom_ = 1;
@@ -100,7 +99,7 @@ public:
     // are up.
     ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
                const Settings& settings, Sound& sound, RunState& run,
-               std::function<bool()> eventShown, std::function<void(int)> barCommand);
+               std::function<bool()> eventShown, std::function<void(Command)> barCommand);
 
     ViewMode mode() const { return mode_; }
     GlobeView* globe() const { return globe_; }

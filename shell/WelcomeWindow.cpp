@@ -89,9 +89,9 @@ void WelcomeWindow::paintWelcome() {
 void WelcomeWindow::placeStartButton() {
     const PaneRect r = welcomeStartButtonRect(width(), cell_.height, settings_.buttonHeight);
     if (!start_) {
-        start_ = new FaceButton(this, kStartCommand, QStringLiteral("Start"), r.x, r.y, r.width,
-                                r.height, settings_.rightButtonRestart);
-        connect(start_, &FaceButton::command, this, [this](int) { start(); });
+        start_ = new FaceButton(this, Command::WelcomeStart, QStringLiteral("Start"), r.x, r.y,
+                                r.width, r.height, settings_.rightButtonRestart);
+        connect(start_, &FaceButton::command, this, [this] { start(); });
         start_->show();
     } else if (start_->faceRect() != QRect(r.x, r.y, r.width, r.height)) {
         start_->setFaceGeometry(r.x, r.y, r.width, r.height);

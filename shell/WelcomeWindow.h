@@ -16,12 +16,10 @@ class FaceButton;
 class WelcomeWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kStartCommand = 1033;
-
     // `onStart` stops the music and lets the main window replace this screen.
     WelcomeWindow(QWidget* parent, const Settings& settings, std::function<void()> onStart);
 
-    // Start button, Enter (command 1010) and the time-out.
+    // Start button, the Enter key and the time-out.
     void start();
     FaceButton* startButton() const { return start_; }
     int timeoutTimerId() const { return timer_.timerId(); }

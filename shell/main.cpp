@@ -96,7 +96,7 @@ int main(int, char** argv) {
         // device gets a back end that stays silent.
         theSound().setBackend(makeAudioBackend());
 
-        MainWindow window(settings, theRunState(), theCatalogue(), theTutorialScript());
+        MainWindow window(settings, theSound(), theRunState(), theCatalogue(), theTutorialScript());
         if (settings.showWelcomeScreen) theSound().playMusic("OV.MID");
         window.showAsConfigured();
         exitCode = app.exec() != 0 ? 1 : 0;

@@ -29,7 +29,7 @@ int rimAngle16(float degreesFromTop) { return static_cast<int>((90.0f - degreesF
 }  // namespace
 
 CrossSectionView::CrossSectionView(QWidget* parent, RunState& run, const ViewContext& context)
-    : ViewPane(parent, kInfoCommand, Qt::black, context), run_(run) {}
+    : ViewPane(parent, Command::CrossSectionInfo, Qt::black, context), run_(run) {}
 
 QPoint CrossSectionView::hypocentre() const {
     const Pixel h = hypocentrePixel(run_.depth, radius());

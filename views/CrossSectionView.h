@@ -16,8 +16,6 @@ struct RunState;
 class CrossSectionView : public ViewPane, public EventView {
     Q_OBJECT
 public:
-    static constexpr int kInfoCommand = 1040;   // "XS.INF"
-
     CrossSectionView(QWidget* parent, RunState& run, const ViewContext& context);
 
     // Full redraw: frame, disc, legend, stations, hypocentre and Info button;

@@ -26,7 +26,7 @@ QColor colourOf(FrontColour c) {
 }  // namespace
 
 GlobeView::GlobeView(QWidget* parent, RunState& run, const ViewContext& context)
-    : ViewPane(parent, kInfoCommand, Qt::black, context), run_(run) {}
+    : ViewPane(parent, Command::GlobeInfo, Qt::black, context), run_(run) {}
 
 int GlobeView::snapViewAngle(int angle) {
     const int a = ((angle / 45) % 8) * 45;

@@ -16,8 +16,6 @@ struct RunState;
 class GlobeView : public ViewPane, public EventView {
     Q_OBJECT
 public:
-    static constexpr int kInfoCommand = 1041;   // "3D.INF"
-
     GlobeView(QWidget* parent, RunState& run, const ViewContext& context);
 
     // The view angle brought to a multiple of 45 in 0..315.

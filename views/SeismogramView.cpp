@@ -51,9 +51,9 @@ void SeismogramView::placeInfoButton() {
         if (info_->faceRect() != r) info_->setFaceGeometry(r.x(), r.y(), r.width(), r.height());
         return;
     }
-    info_ = new FaceButton(this, kInfoButtonCommand, QStringLiteral("Info"), r.x(), r.y(),
+    info_ = new FaceButton(this, Command::InfoButton, QStringLiteral("Info"), r.x(), r.y(),
                            r.width(), r.height());
-    connect(info_, &FaceButton::command, this, [](int) { sendMainCommand(kInfoCommand); });
+    connect(info_, &FaceButton::command, this, [] { sendMainCommand(Command::SeismogramInfo); });
     info_->show();
 }
 
@@ -77,5 +77,5 @@ void SeismogramView::resizeEvent(QResizeEvent*) {
 
 void SeismogramView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && context_.settings.rightButtonRestart)
-        sendMainCommand(kMapCommand);
+        sendMainCommand(Command::Map);
 }

@@ -15,8 +15,6 @@ struct RunState;
 class SeismogramView : public QWidget, public EventView {
     Q_OBJECT
 public:
-    static constexpr int kInfoCommand = 1039;   // "SEIS.INF"
-
     SeismogramView(QWidget* parent, RunState& run, const ViewContext& context);
     ~SeismogramView() override;
 

@@ -245,7 +245,7 @@ void copyPixels(QImage& to, QPoint toTopLeft, const QImage& from, const QRect& f
                     src + static_cast<qsizetype>(y) * srcStride + area.left() * 4, bytes);
 }
 
-ViewPane::ViewPane(QWidget* parent, int infoCommand, QColor background, const ViewContext& context)
+ViewPane::ViewPane(QWidget* parent, Command infoCommand, QColor background, const ViewContext& context)
     : QWidget(parent), context_(context), infoCommand_(infoCommand), background_(background) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
@@ -408,10 +408,10 @@ void ViewPane::placeInfoButton(QPainter& screen) {
     const QRect r = infoButtonRect(m_.client, fm.averageCharWidth(), fm.height(),
                                    context_.settings.buttonHeight);
     if (!info_) {
-        info_ = new FaceButton(this, kInfoButtonCommand, QStringLiteral("Info"), r.x(), r.y(),
+        info_ = new FaceButton(this, Command::InfoButton, QStringLiteral("Info"), r.x(), r.y(),
                                r.width(), r.height());
-        const int command = infoCommand_;
-        connect(info_, &FaceButton::command, this, [command](int) { sendMainCommand(command); });
+        const Command command = infoCommand_;
+        connect(info_, &FaceButton::command, this, [command] { sendMainCommand(command); });
         info_->show();
     } else if (info_->faceRect() != r) {
         // The pane was resized: the button keeps its place at the corner.
@@ -468,5 +468,5 @@ void ViewPane::resizeEvent(QResizeEvent*) {
 
 void ViewPane::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && context_.settings.rightButtonRestart)
-        sendMainCommand(kMapCommand);
+        sendMainCommand(Command::Map);
 }

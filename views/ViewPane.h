@@ -10,6 +10,7 @@
 // place on all three surfaces.
 #pragma once
 
+#include "dialogs/Commands.h"
 #include "views/ViewContext.h"
 
 #include <QColor>
@@ -31,7 +32,6 @@ enum class Surface { Screen, Working, Clean };
 constexpr int kPictureInset = 6;
 // Inset of the clip of copies with a rectangle given in device coordinates.
 constexpr int kCopyClipInset = 10;
-constexpr int kInfoButtonCommand = 1036;
 
 // The pane geometry for a client area of w x h pixels.
 struct PaneMetrics {
@@ -93,9 +93,9 @@ void copyPixels(QImage& to, QPoint toTopLeft, const QImage& from, const QRect& f
 class ViewPane : public QWidget {
     Q_OBJECT
 public:
-    // `infoCommand`: what the Info button sends to the main window (1041
-    // globe, 1040 cross-section).
-    ViewPane(QWidget* parent, int infoCommand, QColor background, const ViewContext& context);
+    // `infoCommand`: what the Info button sends to the main window (the
+    // globe's or the cross-section's information text).
+    ViewPane(QWidget* parent, Command infoCommand, QColor background, const ViewContext& context);
     ~ViewPane() override;
 
     // Computes the geometry from the current client size and recreates the
@@ -183,7 +183,7 @@ protected:
 
 private:
     ViewContext context_;
-    int infoCommand_;
+    Command infoCommand_;
     QColor background_;
     PaneMetrics m_;
     QImage screen_, working_, clean_;

@@ -41,9 +41,6 @@ QRect toQRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.b
 const QColor kLightYellow(255, 255, 0);
 const QColor kStationBlue(0, 0, 255);
 
-constexpr int kStartEvent = 1025;
-constexpr int kExit = 203;
-
 }  // namespace
 
 void WorldMapWindow::setDialogRunner(DialogRunner runner) { dialogRunner() = std::move(runner); }
@@ -120,7 +117,7 @@ void WorldMapWindow::ensureButtons() {
     if (screen_.hasExitButton) {
         const QRect r = toQRect(screen_.exitButton);
         if (!exitButton_) {
-            exitButton_ = new FaceButton(this, kMapExitButton,
+            exitButton_ = new FaceButton(this, Command::MapExit,
                                          QString::fromStdString(settings_.exitLabel), r.x(),
                                          r.y(), r.width(), r.height(),
                                          settings_.rightButtonRestart);
@@ -132,7 +129,7 @@ void WorldMapWindow::ensureButtons() {
     }
     const QRect r = toQRect(screen_.infoButton);
     if (!infoButton_) {
-        infoButton_ = new FaceButton(this, kMapInformationButton, tr("Information"), r.x(), r.y(),
+        infoButton_ = new FaceButton(this, Command::MapInformation, tr("Information"), r.x(), r.y(),
                                      r.width(), r.height(), settings_.rightButtonRestart);
         connect(infoButton_, &FaceButton::command, this, &WorldMapWindow::buttonCommand);
         infoButton_->show();
@@ -290,7 +287,7 @@ void WorldMapWindow::touchEvents(QPoint q) {
     drawLabel(index, true);
 
     if (!settings_.selectComponents) {
-        host_.worldMapCommand(kStartEvent);
+        host_.worldMapCommand(Command::StartCurrentEvent);
         return;
     }
 
@@ -317,7 +314,7 @@ void WorldMapWindow::touchEvents(QPoint q) {
         return;
     }
     if (!selectStations) {
-        host_.worldMapCommand(kStartEvent);
+        host_.worldMapCommand(Command::StartCurrentEvent);
         return;
     }
     mode_ = Mode::Stations;
@@ -338,7 +335,7 @@ void WorldMapWindow::touchStations(QPoint q) {
         starDown_ = true;
         repaint();
         host_.chooseEvent(currentIndex_, currentEvent_.fileName);
-        host_.worldMapCommand(kStartEvent);
+        host_.worldMapCommand(Command::StartCurrentEvent);
         return;
     }
     const int index = stationAt(stations_, q.x(), q.y());
@@ -377,11 +374,11 @@ void WorldMapWindow::touchStations(QPoint q) {
     delete dialog.data();
 }
 
-void WorldMapWindow::buttonCommand(int id) {
-    if (id == kMapExitButton) {
+void WorldMapWindow::buttonCommand(Command id) {
+    if (id == Command::MapExit) {
         click();
-        host_.worldMapCommand(kExit);
-    } else if (id == kMapInformationButton) {
+        host_.worldMapCommand(Command::Exit);
+    } else if (id == Command::MapInformation) {
         click();
         if (tutorial_) destroyTutorialWindow();
         host_.showInformation(mode_ == Mode::Events ? "MAP_EV.INF" : "MAP_ST.INF");
@@ -430,12 +427,12 @@ void WorldMapWindow::drawLabel(int catalogueIndex, bool down) {
 void WorldMapWindow::startEvent(int catalogueIndex, const std::string& fileName) {
     qCInfo(lcWorldMap) << "time-out on the world map starts" << fileName.c_str();
     host_.chooseEvent(catalogueIndex, fileName);
-    host_.worldMapCommand(kStartEvent);
+    host_.worldMapCommand(Command::StartCurrentEvent);
 }
 
 void WorldMapWindow::exitProgram() {
     qCInfo(lcWorldMap) << "time-out on the world map ends the program (exit when done)";
-    host_.worldMapCommand(kExit);
+    host_.worldMapCommand(Command::Exit);
 }
 
 void WorldMapWindow::showMessage(const std::string& text) {

@@ -37,7 +37,8 @@ public:
     virtual void worldMapReady() = 0;   // the screen is complete (screenReady)
     // The event becomes the current one (scriptIndex and currentEventFile).
     virtual void chooseEvent(int catalogueIndex, const std::string& fileName) = 0;
-    virtual void worldMapCommand(int command) = 0;   // 1025 start, 203 exit
+    // StartCurrentEvent or Exit.
+    virtual void worldMapCommand(Command command) = 0;
     // Closes the main window's information and tutorial windows.
     virtual void closeMainPopups() = 0;
     // Clears the main window's tutorial state (tutorial index, browsing).
@@ -45,10 +46,6 @@ public:
     // Shows a text file in the main window's information window.
     virtual void showInformation(const std::string& file) = 0;
 };
-
-// Commands of the map's buttons.
-constexpr int kMapExitButton = 1047;
-constexpr int kMapInformationButton = 1048;
 
 class WorldMapWindow : public QWidget, private WorldMapSequenceHost, private MessageSink {
     Q_OBJECT
@@ -71,8 +68,8 @@ public:
 
     // A touch (left button) at a client point.
     void touch(QPoint point);
-    // The buttons' commands (1047 Exit, 1048 Information).
-    void buttonCommand(int id);
+    // The buttons' commands (MapExit, MapInformation).
+    void buttonCommand(Command id);
 
     Mode mode() const { return mode_; }
     const WorldMapScreen& screen() const { return screen_; }

@@ -67,13 +67,13 @@ TEST(ButtonFace, BevelIsThreePixelsBelowFortyAndFourFromPressingSwapsItAndClicks
     for (const auto& [h, b] : {std::pair{39, 3}, std::pair{40, 4}}) {
         EXPECT_EQ(buttonBevelWidth(h), b);
         Parent parent;
-        FaceButton button(&parent, 1000, QString(), 0, 0, 100, h);
+        FaceButton button(&parent, Command::Pause, QString(), 0, 0, 100, h);
         const QImage image = grabbed(button);
         expectPixels(image, {{0, h / 2, kWhite}, {b - 1, h / 2, kWhite}, {b, h / 2, kLight}, {50, b - 1, kWhite}, {50, b, kLight},
                              {99 - b, h / 2, kLight}, {100 - b, h / 2, kGrey}, {99, h / 2, kGrey}, {50, h - b, kGrey}}, h);
     }
     Parent parent;
-    FaceButton button(&parent, 1028, QStringLiteral("Pause"), 20, 30, 100, 30);
+    FaceButton button(&parent, Command::Pause, QStringLiteral("Pause"), 20, 30, 100, 30);
     const QImage up = grabbed(button);
     button.setDown(true);
     const QImage down = grabbed(button);
@@ -89,19 +89,19 @@ TEST(ButtonFace, BevelIsThreePixelsBelowFortyAndFourFromPressingSwapsItAndClicks
     button.setDown(false);
     EXPECT_EQ(grabbed(button), up);
     // A click reports the command; a right click sends Map only when set to, and goes to the parent when unset.
-    std::vector<int> fromButton, toMain;
-    QObject::connect(&button, &FaceButton::command, [&](int id) { fromButton.push_back(id); });
-    setMainCommandHandler([&](int id) { toMain.push_back(id); });
+    std::vector<Command> fromButton, toMain;
+    QObject::connect(&button, &FaceButton::command, [&](Command id) { fromButton.push_back(id); });
+    setMainCommandHandler([&](Command id) { toMain.push_back(id); });
     button.click();
     struct Owner : QWidget { int right = 0; void mousePressEvent(QMouseEvent* e) override { right += e->button() == Qt::RightButton; } };
     for (std::optional<bool> restart : {std::optional<bool>(), std::optional(false), std::optional(true)}) {
         Owner owner;
-        FaceButton told(&owner, 1028, QStringLiteral("Pause"), 20, 30, 100, 30, restart);
+        FaceButton told(&owner, Command::Repeat, QStringLiteral("Pause"), 20, 30, 100, 30, restart);
         mouseClick(&told, Qt::RightButton, QPoint(5, 5));
-        EXPECT_EQ(std::pair(std::exchange(toMain, {}), owner.right), std::pair(restart == true ? std::vector<int>{202} : std::vector<int>{}, restart ? 0 : 1));
+        EXPECT_EQ(std::pair(std::exchange(toMain, {}), owner.right), std::pair(restart == true ? std::vector<Command>{Command::Map} : std::vector<Command>{}, restart ? 0 : 1));
     }
     setMainCommandHandler({});
-    EXPECT_EQ(fromButton, std::vector<int>{1028});
+    EXPECT_EQ(fromButton, std::vector<Command>{Command::Pause});
 }
 
 TEST(ButtonFace, TwoWordsGoOnTwoLinesOnlyOnATallButtonAndALongLabelIsCut) {
@@ -109,16 +109,16 @@ TEST(ButtonFace, TwoWordsGoOnTwoLinesOnlyOnATallButtonAndALongLabelIsCut) {
     const QFontMetrics fm(parent.font);
     const auto width = [&](const char* s) { return fm.boundingRect(QString::fromLatin1(s)).width(); };
     const int tall = 2 * fm.height() + 11, cy = 5 + (tall - 10) / 2;   // higher than two lines
-    FaceButton high(&parent, 1027, QStringLiteral("World Menu"), 0, 0, 120, tall);
+    FaceButton high(&parent, Command::WorldMenu, QStringLiteral("World Menu"), 0, 0, 120, tall);
     const QRect upper = redBox(grabbed(high), 0, cy), lower = redBox(grabbed(high), cy, tall);
     EXPECT_NEAR(upper.width() + lower.width(), width("World") + width("Menu"), 3);
     EXPECT_TRUE(std::abs(upper.center().x() - 60) <= 2 && std::abs(lower.center().x() - 60) <= 2) << upper.x() << " " << lower.x();
     const int low = 2 * fm.height() + 10;   // exactly two lines: not enough
-    FaceButton flat(&parent, 1027, QStringLiteral("World Menu"), 0, 0, 120, low);
+    FaceButton flat(&parent, Command::WorldMenu, QStringLiteral("World Menu"), 0, 0, 120, low);
     const QRect all = redBox(grabbed(flat), 0, low);   // one line, its baseline at the centre + ascent / 2
     EXPECT_TRUE(std::abs(all.width() - width("World Menu")) <= 3 && std::abs(all.bottom() - (5 + (low - 10) / 2 + fm.ascent() / 2 - 1)) <= 1)
         << all.width() << " " << all.bottom();
-    FaceButton longer(&parent, 1, QString(40, QLatin1Char('x')), 0, 0, 50, 20);
+    FaceButton longer(&parent, Command::Pause, QString(40, QLatin1Char('x')), 0, 0, 50, 20);
     EXPECT_EQ(longer.label() + longer.text(), QString(60, QLatin1Char('x')));   // the label cut to 30
 }
 
@@ -136,9 +136,9 @@ TEST(ButtonFace, TabReachesEveryButtonWithAMarkAndSpaceOrEnterPressesIt) {
     QWidget window;
     window.resize(400, 100);
     std::vector<int> pressed;
-    const auto record = [&](int id) { pressed.push_back(id); };
-    auto* face1 = new FaceButton(&window, 1026, QStringLiteral("Pause"), 10, 10, 80, 32);
-    auto* face2 = new FaceButton(&window, 1027, QStringLiteral("World Menu"), 100, 10, 80, 44);
+    const auto record = [&](auto id) { pressed.push_back(static_cast<int>(id)); };   // a command or a control id
+    auto* face1 = new FaceButton(&window, Command::Pause, QStringLiteral("Pause"), 10, 10, 80, 32);
+    auto* face2 = new FaceButton(&window, Command::WorldMenu, QStringLiteral("World Menu"), 100, 10, 80, 44);
     auto* picture = new PictureButton(&window, 101, 9, 200, 0, 100, 76);
     const std::vector<QAbstractButton*> all{face1, face2, picture};
     QObject::connect(face1, &FaceButton::command, record), QObject::connect(face2, &FaceButton::command, record);
@@ -161,7 +161,7 @@ TEST(ButtonFace, TabReachesEveryButtonWithAMarkAndSpaceOrEnterPressesIt) {
             EXPECT_EQ(std::pair(image.pixelColor(mark.topLeft()) == kBlack, image.pixelColor(mark.right() - 1, mark.bottom()) == kBlack),
                       std::pair(b == focused, b == focused));
         }
-        const int id = focused == face1 ? 1026 : focused == face2 ? 1027 : 101;
+        const int id = static_cast<int>(focused == face1 ? Command::Pause : focused == face2 ? Command::WorldMenu : Command::ViewEarth);
         pressed.clear();
         EXPECT_TRUE(typeKey(Qt::Key_Return));   // kept from the accelerator
         typeKey(Qt::Key_Space);
@@ -455,16 +455,16 @@ TEST(TextWindows, ClicksOnTheWindowCloseItAndRightClickSendsMap) {
         for (bool restart : {false, true}) {
             Settings s;
             s.rightButtonRestart = restart;
-            std::vector<int> commands;
+            std::vector<Command> commands;
             std::unique_ptr<TextWindow> window(tutorial ? static_cast<TextWindow*>(new TutorialWindow(nullptr, s, sound.sound, QStringLiteral("S.INF"), 1))
                                                         : new InfoWindow(nullptr, s, sound.sound, QStringLiteral("S.INF")));
-            window->setCommandHandler([&](int id) { commands.push_back(id); });
+            window->setCommandHandler([&](Command id) { commands.push_back(id); });
             for (Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
                 window->show();
                 mouseClick(window.get(), button, window->layout().textRect.center());
                 EXPECT_TRUE(!window->isVisible() && window->done() == !tutorial);   // a tutorial page gets no answer
             }
-            EXPECT_EQ(commands, restart ? std::vector<int>{202} : std::vector<int>{});
+            EXPECT_EQ(commands, restart ? std::vector<Command>{Command::Map} : std::vector<Command>{});
         }
 }
 
@@ -474,25 +474,25 @@ TEST(TutorialWindow, PositionsShowTheirButtonsWhichSetTheirFlagAndNoneOverlapInA
     const auto shown = [&](int form, int position) {   // which of Next, Previous, Cancel, Continue
         TutorialWindow w(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), form, position);
         std::string out;
-        for (int id : {kIdNext, kIdPrevious, kIdTutorialCancel, kIdContinue}) out += w.button(id) ? "x" : ".";
+        for (Command id : {Command::TutorialNext, Command::TutorialPrevious, Command::TutorialCancel, Command::TutorialContinue}) out += w.button(id) ? "x" : ".";
         return out;
     };
     EXPECT_EQ(shown(kFormBrowsedTutorial, kTutorialFirst) + shown(kFormBrowsedTutorial, kTutorialLast) +
               shown(kFormAutomaticTutorial, 0), "x.x..xx...xx");
     TutorialWindow window(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialLast);
     EXPECT_TRUE(window.geometry().right() == screenRect().width() - 11 && window.geometry().y() == 10);
-    EXPECT_EQ(window.button(kIdPrevious)->x() + window.button(kIdTutorialCancel)->x(), 30 + window.button(kIdPrevious)->width());
+    EXPECT_EQ(window.button(Command::TutorialPrevious)->x() + window.button(Command::TutorialCancel)->x(), 30 + window.button(Command::TutorialPrevious)->width());
     const QImage image = window.grab().toImage();   // the heading: a sunken panel from x 9 with the text in it
     EXPECT_TRUE(image.pixelColor(9, 15) == QColor(128, 128, 128) && image.pixelColor(window.width() - 8, 15) == Qt::white);
     EXPECT_TRUE(hasInk(image, QRect(window.width() / 2 - 20, 8, 40, 22)));
     for (const auto& [id, position] :
-         {std::pair{kIdNext, kTutorialMiddle}, {kIdPrevious, kTutorialMiddle}, {kIdTutorialCancel, kTutorialFirst}, {kIdContinue, -1}}) {
+         {std::pair{Command::TutorialNext, kTutorialMiddle}, {Command::TutorialPrevious, kTutorialMiddle}, {Command::TutorialCancel, kTutorialFirst}, {Command::TutorialContinue, -1}}) {
         TutorialWindow w(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), position < 0 ? kFormAutomaticTutorial : kFormBrowsedTutorial, std::max(position, 0));
         w.show();
         w.button(id)->click();
-        EXPECT_TRUE(w.done() && !w.isVisible()) << id;
+        EXPECT_TRUE(w.done() && !w.isVisible()) << static_cast<int>(id);
         EXPECT_EQ(std::vector<bool>({w.nextFlag(), w.previousFlag(), w.cancelFlag(), w.continueFlag()}),
-                  std::vector<bool>({id == kIdNext, id == kIdPrevious, id == kIdTutorialCancel, id == kIdContinue}));
+                  std::vector<bool>({id == Command::TutorialNext, id == Command::TutorialPrevious, id == Command::TutorialCancel, id == Command::TutorialContinue}));
     }
     EXPECT_EQ(sound.clicks(), 4u);
     const QFont saved = QApplication::font();
@@ -501,7 +501,7 @@ TEST(TutorialWindow, PositionsShowTheirButtonsWhichSetTheirFlagAndNoneOverlapInA
     QApplication::setFont(wide);
     const TutorialWindow wider(nullptr, kSettings, sound.sound, QStringLiteral("S.INF"), kFormBrowsedTutorial, kTutorialMiddle);   // laid out once, here
     QApplication::setFont(saved);
-    const QRect previous = wider.button(kIdPrevious)->geometry(), cancel = wider.button(kIdTutorialCancel)->geometry(),
-                next = wider.button(kIdNext)->geometry();
+    const QRect previous = wider.button(Command::TutorialPrevious)->geometry(), cancel = wider.button(Command::TutorialCancel)->geometry(),
+                next = wider.button(Command::TutorialNext)->geometry();
     EXPECT_TRUE(previous.right() < cancel.left() && cancel.right() + 5 < next.left() && next.right() + 1 == wider.width() - 10);
 }

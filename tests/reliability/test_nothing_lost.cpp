@@ -14,6 +14,7 @@
 #include "data/Settings.h"
 #include "shell/MainWindow.h"
 #include "shell/ViewLayout.h"
+#include "sound/Sound.h"
 
 #include <QApplication>
 #include <QImage>
@@ -231,7 +232,8 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
             messages.push_back((caption + ": " + text).toStdString());
         });
         struct Restore { ~Restore() { MainWindow::setMessageShower(nullptr); } } restore;
-        MainWindow w(settings, run, catalogue, script);
+        Sound sound(nullptr);
+        MainWindow w(settings, sound, run, catalogue, script);
         w.resize(800, 600);
         w.show();
         QCoreApplication::processEvents();
@@ -247,9 +249,9 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
             EXPECT_GT(w.clock().state().simTime, before);
             EXPECT_TRUE(w.isVisible());
         };
-        w.command(cmd::StartCurrentEvent);
+        w.command(Command::StartCurrentEvent);
         runGoesOn();
-        for (int command : {cmd::ViewCrossSection, cmd::RunFromScript}) {
+        for (Command command : {Command::ViewCrossSection, Command::RunFromScript}) {
             ASSERT_TRUE(breaker.breakIt());
             w.command(command);
             ASSERT_TRUE(breaker.mend());
@@ -261,7 +263,7 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         ASSERT_NE(w.viewLayout(), nullptr);
         EXPECT_EQ(std::tuple(w.viewLayout()->globe() == nullptr, w.viewLayout()->crossSection() != nullptr), std::tuple(true, true));
         // With the disk usable again the next change is saved in full.
-        w.command(cmd::ViewEarth);
+        w.command(Command::ViewEarth);
         EXPECT_EQ(readFile("OV.INI"), settingsText(settings));
         Settings back;
         loadSettings(back, "OV.INI");

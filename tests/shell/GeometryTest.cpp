@@ -11,29 +11,34 @@ namespace {
 
 constexpr float kNoSet = std::numeric_limits<float>::quiet_NaN();
 
-// Each button as "label command x y width height".
-std::vector<std::string> buttons(const Settings& s, CharacterCell cell) {
+// Each button as "label x y width height"; its command goes to `commands`.
+std::vector<std::string> buttons(const Settings& s, CharacterCell cell, std::vector<Command>* commands = nullptr) {
     std::vector<std::string> out;
-    for (const BarButton& b : barButtons(s, cell))
-        out.push_back(b.label + " " + std::to_string(b.command) + " " + std::to_string(b.rect.x) + " " + std::to_string(b.rect.y) + " " +
-                      std::to_string(b.rect.width) + " " + std::to_string(b.rect.height));
+    for (const BarButton& b : barButtons(s, cell)) {
+        out.push_back(b.label + " " + std::to_string(b.rect.x) + " " + std::to_string(b.rect.y) + " " + std::to_string(b.rect.width) + " " +
+                      std::to_string(b.rect.height));
+        if (commands) commands->push_back(b.command);
+    }
     return out;
 }
 
 TEST(BarButtons, OptionalButtonsFollowTheirSettingsInOneColumn) {
     Settings s;
     s.canExit = s.selectView = s.tutorialEnabled = false;
-    EXPECT_EQ(buttons(s, {8, 16}), (std::vector<std::string>{"World Menu 1027 0 1 63 32", "Repeat 1028 0 33 63 32", "Pause 1026 0 65 63 32",
-                                                            "Event Info 1031 0 97 63 32"}));
+    EXPECT_EQ(buttons(s, {8, 16}), (std::vector<std::string>{"World Menu 0 1 63 32", "Repeat 0 33 63 32", "Pause 0 65 63 32",
+                                                            "Event Info 0 97 63 32"}));
     s.selectView = true;
-    EXPECT_EQ(buttons(s, {8, 16})[3], "Views 1029 0 97 63 32");
+    EXPECT_EQ(buttons(s, {8, 16})[3], "Views 0 97 63 32");
     s.canExit = s.tutorialEnabled = true; s.exitLabel = "Leave";
     s.buttonHeight = 1.5f;   // trunc(15 x 1.5) = 22 pixels
-    EXPECT_EQ(buttons(s, {7, 15}), (std::vector<std::string>{"Leave 1030 0 1 55 22", "World Menu 1027 0 23 55 22", "Repeat 1028 0 45 55 22",
-                                                            "Pause 1026 0 67 55 22", "Views 1029 0 89 55 22", "Tutorial 1050 0 111 55 22",
-                                                            "Event Info 1031 0 133 55 22"}));
+    std::vector<Command> commands;
+    EXPECT_EQ(buttons(s, {7, 15}, &commands), (std::vector<std::string>{"Leave 0 1 55 22", "World Menu 0 23 55 22", "Repeat 0 45 55 22",
+                                                            "Pause 0 67 55 22", "Views 0 89 55 22", "Tutorial 0 111 55 22",
+                                                            "Event Info 0 133 55 22"}));
+    EXPECT_EQ(commands, (std::vector<Command>{Command::ExitButton, Command::WorldMenu, Command::Repeat, Command::Pause, Command::Views,
+                                              Command::TutorialButton, Command::EventInfoButton}));
     s.buttonHeight = 1e30f;   // at most twenty cells
-    EXPECT_EQ(buttons(s, {8, 16}).back(), "Event Info 1031 0 1921 63 320");
+    EXPECT_EQ(buttons(s, {8, 16}).back(), "Event Info 0 1921 63 320");
 }
 
 TEST(PaneArrangement, AllModeAndSingleViewModes) {

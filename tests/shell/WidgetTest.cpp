@@ -52,9 +52,10 @@ struct Fixture {
     RunState run;
     EventCatalogue catalogue;
     TutorialScript script;
+    Sound sound{nullptr};
     Fixture() { QDir::setCurrent(dir.path()), settings.showEventInformation = false; }
     ~Fixture() { QDir::setCurrent(old); }
-    std::unique_ptr<MainWindow> window() { return std::make_unique<MainWindow>(settings, run, catalogue, script); }
+    std::unique_ptr<MainWindow> window() { return std::make_unique<MainWindow>(settings, sound, run, catalogue, script); }
     // A shown window without welcome screen or menu, on the world map.
     std::unique_ptr<MainWindow> onTheMap(int width, int height) {
         settings.showWelcomeScreen = settings.menuBar = false;
@@ -94,9 +95,9 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
         EXPECT_TRUE(w->windowState() & (titleBar ? Qt::WindowMaximized : Qt::WindowFullScreen));
     }
     auto w = f.window();
-    w->command(cmd::RunFromScript);   // the command toggles the script
+    w->command(Command::RunFromScript);   // the command toggles the script
     const bool on = f.settings.runScript;
-    w->command(cmd::RunFromScript);
+    w->command(Command::RunFromScript);
     EXPECT_EQ(std::tuple(on, f.settings.runScript), std::tuple(true, false));
     QString shown;
     MainWindow::setMessageShower([&](QWidget*, const QString& t, const QString&) { shown = t; });
@@ -108,11 +109,11 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
 TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
     Settings s; s.slider = true;
     const PaneGeometry g = paneGeometry({8, 16}, 1024);
-    std::vector<int> received;
-    ButtonBar bar(nullptr, s, g, 20.7f, [&](int id) { received.push_back(id); });
+    std::vector<Command> received;
+    ButtonBar bar(nullptr, s, g, 20.7f, [&](Command id) { received.push_back(id); });
     bar.resize(64, 700);
-    ASSERT_TRUE(bar.button(cmd::ExitButton) && bar.button(cmd::EventInfoButton) && bar.slider());
-    EXPECT_EQ(std::tuple(bar.button(cmd::ExitButton)->geometry(), bar.button(cmd::EventInfoButton)->geometry().y()),
+    ASSERT_TRUE(bar.button(Command::ExitButton) && bar.button(Command::EventInfoButton) && bar.slider());
+    EXPECT_EQ(std::tuple(bar.button(Command::ExitButton)->geometry(), bar.button(Command::EventInfoButton)->geometry().y()),
               std::tuple(QRect(0, 1, 63, 32), 1 + 5 * 32));   // no Tutorial button
     EXPECT_EQ(std::tuple(bar.slider()->minimum(), bar.slider()->maximum(), bar.slider()->value(), bar.slider()->geometry().top()),
               std::tuple(0, 200, 80, 1 + 6 * 32 + 5 * 16));
@@ -122,11 +123,11 @@ TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
     EXPECT_EQ(acceleration, -50.0f);
     for (bool paused : {true, false}) {
         bar.setPauseLabel(paused);
-        EXPECT_EQ(bar.button(cmd::Pause)->label(), paused ? "Resume" : "Pause");
+        EXPECT_EQ(bar.button(Command::Pause)->label(), paused ? "Resume" : "Pause");
     }
     bar.showTime(600);
-    emit bar.button(cmd::WorldMenu)->command(cmd::WorldMenu);
-    EXPECT_EQ(std::tuple(bar.minutesShown(), received), std::tuple(std::string("  10 "), std::vector<int>{cmd::WorldMenu}));
+    emit bar.button(Command::WorldMenu)->command(Command::WorldMenu);
+    EXPECT_EQ(std::tuple(bar.minutesShown(), received), std::tuple(std::string("  10 "), std::vector<Command>{Command::WorldMenu}));
     s.slider = false;
     ButtonBar plain(nullptr, s, g, 20.7f, nullptr);
     float kept = 20.7f; plain.resize(64, 700); plain.readSpeed(kept);
@@ -155,7 +156,7 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
         EXPECT_EQ(std::tuple(w.findChildren<FaceButton*>().size(), w.startButton()->geometry(), big.pixelColor(921, 20 + h / 2),
                              big.pixelColor(61, 20 + h / 2)),
                   std::tuple(1, QRect(960 - 40, 20, 80, h), QColor(Qt::white), QColor(Qt::black)));
-        emit w.startButton()->command(cmd::WelcomeStart);
+        emit w.startButton()->command(Command::WelcomeStart);
         w.start();   // the screen is left once
         EXPECT_EQ(starts, 1);
     }
@@ -177,7 +178,7 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
     }
     auto main = f.window();   // Enter reaches the welcome screen through the main window
     ASSERT_NE(main->welcomeWindow(), nullptr);
-    main->command(cmd::Enter);
+    main->command(Command::Enter);
     EXPECT_EQ(std::tuple(main->clock().state().pendingAction, main->clock().state().timerArmed[kActionTimer]), std::tuple(PendingAction::LeaveWelcome, true));
 }
 
@@ -187,7 +188,7 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
               std::tuple(168, QRect(6, 6, 388, 288), QPoint(200, 150), QRect(-194, -144, 388, 288), 194));
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
     Settings settings; Sound sound(nullptr);
-    ViewPane pane(nullptr, cmd::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }});
+    ViewPane pane(nullptr, Command::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }});
     pane.resize(400, 300); pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
     EXPECT_EQ(pane.surface(Surface::Working).size(), QSize(388, 288));
@@ -238,7 +239,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     auto w = f.onTheMap(1024, 700);
     auto& clock = w->clock();
     EXPECT_EQ(std::tuple(w->worldMapWindow() != nullptr, w->welcomeWindow(), int(clock.state().tickMs)), std::tuple(true, nullptr, 0));
-    clock.chooseEvent(0, "a.evt"); w->command(cmd::StartCurrentEvent);
+    clock.chooseEvent(0, "a.evt"); w->command(Command::StartCurrentEvent);
     ViewLayout* layout = w->viewLayout();
     ASSERT_TRUE(layout && layout->globe() && layout->crossSection() && layout->seismograms() && layout->bar());
     EXPECT_EQ(std::tuple(w->worldMapWindow(), layout->size(), layout->bar()->geometry().right() + 1, layout->bar()->width()),
@@ -269,22 +270,22 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
         auto* list = qobject_cast<EventListDialog*>(&d);
         return int(list && list->chosenName().empty() ? QDialog::Accepted : QDialog::Rejected);
     });
-    w->command(cmd::List);
+    w->command(Command::List);
     EXPECT_EQ(std::tuple(w->viewLayout(), clock.state().simTime, clock.state().timerArmed[kFlashTimer], clock.state().timerArmed[kTickTimer]),
               std::tuple(layout, 0.0f, true, false));
     for (int id : {kFlashTimer, kFlashTimer, kTickTimer}) clock.onTimer(id);
     EXPECT_TRUE(axisShown());   // not a bare white pane
-    w->command(cmd::About);   // the About box both programs show
+    w->command(Command::About);   // the About box both programs show
     MainWindow::setDialogRunner({});
     EXPECT_EQ(dialogs, (std::vector<std::string>{"EventListDialog", "AboutDialog"}));
-    w->command(cmd::Map);
+    w->command(Command::Map);
     ASSERT_TRUE(w->viewLayout() == nullptr && w->worldMapWindow());
     QCoreApplication::processEvents();
     w->worldMapWindow()->grab();   // the map reports itself ready when painted
     ASSERT_TRUE(clock.state().screenReady);
     // Exit, then a new map before the queued teardown runs: the window waits
     // for that map instead of tearing down into a screen it cannot close.
-    w->command(cmd::Exit); w->command(cmd::Map);
+    w->command(Command::Exit); w->command(Command::Map);
     ASSERT_FALSE(clock.state().screenReady);
     QCoreApplication::sendPostedEvents(w.get(), QEvent::MetaCall);
     EXPECT_EQ(std::tuple(w->isVisible(), w->worldMapWindow() != nullptr, clock.exitPending()), std::tuple(true, true, true));

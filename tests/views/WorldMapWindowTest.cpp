@@ -24,7 +24,7 @@
 namespace {
 
 using namespace testdata;
-using Commands = std::vector<int>;
+using Commands = std::vector<Command>;
 using Names = std::vector<std::string>;
 const QColor kWhite(255, 255, 255), kGrey(128, 128, 128), kLightGrey(192, 192, 192), kRed(255, 0, 0), kBlue(0, 0, 255),
     kGreen(0, 128, 0);
@@ -38,7 +38,7 @@ struct FakeMapHost : WorldMapHost {
     Names information;
     void worldMapReady() override { ++readyCount; }
     void chooseEvent(int index, const std::string& file) override { chosenIndex = index, chosenFile = file; }
-    void worldMapCommand(int id) override { commands.push_back(id); }
+    void worldMapCommand(Command id) override { commands.push_back(id); }
     void closeMainPopups() override { ++popupsClosed; }
     void leaveTutorialMode() override { tutorialCleared = true; }
     void showInformation(const std::string& file) override { information.push_back(file); }
@@ -91,7 +91,7 @@ protected:
         screenPoint(map->screen(), lat, lon, x, y);
         return QPoint(x, y);
     }
-    void started(const std::string& file) const { EXPECT_EQ(std::pair(host.commands, host.chosenFile), std::pair(Commands{1025}, file)); }
+    void started(const std::string& file) const { EXPECT_EQ(std::pair(host.commands, host.chosenFile), std::pair(Commands{Command::StartCurrentEvent}, file)); }
     long clicks() const {
         return std::count_if(log.midiMessages.begin(), log.midiMessages.end(), [](uint32_t m) { return (m & 0xF0u) == 0x90u; });
     }
@@ -242,13 +242,13 @@ TEST_F(WorldMapWindowTest, ButtonsInEitherModeAndAnEmptyFolderSaysNoFilesFound) 
     map->secondPassed();
     map->informationButton()->click();   // restarts the countdown
     map->exitButton()->click();
-    EXPECT_EQ(std::tuple(map->countdown(), host.commands), std::tuple(30, Commands{203}));
+    EXPECT_EQ(std::tuple(map->countdown(), host.commands), std::tuple(30, Commands{Command::Exit}));
     host.commands.clear();
     press(EventInformationDialog::kSelectStationsId);
     map->touch(label(1));
     EXPECT_EQ(messages, std::vector<QString>{"No files found"});
     EXPECT_TRUE(map->mode() == WorldMapWindow::Mode::Stations && map->stations().empty());
-    map->buttonCommand(kMapInformationButton);
+    map->buttonCommand(Command::MapInformation);
     EXPECT_EQ(host.information, (Names{"MAP_EV.INF", "MAP_ST.INF"}));
     map->touch(point(40, 140));   // the star still starts the event
     started("2000010100.evt");
