@@ -85,6 +85,9 @@ TEST_F(SeismogramViewTest, ResetAndResizeFitTracesAndWindow) {
     EXPECT_EQ(std::tuple(view.picture().size(), view.baselineOf(0), view.pixelsPerSecond(), view.lastDrawnTime()),
               std::tuple(QSize(1200, 600), 200, 2.0f, 200.0f));
     EXPECT_TRUE(traced(300, 200) && !traced(420, 200));   // 150 s drawn, 210 s not
+    // The Time window dialog changed the window: the next tick lays the traces out again at its time.
+    run.timeWindow = 1200, view.tick(700);
+    EXPECT_EQ(std::tuple(view.windowStartTime(), view.pixelsPerSecond(), view.fullRedrawPending()), std::tuple(0.0f, 1.0f, true));
 
     run.seismograms.clear(), run.seismogramCount = 0;
     EXPECT_FALSE(view.reset(0));
