@@ -10,10 +10,6 @@
 #include <QRegularExpression>
 
 namespace {
-std::function<void(Command)>& mainCommandHandler() {
-    static std::function<void(Command)> handler;
-    return handler;
-}
 bool isEnterKey(const QKeyEvent* event) {
     return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
            (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
@@ -79,16 +75,6 @@ void KeyboardButton::focusOutEvent(QFocusEvent* event) {
         keyboardFocus_ = false;
     QAbstractButton::focusOutEvent(event);
     update();
-}
-
-void setMainCommandHandler(std::function<void(Command)> handler) {
-    mainCommandHandler() = std::move(handler);
-}
-
-void sendMainCommand(Command command) {
-    QMetaObject::invokeMethod(
-        qApp, [command] { if (mainCommandHandler()) mainCommandHandler()(command); },
-        Qt::QueuedConnection);
 }
 
 // --- FaceButton -------------------------------------------------------------
@@ -159,7 +145,7 @@ void FaceButton::mousePressEvent(QMouseEvent* event) {
             event->ignore();   // to the parent, like a click beside the button
             return;
         }
-        if (*rightButtonRestart_) sendMainCommand(Command::Map);
+        if (*rightButtonRestart_) emit restartRequested();
         event->accept();
         return;
     }

@@ -14,14 +14,6 @@
 
 class QPainter;
 
-// Commands meant for the main window from anywhere in the program (the Map
-// command that a right click sends when RIGHT BUTTON RESTART is set).
-// The main window installs the handler; without one the command is dropped.
-// The command is delivered from the event loop after the sender's own event
-// has finished, so the handler may delete the window the sender lives in.
-void setMainCommandHandler(std::function<void(Command)> handler);
-void sendMainCommand(Command command);
-
 // Common keyboard handling of the program-drawn buttons. A button takes the
 // focus with Tab (never from a click or a touch); only a focus that the
 // keyboard gave shows the dotted focus mark, and only then do Space and Enter
@@ -51,9 +43,9 @@ public:
     static constexpr int kMaxLabel = 30;
 
     // Geometry in the parent's pixels; the label is cut to 30 characters.
-    // With `rightButtonRestart` given, a right click on the button sends the
-    // Map command when it is true and does nothing otherwise; without it the
-    // right click goes on to the widget the button sits on, which decides.
+    // With `rightButtonRestart` given, a right click on the button emits
+    // restartRequested when it is true and does nothing otherwise; without it
+    // the right click goes on to the widget the button sits on, which decides.
     FaceButton(QWidget* parent, Command commandId, const QString& label, int x, int y,
                int width, int height, std::optional<bool> rightButtonRestart = std::nullopt);
 
@@ -75,6 +67,9 @@ public:
 
 signals:
     void command(Command id);
+    // A right click with RIGHT BUTTON RESTART set: the owner sends the Map
+    // command on to the main window.
+    void restartRequested();
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -237,10 +237,7 @@ void TextWindow::paintEvent(QPaintEvent*) {
 }
 
 void TextWindow::sendCommand(Command command) {
-    if (!commandHandler_) {
-        sendMainCommand(command);
-        return;
-    }
+    if (!commandHandler_) return;
     auto handler = commandHandler_;
     QMetaObject::invokeMethod(qApp, [handler, command] { handler(command); }, Qt::QueuedConnection);
 }
@@ -255,6 +252,7 @@ FaceButton* TextWindow::makeButton(const ButtonPlace& place) {
     auto* button = new FaceButton(this, place.id, place.label, place.rect.x(), place.rect.y(),
                                   place.rect.width(), place.rect.height(),
                                   settings_.rightButtonRestart);
+    connect(button, &FaceButton::restartRequested, this, [this] { sendCommand(Command::Map); });
     button->show();
     return button;
 }
@@ -300,6 +298,7 @@ void InfoWindow::more() {
     }
     delete followUp_;   // at most one follow-up window at a time
     followUp_ = new InfoWindow(this, settings_, sound_, path);
+    followUp_->setCommandHandler(commandHandler());
     followUp_->show();
 }
 

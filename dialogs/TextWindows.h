@@ -93,10 +93,12 @@ public:
     const QFont& textFont() const { return textFont_; }
 
     // Where the window sends the Map command of a right click when
-    // RIGHT BUTTON RESTART is set. Default: sendMainCommand (Buttons.h).
+    // RIGHT BUTTON RESTART is set (the owner's route to the main window);
+    // without one the command is dropped. A follow-up window gets the same.
     // The command is delivered after the click's own event has finished, so
     // the receiver may delete this window.
     void setCommandHandler(std::function<void(Command)> handler) { commandHandler_ = std::move(handler); }
+    const std::function<void(Command)>& commandHandler() const { return commandHandler_; }
 
 signals:
     // The user closed the window (with a button or a click). A receiver

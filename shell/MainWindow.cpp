@@ -39,26 +39,6 @@
 
 namespace {
 
-MainWindow::MessageShower& messageShower() {
-    static MainWindow::MessageShower shower;
-    return shower;
-}
-
-MainWindow::DialogRunner& dialogRunner() {
-    static MainWindow::DialogRunner runner;
-    return runner;
-}
-
-int runDialog(QDialog& dialog) {
-    if (auto& runner = dialogRunner()) return runner(dialog);
-    return dialog.exec();
-}
-
-MainWindow::SaveNameAsker& saveNameAsker() {
-    static MainWindow::SaveNameAsker asker;
-    return asker;
-}
-
 // One line per run for the log: the event, what was loaded and what was
 // left out and why. The soak script counts runs by "event started: ".
 void logRunLoaded(const RunState& run, bool reload) {
@@ -81,10 +61,6 @@ void logRunLoaded(const RunState& run, bool reload) {
 }
 
 }  // namespace
-
-void MainWindow::setMessageShower(MessageShower shower) { messageShower() = std::move(shower); }
-void MainWindow::setDialogRunner(DialogRunner runner) { dialogRunner() = std::move(runner); }
-void MainWindow::setSaveNameAsker(SaveNameAsker asker) { saveNameAsker() = std::move(asker); }
 
 bool writeBitmapFile(const QImage& image, const QString& path) {
     if (image.isNull() || path.isEmpty()) return false;
@@ -138,19 +114,17 @@ MainWindow::MainWindow(Settings& settings, Sound& sound, RunState& run, EventCat
         connect(enter, &QShortcut::activated, this, [this] { command(Command::Enter); });
     }
 
-    setMainCommandHandler([this](Command id) { postCommand(id); });
-
     welcome_ = new WelcomeWindow(clientArea_, settings_, [this] {
         sound_.stopMusic();
         clock_.setPendingAction(PendingAction::LeaveWelcome, 50);
     });
+    connect(welcome_, &WelcomeWindow::restartRequested, this, [this] { postCommand(Command::Map); });
     setClient(welcome_);
     clock_.setUp();
 }
 
 MainWindow::~MainWindow() {
     for (auto& t : timers_) t.stop();
-    setMainCommandHandler(nullptr);
     delete tutorial_.data();
     delete info_.data();
 }
@@ -261,7 +235,7 @@ void MainWindow::buildLayout(ViewMode mode) {
     ViewLayout* old = layout_;
     layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, sound_, run_,
                              [this] { return clock_.state().eventShown; },
-                             [this](Command id) { barCommand(id); });
+                             [this](Command id) { barCommand(id); }, commandRoute());
     setClient(layout_);
     dropClient(old);
 }
@@ -377,8 +351,8 @@ void MainWindow::mousePressEvent(QMouseEvent* event) {
 void MainWindow::showMessage(const std::string& text, const std::string& caption) {
     qCWarning(lcViews) << "message shown:" << text.c_str() << "-" << caption.c_str();
     const QString t = QString::fromStdString(text), c = QString::fromStdString(caption);
-    if (auto& shower = messageShower())
-        shower(this, t, c);
+    if (messageShower_)
+        messageShower_(this, t, c);
     else
         QMessageBox::warning(this, c, t);
 }
@@ -432,6 +406,7 @@ void MainWindow::readSpeed() {
 void MainWindow::openInfoWindow(const std::string& path) {
     delete info_.data();
     info_ = new InfoWindow(this, settings_, sound_, QString::fromStdString(path));
+    info_->setCommandHandler(commandRoute());
     info_->show();
 }
 
@@ -449,6 +424,7 @@ void MainWindow::openTutorialWindow(const std::string& file, int form, int posit
     delete tutorial_.data();
     tutorial_ = new TutorialWindow(this, settings_, sound_, QString::fromStdString(file), form,
                                    position);
+    tutorial_->setCommandHandler(commandRoute());
     tutorial_->show();
 }
 
@@ -517,6 +493,12 @@ void MainWindow::chooseEvent(int catalogueIndex, const std::string& fileName) {
 
 void MainWindow::postCommand(Command id) {
     QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
+}
+
+std::function<void(Command)> MainWindow::commandRoute() {
+    return [window = QPointer<MainWindow>(this)](Command id) {
+        if (window) window->postCommand(id);
+    };
 }
 
 void MainWindow::barCommand(Command id) {
@@ -601,6 +583,11 @@ void MainWindow::command(Command id) {
     }
 }
 
+int MainWindow::runDialog(QDialog& dialog) {
+    if (dialogRunner_) return dialogRunner_(dialog);
+    return dialog.exec();
+}
+
 void MainWindow::runDialogCommand(Command id) {
     if (id == Command::List || id == Command::Phases) clock_.clearTutorial();
     clock_.beginDialog();
@@ -654,8 +641,8 @@ void MainWindow::runDialogCommand(Command id) {
 void MainWindow::makeBitmap() {
     clock_.clearTutorial();
     QString name;
-    if (auto& asker = saveNameAsker()) {
-        name = asker(this);
+    if (saveNameAsker_) {
+        name = saveNameAsker_(this);
     } else {
         name = QFileDialog::getSaveFileName(this, QString(), QString(),
                                             QStringLiteral("Bitmap Files (*.BMP) (*.bmp)"));

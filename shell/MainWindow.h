@@ -56,15 +56,17 @@ public:
     // The bar's buttons, and the right click on the bar.
     void barCommand(Command id);
 
-    // Message boxes go here; tests replace it (an empty function restores it).
+    // This window's message boxes go here; tests replace it (an empty
+    // function restores the message box).
     using MessageShower = std::function<void(QWidget*, const QString& text, const QString& caption)>;
-    static void setMessageShower(MessageShower shower);
+    void setMessageShower(MessageShower shower) { messageShower_ = std::move(shower); }
     // Runs a modal dialog of a menu command; tests replace it (default: exec).
     using DialogRunner = std::function<int(QDialog&)>;
-    static void setDialogRunner(DialogRunner runner);
-    // The file name "Make bitmap..." asks for; tests replace it.
+    void setDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
+    // The file name "Make bitmap..." asks for; tests replace it (default: a
+    // file dialog).
     using SaveNameAsker = std::function<QString(QWidget*)>;
-    static void setSaveNameAsker(SaveNameAsker asker);
+    void setSaveNameAsker(SaveNameAsker asker) { saveNameAsker_ = std::move(asker); }
 
     // --- ClockHost
     uint32_t milliseconds() override;
@@ -119,7 +121,11 @@ private:
     void setClient(QWidget* client);
     void dropClient(QWidget* client);
     void makeBitmap();
+    int runDialog(QDialog& dialog);
     void runDialogCommand(Command id);
+    // postCommand for the screens and pop-ups; a command still on its way
+    // when this window is gone is dropped.
+    std::function<void(Command)> commandRoute();
     void doExit();
 
     Settings& settings_;
@@ -141,4 +147,7 @@ private:
     PaneGeometry geometry_;
     bool exiting_ = false;
     int midiState_ = -1;   // the last result of opening the MIDI output, for the log
+    MessageShower messageShower_;
+    DialogRunner dialogRunner_;
+    SaveNameAsker saveNameAsker_;
 };

@@ -83,7 +83,8 @@ void StationNameColumn::paintEvent(QPaintEvent*) {
 // ---------------------------------------------------------------- button bar
 
 ButtonBar::ButtonBar(QWidget* parent, const Settings& settings, const PaneGeometry& geometry,
-                     float timeAcceleration, std::function<void(Command)> onCommand)
+                     float timeAcceleration, std::function<void(Command)> onCommand,
+                     std::function<void(Command)> mainCommand)
     : QWidget(parent), settings_(settings), geometry_(geometry), onCommand_(std::move(onCommand)) {
     setBackground(this, kLightGrey);
     for (const BarButton& b : barButtons(settings, geometry.cell)) {
@@ -92,6 +93,9 @@ ButtonBar::ButtonBar(QWidget* parent, const Settings& settings, const PaneGeomet
                                       settings.rightButtonRestart);
         connect(button, &FaceButton::command, this, [this](Command id) {
             if (onCommand_) onCommand_(id);
+        });
+        connect(button, &FaceButton::restartRequested, this, [mainCommand] {
+            if (mainCommand) mainCommand(Command::Map);
         });
         buttons_.push_back(button);
         buttonsBottom_ = b.rect.bottom();
@@ -194,12 +198,13 @@ void ButtonBar::mousePressEvent(QMouseEvent* event) {
 
 ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
                        const Settings& settings, Sound& sound, RunState& run,
-                       std::function<bool()> eventShown, std::function<void(Command)> barCommand)
+                       std::function<bool()> eventShown, std::function<void(Command)> barCommand,
+                       std::function<void(Command)> mainCommand)
     : QWidget(parent), mode_(mode), geometry_(geometry) {
     setWindowTitle(QStringLiteral("Orvanta"));
     geometry_.wideLayout = settings.wideLayout;
     const ViewContext context{settings, sound, QSize(geometry.cell.width, geometry.cell.height),
-                              std::move(eventShown)};
+                              std::move(eventShown), std::move(mainCommand)};
     if (mode != ViewMode::CrossSection) globe_ = new GlobeView(this, run, context);
     if (mode != ViewMode::Globe3D) crossSection_ = new CrossSectionView(this, run, context);
     if (mode == ViewMode::All) {
@@ -215,7 +220,8 @@ ViewLayout::ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geome
         fillerA_ = new FillerPane(this);
         fillerB_ = new FillerPane(this);
     }
-    bar_ = new ButtonBar(this, settings, geometry, run.timeAcceleration, std::move(barCommand));
+    bar_ = new ButtonBar(this, settings, geometry, run.timeAcceleration, std::move(barCommand),
+                         context.mainCommand);
     if (globe_) views_.push_back(globe_);
     if (crossSection_) views_.push_back(crossSection_);
     if (seismograms_) views_.push_back(seismograms_);

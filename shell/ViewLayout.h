@@ -54,9 +54,11 @@ class ButtonBar : public QWidget {
     Q_OBJECT
 public:
     // `onCommand` receives the bar's button commands and, for a right click
-    // when RIGHT BUTTON RESTART is set, RightClickWorldMenu.
+    // when RIGHT BUTTON RESTART is set, RightClickWorldMenu; `mainCommand`
+    // the Map command of a right click on one of the buttons then.
     ButtonBar(QWidget* parent, const Settings& settings, const PaneGeometry& geometry,
-              float timeAcceleration, std::function<void(Command)> onCommand);
+              float timeAcceleration, std::function<void(Command)> onCommand,
+              std::function<void(Command)> mainCommand = {});
 
     FaceButton* button(Command command) const;
     QSlider* slider() const { return slider_; }
@@ -95,11 +97,13 @@ class ViewLayout : public QWidget {
     Q_OBJECT
 public:
     // The views play their arrivals on `sound`, measure their texts in the
-    // geometry's character cell and ask `eventShown` whether an event's views
-    // are up.
+    // geometry's character cell, ask `eventShown` whether an event's views
+    // are up and send their commands (and those of a right click) to
+    // `mainCommand`.
     ViewLayout(QWidget* parent, ViewMode mode, const PaneGeometry& geometry,
                const Settings& settings, Sound& sound, RunState& run,
-               std::function<bool()> eventShown, std::function<void(Command)> barCommand);
+               std::function<bool()> eventShown, std::function<void(Command)> barCommand,
+               std::function<void(Command)> mainCommand = {});
 
     ViewMode mode() const { return mode_; }
     GlobeView* globe() const { return globe_; }

@@ -8,16 +8,8 @@
 #include <QTimerEvent>
 
 namespace {
-std::function<void()>& firstPaintHook() {
-    static std::function<void()> hook;
-    return hook;
-}
 const QColor kLightYellow(255, 255, 0);
 }  // namespace
-
-void WelcomeWindow::setFirstPaintHook(std::function<void()> hook) {
-    firstPaintHook() = std::move(hook);
-}
 
 WelcomeWindow::WelcomeWindow(QWidget* parent, const Settings& settings,
                              std::function<void()> onStart)
@@ -47,9 +39,9 @@ void WelcomeWindow::timerEvent(QTimerEvent* event) {
 
 void WelcomeWindow::paintEvent(QPaintEvent*) {
     if (settings_.showWelcomeScreen) paintWelcome();
-    if (auto& hook = firstPaintHook()) {
-        auto once = std::move(hook);
-        hook = nullptr;
+    if (firstPaintHook_) {
+        auto once = std::move(firstPaintHook_);
+        firstPaintHook_ = nullptr;
         once();
     }
 }
@@ -92,6 +84,7 @@ void WelcomeWindow::placeStartButton() {
         start_ = new FaceButton(this, Command::WelcomeStart, QStringLiteral("Start"), r.x, r.y,
                                 r.width, r.height, settings_.rightButtonRestart);
         connect(start_, &FaceButton::command, this, [this] { start(); });
+        connect(start_, &FaceButton::restartRequested, this, &WelcomeWindow::restartRequested);
         start_->show();
     } else if (start_->faceRect() != QRect(r.x, r.y, r.width, r.height)) {
         start_->setFaceGeometry(r.x, r.y, r.width, r.height);

@@ -27,7 +27,11 @@ public:
     CharacterCell cell() const { return cell_; }
 
     // Called once after the first paint (start-up measurement).
-    static void setFirstPaintHook(std::function<void()> hook);
+    void setFirstPaintHook(std::function<void()> hook) { firstPaintHook_ = std::move(hook); }
+
+signals:
+    // A right click on Start with RIGHT BUTTON RESTART set (the Map command).
+    void restartRequested();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -41,6 +45,7 @@ private:
 
     const Settings& settings_;
     std::function<void()> onStart_;
+    std::function<void()> firstPaintHook_;
     QBasicTimer timer_;
     FaceButton* start_ = nullptr;
     CharacterCell cell_;

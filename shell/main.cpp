@@ -78,10 +78,16 @@ int main(int, char** argv) {
         char* qtArgv[] = {argv[0], nullptr};
         QApplication app(qtArgc, qtArgv);
 
+        // Real synthesizer and audio output; a machine without an audio
+        // device gets a back end that stays silent.
+        theSound().setBackend(makeAudioBackend());
+
+        MainWindow window(settings, theSound(), theRunState(), theCatalogue(), theTutorialScript());
+
         // Measures the start-up, or (for package checks) just proves the
         // program starts, and exits at the first paint of the welcome screen.
         if (std::getenv("ORVANTA_BENCH_STARTUP") || std::getenv("ORVANTA_EXIT_AFTER_START")) {
-            WelcomeWindow::setFirstPaintHook([mainEntered] {
+            window.welcomeWindow()->setFirstPaintHook([mainEntered] {
                 const double sinceMain = std::chrono::duration<double, std::milli>(
                                              std::chrono::steady_clock::now() - mainEntered)
                                              .count();
@@ -92,11 +98,6 @@ int main(int, char** argv) {
             });
         }
 
-        // Real synthesizer and audio output; a machine without an audio
-        // device gets a back end that stays silent.
-        theSound().setBackend(makeAudioBackend());
-
-        MainWindow window(settings, theSound(), theRunState(), theCatalogue(), theTutorialScript());
         if (settings.showWelcomeScreen) theSound().playMusic("OV.MID");
         window.showAsConfigured();
         exitCode = app.exec() != 0 ? 1 : 0;

@@ -53,7 +53,7 @@ void SeismogramView::placeInfoButton() {
     }
     info_ = new FaceButton(this, Command::InfoButton, QStringLiteral("Info"), r.x(), r.y(),
                            r.width(), r.height());
-    connect(info_, &FaceButton::command, this, [] { sendMainCommand(Command::SeismogramInfo); });
+    connect(info_, &FaceButton::command, this, [this] { context_.sendToMain(Command::SeismogramInfo); });
     info_->show();
 }
 
@@ -77,5 +77,5 @@ void SeismogramView::resizeEvent(QResizeEvent*) {
 
 void SeismogramView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && context_.settings.rightButtonRestart)
-        sendMainCommand(Command::Map);
+        context_.sendToMain(Command::Map);
 }

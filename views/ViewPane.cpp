@@ -411,7 +411,7 @@ void ViewPane::placeInfoButton(QPainter& screen) {
         info_ = new FaceButton(this, Command::InfoButton, QStringLiteral("Info"), r.x(), r.y(),
                                r.width(), r.height());
         const Command command = infoCommand_;
-        connect(info_, &FaceButton::command, this, [command] { sendMainCommand(command); });
+        connect(info_, &FaceButton::command, this, [this, command] { context_.sendToMain(command); });
         info_->show();
     } else if (info_->faceRect() != r) {
         // The pane was resized: the button keeps its place at the corner.
@@ -468,5 +468,5 @@ void ViewPane::resizeEvent(QResizeEvent*) {
 
 void ViewPane::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton && context_.settings.rightButtonRestart)
-        sendMainCommand(Command::Map);
+        context_.sendToMain(Command::Map);
 }

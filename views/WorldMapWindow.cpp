@@ -23,31 +23,12 @@
 
 namespace {
 
-WorldMapWindow::DialogRunner& dialogRunner() {
-    static WorldMapWindow::DialogRunner runner;
-    return runner;
-}
-WorldMapWindow::MessageShower& messageShower() {
-    static WorldMapWindow::MessageShower shower;
-    return shower;
-}
-WorldMapWindow::Waiter& waiter() {
-    static WorldMapWindow::Waiter w;
-    return w;
-}
-
 QRect toQRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top); }
 
 const QColor kLightYellow(255, 255, 0);
 const QColor kStationBlue(0, 0, 255);
 
 }  // namespace
-
-void WorldMapWindow::setDialogRunner(DialogRunner runner) { dialogRunner() = std::move(runner); }
-void WorldMapWindow::setMessageShower(MessageShower shower) {
-    messageShower() = std::move(shower);
-}
-void WorldMapWindow::setWaiter(Waiter w) { waiter() = std::move(w); }
 
 // ---------------------------------------------------------------- life
 
@@ -122,6 +103,8 @@ void WorldMapWindow::ensureButtons() {
                                          r.y(), r.width(), r.height(),
                                          settings_.rightButtonRestart);
             connect(exitButton_, &FaceButton::command, this, &WorldMapWindow::buttonCommand);
+            connect(exitButton_, &FaceButton::restartRequested, this,
+                    [this] { host_.worldMapCommand(Command::Map); });
             exitButton_->show();
         } else if (exitButton_->faceRect() != r) {
             exitButton_->setFaceGeometry(r.x(), r.y(), r.width(), r.height());
@@ -132,6 +115,8 @@ void WorldMapWindow::ensureButtons() {
         infoButton_ = new FaceButton(this, Command::MapInformation, tr("Information"), r.x(), r.y(),
                                      r.width(), r.height(), settings_.rightButtonRestart);
         connect(infoButton_, &FaceButton::command, this, &WorldMapWindow::buttonCommand);
+        connect(infoButton_, &FaceButton::restartRequested, this,
+                [this] { host_.worldMapCommand(Command::Map); });
         infoButton_->show();
     } else if (infoButton_->faceRect() != r) {
         infoButton_->setFaceGeometry(r.x(), r.y(), r.width(), r.height());
@@ -271,7 +256,7 @@ void WorldMapWindow::touch(QPoint point) {
 }
 
 int WorldMapWindow::runDialog(QDialog& dialog) {
-    if (dialogRunner()) return dialogRunner()(dialog);
+    if (dialogRunner_) return dialogRunner_(dialog);
     return dialog.exec();
 }
 
@@ -293,8 +278,8 @@ void WorldMapWindow::touchEvents(QPoint q) {
 
     QPointer<WorldMapWindow> alive(this);
     busy_ = true;
-    if (waiter())
-        waiter()(150);
+    if (waiter_)
+        waiter_(150);
     else {
         QEventLoop loop;
         QTimer::singleShot(150, &loop, &QEventLoop::quit);
@@ -402,6 +387,10 @@ void WorldMapWindow::openTutorialWindow(const std::string& textFile) {
     delete tutorial_.data();
     tutorial_ = new TutorialWindow(this, settings_, sound_, QString::fromStdString(textFile),
                                    kFormAutomaticTutorial);
+    // The page goes away with the map; a command still on its way then is dropped.
+    tutorial_->setCommandHandler([map = QPointer<WorldMapWindow>(this)](Command id) {
+        if (map) map->host_.worldMapCommand(id);
+    });
     tutorial_->show();
 }
 
@@ -438,8 +427,8 @@ void WorldMapWindow::exitProgram() {
 void WorldMapWindow::showMessage(const std::string& text) {
     messageShown_ = true;
     const QString message = QString::fromStdString(text);
-    if (messageShower())
-        messageShower()(this, message);
+    if (messageShower_)
+        messageShower_(this, message);
     else
         QMessageBox::warning(this, QString(), message);
 }

@@ -37,7 +37,8 @@ public:
     virtual void worldMapReady() = 0;   // the screen is complete (screenReady)
     // The event becomes the current one (scriptIndex and currentEventFile).
     virtual void chooseEvent(int catalogueIndex, const std::string& fileName) = 0;
-    // StartCurrentEvent or Exit.
+    // StartCurrentEvent, Exit, or Map (a right click with RIGHT BUTTON
+    // RESTART set); delivered after the sender's own event has finished.
     virtual void worldMapCommand(Command command) = 0;
     // Closes the main window's information and tutorial windows.
     virtual void closeMainPopups() = 0;
@@ -85,13 +86,13 @@ public:
     // --- Hooks for tests (an empty function restores the default) ---------
     // Runs a modal dialog; default: QDialog::exec.
     using DialogRunner = std::function<int(QDialog&)>;
-    static void setDialogRunner(DialogRunner runner);
+    void setDialogRunner(DialogRunner runner) { dialogRunner_ = std::move(runner); }
     // Shows a message ("No files found"); default: a message box.
     using MessageShower = std::function<void(QWidget*, const QString&)>;
-    static void setMessageShower(MessageShower shower);
+    void setMessageShower(MessageShower shower) { messageShower_ = std::move(shower); }
     // Lets pending messages run for a while; default: a local event loop.
     using Waiter = std::function<void(int ms)>;
-    static void setWaiter(Waiter waiter);
+    void setWaiter(Waiter waiter) { waiter_ = std::move(waiter); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -143,4 +144,7 @@ private:
     bool starDown_ = false;
     bool busy_ = false;           // a touch is being handled (dialogs are open)
     bool messageShown_ = false;   // buildStationList reported something
+    DialogRunner dialogRunner_;
+    MessageShower messageShower_;
+    Waiter waiter_;
 };

@@ -228,12 +228,11 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         catalogue.scanEvents(".");
         const Strings files = fs.names();
         Strings messages;
-        MainWindow::setMessageShower([&](QWidget*, const QString& text, const QString& caption) {
-            messages.push_back((caption + ": " + text).toStdString());
-        });
-        struct Restore { ~Restore() { MainWindow::setMessageShower(nullptr); } } restore;
         Sound sound(nullptr);
         MainWindow w(settings, sound, run, catalogue, script);
+        w.setMessageShower([&](QWidget*, const QString& text, const QString& caption) {
+            messages.push_back((caption + ": " + text).toStdString());
+        });
         w.resize(800, 600);
         w.show();
         QCoreApplication::processEvents();

@@ -100,9 +100,9 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
     w->command(Command::RunFromScript);
     EXPECT_EQ(std::tuple(on, f.settings.runScript), std::tuple(true, false));
     QString shown;
-    MainWindow::setMessageShower([&](QWidget*, const QString& t, const QString&) { shown = t; });
+    w->setMessageShower([&](QWidget*, const QString& t, const QString&) { shown = t; });
     QTimerEvent stray(987654);
-    QCoreApplication::sendEvent(w.get(), &stray); MainWindow::setMessageShower(nullptr);
+    QCoreApplication::sendEvent(w.get(), &stray);
     EXPECT_EQ(shown, "Unknown timer");
 }
 
@@ -188,7 +188,7 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
               std::tuple(168, QRect(6, 6, 388, 288), QPoint(200, 150), QRect(-194, -144, 388, 288), 194));
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
     Settings settings; Sound sound(nullptr);
-    ViewPane pane(nullptr, Command::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }});
+    ViewPane pane(nullptr, Command::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }, {}});
     pane.resize(400, 300); pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
     EXPECT_EQ(pane.surface(Surface::Working).size(), QSize(388, 288));
@@ -265,7 +265,7 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     // List, OK with nothing selected: the empty name starts the last event
     // again from its flash, on the same layout, drawn whole again.
     std::vector<std::string> dialogs;
-    MainWindow::setDialogRunner([&](QDialog& d) {
+    w->setDialogRunner([&](QDialog& d) {
         dialogs.push_back(d.metaObject()->className());
         auto* list = qobject_cast<EventListDialog*>(&d);
         return int(list && list->chosenName().empty() ? QDialog::Accepted : QDialog::Rejected);
@@ -276,8 +276,9 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     for (int id : {kFlashTimer, kFlashTimer, kTickTimer}) clock.onTimer(id);
     EXPECT_TRUE(axisShown());   // not a bare white pane
     w->command(Command::About);   // the About box both programs show
-    MainWindow::setDialogRunner({});
     EXPECT_EQ(dialogs, (std::vector<std::string>{"EventListDialog", "AboutDialog"}));
+    layout->globe()->infoButton()->click(); QCoreApplication::processEvents();   // a pane's Info reaches the main window
+    EXPECT_TRUE(w->infoWindow() && w->infoWindow()->fileName() == "3D.INF");
     w->command(Command::Map);
     ASSERT_TRUE(w->viewLayout() == nullptr && w->worldMapWindow());
     QCoreApplication::processEvents();

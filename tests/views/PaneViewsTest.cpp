@@ -52,7 +52,7 @@ protected:
     RunState run;
     Settings settings; Sound sound{nullptr};   // silent sound
     bool shown = false;   // whether an event is shown
-    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }};
+    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }, {}};
     ViewPane* pane = nullptr;
 };
 

@@ -61,7 +61,7 @@ protected:
     Sound sound{std::make_unique<RecordingBackend>(log)};
     Settings settings;
     bool shown = false;   // whether an event is shown
-    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }};
+    ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }, {}};
     RunState run;
     std::unique_ptr<SeismogramPicture> picture;
     const QImage* image = nullptr;   // what the probes look at

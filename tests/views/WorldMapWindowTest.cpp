@@ -67,19 +67,18 @@ protected:
         writeFile(dir_ / "TUT0.INF", "Welcome.\n");
         writeFile(dir_ / "ZURIVI.STA", "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\n");
         QDir::setCurrent(QString::fromStdString(dir_.path()));
-        WorldMapWindow::setDialogRunner([this](QDialog& d) { return ++dialogs, dialog(d); });
-        WorldMapWindow::setMessageShower([this](QWidget*, const QString& text) { messages.push_back(text); });
-        WorldMapWindow::setWaiter([](int) {});
         settings.userTimeout = 0;
     }
     void TearDown() override {
         map.reset();
         QDir::setCurrent(old_);
-        WorldMapWindow::setDialogRunner(nullptr), WorldMapWindow::setMessageShower(nullptr), WorldMapWindow::setWaiter(nullptr);
     }
     WorldMapWindow& make() {
         map.reset(), catalogue.clear();
         map = std::make_unique<WorldMapWindow>(nullptr, host, settings, sound, catalogue, script);
+        map->setDialogRunner([this](QDialog& d) { return ++dialogs, dialog(d); });
+        map->setMessageShower([this](QWidget*, const QString& text) { messages.push_back(text); });
+        map->setWaiter([](int) {});
         map->resize(1024, 700), map->grab();
         return *map;
     }
