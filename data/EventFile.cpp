@@ -1,7 +1,7 @@
 #include "data/EventFile.h"
 
-#include "fileio/FileSystem.h"
 #include "data/RunSetup.h"
+#include "fileio/FileSystem.h"
 #include "fileio/TextInput.h"
 
 #include <cstdio>
@@ -14,8 +14,7 @@ const std::array<const char*, 13> monthAbbreviations = {
 namespace {
 
 // "%d/%d/%d": fills as many fields as can be read, in order.
-void parseDate(const std::string& text, int32_t& year, int32_t& month, int32_t& day)
-{
+void parseDate(const std::string& text, int32_t& year, int32_t& month, int32_t& day) {
     std::size_t pos = 0;
     if (!readInt(text, pos, year)) return;
     if (pos >= text.size() || text[pos] != '/') return;
@@ -27,8 +26,7 @@ void parseDate(const std::string& text, int32_t& year, int32_t& month, int32_t& 
 }
 
 // "%d:%d:%f".
-void parseTime(const std::string& text, int32_t& hour, int32_t& minute, float& second)
-{
+void parseTime(const std::string& text, int32_t& hour, int32_t& minute, float& second) {
     std::size_t pos = 0;
     if (!readInt(text, pos, hour)) return;
     if (pos >= text.size() || text[pos] != ':') return;
@@ -40,32 +38,27 @@ void parseTime(const std::string& text, int32_t& hour, int32_t& minute, float& s
 }
 
 // A text written as a value must stay on its line.
-std::string oneLine(const std::string& text)
-{
+std::string oneLine(const std::string& text) {
     std::string out = text;
     for (char& c : out)
-        if (c == '\n' || c == '\r' || c == '\0')
-            c = ' ';
+        if (c == '\n' || c == '\r' || c == '\0') c = ' ';
     return out;
 }
 
-std::string unsignedText(int32_t value, int width)
-{
+std::string unsignedText(int32_t value, int width) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%0*u", width, static_cast<unsigned>(value));
     return buffer;
 }
 
-void deriveDateAndTime(EventRecord& r)
-{
+void deriveDateAndTime(EventRecord& r) {
     parseDate(r.dateText, r.year, r.month, r.day);
     parseTime(r.originTimeText, r.hour, r.minute, r.second);
     r.dateDisplay = formatDateDisplay(r.year, r.month, r.day);
 }
 
 std::string eventFileText(const EventRecord& r, const std::vector<StationRecord>& stations,
-                          bool useOwnList)
-{
+                          bool useOwnList) {
     std::string t;
     t += "EVENT NAME: " + oneLine(r.name) + "\r\n";
     t += "EVENT LATITUDE: " + formatFixed(r.latitude, 10, 4) + "\r\n";
@@ -80,12 +73,10 @@ std::string eventFileText(const EventRecord& r, const std::vector<StationRecord>
     t += "VIEW ANGLE: " + std::to_string(r.viewAngle) + "\r\n";
     auto station = [&t](const std::string& file) {
         // A component without a file name has nothing to list.
-        if (!file.empty())
-            t += "STATION FILE: " + oneLine(file) + "\r\n";
+        if (!file.empty()) t += "STATION FILE: " + oneLine(file) + "\r\n";
     };
     if (useOwnList) {
-        for (const ComponentRecord& c : r.stationFiles)
-            station(c.fileName);
+        for (const ComponentRecord& c : r.stationFiles) station(c.fileName);
     } else {
         for (const StationRecord& s : stations)
             for (int place = 0; place < 3; ++place)
@@ -95,19 +86,18 @@ std::string eventFileText(const EventRecord& r, const std::vector<StationRecord>
     return t;
 }
 
-} // namespace
+}   // namespace
 
-std::string formatDateDisplay(int year, int month, int day)
-{
+std::string formatDateDisplay(int year, int month, int day) {
     const char* abbreviation = (month >= 1 && month <= 12)
-                                   ? monthAbbreviations[static_cast<std::size_t>(month)] : "";
+                                   ? monthAbbreviations[static_cast<std::size_t>(month)]
+                                   : "";
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%s. %d, %04d", abbreviation, day, year);
     return buffer;
 }
 
-EventRecord newEventRecord()
-{
+EventRecord newEventRecord() {
     EventRecord r;
     r.name = "Event Name";
     r.fileName = "1990010100.EVT";
@@ -121,8 +111,7 @@ EventRecord newEventRecord()
     return r;
 }
 
-EventRecord readEventFile(const std::string& path)
-{
+EventRecord readEventFile(const std::string& path) {
     EventRecord r;
     r.timeLimit = 7200;
     std::string data;
@@ -173,28 +162,26 @@ EventRecord readEventFile(const std::string& path)
 }
 
 bool writeEventFile(const EventRecord& record, const std::vector<StationRecord>& stations,
-                    bool useOwnList, const std::string& dir)
-{
-    if (record.fileName.empty())
-        return false;
+                    bool useOwnList, const std::string& dir) {
+    if (record.fileName.empty()) return false;
     return writeFileAtomically(joinPath(dir, record.fileName),
                                eventFileText(record, stations, useOwnList));
 }
 
-bool writeEventFileByDate(EventRecord& record, const std::string& dir)
-{
+bool writeEventFileByDate(EventRecord& record, const std::string& dir) {
     record.fileName = unsignedText(record.year, 4) + unsignedText(record.month, 2)
-                    + unsignedText(record.day, 2) + unsignedText(record.hour, 2) + ".evt";
+                      + unsignedText(record.day, 2) + unsignedText(record.hour, 2) + ".evt";
     return writeEventFile(record, {}, true, dir);
 }
 
-void refreshEventTexts(EventRecord& record)
-{
+void refreshEventTexts(EventRecord& record) {
     record.fileName = unsignedText(record.year, 4) + unsignedText(record.month, 2)
-                    + unsignedText(record.day, 2) + unsignedText(record.hour, 2) + ".evt";
-    record.dateText = cut(unsignedText(record.year, 4) + "/" + unsignedText(record.month, 2)
-                          + "/" + unsignedText(record.day, 2), kDateTextMax);
+                      + unsignedText(record.day, 2) + unsignedText(record.hour, 2) + ".evt";
+    record.dateText = cut(unsignedText(record.year, 4) + "/" + unsignedText(record.month, 2) + "/"
+                              + unsignedText(record.day, 2),
+                          kDateTextMax);
     record.originTimeText = cut(unsignedText(record.hour, 2) + ":" + unsignedText(record.minute, 2)
-                                + ":" + formatFixed(record.second, 4, 1, '0'), kDateTextMax);
+                                    + ":" + formatFixed(record.second, 4, 1, '0'),
+                                kDateTextMax);
     record.dateDisplay = formatDateDisplay(record.year, record.month, record.day);
 }

@@ -16,16 +16,14 @@ constexpr std::size_t kTextFileMax = std::size_t(1) << 24;
 enum class Joiner { None, Word, Sentence };
 
 // Whether the first "<" of the piece opens the tag (prefix, any case).
-bool opensTag(std::string_view piece, std::string_view tagWord)
-{
+bool opensTag(std::string_view piece, std::string_view tagWord) {
     const std::size_t lt = piece.find('<');
     return lt != std::string_view::npos && startsWithNoCase(piece.substr(lt + 1), tagWord);
 }
 
-} // namespace
+}   // namespace
 
-std::string formatInfoText(const std::string& fileContents)
-{
+std::string formatInfoText(const std::string& fileContents) {
     const std::string data = textMode(fileContents);
     PieceReader reader(data, kPieceChars + 1);
     std::string text;
@@ -59,8 +57,7 @@ std::string formatInfoText(const std::string& fileContents)
             text += piece;
             continue;
         }
-        if (piece.size() >= kPieceChars)
-            joiner = Joiner::None;
+        if (piece.size() >= kPieceChars) joiner = Joiner::None;
         if (piece.empty()) {
             text += "\r\n\r\n";
             joiner = Joiner::None;
@@ -82,42 +79,35 @@ std::string formatInfoText(const std::string& fileContents)
     return text;
 }
 
-std::optional<std::string> readInfoText(const std::string& path)
-{
+std::optional<std::string> readInfoText(const std::string& path) {
     std::string data;
-    if (path.empty() || !readWholeFile(path, data, kTextFileMax))
-        return std::nullopt;
+    if (path.empty() || !readWholeFile(path, data, kTextFileMax)) return std::nullopt;
     return formatInfoText(data);
 }
 
-bool findTag(std::string& text, const std::string& tagWord, std::string& value)
-{
+bool findTag(std::string& text, const std::string& tagWord, std::string& value) {
     value.clear();
     const std::size_t lt = text.find('<');
-    if (lt == std::string::npos || !startsWithNoCase(std::string_view(text).substr(lt + 1), tagWord))
+    if (lt == std::string::npos
+        || !startsWithNoCase(std::string_view(text).substr(lt + 1), tagWord))
         return false;
     const std::size_t open = text.find('"', lt);
-    if (open == std::string::npos)
-        return true;
+    if (open == std::string::npos) return true;
     const std::size_t close = text.find('"', open + 1);
     // A quote that is never closed gives no value and leaves the text alone.
-    if (close == std::string::npos)
-        return true;
+    if (close == std::string::npos) return true;
     value = cut(std::string_view(text).substr(open + 1, close - open - 1), kTagValueMax);
     const std::size_t gt = text.find('>', close + 1);
-    if (gt != std::string::npos)
-        text = text.substr(0, lt) + text.substr(gt + 1);
+    if (gt != std::string::npos) text = text.substr(0, lt) + text.substr(gt + 1);
     return true;
 }
 
-TutorialScript& theTutorialScript()
-{
+TutorialScript& theTutorialScript() {
     static TutorialScript script;
     return script;
 }
 
-TutorialScript parseTutorialScript(const std::string& fileContents)
-{
+TutorialScript parseTutorialScript(const std::string& fileContents) {
     TutorialScript script;
     const std::string data = textMode(fileContents);
     PieceReader reader(data, kTutorialLineBuffer);
@@ -128,21 +118,17 @@ TutorialScript parseTutorialScript(const std::string& fileContents)
         TutorialStep step;
         std::size_t pos = 0;
         std::string file;
-        if (!readUnsigned(line, pos, step.showAt))
-            continue;
+        if (!readUnsigned(line, pos, step.showAt)) continue;
         skipBlanks(line, pos);
-        if (!readUnsigned(line, pos, step.stayFor))
-            continue;
-        if (!readWord(line, pos, file))
-            continue;
+        if (!readUnsigned(line, pos, step.stayFor)) continue;
+        if (!readWord(line, pos, file)) continue;
         step.textFile = cut(file, 15);
         script.push_back(std::move(step));
     }
     return script;
 }
 
-void readTutorialScript(TutorialScript& script, const std::string& dir)
-{
+void readTutorialScript(TutorialScript& script, const std::string& dir) {
     script.clear();
     std::string data;
     if (readWholeFile(joinPath(dir, "tutorial.txt"), data, kTextFileMax))

@@ -17,8 +17,7 @@ constexpr std::size_t kTextFileMax = std::size_t(1) << 24;
 
 // The event's folder: the event file's path without the extension of its
 // file name ("1990010100.EVT" gives "1990010100").
-std::string folderOf(const std::string& eventPath)
-{
+std::string folderOf(const std::string& eventPath) {
     const std::string path = normalizeSeparators(eventPath);
     const std::size_t slash = path.rfind('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -26,31 +25,26 @@ std::string folderOf(const std::string& eventPath)
     return dot == std::string::npos ? path : path.substr(0, dot);
 }
 
-void parseInts(const std::string& text, char separator, int32_t* fields[3])
-{
+void parseInts(const std::string& text, char separator, int32_t* fields[3]) {
     std::size_t pos = 0;
     for (int n = 0; n < 3; ++n) {
         if (n > 0) {
-            if (pos >= text.size() || text[pos] != separator)
-                return;
+            if (pos >= text.size() || text[pos] != separator) return;
             ++pos;
         }
         int32_t v = 0;
-        if (!readInt(text, pos, v))
-            return;
+        if (!readInt(text, pos, v)) return;
         *fields[n] = v;
     }
 }
 
-void loadTables(RunState& run)
-{
+void loadTables(RunState& run) {
     for (std::size_t n = 0; n < 4; ++n)
         run.tables[n] = loadTravelTimeTable(kTablePhases[n], run.depth, run.directory);
 }
 
 // "ORIGIN TIME": the date and time fields and the origin in seconds.
-void setOrigin(RunState& run)
-{
+void setOrigin(RunState& run) {
     int32_t year = run.year, month = run.month, day = run.day;
     int32_t* date[3] = {&year, &month, &day};
     parseInts(run.dateText, '/', date);
@@ -79,10 +73,8 @@ void setOrigin(RunState& run)
 
 // A fresh seismogram; when the previous run left one, its buffers are reused
 // so that playing an event again does not allocate tens of megabytes anew.
-std::unique_ptr<KSAC> takeSeismogram(std::vector<std::unique_ptr<KSAC>>& spare)
-{
-    if (spare.empty())
-        return std::make_unique<KSAC>();
+std::unique_ptr<KSAC> takeSeismogram(std::vector<std::unique_ptr<KSAC>>& spare) {
+    if (spare.empty()) return std::make_unique<KSAC>();
     std::unique_ptr<KSAC> k = std::move(spare.back());
     spare.pop_back();
     std::vector<float> samples = std::move(k->samples);
@@ -96,16 +88,14 @@ std::unique_ptr<KSAC> takeSeismogram(std::vector<std::unique_ptr<KSAC>>& spare)
 }
 
 void addSeismogram(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
-                   const std::string& value)
-{
+                   const std::string& value) {
     auto k = takeSeismogram(spare);
     k->loadSamples = true;
     RunContext context;
     context.originSeconds = run.originSeconds;
     context.eventLatitude = run.latitude;
     context.eventLongitude = run.longitude;
-    for (std::size_t n = 0; n < 4; ++n)
-        context.tables[n] = &run.tables[n];
+    for (std::size_t n = 0; n < 4; ++n) context.tables[n] = &run.tables[n];
     // The listed name is always inside the event's folder.
     const std::string path = joinPath(run.directory, run.folder + "/" + value);
     k->readForRun(path, context);
@@ -113,7 +103,7 @@ void addSeismogram(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
         run.seismograms.push_back(std::move(k));
         ++run.seismogramCount;
     } else {
-        const char* why = k->npts() != 0  ? "too many seismograms"
+        const char* why = k->npts() != 0     ? "too many seismograms"
                           : fileExists(path) ? "not a readable seismogram"
                                              : "missing";
         run.dropped.push_back({run.folder + "/" + value, why});
@@ -122,8 +112,7 @@ void addSeismogram(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
 }
 
 void parseRunLine(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
-                  std::string_view written)
-{
+                  std::string_view written) {
     const std::string line = toUpper(written);
     std::string word;
     int32_t number = 0;
@@ -166,34 +155,28 @@ void parseRunLine(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
     }
 }
 
-void attachDescriptions(RunState& run)
-{
+void attachDescriptions(RunState& run) {
     std::string data;
-    if (!readWholeFile(joinPath(run.directory, "ZURIVI.STA"), data, kTextFileMax))
-        return;
+    if (!readWholeFile(joinPath(run.directory, "ZURIVI.STA"), data, kTextFileMax)) return;
     const std::string text = textMode(data);
     PieceReader reader(text, kStationLineBuffer);
     std::string_view piece;
     while (reader.next(piece)) {
         const StationRecord station = parseStationLine(std::string(chopLineFeed(piece)));
-        if (station.stationName.empty())
-            continue;
+        if (station.stationName.empty()) continue;
         for (auto& k : run.seismograms)
-            if (k->stationName == station.stationName)
-                k->description = station.description;
+            if (k->stationName == station.stationName) k->description = station.description;
     }
 }
 
-} // namespace
+}   // namespace
 
-RunState& theRunState()
-{
+RunState& theRunState() {
     static RunState run;
     return run;
 }
 
-int componentPlace(char component)
-{
+int componentPlace(char component) {
     switch (component) {
     case 'N': return 1;
     case 'E': return 2;
@@ -201,16 +184,13 @@ int componentPlace(char component)
     }
 }
 
-bool loadRun(RunState& run, const std::string& eventFile)
-{
+bool loadRun(RunState& run, const std::string& eventFile) {
     // The path is kept only once the file has been read, so that a file that
     // cannot be opened does not become the one an empty name reloads.
     const std::string path = eventFile.empty() ? run.eventPath : normalizeSeparators(eventFile);
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     std::string data;
-    if (!readWholeFile(joinPath(run.directory, path), data, kTextFileMax))
-        return false;
+    if (!readWholeFile(joinPath(run.directory, path), data, kTextFileMax)) return false;
 
     run.eventPath = path;
     run.folder = folderOf(run.eventPath);
@@ -235,19 +215,16 @@ bool loadRun(RunState& run, const std::string& eventFile)
         parseRunLine(run, spare, chopLineFeed(piece));
         run.dateDisplay = formatDateDisplay(run.year, run.month, run.day);
     }
-    for (auto& k : run.seismograms)
-        k->description.clear();
+    for (auto& k : run.seismograms) k->description.clear();
     attachDescriptions(run);
     return true;
 }
 
-StationRecord parseStationLine(const std::string& line)
-{
+StationRecord parseStationLine(const std::string& line) {
     StationRecord s;
     std::size_t pos = 0;
     std::string word;
-    if (readWord(line, pos, word))
-        s.stationName = cut(word, kStationNameMax);
+    if (readWord(line, pos, word)) s.stationName = cut(word, kStationNameMax);
     if (line.size() > 8) {
         std::string d = cut(std::string_view(line).substr(8), 31);
         while (!d.empty() && (d.back() == ' ' || isBlank(d.back()) || d.back() == '\0'))
@@ -260,20 +237,17 @@ StationRecord parseStationLine(const std::string& line)
         std::size_t p = 0;
         char hemisphere = 0;
         if (readFloat(rest, p, s.latitude) && readChar(rest, p, hemisphere)) {
-            if (hemisphere == 'S' || hemisphere == 's')
-                s.latitude = -s.latitude;
+            if (hemisphere == 'S' || hemisphere == 's') s.latitude = -s.latitude;
             skipBlanks(rest, p);
             if (readFloat(rest, p, s.longitude) && readChar(rest, p, hemisphere)) {
-                if (hemisphere == 'W' || hemisphere == 'w')
-                    s.longitude = -s.longitude;
+                if (hemisphere == 'W' || hemisphere == 'w') s.longitude = -s.longitude;
             }
         }
     }
     return s;
 }
 
-ComponentRecord componentFromSeismogram(const KSAC& seismogram)
-{
+ComponentRecord componentFromSeismogram(const KSAC& seismogram) {
     ComponentRecord c;
     const std::string kstnm = seismogram.header.text(KSTNM);
     c.stationName = kstnm.substr(0, std::min(kstnm.find('\0'), kstnm.size()));
@@ -282,10 +256,14 @@ ComponentRecord componentFromSeismogram(const KSAC& seismogram)
     const float inc = seismogram.header.f[CMPINC];
     const float az = seismogram.header.f[CMPAZ];
     if (inc != kSacUndefined && az != kSacUndefined) {
-        if (inc == 0) c.component = 'Z';
-        else if (az == 90) c.component = 'E';
-        else if (az == 0) c.component = 'N';
-        else c.component = 'Z';
+        if (inc == 0)
+            c.component = 'Z';
+        else if (az == 90)
+            c.component = 'E';
+        else if (az == 0)
+            c.component = 'N';
+        else
+            c.component = 'Z';
     } else {
         const std::string& name = seismogram.fileName;
         const char last = name.empty() ? 'Z' : toUpper(name.substr(name.size() - 1))[0];
@@ -295,8 +273,7 @@ ComponentRecord componentFromSeismogram(const KSAC& seismogram)
     return c;
 }
 
-StationRecord stationFromComponent(const ComponentRecord& component)
-{
+StationRecord stationFromComponent(const ComponentRecord& component) {
     StationRecord s;
     s.stationName = component.stationName;
     s.description = component.description;
@@ -309,14 +286,12 @@ StationRecord stationFromComponent(const ComponentRecord& component)
 }
 
 std::vector<StationRecord> buildStationList(const EventRecord& event, MessageSink* sink,
-                                            const std::string& dir)
-{
+                                            const std::string& dir) {
     std::vector<StationRecord> list;
     const std::string folder = resolvePath(joinPath(dir, folderOf(event.fileName)));
     std::vector<std::string> names;
     if (event.fileName.empty() || !listDirectory(folder, names)) {
-        if (sink)
-            sink->showMessage("No files found");
+        if (sink) sink->showMessage("No files found");
         return list;
     }
     // A stable order whatever the file system's listing order.
@@ -325,13 +300,11 @@ std::vector<StationRecord> buildStationList(const EventRecord& event, MessageSin
         return ua != ub ? ua < ub : a < b;
     });
     for (const std::string& name : names) {
-        if (name.empty() || name[0] == '.')
-            continue;
+        if (name.empty() || name[0] == '.') continue;
         KSAC k;
         k.loadSamples = false;
         k.readForRun(joinPath(folder, name), RunContext{});
-        if (k.npts() == 0)
-            continue;
+        if (k.npts() == 0) continue;
         ComponentRecord c = componentFromSeismogram(k);
         c.fileName = name;
         StationRecord fresh = stationFromComponent(c);
@@ -355,11 +328,9 @@ std::vector<StationRecord> buildStationList(const EventRecord& event, MessageSin
             kept = &list.back();
         }
         for (std::size_t p = 0; p < 3; ++p) {
-            if (fresh.componentFile[p].empty())
-                continue;
+            if (fresh.componentFile[p].empty()) continue;
             for (const ComponentRecord& listed : event.stationFiles)
-                if (equalsNoCase(listed.fileName, fresh.componentFile[p]))
-                    kept->selected[p] = true;
+                if (equalsNoCase(listed.fileName, fresh.componentFile[p])) kept->selected[p] = true;
         }
     }
     return list;

@@ -45,7 +45,7 @@ struct StationRecord {
     std::string stationName;   // up to 8 characters
     std::string description;   // up to 63 characters
     float latitude = 0, longitude = 0;
-    std::array<bool, 3> selected{};    // Z, N, E
+    std::array<bool, 3> selected{};   // Z, N, E
     std::array<bool, 3> available{};
     std::array<std::string, 3> componentFile;
     Rect mapMarkerRect;

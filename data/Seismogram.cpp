@@ -26,36 +26,31 @@ const int kDaysBefore[2][13] = {
     {0, 31, 60, 91, 121, 152, 182, 213, 244, 274, 305, 335, 366},
 };
 
-uint32_t loadBigEndian(const char* p)
-{
+uint32_t loadBigEndian(const char* p) {
     const auto* b = reinterpret_cast<const unsigned char*>(p);
     return (uint32_t(b[0]) << 24) | (uint32_t(b[1]) << 16) | (uint32_t(b[2]) << 8) | uint32_t(b[3]);
 }
 
-void storeBigEndian(uint32_t v, std::string& out)
-{
+void storeBigEndian(uint32_t v, std::string& out) {
     out.push_back(static_cast<char>(v >> 24));
     out.push_back(static_cast<char>(v >> 16));
     out.push_back(static_cast<char>(v >> 8));
     out.push_back(static_cast<char>(v));
 }
 
-float wordToFloat(uint32_t w)
-{
+float wordToFloat(uint32_t w) {
     float f;
     std::memcpy(&f, &w, 4);
     return f;
 }
 
-uint32_t floatToWord(float f)
-{
+uint32_t floatToWord(float f) {
     uint32_t w;
     std::memcpy(&w, &f, 4);
     return w;
 }
 
-std::size_t textOffset(int index)
-{
+std::size_t textOffset(int index) {
     if (index == 0) return 0;
     if (index == 1) return 8;
     return 24 + static_cast<std::size_t>(index - 2) * 8;
@@ -66,14 +61,11 @@ std::size_t textLength(int index) { return index == 1 ? 16 : 8; }
 // A regular file opened for binary reading, found without regard to case.
 class SacFile {
 public:
-    explicit SacFile(const std::string& path)
-    {
-        if (path.empty())
-            return;
+    explicit SacFile(const std::string& path) {
+        if (path.empty()) return;
         const std::string resolved = resolvePath(path);
         file_ = std::fopen(resolved.c_str(), "rb");
-        if (!file_)
-            return;
+        if (!file_) return;
         struct stat st {};
         if (::fstat(fileno(file_), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
             std::fclose(file_);
@@ -82,10 +74,8 @@ public:
         }
         size_ = static_cast<std::size_t>(st.st_size);
     }
-    ~SacFile()
-    {
-        if (file_)
-            std::fclose(file_);
+    ~SacFile() {
+        if (file_) std::fclose(file_);
     }
     SacFile(const SacFile&) = delete;
     SacFile& operator=(const SacFile&) = delete;
@@ -101,16 +91,14 @@ private:
 
 // The file name part of a path (after its last separator); the path itself
 // when it has none.
-std::string lastComponent(const std::string& path)
-{
+std::string lastComponent(const std::string& path) {
     const std::size_t sep = path.find_last_of("/\\");
     return sep == std::string::npos ? path : path.substr(sep + 1);
 }
 
-} // namespace
+}   // namespace
 
-void SacHeader::setUndefined()
-{
+void SacHeader::setUndefined() {
     f.fill(kSacUndefined);
     i.fill(kSacUndefinedInt);
     k.fill(' ');
@@ -120,38 +108,28 @@ void SacHeader::setUndefined()
     }
 }
 
-std::string SacHeader::text(int index) const
-{
-    if (index < 0 || index > 22)
-        return {};
+std::string SacHeader::text(int index) const {
+    if (index < 0 || index > 22) return {};
     return std::string(k.data() + textOffset(index), textLength(index));
 }
 
-void SacHeader::setText(int index, const std::string& value)
-{
-    if (index < 0 || index > 22)
-        return;
+void SacHeader::setText(int index, const std::string& value) {
+    if (index < 0 || index > 22) return;
     const std::size_t off = textOffset(index), len = textLength(index);
-    for (std::size_t n = 0; n < len; ++n)
-        k[off + n] = n < value.size() ? value[n] : ' ';
+    for (std::size_t n = 0; n < len; ++n) k[off + n] = n < value.size() ? value[n] : ' ';
 }
 
-std::string encodeSac(const SacHeader& header, const std::vector<float>& samples)
-{
+std::string encodeSac(const SacHeader& header, const std::vector<float>& samples) {
     std::string out;
     out.reserve(kSacHeaderBytes + samples.size() * 4);
-    for (float v : header.f)
-        storeBigEndian(floatToWord(v), out);
-    for (int32_t v : header.i)
-        storeBigEndian(static_cast<uint32_t>(v), out);
+    for (float v : header.f) storeBigEndian(floatToWord(v), out);
+    for (int32_t v : header.i) storeBigEndian(static_cast<uint32_t>(v), out);
     out.append(header.k.data(), header.k.size());
-    for (float v : samples)
-        storeBigEndian(floatToWord(v), out);
+    for (float v : samples) storeBigEndian(floatToWord(v), out);
     return out;
 }
 
-void KSAC::readSAC(const std::string& path)
-{
+void KSAC::readSAC(const std::string& path) {
     samples.clear();
     traceBuffer.clear();
     soundBuffer.clear();
@@ -161,11 +139,9 @@ void KSAC::readSAC(const std::string& path)
     // The samples are read straight into their array: a run loads tens of
     // megabytes of them and an intermediate copy would double the work.
     SacFile file(path);
-    if (!file.ok() || file.size() < kSacHeaderBytes || file.size() > kMaxSacBytes)
-        return;
+    if (!file.ok() || file.size() < kSacHeaderBytes || file.size() > kMaxSacBytes) return;
     char raw[kSacHeaderBytes];
-    if (!file.read(raw, kSacHeaderBytes))
-        return;
+    if (!file.read(raw, kSacHeaderBytes)) return;
     const char* p = raw;
     for (std::size_t n = 0; n < kFloatWords; ++n, p += 4)
         header.f[n] = wordToFloat(loadBigEndian(p));
@@ -187,8 +163,7 @@ void KSAC::readSAC(const std::string& path)
         header.i[NPTS] = 0;
         return;
     }
-    if (!loadSamples || count == 0)
-        return;
+    if (!loadSamples || count == 0) return;
 
     const std::size_t n = static_cast<std::size_t>(count);
     samples.resize(n);
@@ -240,13 +215,11 @@ void KSAC::readSAC(const std::string& path)
     ownsSamples = true;
 }
 
-void KSAC::readForRun(const std::string& path, const RunContext& run)
-{
+void KSAC::readForRun(const std::string& path, const RunContext& run) {
     header.setUndefined();
     header.i[NPTS] = 0;
     readSAC(path);
-    if (npts() == 0)
-        return;
+    if (npts() == 0) return;
 
     stationLatitude = header.f[STLA];
     stationLongitude = header.f[STLO];
@@ -256,7 +229,7 @@ void KSAC::readForRun(const std::string& path, const RunContext& run)
     monthAndDay(header.i[NZJDAY], header.i[NZYEAR], month, day);
     const double reference = secondsSince1901(header.i[NZYEAR], month, day, header.i[NZHOUR],
                                               header.i[NZMIN], header.i[NZSEC], header.i[NZMSEC])
-                           - run.originSeconds;
+                             - run.originSeconds;
     startTime = static_cast<float>(reference + header.f[B]);
     if (header.f[E] != kSacUndefined)
         endTime = static_cast<float>(reference + header.f[E]);
@@ -273,15 +246,14 @@ void KSAC::readForRun(const std::string& path, const RunContext& run)
     std::size_t start = 0;
     textinput::skipBlanks(kstnm, start);
     std::size_t end = start;
-    while (end < kstnm.size() && !textinput::isBlank(kstnm[end]) && kstnm[end] != '\0')
-        ++end;
+    while (end < kstnm.size() && !textinput::isBlank(kstnm[end]) && kstnm[end] != '\0') ++end;
     stationName = kstnm.substr(start, end - start);
     label = stationName + "-" + componentCode;
 
     header.f[EVLA] = run.eventLatitude;
     header.f[EVLO] = run.eventLongitude;
-    header.f[GCARC] = greatCircle(header.f[STLA], header.f[STLO], run.eventLatitude,
-                                  run.eventLongitude).distance;
+    header.f[GCARC] =
+        greatCircle(header.f[STLA], header.f[STLO], run.eventLatitude, run.eventLongitude).distance;
     for (std::size_t n = 0; n < 4; ++n) {
         arrivalTimes[n] = run.tables[n]
                               ? textinput::truncToInt(arrivalTime(*run.tables[n], header.f[GCARC]))
@@ -289,20 +261,15 @@ void KSAC::readForRun(const std::string& path, const RunContext& run)
     }
 }
 
-bool isLeapYear(int year)
-{
-    return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0);
-}
+bool isLeapYear(int year) { return year % 400 == 0 || (year % 4 == 0 && year % 100 != 0); }
 
-int dayOfYear(int year, int month, int day)
-{
+int dayOfYear(int year, int month, int day) {
     // Months outside the year count from its start or its end.
     const int m = month < 1 ? 1 : (month > 13 ? 13 : month);
     return kDaysBefore[isLeapYear(year) ? 1 : 0][m - 1] + day;
 }
 
-void monthAndDay(int dayOfYear, int year, int32_t& month, int32_t& day)
-{
+void monthAndDay(int dayOfYear, int year, int32_t& month, int32_t& day) {
     const int* counts = kDaysBefore[isLeapYear(year) ? 1 : 0];
     for (int i = 0; i < 12; ++i) {
         if (counts[i] < dayOfYear && counts[i + 1] >= dayOfYear) {
@@ -318,10 +285,9 @@ void monthAndDay(int dayOfYear, int year, int32_t& month, int32_t& day)
 }
 
 double secondsSince1901(int year, int month, int day, int hour, int minute, int second,
-                        int millisecond)
-{
+                        int millisecond) {
     const int64_t y = int64_t(year) - 1901;
     const int64_t days = int64_t(dayOfYear(year, month, day)) + 365 * y + y / 4;
     return static_cast<double>(((days * 24 + hour) * 60 + minute) * 60 + second)
-         + 0.001 * millisecond;
+           + 0.001 * millisecond;
 }

@@ -14,12 +14,37 @@ constexpr int32_t kSacUndefinedInt = -12345;
 constexpr std::size_t kSacHeaderBytes = 632;
 
 // Float header words used by the system.
-enum SacFloat { DELTA = 0, DEPMIN = 1, DEPMAX = 2, B = 5, E = 6, STLA = 31, STLO = 32,
-                EVLA = 35, EVLO = 36, EVDP = 38, MAG = 39, GCARC = 53, DEPMEN = 56,
-                CMPAZ = 57, CMPINC = 58 };
+enum SacFloat {
+    DELTA = 0,
+    DEPMIN = 1,
+    DEPMAX = 2,
+    B = 5,
+    E = 6,
+    STLA = 31,
+    STLO = 32,
+    EVLA = 35,
+    EVLO = 36,
+    EVDP = 38,
+    MAG = 39,
+    GCARC = 53,
+    DEPMEN = 56,
+    CMPAZ = 57,
+    CMPINC = 58
+};
 // Integer header words (index from the first integer).
-enum SacInt { NZYEAR = 0, NZJDAY = 1, NZHOUR = 2, NZMIN = 3, NZSEC = 4, NZMSEC = 5,
-              NVHDR = 6, NPTS = 9, IFTYPE = 15, LEVEN = 35, SAC_INT27 = 27 };
+enum SacInt {
+    NZYEAR = 0,
+    NZJDAY = 1,
+    NZHOUR = 2,
+    NZMIN = 3,
+    NZSEC = 4,
+    NZMSEC = 5,
+    NVHDR = 6,
+    NPTS = 9,
+    IFTYPE = 15,
+    LEVEN = 35,
+    SAC_INT27 = 27
+};
 // Text header fields: KSTNM 0, KEVNM 1 (16 bytes), then 8-byte fields.
 enum SacText { KSTNM = 0, KEVNM = 1, KCMPNM = 19, KNETWK = 20 };
 
@@ -29,9 +54,9 @@ struct SacHeader {
     std::array<int32_t, 40> i{};
     std::array<char, 192> k{};   // 23 text fields, no terminators
 
-    void setUndefined();                      // every field undefined
-    std::string text(int index) const;        // raw field text (8 or 16 bytes)
-    void setText(int index, const std::string& value);  // padded with blanks
+    void setUndefined();                                 // every field undefined
+    std::string text(int index) const;                   // raw field text (8 or 16 bytes)
+    void setText(int index, const std::string& value);   // padded with blanks
 };
 
 // Big-endian file image of a header and samples (tools and tests write SAC).
@@ -41,7 +66,7 @@ std::string encodeSac(const SacHeader& header, const std::vector<float>& samples
 struct RunContext {
     double originSeconds = 0;
     float eventLatitude = 0, eventLongitude = 0;
-    const TravelTimeTable* tables[4] = {nullptr, nullptr, nullptr, nullptr};  // P, S, PP, SS
+    const TravelTimeTable* tables[4] = {nullptr, nullptr, nullptr, nullptr};   // P, S, PP, SS
 };
 
 struct KSAC {

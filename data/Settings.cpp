@@ -26,14 +26,11 @@ struct FlagKey {
     bool defaultValue;
 };
 
-bool applyFlag(std::string_view line, const FlagKey& flag, Settings& s)
-{
+bool applyFlag(std::string_view line, const FlagKey& flag, Settings& s) {
     std::string word;
-    if (!scanWord(line, flag.key, word))
-        return false;
+    if (!scanWord(line, flag.key, word)) return false;
     if (flag.defaultValue) {
-        if (!isYes(word))
-            s.*flag.field = false;
+        if (!isYes(word)) s.*flag.field = false;
     } else if (isYes(word)) {
         s.*flag.field = true;
     }
@@ -42,11 +39,9 @@ bool applyFlag(std::string_view line, const FlagKey& flag, Settings& s)
 
 template <std::size_t N>
 bool applyWord(std::string_view line, const char* key, const std::array<const char*, N>& words,
-               int& index)
-{
+               int& index) {
     std::string word;
-    if (!scanWord(line, key, word))
-        return false;
+    if (!scanWord(line, key, word)) return false;
     for (std::size_t i = 0; i < N; ++i) {
         if (equalsNoCase(word, words[i])) {
             index = static_cast<int>(i);
@@ -56,8 +51,7 @@ bool applyWord(std::string_view line, const char* key, const std::array<const ch
     return true;
 }
 
-void parseLine(Settings& s, std::string_view line)
-{
+void parseLine(Settings& s, std::string_view line) {
     std::string word;
     if (scanWord(line, "WORKING DIRECTORY: ", word)) {
         s.workingDirectory = cut(normalizeSeparators(word), kWorkingDirectoryMax);
@@ -74,8 +68,7 @@ void parseLine(Settings& s, std::string_view line)
         {"LABEL PHASES ON CROSS-SECTION: ", &Settings::labelPhasesOnCrossSection, false},
     };
     for (const FlagKey& f : firstFlags)
-        if (applyFlag(line, f, s))
-            return;
+        if (applyFlag(line, f, s)) return;
     if (scanUnsigned(line, "INITIAL TIMEOUT: ", s.initialTimeout)) return;
     if (scanUnsigned(line, "SECONDS TO PAUSE AT END: ", s.secondsToPauseAtEnd)) return;
     if (scanUnsigned(line, "TIMEOUT: ", s.userTimeout)) return;
@@ -89,8 +82,7 @@ void parseLine(Settings& s, std::string_view line)
         {"CAN EXIT: ", &Settings::canExit, true},
     };
     for (const FlagKey& f : middleFlags)
-        if (applyFlag(line, f, s))
-            return;
+        if (applyFlag(line, f, s)) return;
     // The label may hold blanks and is recognised whatever the key's case.
     if (startsWithNoCase(line, "EXIT LABEL: ")) {
         s.exitLabel = cut(line.substr(12), kExitLabelMax);
@@ -113,8 +105,7 @@ void parseLine(Settings& s, std::string_view line)
         {"WIDE LAYOUT: ", &Settings::wideLayout, false},
     };
     for (const FlagKey& f : lastFlags)
-        if (applyFlag(line, f, s))
-            return;
+        if (applyFlag(line, f, s)) return;
     int index = static_cast<int>(s.audio);
     if (applyWord(line, "AUDIO: ", kAudioWords, index)) {
         s.audio = static_cast<AudioMode>(index);
@@ -128,51 +119,38 @@ void parseLine(Settings& s, std::string_view line)
     float height = 0;
     if (scanFloat(line, "BUTTON HEIGHT: ", height)) {
         // Buttons need a positive height; other values leave the setting alone.
-        if (height > 0)
-            s.buttonHeight = height;
+        if (height > 0) s.buttonHeight = height;
         return;
     }
 }
 
-} // namespace
+}   // namespace
 
-Settings& theSettings()
-{
+Settings& theSettings() {
     static Settings settings;
     return settings;
 }
 
-bool isYes(const std::string& word)
-{
-    return equalsNoCase(word, "YES");
-}
+bool isYes(const std::string& word) { return equalsNoCase(word, "YES"); }
 
-const char* yesNoText(bool flag)
-{
-    return flag ? "YES" : "NO";
-}
+const char* yesNoText(bool flag) { return flag ? "YES" : "NO"; }
 
-const char* audioModeWord(AudioMode mode)
-{
+const char* audioModeWord(AudioMode mode) {
     const int i = static_cast<int>(mode);
     return (i >= 0 && i < 4) ? kAudioWords[static_cast<std::size_t>(i)] : "CHIME";
 }
 
-const char* viewModeWord(ViewMode mode)
-{
+const char* viewModeWord(ViewMode mode) {
     const int i = static_cast<int>(mode);
     return (i >= 0 && i < 3) ? kViewWords[static_cast<std::size_t>(i)] : "ALL";
 }
 
-void appendPhase(PhaseList& list, const char* name)
-{
-    if (name == nullptr)
-        return;
+void appendPhase(PhaseList& list, const char* name) {
+    if (name == nullptr) return;
     list.push_back(cut(name, kPhaseNameMax));
 }
 
-PhaseSelection crossSectionPhases(const Settings& s)
-{
+PhaseSelection crossSectionPhases(const Settings& s) {
     PhaseSelection sel;
     sel.all = s.allPhasesOnCrossSection;
     sel.pOnly = s.pPhasesOnCrossSection;
@@ -182,15 +160,13 @@ PhaseSelection crossSectionPhases(const Settings& s)
     return sel;
 }
 
-void parseSettingsText(Settings& s, const std::string& text)
-{
+void parseSettingsText(Settings& s, const std::string& text) {
     const std::string data = textMode(text);
     PieceReader reader(data, kSettingsLineBuffer);
     std::string_view piece;
     while (reader.next(piece)) {
         // Shorter lines (counting the line feed) cannot hold a key and a value.
-        if (piece.size() < 5)
-            continue;
+        if (piece.size() < 5) continue;
         parseLine(s, chopLineFeed(piece));
     }
     // One cross-section selection at a time: ALL before P* before S*.
@@ -209,27 +185,23 @@ void parseSettingsText(Settings& s, const std::string& text)
     s.tutorialMode = s.tutorialEnabled;
 }
 
-bool loadSettings(Settings& s, const std::string& path)
-{
+bool loadSettings(Settings& s, const std::string& path) {
     s = Settings{};
     s.phases.clear();
     s.clockTickMs = 500;
     std::string text;
     const bool read = readWholeFile(path, text, std::size_t(1) << 24);
-    if (read)
-        parseSettingsText(s, text);
+    if (read) parseSettingsText(s, text);
     s.tutorialMode = s.tutorialEnabled;
     return read;
 }
 
-std::string settingsText(const Settings& s)
-{
+std::string settingsText(const Settings& s) {
     std::string t;
     auto line = [&t](const char* key, const std::string& value) {
         std::string v = value;
         for (char& c : v)
-            if (c == '\n' || c == '\r' || c == '\0')
-                c = ' ';
+            if (c == '\n' || c == '\r' || c == '\0') c = ' ';
         t += key;
         t += ": ";
         t += v;
@@ -266,12 +238,10 @@ std::string settingsText(const Settings& s)
     line("VIEW", viewModeWord(s.view));
     line("BUTTON HEIGHT", formatGeneral(s.buttonHeight));
     flag("WIDE LAYOUT", s.wideLayout);
-    for (const std::string& phase : s.phases)
-        line("PHASE", phase);
+    for (const std::string& phase : s.phases) line("PHASE", phase);
     return t;
 }
 
-bool saveSettings(const Settings& s, const std::string& path)
-{
+bool saveSettings(const Settings& s, const std::string& path) {
     return writeFileAtomically(path, settingsText(s));
 }

@@ -11,10 +11,10 @@
 
 namespace {
 bool isEnterKey(const QKeyEvent* event) {
-    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-           (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    return (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+           && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
-}  // namespace
+}   // namespace
 
 // --- KeyboardButton ---------------------------------------------------------
 
@@ -25,8 +25,8 @@ KeyboardButton::KeyboardButton(QWidget* parent) : QAbstractButton(parent) {
 bool KeyboardButton::event(QEvent* event) {
     // A button focused by the keyboard keeps Enter for itself, so that the
     // key does not reach the main window's Enter accelerator instead.
-    if (event->type() == QEvent::ShortcutOverride && showsFocusMark() &&
-        isEnterKey(static_cast<QKeyEvent*>(event))) {
+    if (event->type() == QEvent::ShortcutOverride && showsFocusMark()
+        && isEnterKey(static_cast<QKeyEvent*>(event))) {
         event->accept();
         return true;
     }
@@ -98,8 +98,8 @@ void FaceButton::setFaceGeometry(int x, int y, int width, int height) {
     setGeometry(faceRect_);
 }
 
-void FaceButton::paintFace(QPainter& p, const QRect& rect, const QString& label,
-                           const QFont& font, bool down) {
+void FaceButton::paintFace(QPainter& p, const QRect& rect, const QString& label, const QFont& font,
+                           bool down) {
     drawButtonFace(p, rect, down, true);
 
     const QRect textRect = rect.adjusted(5, 5, -5, -5);
@@ -129,9 +129,7 @@ void FaceButton::paintFace(QPainter& p, const QRect& rect, const QString& label,
     p.restore();
 }
 
-void FaceButton::paintInto(QPainter& p) const {
-    paintFace(p, faceRect_, label_, font(), false);
-}
+void FaceButton::paintInto(QPainter& p) const { paintFace(p, faceRect_, label_, font(), false); }
 
 void FaceButton::paintEvent(QPaintEvent*) {
     QPainter p(this);

@@ -46,8 +46,8 @@ public:
     // With `rightButtonRestart` given, a right click on the button emits
     // restartRequested when it is true and does nothing otherwise; without it
     // the right click goes on to the widget the button sits on, which decides.
-    FaceButton(QWidget* parent, Command commandId, const QString& label, int x, int y,
-               int width, int height, std::optional<bool> rightButtonRestart = std::nullopt);
+    FaceButton(QWidget* parent, Command commandId, const QString& label, int x, int y, int width,
+               int height, std::optional<bool> rightButtonRestart = std::nullopt);
 
     Command commandId() const { return commandId_; }
     QString label() const { return label_; }
@@ -62,8 +62,8 @@ public:
     void paintInto(QPainter& p) const;
 
     // The whole face drawing of a button at `rect` with `font`.
-    static void paintFace(QPainter& p, const QRect& rect, const QString& label,
-                          const QFont& font, bool down);
+    static void paintFace(QPainter& p, const QRect& rect, const QString& label, const QFont& font,
+                          bool down);
 
 signals:
     void command(Command id);

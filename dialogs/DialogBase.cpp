@@ -13,8 +13,8 @@ const char* const kIdProperty = "ovControlId";
 
 DialogUnits DialogUnits::of(const QFont& font) {
     const QFontMetrics fm(font);
-    const int letters =
-        fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters = fm.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     DialogUnits units;
     units.baseX = qMax(1, (letters / 26 + 1) / 2);
     units.baseY = qMax(1, fm.height());

@@ -52,7 +52,7 @@ void outline(QPainter& p, const Edges& e, const QColor& colour) {
     p.restore();
 }
 
-}  // namespace
+}   // namespace
 
 void drawBevelFrame(QPainter& p, const QRect& rect, std::optional<QColor> fill, int band) {
     const Edges e(rect);
@@ -77,7 +77,8 @@ void drawBevelPanel(QPainter& p, const QRect& rect, std::optional<QColor> fill, 
         fillBevels(p, e, bevel, ovcolors::white, ovcolors::grey);
     else
         fillBevels(p, e, bevel, ovcolors::grey, ovcolors::white);
-    if (fill && band > 0) fillBand(p, e.l + bevel, e.t + bevel, e.r - bevel, e.b - bevel, band, *fill);
+    if (fill && band > 0)
+        fillBand(p, e.l + bevel, e.t + bevel, e.r - bevel, e.b - bevel, band, *fill);
 }
 
 int buttonBevelWidth(int height) { return height / 10 > 3 ? 4 : 3; }

@@ -17,7 +17,7 @@ inline const QColor grey{128, 128, 128};
 inline const QColor lightGrey{192, 192, 192};
 inline const QColor black{0, 0, 0};
 inline const QColor lightRed{255, 0, 0};
-}
+}   // namespace ovcolors
 
 // Rule 1, bevelled frame: optional fill (whole rectangle when band is 0,
 // otherwise a band of that width inside each edge), black outline through the

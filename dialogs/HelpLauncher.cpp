@@ -14,7 +14,7 @@ HelpMessage& message() {
     static HelpMessage f;
     return f;
 }
-}  // namespace
+}   // namespace
 
 QString helpPagePath(int topic) {
     return QDir::current().filePath(QStringLiteral("help/%1.html").arg(topic));

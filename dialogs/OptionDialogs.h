@@ -8,9 +8,9 @@
 // PhasesDialog write the settings themselves before closing with Accepted.
 #pragma once
 
-#include "dialogs/DialogBase.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"
+#include "dialogs/DialogBase.h"
 
 #include <QSize>
 

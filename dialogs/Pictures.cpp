@@ -74,9 +74,11 @@ void drawCrossSection(QPainter& p, const QRectF& box) {
     p.setBrush(Qt::NoBrush);
     const QPointF quake(c.x(), c.y() - r * 0.95);
     p.setPen(QPen(kAqua, 1));
-    p.drawArc(QRectF(quake.x() - r * 0.6, quake.y() - r * 0.6, r * 1.2, r * 1.2), 200 * 16, 140 * 16);
+    p.drawArc(QRectF(quake.x() - r * 0.6, quake.y() - r * 0.6, r * 1.2, r * 1.2), 200 * 16,
+              140 * 16);
     p.setPen(QPen(kLime, 1));
-    p.drawArc(QRectF(quake.x() - r * 0.9, quake.y() - r * 0.9, r * 1.8, r * 1.8), 215 * 16, 110 * 16);
+    p.drawArc(QRectF(quake.x() - r * 0.9, quake.y() - r * 0.9, r * 1.8, r * 1.8), 215 * 16,
+              110 * 16);
     p.fillRect(QRectF(quake.x() - 1, quake.y() - 1, 3, 3), kRed);
     p.restore();
 }
@@ -202,7 +204,7 @@ QImage draw(int number) {
     }
 }
 
-}  // namespace
+}   // namespace
 
 QImage picture(int number) {
     static std::map<int, QImage> cache;

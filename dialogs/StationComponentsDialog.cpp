@@ -60,7 +60,7 @@ std::string printed(const char* format, double value) {
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
 }
-}  // namespace
+}   // namespace
 
 std::string formatCoordinate(float degrees) { return printed("%-8.3f", degrees); }
 
@@ -91,7 +91,7 @@ public:
 
 protected:
     void nextCheckState() override {
-        const BoxLook now = checkState() == Qt::Checked          ? BoxLook::Checked
+        const BoxLook now = checkState() == Qt::Checked            ? BoxLook::Checked
                             : checkState() == Qt::PartiallyChecked ? BoxLook::Indeterminate
                                                                    : BoxLook::Unchecked;
         setLook(nextBoxLook(now));
@@ -105,7 +105,7 @@ public:
                                                        : Qt::Unchecked);
     }
     BoxLook look() const {
-        return checkState() == Qt::Checked          ? BoxLook::Checked
+        return checkState() == Qt::Checked            ? BoxLook::Checked
                : checkState() == Qt::PartiallyChecked ? BoxLook::Indeterminate
                                                       : BoxLook::Unchecked;
     }
@@ -114,11 +114,11 @@ private:
     std::function<void()> clicked_;
 };
 
-}  // namespace
+}   // namespace
 
 StationComponentsDialog::StationComponentsDialog(QWidget* parent, const StationRecord& station,
-                                                 std::vector<StationRecord>& stations,
-                                                 float arc, float backAzimuth)
+                                                 std::vector<StationRecord>& stations, float arc,
+                                                 float backAzimuth)
     : DialogBase(parent, tr("Station Components"), 180, 181, kHelpTopic), stations_(stations) {
     auto label = [this](const QString& text, int id, int x, int y, int w, int h) {
         auto* l = new QLabel(text, this);

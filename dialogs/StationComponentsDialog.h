@@ -54,8 +54,8 @@ class StationComponentsDialog : public DialogBase {
     Q_OBJECT
 public:
     static constexpr int kHelpTopic = 1022;
-    static constexpr int kStationLineId = 611, kLatitudeId = 612, kLongitudeId = 614,
-                         kArcId = 613, kBackAzimuthId = 186;
+    static constexpr int kStationLineId = 611, kLatitudeId = 612, kLongitudeId = 614, kArcId = 613,
+                         kBackAzimuthId = 186;
     static constexpr int kZId = 181, kNId = 182, kEId = 183;
     static constexpr int kThisStationId = 184, kAllStationsId = 185;
 

@@ -1,10 +1,10 @@
 #include "dialogs/TextWindows.h"
 
-#include "fileio/FileSystem.h"
 #include "data/InfoText.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"
 #include "dialogs/Frames.h"
+#include "fileio/FileSystem.h"
 #include "sound/Sound.h"
 
 #include <QApplication>
@@ -32,7 +32,7 @@ float saneButtonHeight(float factor) {
     return std::min(factor, 20.0f);
 }
 
-}  // namespace
+}   // namespace
 
 QSize fitTextSize(const TextMeasure& measure, bool largeFont, int k) {
     int width = kStartWidth;
@@ -54,16 +54,16 @@ int buttonRowWidth(int form, int averageCharWidth) {
     return 2 * width + 30;
 }
 
-TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QRect& screen,
-                                  int h, float buttonHeight, int averageCharWidth) {
+TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QRect& screen, int h,
+                                  float buttonHeight, int averageCharWidth) {
     const bool tutorial = form != kFormInformation;
     const int k = tutorial ? 5 : 4;
     const double widthShare = tutorial ? 0.8 : 0.9;
 
     TextWindowLayout out;
     out.fitted = fitTextSize(measure, true, k);
-    if (out.fitted.width() > widthShare * screen.width() ||
-        out.fitted.height() > 0.8 * screen.height()) {
+    if (out.fitted.width() > widthShare * screen.width()
+        || out.fitted.height() > 0.8 * screen.height()) {
         out.largeFont = false;
         out.fitted = fitTextSize(measure, false, k);
     }
@@ -114,8 +114,8 @@ std::vector<ButtonPlace> infoButtonPlaces(QSize window, int h, int averageCharWi
     return places;
 }
 
-std::vector<ButtonPlace> tutorialButtonPlaces(QSize window, int h, int averageCharWidth,
-                                              int form, int position) {
+std::vector<ButtonPlace> tutorialButtonPlaces(QSize window, int h, int averageCharWidth, int form,
+                                              int position) {
     const int width = 12 * averageCharWidth;
     const int height = 2 * h;
     const int y = window.height() - height - 10;
@@ -169,7 +169,7 @@ QSize measureText(const QFont& font, const QString& text, int width) {
         .size();
 }
 
-}  // namespace
+}   // namespace
 
 TextWindow::TextWindow(QWidget* owner, const Settings& settings, Sound& sound,
                        const QString& fileName, int form)
@@ -224,7 +224,8 @@ void TextWindow::paintEvent(QPaintEvent*) {
         const QFontMetrics fm(heading);
         const QString word = QStringLiteral("Tutorial");
         const int bottom = fm.height() + 12;
-        drawBevelPanel(p, QRect(9, 6, width() - 7 - 9, bottom - 6), ovcolors::lightGrey, false, 2, 0);
+        drawBevelPanel(p, QRect(9, 6, width() - 7 - 9, bottom - 6), ovcolors::lightGrey, false, 2,
+                       0);
         p.setFont(heading);
         p.setPen(ovcolors::black);
         p.drawText(width() / 2 - fm.horizontalAdvance(word) / 2, 8 + fm.ascent(), word);
@@ -239,7 +240,8 @@ void TextWindow::paintEvent(QPaintEvent*) {
 void TextWindow::sendCommand(Command command) {
     if (!commandHandler_) return;
     auto handler = commandHandler_;
-    QMetaObject::invokeMethod(qApp, [handler, command] { handler(command); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        qApp, [handler, command] { handler(command); }, Qt::QueuedConnection);
 }
 
 void TextWindow::finish(bool setDone) {
@@ -262,9 +264,8 @@ FaceButton* TextWindow::makeButton(const ButtonPlace& place) {
 InfoWindow::InfoWindow(QWidget* owner, const Settings& settings, Sound& sound,
                        const QString& fileName)
     : TextWindow(owner, settings, sound, fileName, kFormInformation) {
-    for (const ButtonPlace& place : infoButtonPlaces(size(), h_, averageWidth_,
-                                                     settings_.buttonHeight,
-                                                     !moreFile().isEmpty())) {
+    for (const ButtonPlace& place : infoButtonPlaces(
+             size(), h_, averageWidth_, settings_.buttonHeight, !moreFile().isEmpty())) {
         FaceButton* button = makeButton(place);
         if (place.id == Command::InfoBack) {
             back_ = button;

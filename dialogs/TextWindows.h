@@ -39,9 +39,9 @@ using TextMeasure = std::function<QSize(bool largeFont, int width)>;
 
 struct TextWindowLayout {
     bool largeFont = true;
-    QSize fitted;          // the fitted text size
-    QRect textRect;        // in window coordinates
-    QRect windowRect;      // in screen coordinates, button row included
+    QSize fitted;       // the fitted text size
+    QRect textRect;     // in window coordinates
+    QRect windowRect;   // in screen coordinates, button row included
     int buttonRowHeight = 0;
 };
 
@@ -59,8 +59,8 @@ int buttonRowWidth(int form, int averageCharWidth);
 // `h` is the character height and `averageCharWidth` the average character
 // width of the standard interface font. A window narrower than its button
 // row is widened to it, the text rectangle with it.
-TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QRect& screen,
-                                  int h, float buttonHeight, int averageCharWidth);
+TextWindowLayout layoutTextWindow(int form, const TextMeasure& measure, const QRect& screen, int h,
+                                  float buttonHeight, int averageCharWidth);
 
 struct ButtonPlace {
     Command id = Command::InfoBack;
@@ -72,8 +72,8 @@ struct ButtonPlace {
 std::vector<ButtonPlace> infoButtonPlaces(QSize window, int h, int averageCharWidth,
                                           float buttonHeight, bool hasMore);
 // The buttons of a tutorial window of size `window`.
-std::vector<ButtonPlace> tutorialButtonPlaces(QSize window, int h, int averageCharWidth,
-                                              int form, int position);
+std::vector<ButtonPlace> tutorialButtonPlaces(QSize window, int h, int averageCharWidth, int form,
+                                              int position);
 
 // The text shown for a file: its display text with the more-tag taken out
 // (into `moreFile`), or "File %s not found".
@@ -97,7 +97,9 @@ public:
     // without one the command is dropped. A follow-up window gets the same.
     // The command is delivered after the click's own event has finished, so
     // the receiver may delete this window.
-    void setCommandHandler(std::function<void(Command)> handler) { commandHandler_ = std::move(handler); }
+    void setCommandHandler(std::function<void(Command)> handler) {
+        commandHandler_ = std::move(handler);
+    }
     const std::function<void(Command)>& commandHandler() const { return commandHandler_; }
 
 signals:

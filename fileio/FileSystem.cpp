@@ -15,92 +15,77 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool equalsNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
+bool equalsNoCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]);
         unsigned char y = static_cast<unsigned char>(b[i]);
         if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 'a' + 'A');
         if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 'a' + 'A');
-        if (x != y)
-            return false;
+        if (x != y) return false;
     }
     return true;
 }
 
-bool exists(const std::string& path)
-{
+bool exists(const std::string& path) {
     std::error_code ec;
     return fs::exists(fs::path(path), ec);
 }
 
 // Splits "a/b//c" into its non-empty components.
-std::vector<std::string> components(const std::string& path)
-{
+std::vector<std::string> components(const std::string& path) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     while (start <= path.size()) {
         std::size_t slash = path.find('/', start);
-        if (slash == std::string::npos)
-            slash = path.size();
-        if (slash > start)
-            parts.push_back(path.substr(start, slash - start));
+        if (slash == std::string::npos) slash = path.size();
+        if (slash > start) parts.push_back(path.substr(start, slash - start));
         start = slash + 1;
     }
     return parts;
 }
 
-bool writeAll(int fd, const std::string& content)
-{
+bool writeAll(int fd, const std::string& content) {
     const char* p = content.data();
     std::size_t left = content.size();
     while (left > 0) {
         ssize_t n = ::write(fd, p, left);
         if (n < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             return false;
         }
-        if (n == 0)
-            return false;
+        if (n == 0) return false;
         p += n;
         left -= static_cast<std::size_t>(n);
     }
     return true;
 }
 
-} // namespace
+}   // namespace
 
-std::string joinPath(const std::string& folder, const std::string& name)
-{
-    if (folder.empty() || (!name.empty() && (name[0] == '/' || name[0] == '\\')))
-        return name;
-    if (folder.back() == '/' || folder.back() == '\\')
-        return folder + name;
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty() || (!name.empty() && (name[0] == '/' || name[0] == '\\'))) return name;
+    if (folder.back() == '/' || folder.back() == '\\') return folder + name;
     return folder + "/" + name;
 }
 
-std::string normalizeSeparators(const std::string& path)
-{
+std::string normalizeSeparators(const std::string& path) {
     std::string out = path;
     std::replace(out.begin(), out.end(), '\\', '/');
     return out;
 }
 
-std::string resolvePath(const std::string& path)
-{
+std::string resolvePath(const std::string& path) {
     const std::string normal = normalizeSeparators(path);
-    if (normal.empty() || exists(normal))
-        return normal;
+    if (normal.empty() || exists(normal)) return normal;
 
     const std::vector<std::string> parts = components(normal);
     std::string current = normal[0] == '/' ? "/" : "";
     for (std::size_t i = 0; i < parts.size(); ++i) {
         const std::string& part = parts[i];
         std::string candidate = current.empty() ? part
-                              : (current.back() == '/' ? current + part : current + "/" + part);
+                                                : (current.back() == '/' ? current + part
+                                                                         : current + "/" + part);
         if (part == "." || part == ".." || exists(candidate)) {
             current = candidate;
             continue;
@@ -122,53 +107,44 @@ std::string resolvePath(const std::string& path)
             // Keep what was resolved and the rest as given, so that a file
             // created at this path lands in the existing folders.
             for (std::size_t j = i; j < parts.size(); ++j) {
-                if (!current.empty() && current.back() != '/')
-                    current += '/';
+                if (!current.empty() && current.back() != '/') current += '/';
                 current += parts[j];
             }
-            if (!normal.empty() && normal.back() == '/')
-                current += '/';
+            if (!normal.empty() && normal.back() == '/') current += '/';
             return current;
         }
-        current = current.empty() ? found
-                : (current.back() == '/' ? current + found : current + "/" + found);
+        current = current.empty()
+                      ? found
+                      : (current.back() == '/' ? current + found : current + "/" + found);
     }
     return current.empty() ? normal : current;
 }
 
-bool fileExists(const std::string& path)
-{
+bool fileExists(const std::string& path) {
     std::error_code ec;
     return fs::is_regular_file(fs::path(resolvePath(path)), ec);
 }
 
-bool listDirectory(const std::string& dir, std::vector<std::string>& names)
-{
+bool listDirectory(const std::string& dir, std::vector<std::string>& names) {
     names.clear();
     std::error_code ec;
     fs::directory_iterator it(fs::path(dir.empty() ? std::string(".") : dir), ec);
-    if (ec)
-        return false;
+    if (ec) return false;
     for (fs::directory_iterator end; it != end; it.increment(ec)) {
-        if (ec)
-            return false;
+        if (ec) return false;
         names.push_back(it->path().filename().string());
     }
     return !ec;
 }
 
-bool readWholeFile(const std::string& path, std::string& out, std::size_t maxBytes)
-{
+bool readWholeFile(const std::string& path, std::string& out, std::size_t maxBytes) {
     out.clear();
-    if (path.empty())
-        return false;
+    if (path.empty()) return false;
     const std::string resolved = resolvePath(path);
     std::error_code ec;
-    if (!fs::is_regular_file(fs::path(resolved), ec))
-        return false;
+    if (!fs::is_regular_file(fs::path(resolved), ec)) return false;
     std::FILE* f = std::fopen(resolved.c_str(), "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bool ok = true;
     struct stat st {};
     if (::fstat(fileno(f), &st) == 0 && st.st_size > 0) {
@@ -184,40 +160,34 @@ bool readWholeFile(const std::string& path, std::string& out, std::size_t maxByt
     char buffer[65536];
     for (;;) {
         std::size_t n = std::fread(buffer, 1, sizeof buffer, f);
-        if (n == 0)
-            break;
+        if (n == 0) break;
         if (out.size() + n > maxBytes) {
             ok = false;
             break;
         }
         out.append(buffer, n);
     }
-    if (std::ferror(f))
-        ok = false;
+    if (std::ferror(f)) ok = false;
     std::fclose(f);
-    if (!ok)
-        out.clear();
+    if (!ok) out.clear();
     return ok;
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& content)
-{
-    if (path.empty())
-        return false;
+bool writeFileAtomically(const std::string& path, const std::string& content) {
+    if (path.empty()) return false;
     const std::string target = resolvePath(path);
-    if (target.empty() || target.back() == '/')
-        return false;
+    if (target.empty() || target.back() == '/') return false;
     const std::size_t slash = target.rfind('/');
-    const std::string dir = slash == std::string::npos ? std::string(".")
-                          : (slash == 0 ? std::string("/") : target.substr(0, slash));
+    const std::string dir = slash == std::string::npos
+                                ? std::string(".")
+                                : (slash == 0 ? std::string("/") : target.substr(0, slash));
     const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
 
     std::string tmpl = joinPath(dir, "." + base + ".XXXXXX");
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
     int fd = ::mkstemp(name.data());
-    if (fd < 0)
-        return false;
+    if (fd < 0) return false;
     const std::string tmp(name.data());
 
     // Keep the permissions of the file being replaced; a new file gets the
@@ -234,10 +204,8 @@ bool writeFileAtomically(const std::string& path, const std::string& content)
     ::fchmod(fd, mode);
 
     bool ok = writeAll(fd, content) && ::fsync(fd) == 0;
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0)
-        ok = false;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) {
         ::unlink(tmp.c_str());
         return false;

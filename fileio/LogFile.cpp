@@ -59,7 +59,7 @@ std::string fileTail(const std::string& path, std::size_t maxBytes) {
     return out;
 }
 
-}  // namespace
+}   // namespace
 
 LogFile::~LogFile() { close(); }
 
@@ -67,7 +67,8 @@ std::string LogFile::currentFile(const std::string& folder) {
     return folder.empty() ? std::string(kFileName) : folder + "/" + kFileName;
 }
 
-void LogFile::open(const std::string& folder, const std::string& program, std::size_t maxBytes) noexcept {
+void LogFile::open(const std::string& folder, const std::string& program,
+                   std::size_t maxBytes) noexcept {
     std::lock_guard lock(mutex_);
     try {
         if (fd_ >= 0) ::close(fd_);
@@ -109,7 +110,8 @@ bool LogFile::openFile() {
     if (!folder_.empty()) std::filesystem::create_directories(folder_, ec);
     // Non-blocking, so that a pipe put in the file's place cannot hold the
     // program; only a regular file is written.
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK,
+                          0644);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) ::close(fd);
@@ -131,7 +133,8 @@ bool LogFile::rotate() {
     return openFile();
 }
 
-void LogFile::write(std::string_view category, std::string_view level, std::string_view message) noexcept {
+void LogFile::write(std::string_view category, std::string_view level,
+                    std::string_view message) noexcept {
     std::lock_guard lock(mutex_);
     if (!opened_) return;
     try {
@@ -141,12 +144,15 @@ void LogFile::write(std::string_view category, std::string_view level, std::stri
         }
         const auto now = std::chrono::system_clock::now();
         const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count()
+            % 1000;
         std::tm utc{};
         gmtime_r(&seconds, &utc);
         char stamp[96];   // room for any year the formats can give
-        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03dZ ", utc.tm_year + 1900,
-                      utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, static_cast<int>(ms));
+        std::snprintf(stamp, sizeof stamp, "%04d-%02d-%02d %02d:%02d:%02d.%03dZ ",
+                      utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min,
+                      utc.tm_sec, static_cast<int>(ms));
         line_.assign(stamp);
         line_ += program_;
         line_ += '[';
@@ -165,9 +171,10 @@ void LogFile::write(std::string_view category, std::string_view level, std::stri
         // Another program of the installation may have rotated the file, or
         // someone removed it: write to the file that now has the name. (Two
         // calls per line; the log is written on events, never per tick.)
-        struct stat named {}, open {};
-        if (::stat(path_.c_str(), &named) != 0 || ::fstat(fd_, &open) != 0 || named.st_ino != open.st_ino ||
-            named.st_dev != open.st_dev) {
+        struct stat named {
+        }, open{};
+        if (::stat(path_.c_str(), &named) != 0 || ::fstat(fd_, &open) != 0
+            || named.st_ino != open.st_ino || named.st_dev != open.st_dev) {
             ::close(fd_);
             fd_ = -1;
             if (!openFile()) return;
@@ -193,7 +200,8 @@ std::string LogFile::readTail(const std::string& folder, std::size_t maxBytes) {
     try {
         const std::string path = currentFile(folder);
         std::string text = fileTail(path, maxBytes);
-        if (text.size() < maxBytes / 2) text = fileTail(numbered(path, 1), maxBytes - text.size()) + text;
+        if (text.size() < maxBytes / 2)
+            text = fileTail(numbered(path, 1), maxBytes - text.size()) + text;
         return text;
     } catch (...) {
         return {};

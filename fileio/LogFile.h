@@ -18,7 +18,7 @@
 class LogFile {
 public:
     static constexpr std::size_t kMaxBytes = std::size_t(1) << 20;   // per file
-    static constexpr int kOldFiles = 3;                               // orvanta.log.1 .. .3
+    static constexpr int kOldFiles = 3;                              // orvanta.log.1 .. .3
     static constexpr std::chrono::minutes kRetryAfter{10};
 
     LogFile() = default;
@@ -34,7 +34,8 @@ public:
 
     // Appends "<time> <program>[<pid>] <category> <level>: <message>". Line
     // breaks in the message become spaces; very long messages are cut.
-    void write(std::string_view category, std::string_view level, std::string_view message) noexcept;
+    void write(std::string_view category, std::string_view level,
+               std::string_view message) noexcept;
 
     // True while nothing is written: never opened, closed, or after a failure.
     bool quiet() const noexcept;
@@ -48,17 +49,17 @@ public:
     static std::string readTail(const std::string& folder, std::size_t maxBytes = kMaxBytes);
 
 private:
-    bool openFile();      // with the mutex held
-    void fail();          // with the mutex held
-    bool rotate();        // with the mutex held
+    bool openFile();   // with the mutex held
+    void fail();       // with the mutex held
+    bool rotate();     // with the mutex held
 
     mutable std::mutex mutex_;
     std::string folder_, path_, program_;
     std::size_t maxBytes_ = kMaxBytes;
     std::size_t size_ = 0;
     int fd_ = -1;
-    bool opened_ = false;                                  // open() called, close() not
-    std::chrono::steady_clock::time_point retryAt_{};      // while failed: when to try again
+    bool opened_ = false;                               // open() called, close() not
+    std::chrono::steady_clock::time_point retryAt_{};   // while failed: when to try again
     bool failed_ = false;
-    std::string line_;                                     // reused for each line
+    std::string line_;   // reused for each line
 };

@@ -44,18 +44,20 @@ void writeMessage(QtMsgType type, const QMessageLogContext& context, const QStri
     const char* category = context.category && *context.category ? context.category : "default";
     const QByteArray text = message.toUtf8();
     LogFile& file = theLogFile();
-    file.write(category, levelName(type), std::string_view(text.constData(), std::size_t(text.size())));
+    file.write(category, levelName(type),
+               std::string_view(text.constData(), std::size_t(text.size())));
     // A terminal shows the messages as they come; without one (a kiosk's
     // session) they go only to the file, unless the file cannot be written.
     const bool forTerminal = terminalShowsInfo || (type != QtDebugMsg && type != QtInfoMsg);
     if (forTerminal && (stderrIsTerminal || file.quiet())) {
-        std::fprintf(stderr, "%s: %s %s: %s\n", programName, category, levelName(type), text.constData());
+        std::fprintf(stderr, "%s: %s %s: %s\n", programName, category, levelName(type),
+                     text.constData());
         std::fflush(stderr);
     }
     if (type == QtFatalMsg && previousHandler) previousHandler(type, context, message);
 }
 
-}  // namespace
+}   // namespace
 
 std::string logFolder(const std::string& installationDir) {
     return installationDir.empty() ? std::string("log") : installationDir + "/log";
@@ -71,13 +73,16 @@ void startLogging(const char* program, const std::string& installationDir, bool 
         handlerInstalled = true;
     }
     qCInfo(lcClock).noquote() << QStringLiteral("%1 2.1 started in %2 (Qt %3)")
-                                     .arg(QString::fromUtf8(program), QString::fromStdString(installationDir),
+                                     .arg(QString::fromUtf8(program),
+                                          QString::fromStdString(installationDir),
                                           QString::fromLatin1(qVersion()));
 }
 
 void stopLogging(int exitCode) {
     if (!handlerInstalled) return;
-    qCInfo(lcClock).noquote() << QStringLiteral("%1 exits with status %2").arg(QString::fromUtf8(programName)).arg(exitCode);
+    qCInfo(lcClock).noquote() << QStringLiteral("%1 exits with status %2")
+                                     .arg(QString::fromUtf8(programName))
+                                     .arg(exitCode);
     qInstallMessageHandler(previousHandler);
     handlerInstalled = false;
     theLogFile().close();

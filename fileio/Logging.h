@@ -24,7 +24,8 @@ std::string logFolder(const std::string& installationDir);
 // logs the start: program, version, installation folder, Qt version. A
 // command-line program that prints its own report passes `terminalInfo`
 // false: its terminal then shows only warnings and worse.
-void startLogging(const char* program, const std::string& installationDir, bool terminalInfo = true);
+void startLogging(const char* program, const std::string& installationDir,
+                  bool terminalInfo = true);
 
 // Logs the exit with its status and puts the previous handler back.
 void stopLogging(int exitCode);

@@ -28,6 +28,7 @@ class PieceReader {
 public:
     PieceReader(std::string_view data, std::size_t maxChars);
     bool next(std::string_view& piece);
+
 private:
     std::string_view data_;
     std::size_t pos_ = 0;
@@ -75,4 +76,4 @@ int32_t truncToInt(double value);
 // Clamps to the 16-bit range.
 int16_t clampToShort(int64_t value);
 
-} // namespace textinput
+}   // namespace textinput

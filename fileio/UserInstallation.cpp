@@ -41,7 +41,7 @@ std::string copyInstallation(const fs::path& from, const fs::path& to) {
     return {};
 }
 
-}  // namespace
+}   // namespace
 
 InstallationChoice chooseInstallation(const std::string& startDir, const std::string& dataHome,
                                       const std::string& shippedDemo) {

@@ -12,8 +12,7 @@ namespace fuzz {
 
 // A directory of its own for this process, removed at exit. Every target
 // reuses the same file names in it, so an input costs one write.
-inline const std::string& scratchDir()
-{
+inline const std::string& scratchDir() {
     static const testdata::TempDir dir;
     return dir.path();
 }
@@ -21,22 +20,18 @@ inline const std::string& scratchDir()
 inline std::string scratchPath(const std::string& name) { return scratchDir() + "/" + name; }
 
 // Replaces the file's contents with the bytes.
-inline void writeBytes(const std::string& path, const void* data, std::size_t size)
-{
-    if (!testdata::writeFile(path, std::string(static_cast<const char*>(data), size)))
-        std::abort();
+inline void writeBytes(const std::string& path, const void* data, std::size_t size) {
+    if (!testdata::writeFile(path, std::string(static_cast<const char*>(data), size))) std::abort();
 }
 
 // A small, valid big-endian SAC file of one station component: one sample
 // per second from 1 January 1990, the samples a repeating ramp.
-inline std::string stationSac(const char* station, const char* component, float lat, float lon, int count)
-{
+inline std::string stationSac(const char* station, const char* component, float lat, float lon, int count) {
     SacHeader h = testdata::stationHeader(station, lat, lon);
     h.i[NPTS] = count;
     h.setText(KCMPNM, component);
     std::vector<float> samples;
-    for (int n = 0; n < count; ++n)
-        samples.push_back(static_cast<float>((n * 37) % 101 - 50));
+    for (int n = 0; n < count; ++n) samples.push_back(static_cast<float>((n * 37) % 101 - 50));
     return encodeSac(h, samples);
 }
 
@@ -47,10 +42,9 @@ inline std::string stationSac(const char* station, const char* component, float 
 #endif
 
 // A documented property of a reader's result does not hold: a finding.
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition))                                                                          \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), std::abort(); \
+#define FUZZ_CHECK(condition)                                                                                                              \
+    do {                                                                                                                                   \
+        if (!(condition)) std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition), std::abort();                 \
     } while (0)
 
-} // namespace fuzz
+}   // namespace fuzz

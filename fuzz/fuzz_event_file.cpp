@@ -3,8 +3,7 @@
 #include "FuzzSupport.h"
 #include "data/EventFile.h"
 
-FUZZ_TARGET(fuzzEventFile)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzEventFile)(const uint8_t* data, std::size_t size) {
     static const std::string path = fuzz::scratchPath("1990010100.evt");
     fuzz::writeBytes(path, data, size);
     const EventRecord r = readEventFile(path);

@@ -7,8 +7,7 @@
 
 namespace {
 
-void check(const std::vector<EventInfo>& list, const std::string& error)
-{
+void check(const std::vector<EventInfo>& list, const std::string& error) {
     FUZZ_CHECK(list.empty() == !error.empty());
     for (const EventInfo& e : list) {
         FUZZ_CHECK(e.originTime || e.latitude || e.magnitude);
@@ -19,10 +18,9 @@ void check(const std::vector<EventInfo>& list, const std::string& error)
     }
 }
 
-} // namespace
+}   // namespace
 
-FUZZ_TARGET(fuzzEventMeta)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzEventMeta)(const uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::string error;
     check(readEventMetadata(bytes, error), error);

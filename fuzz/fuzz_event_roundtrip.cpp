@@ -6,8 +6,7 @@
 #include "data/RunSetup.h"
 #include "fileio/FileSystem.h"
 
-FUZZ_TARGET(fuzzEventRoundTrip)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzEventRoundTrip)(const uint8_t* data, std::size_t size) {
     static const std::string path = fuzz::scratchPath("1990010100.evt");
     fuzz::writeBytes(path, data, size);
     EventRecord first = readEventFile(path);

@@ -3,8 +3,7 @@
 #include "FuzzSupport.h"
 #include "data/InfoText.h"
 
-FUZZ_TARGET(fuzzInfoText)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzInfoText)(const uint8_t* data, std::size_t size) {
     const std::string contents(reinterpret_cast<const char*>(data), size);
     std::string text = formatInfoText(contents);
 

@@ -9,8 +9,7 @@ namespace {
 
 const char* const kEventFile = "1990010100.evt";
 
-const std::string& installation()
-{
+const std::string& installation() {
     static const std::string dir = [] {
         const std::string d = fuzz::scratchDir();
         testdata::writeTables(d);
@@ -24,24 +23,20 @@ const std::string& installation()
     return dir;
 }
 
-void checkRun(const RunState& run)
-{
+void checkRun(const RunState& run) {
     FUZZ_CHECK(run.seismogramCount >= 0 && static_cast<std::size_t>(run.seismogramCount) == run.seismograms.size());
-    FUZZ_CHECK(run.name.size() <= kEventNameMax && run.dateText.size() <= kDateTextMax &&
-               run.originTimeText.size() <= kDateTextMax);
+    FUZZ_CHECK(run.name.size() <= kEventNameMax && run.dateText.size() <= kDateTextMax && run.originTimeText.size() <= kDateTextMax);
     for (const auto& k : run.seismograms) {
         FUZZ_CHECK(k && k->npts() > 0 && k->samples.size() == static_cast<std::size_t>(k->npts()));
         FUZZ_CHECK(k->traceBuffer.size() == k->samples.size() && k->soundBuffer.size() == k->samples.size());
         FUZZ_CHECK(k->description.size() <= 63);
     }
-    for (const TravelTimeTable& t : run.tables)
-        FUZZ_CHECK(t.count >= 0 && t.count <= kTableRows);
+    for (const TravelTimeTable& t : run.tables) FUZZ_CHECK(t.count >= 0 && t.count <= kTableRows);
 }
 
-} // namespace
+}   // namespace
 
-FUZZ_TARGET(fuzzLoadRun)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzLoadRun)(const uint8_t* data, std::size_t size) {
     const std::string& dir = installation();
     fuzz::writeBytes(dir + "/" + kEventFile, data, size);
 

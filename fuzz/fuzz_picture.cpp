@@ -8,21 +8,18 @@
 #include <QPainter>
 #include <QString>
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
-{
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(*argc, *argv);
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     static const std::string path = fuzz::scratchPath("earth0.bmp");
     fuzz::writeBytes(path, data, size);
 
     const QImage picture(QString::fromStdString(path));
-    if (picture.isNull() || picture.height() == 0 || picture.width() == 0)
-        return 0;
+    if (picture.isNull() || picture.height() == 0 || picture.width() == 0) return 0;
 
     static QImage working(120, 90, QImage::Format_RGB32), screen(96, 64, QImage::Format_RGB32);
     QPainter globe(&working), welcome(&screen);

@@ -6,22 +6,18 @@
 
 #include <cstring>
 
-static void visitAll(RayTable& table, int t, const PhaseSelection& settings)
-{
+static void visitAll(RayTable& table, int t, const PhaseSelection& settings) {
     table.forEachRayRecord(t, settings, [](const RayRecordHeader& h, const RayPoint* points, int count) {
         FUZZ_CHECK(std::strlen(h.phase) <= 12 && count > 0 && count <= 65535 && count == h.pointCount);
         // Touch every point handed over: ASan reports any that lie outside.
         long sum = 0;
-        for (int n = 0; n < count; ++n)
-            sum += points[n].along + points[n].across;
+        for (int n = 0; n < count; ++n) sum += points[n].along + points[n].across;
         (void)sum;
     });
 }
 
-FUZZ_TARGET(fuzzRayTable)(const uint8_t* data, std::size_t size)
-{
-    if (size == 0)
-        return 0;
+FUZZ_TARGET(fuzzRayTable)(const uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
     const std::size_t indexBytes = std::min<std::size_t>(std::size_t(data[0]) * 4, size - 1);
     static const std::string indexPath = fuzz::scratchPath("OV0.INX");
     static const std::string dataPath = fuzz::scratchPath("OV0.BIN");
@@ -35,13 +31,11 @@ FUZZ_TARGET(fuzzRayTable)(const uint8_t* data, std::size_t size)
 
     static const std::string names[] = {"P*", "SKS", "S"};
     static const PhaseSelection all, some{false, false, false, true, names};   // every phase, the names only
-    for (int t : {-7, 0, 1, 32767, 32768, 65537, 1 << 30})
-        visitAll(table, t, all);
+    for (int t : {-7, 0, 1, 32767, 32768, 65537, 1 << 30}) visitAll(table, t, all);
     if (step > 0) {
         for (std::size_t k = 0; k <= table.indexCount(); ++k) {
             const long t = static_cast<long>(k) * step + step / 2;
-            if (t > 32767)
-                break;
+            if (t > 32767) break;
             visitAll(table, static_cast<int>(t), (k % 2) ? all : some);
         }
     }

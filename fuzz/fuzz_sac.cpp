@@ -11,18 +11,15 @@
 namespace {
 
 // Four small tables so that the arrival times are computed from real rows.
-const TravelTimeTable* testTables()
-{
+const TravelTimeTable* testTables() {
     static TravelTimeTable tables[4];
-    for (int p = 0; p < 4 && tables[p].count == 0; ++p)
-        tables[p] = parseTravelTimeTable(testdata::tableText(181, 10 + 5 * p), 1);
+    for (int p = 0; p < 4 && tables[p].count == 0; ++p) tables[p] = parseTravelTimeTable(testdata::tableText(181, 10 + 5 * p), 1);
     return tables;
 }
 
-} // namespace
+}   // namespace
 
-FUZZ_TARGET(fuzzSac)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzSac)(const uint8_t* data, std::size_t size) {
     static const std::string path = fuzz::scratchPath("ANMO.BHZ");
     fuzz::writeBytes(path, data, size);
 
@@ -36,12 +33,11 @@ FUZZ_TARGET(fuzzSac)(const uint8_t* data, std::size_t size)
     // Never more samples than the file holds, and the component code cut to 7.
     FUZZ_CHECK(n >= 0 && std::size_t(n) * 4 + kSacHeaderBytes <= std::max(size, kSacHeaderBytes) && full.componentCode.size() <= 7);
     if (n > 0) {
-        FUZZ_CHECK(full.samples.size() == static_cast<std::size_t>(n) && full.traceBuffer.size() == full.samples.size() &&
-                   full.soundBuffer.size() == full.samples.size());
-        for (float v : full.samples)
-            FUZZ_CHECK(std::isfinite(v));
-        FUZZ_CHECK(full.header.f[DEPMIN] <= full.header.f[DEPMAX] && full.stationName.size() <= 8 &&
-                   full.label == full.stationName + "-" + full.componentCode);
+        FUZZ_CHECK(full.samples.size() == static_cast<std::size_t>(n) && full.traceBuffer.size() == full.samples.size()
+                   && full.soundBuffer.size() == full.samples.size());
+        for (float v : full.samples) FUZZ_CHECK(std::isfinite(v));
+        FUZZ_CHECK(full.header.f[DEPMIN] <= full.header.f[DEPMAX] && full.stationName.size() <= 8
+                   && full.label == full.stationName + "-" + full.componentCode);
     } else {
         FUZZ_CHECK(full.samples.empty());
     }

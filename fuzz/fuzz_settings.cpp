@@ -3,16 +3,14 @@
 #include "FuzzSupport.h"
 #include "data/Settings.h"
 
-FUZZ_TARGET(fuzzSettings)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzSettings)(const uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     Settings s;
     parseSettingsText(s, text);
 
-    FUZZ_CHECK(s.workingDirectory.size() <= kWorkingDirectoryMax && s.exitLabel.size() <= kExitLabelMax &&
-               s.tutorialEvent.size() <= kTutorialEventMax);
-    for (const std::string& phase : s.phases)
-        FUZZ_CHECK(phase.size() <= kPhaseNameMax);
+    FUZZ_CHECK(s.workingDirectory.size() <= kWorkingDirectoryMax && s.exitLabel.size() <= kExitLabelMax
+               && s.tutorialEvent.size() <= kTutorialEventMax);
+    for (const std::string& phase : s.phases) FUZZ_CHECK(phase.size() <= kPhaseNameMax);
     FUZZ_CHECK(s.buttonHeight > 0 && static_cast<unsigned>(s.audio) <= 3 && static_cast<unsigned>(s.view) <= 2);
     // At most one of the three cross-section selections.
     FUZZ_CHECK(int(s.allPhasesOnCrossSection) + int(s.pPhasesOnCrossSection) + int(s.sPhasesOnCrossSection) <= 1);

@@ -6,19 +6,16 @@
 
 namespace {
 
-void check(const std::vector<ChannelMetadata>& list, const std::string& error)
-{
+void check(const std::vector<ChannelMetadata>& list, const std::string& error) {
     FUZZ_CHECK(list.empty() == !error.empty());
     for (const ChannelMetadata& m : list)
-        FUZZ_CHECK(!m.id.network.empty() && !m.id.station.empty() && std::fabs(m.latitude) <= 90
-                   && std::fabs(m.longitude) <= 180 && std::isfinite(m.elevation)
-                   && (!m.dip || std::fabs(*m.dip) <= 90) && (!m.azimuth || std::isfinite(*m.azimuth)));
+        FUZZ_CHECK(!m.id.network.empty() && !m.id.station.empty() && std::fabs(m.latitude) <= 90 && std::fabs(m.longitude) <= 180
+                   && std::isfinite(m.elevation) && (!m.dip || std::fabs(*m.dip) <= 90) && (!m.azimuth || std::isfinite(*m.azimuth)));
 }
 
-} // namespace
+}   // namespace
 
-FUZZ_TARGET(fuzzStationMeta)(const uint8_t* data, std::size_t size)
-{
+FUZZ_TARGET(fuzzStationMeta)(const uint8_t* data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     std::string error;
     auto list = readStationMetadata(bytes, error);

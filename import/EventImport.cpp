@@ -14,13 +14,13 @@
 #include "seismology/SphericalGeometry.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <map>
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
 #include <set>
 #include <thread>
@@ -33,16 +33,15 @@ namespace {
 // Recording beyond the window kept on either side while filtering, so the
 // window's first and last samples are filtered like the others.
 constexpr double kFilterPad = 30;
-constexpr int kSacO = 7;        // origin marker, seconds after the reference time
-constexpr int kSacKHOLE = 2;    // text field of the location code
+constexpr int kSacO = 7;       // origin marker, seconds after the reference time
+constexpr int kSacKHOLE = 2;   // text field of the location code
 // Highest recording rate per output rate the resampling filter takes on
 // (its length grows with the ratio).
 constexpr double kResampleRatioMax = 250;
 
 struct Cancelled {};
 
-std::string format(const char* pattern, double value)
-{
+std::string format(const char* pattern, double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, pattern, value);
     return buffer;
@@ -50,25 +49,21 @@ std::string format(const char* pattern, double value)
 
 std::string stationKey(const ChannelId& id) { return id.network + "." + id.station; }
 
-std::string bandOf(const std::string& channel)
-{
+std::string bandOf(const std::string& channel) {
     return channel.empty() ? std::string() : channel.substr(0, channel.size() - 1);
 }
 
 char letterOf(const std::string& channel) { return channel.empty() ? '?' : channel.back(); }
 
-std::string upper(std::string s)
-{
+std::string upper(std::string s) {
     for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 
 // Texts of the installation are single-byte (Latin-1): UTF-8 letters of that
 // range are converted, others become '?', control characters blanks.
-std::string latin1(const std::string& utf8)
-{
+std::string latin1(const std::string& utf8) {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
@@ -78,8 +73,10 @@ std::string latin1(const std::string& utf8)
             continue;
         }
         std::size_t length = c >= 0xf0 ? 4 : c >= 0xe0 ? 3 : c >= 0xc0 ? 2 : 1;
-        if (length == 2 && i + 1 < utf8.size() && (static_cast<unsigned char>(utf8[i + 1]) & 0xc0) == 0x80) {
-            const unsigned code = (c & 0x1fu) << 6 | (static_cast<unsigned char>(utf8[i + 1]) & 0x3fu);
+        if (length == 2 && i + 1 < utf8.size()
+            && (static_cast<unsigned char>(utf8[i + 1]) & 0xc0) == 0x80) {
+            const unsigned code = (c & 0x1fu) << 6
+                                  | (static_cast<unsigned char>(utf8[i + 1]) & 0x3fu);
             out += code >= 0xa0 && code <= 0xff ? static_cast<char>(code) : '?';
         } else {
             out += '?';
@@ -89,41 +86,36 @@ std::string latin1(const std::string& utf8)
     return out;
 }
 
-void check(const std::atomic<bool>* cancel)
-{
-    if (cancel && cancel->load())
-        throw Cancelled{};
+void check(const std::atomic<bool>* cancel) {
+    if (cancel && cancel->load()) throw Cancelled{};
 }
 
-void report(const ImportProgress& progress, double fraction, const std::string& step)
-{
-    if (progress)
-        progress(std::clamp(fraction, 0.0, 1.0), step);
+void report(const ImportProgress& progress, double fraction, const std::string& step) {
+    if (progress) progress(std::clamp(fraction, 0.0, 1.0), step);
 }
 
 // Files named by the inputs: folders are walked with their subfolders (hidden
 // entries left out, names in order).
 std::vector<std::string> expandInputs(const std::vector<std::string>& inputs,
-                                      std::vector<ImportFileLine>& missing)
-{
+                                      std::vector<ImportFileLine>& missing) {
     std::vector<std::string> files;
     for (const std::string& input : inputs) {
         std::error_code ec;
         if (fs::is_directory(input, ec)) {
             std::vector<std::string> found;
-            fs::recursive_directory_iterator it(input, fs::directory_options::skip_permission_denied, ec);
+            fs::recursive_directory_iterator it(input,
+                                                fs::directory_options::skip_permission_denied, ec);
             for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
                 const std::string name = it->path().filename().string();
                 if (!name.empty() && name[0] == '.') {
-                    if (it->is_directory(ec))
-                        it.disable_recursion_pending();
+                    if (it->is_directory(ec)) it.disable_recursion_pending();
                     continue;
                 }
-                if (it->is_regular_file(ec))
-                    found.push_back(it->path().string());
+                if (it->is_regular_file(ec)) found.push_back(it->path().string());
             }
             if (ec)
-                missing.push_back({input, false, "the folder cannot be read completely: " + ec.message()});
+                missing.push_back(
+                    {input, false, "the folder cannot be read completely: " + ec.message()});
             std::sort(found.begin(), found.end());
             files.insert(files.end(), found.begin(), found.end());
         } else if (fs::exists(input, ec)) {
@@ -139,12 +131,10 @@ std::vector<std::string> expandInputs(const std::vector<std::string>& inputs,
 // station's (an entry without location and channel stands for all of them),
 // else any channel of the station for its coordinates (orientation unknown).
 std::optional<ChannelMetadata> findMetadata(const std::vector<ChannelMetadata>& all,
-                                            const ChannelId& id, double time)
-{
+                                            const ChannelId& id, double time) {
     auto valid = [&](const ChannelMetadata& m) { return time >= m.startTime && time <= m.endTime; };
     for (const ChannelMetadata& m : all)
-        if (m.id == id && valid(m))
-            return m;
+        if (m.id == id && valid(m)) return m;
     for (const ChannelMetadata& m : all)
         if (m.id.network == id.network && m.id.station == id.station && m.id.channel.empty()
             && valid(m)) {
@@ -171,15 +161,14 @@ struct Plan {
         std::vector<std::size_t> files;   // indices into ImportScan::recordings
         double first = 0, last = 0;       // span of the data
         std::optional<ChannelMetadata> metadata;
-        std::string status;               // empty: used; else why not
+        std::string status;   // empty: used; else why not
     };
     std::vector<Channel> channels;
     // Per imported station (same order as report.stations): its channels.
     std::vector<std::vector<std::size_t>> stationChannels;
 };
 
-EventInfo mergeEvent(const ImportRequest& request, ImportScan& scan)
-{
+EventInfo mergeEvent(const ImportRequest& request, ImportScan& scan) {
     EventInfo e = request.event;
     std::vector<std::string>& warnings = scan.report.warnings;
     // SAC headers: the first file that gives a value.
@@ -218,8 +207,7 @@ EventInfo mergeEvent(const ImportRequest& request, ImportScan& scan)
                     best = std::fabs(*f.originTime - *e.originTime);
                     chosen = &f;
                 }
-            if (best > 120)
-                chosen = nullptr;
+            if (best > 120) chosen = nullptr;
         } else if (scan.fileEvents.size() > 1) {
             warnings.push_back("the event files describe " + std::to_string(scan.fileEvents.size())
                                + " events; the first is used (give --origin to choose another)");
@@ -241,14 +229,12 @@ EventInfo mergeEvent(const ImportRequest& request, ImportScan& scan)
 
 // Up to `count` entries spread over distance: the nearest, then again and
 // again the one farthest in distance from all chosen so far.
-std::vector<std::size_t> spreadOverDistance(const std::vector<std::pair<double, std::size_t>>& byDistance,
-                                            std::size_t count)
-{
+std::vector<std::size_t> spreadOverDistance(
+    const std::vector<std::pair<double, std::size_t>>& byDistance, std::size_t count) {
     std::vector<std::pair<double, std::size_t>> all = byDistance;
     std::sort(all.begin(), all.end());
     std::vector<std::size_t> chosen;
-    if (all.empty())
-        return chosen;
+    if (all.empty()) return chosen;
     std::vector<bool> taken(all.size(), false);
     std::vector<double> chosenDistances{all.front().first};
     taken[0] = true;
@@ -257,11 +243,9 @@ std::vector<std::size_t> spreadOverDistance(const std::vector<std::pair<double, 
         std::size_t best = 0;
         double bestGap = -1;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            if (taken[i])
-                continue;
+            if (taken[i]) continue;
             double gap = 1e9;
-            for (double d : chosenDistances)
-                gap = std::min(gap, std::fabs(all[i].first - d));
+            for (double d : chosenDistances) gap = std::min(gap, std::fabs(all[i].first - d));
             if (gap > bestGap) {
                 bestGap = gap;
                 best = i;
@@ -276,38 +260,34 @@ std::vector<std::size_t> spreadOverDistance(const std::vector<std::pair<double, 
 
 // The line of every input file: what each recording gave, beside the lines
 // of the other files.
-void fillFileLines(ImportScan& scan, const Plan& plan)
-{
+void fillFileLines(ImportScan& scan, const Plan& plan) {
     ImportReport& r = scan.report;
     r.files = scan.otherFiles;
     for (std::size_t f = 0; f < scan.recordings.size(); ++f) {
         std::set<ChannelId> usedIds;
         std::string why;
         for (const Plan::Channel& c : plan.channels) {
-            if (std::find(c.files.begin(), c.files.end(), f) == c.files.end())
-                continue;
+            if (std::find(c.files.begin(), c.files.end(), f) == c.files.end()) continue;
             if (c.status.empty())
                 usedIds.insert(c.id);
             else if (why.empty())
                 why = c.id.network + "." + c.id.station + "." + c.id.location + "." + c.id.channel
-                    + ": " + c.status;
+                      + ": " + c.status;
         }
         ImportFileLine line{scan.recordings[f].path, !usedIds.empty(), ""};
         for (const ChannelId& id : usedIds)
             line.what += (line.what.empty() ? "" : ", ") + id.network + "." + id.station + "."
-                       + id.location + "." + id.channel;
-        if (!line.used)
-            line.what = why.empty() ? "no samples" : why;
+                         + id.location + "." + id.channel;
+        if (!line.used) line.what = why.empty() ? "no samples" : why;
         r.files.push_back(std::move(line));
     }
-    std::stable_sort(r.files.begin(), r.files.end(),
-                     [](const ImportFileLine& a, const ImportFileLine& b) { return a.path < b.path; });
-
+    std::stable_sort(
+        r.files.begin(), r.files.end(),
+        [](const ImportFileLine& a, const ImportFileLine& b) { return a.path < b.path; });
 }
 
 // Decides stations, channels and file lines from what was read.
-Plan makePlan(const ImportRequest& request, ImportScan& scan)
-{
+Plan makePlan(const ImportRequest& request, ImportScan& scan) {
     ImportReport& r = scan.report;
     r.stations.clear();
     r.error.clear();
@@ -329,18 +309,17 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
             }
             Plan::Channel& c = plan.channels[it->second];
             c.segments.push_back(&s);
-            if (c.files.empty() || c.files.back() != f)
-                c.files.push_back(f);
+            if (c.files.empty() || c.files.back() != f) c.files.push_back(f);
             c.first = std::min(c.first, s.startTime);
             if (s.sampleRate > 0)
-                c.last = std::max(c.last, s.startTime + double(s.samples.size() - 1) / s.sampleRate);
+                c.last = std::max(c.last,
+                                  s.startTime + double(s.samples.size() - 1) / s.sampleRate);
         }
     // Metadata: station files first, then the SAC headers.
     std::vector<ChannelMetadata> metadata = scan.metadata;
     for (const FileContents& f : scan.recordings)
         metadata.insert(metadata.end(), f.channels.begin(), f.channels.end());
-    for (Plan::Channel& c : plan.channels)
-        c.metadata = findMetadata(metadata, c.id, c.first);
+    for (Plan::Channel& c : plan.channels) c.metadata = findMetadata(metadata, c.id, c.first);
 
     ChannelPreference prefer;
     if (!request.prefer.empty() && !parsePreference(request.prefer, prefer))
@@ -366,8 +345,7 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
         st.station = first.station;
         auto skipAll = [&](const std::string& why) {
             for (std::size_t m : members)
-                if (plan.channels[m].status.empty())
-                    plan.channels[m].status = why;
+                if (plan.channels[m].status.empty()) plan.channels[m].status = why;
         };
         // Groups of location and band.
         std::vector<ChannelGroupKey> groups;
@@ -375,8 +353,9 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
         for (std::size_t m : members) {
             const Plan::Channel& c = plan.channels[m];
             if (e.originTime && (c.last < windowStart || c.first > windowEnd)) {
-                plan.channels[m].status = "outside the time window (" + formatTimeText(windowStart, 0)
-                                        + " to " + formatTimeText(windowEnd, 0) + ")";
+                plan.channels[m].status = "outside the time window ("
+                                          + formatTimeText(windowStart, 0) + " to "
+                                          + formatTimeText(windowEnd, 0) + ")";
                 continue;
             }
             const std::string band = bandOf(c.id.channel);
@@ -389,7 +368,8 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
                 g = groups.end() - 1;
             }
             const bool vertical = letterOf(c.id.channel) == 'Z'
-                               || (c.metadata && c.metadata->dip && std::fabs(*c.metadata->dip) >= 80);
+                                  || (c.metadata && c.metadata->dip
+                                      && std::fabs(*c.metadata->dip) >= 80);
             g->hasVertical = g->hasVertical || vertical;
             ++g->components;
             groupMembers[static_cast<std::size_t>(g - groups.begin())].push_back(m);
@@ -397,8 +377,7 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
         const int best = chooseChannelGroup(groups, request.sampleRate, prefer);
         if (best < 0) {
             st.skipped = "no recording in the time window";
-            if (!e.originTime)
-                st.skipped = "no usable recording";
+            if (!e.originTime) st.skipped = "no usable recording";
             r.stations.push_back(std::move(st));
             plan.stationChannels.emplace_back();
             continue;
@@ -407,7 +386,8 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
         st.location = g.location;
         st.band = g.band;
         st.sampleRate = g.sampleRate;
-        const std::string sensor = (g.location.empty() ? std::string("--") : g.location) + "." + g.band;
+        const std::string sensor = (g.location.empty() ? std::string("--") : g.location) + "."
+                                   + g.band;
         for (std::size_t m : members)
             if (plan.channels[m].status.empty()
                 && std::find(groupMembers[static_cast<std::size_t>(best)].begin(),
@@ -433,13 +413,13 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
             st.longitude = where->longitude;
             st.siteName = where->siteName;
             if (haveEpicentre)
-                st.distance = greatCircle(static_cast<float>(st.latitude), static_cast<float>(st.longitude),
-                                          static_cast<float>(*e.latitude),
-                                          static_cast<float>(*e.longitude)).distance;
+                st.distance = greatCircle(
+                                  static_cast<float>(st.latitude), static_cast<float>(st.longitude),
+                                  static_cast<float>(*e.latitude), static_cast<float>(*e.longitude))
+                                  .distance;
             // The sensor's channels: Z, N, E first, then 1, 2 and any others.
             std::string letters;
-            for (std::size_t m : used)
-                letters += letterOf(plan.channels[m].id.channel);
+            for (std::size_t m : used) letters += letterOf(plan.channels[m].id.channel);
             std::sort(letters.begin(), letters.end(), [](char a, char b) {
                 const std::string order = "ZNE12";
                 return std::make_pair(order.find(a), a) < std::make_pair(order.find(b), b);
@@ -458,7 +438,8 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
     // First selection among the stations with a vertical component.
     std::vector<std::pair<double, std::size_t>> verticals;
     for (std::size_t i = 0; i < r.stations.size(); ++i)
-        if (r.stations[i].skipped.empty() && r.stations[i].components.find('Z') != std::string::npos)
+        if (r.stations[i].skipped.empty()
+            && r.stations[i].components.find('Z') != std::string::npos)
             verticals.emplace_back(r.stations[i].distance, i);
     for (std::size_t i : spreadOverDistance(verticals, kImportSelectedMax))
         r.stations[i].selected = true;
@@ -466,8 +447,7 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
     fillFileLines(scan, plan);
 
     bool anyStation = false;
-    for (const ImportStation& s : r.stations)
-        anyStation = anyStation || s.skipped.empty();
+    for (const ImportStation& s : r.stations) anyStation = anyStation || s.skipped.empty();
     if (scan.recordings.empty())
         r.error = "no SAC or miniSEED recording among the inputs";
     else if (!e.originTime)
@@ -483,14 +463,12 @@ Plan makePlan(const ImportRequest& request, ImportScan& scan)
 // --- writing -------------------------------------------------------------
 
 struct Output {
-    char component;         // 'Z', 'N' or 'E'
+    char component;   // 'Z', 'N' or 'E'
     MergedTrace trace;
 };
 
-void cutTrace(MergedTrace& t, double from, double to)
-{
-    if (t.samples.empty())
-        return;
+void cutTrace(MergedTrace& t, double from, double to) {
+    if (t.samples.empty()) return;
     const double n = static_cast<double>(t.samples.size());
     const double first = std::max(0.0, std::ceil((from - t.startTime) * t.sampleRate - 1e-6));
     const double last = std::min(n - 1, std::floor((to - t.startTime) * t.sampleRate + 1e-6));
@@ -509,8 +487,7 @@ void cutTrace(MergedTrace& t, double from, double to)
 std::vector<Output> processStation(const Plan& plan, const std::vector<std::size_t>& channels,
                                    double origin, double limit, double rate,
                                    std::vector<std::string>& notes,
-                                   std::vector<std::pair<std::size_t, std::string>>& dropped)
-{
+                                   std::vector<std::pair<std::size_t, std::string>>& dropped) {
     const double from = origin - kImportLeadSeconds, to = origin + limit;
     struct Prepared {
         std::size_t index;
@@ -526,7 +503,8 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         const Plan::Channel& c = plan.channels[index];
         MergedTrace merged = mergeSegments(c.segments, from - kFilterPad, to + kFilterPad, notes);
         if (merged.sampleRate > kResampleRatioMax * rate) {
-            drop(index, "its rate of " + format("%g", merged.sampleRate) + " samples per second is too high");
+            drop(index, "its rate of " + format("%g", merged.sampleRate)
+                            + " samples per second is too high");
             continue;
         }
         if (merged.samples.empty()) {
@@ -544,8 +522,7 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         if (letterOf(c.id.channel) == 'Z' || (dip && std::fabs(*dip) >= 80)) {
             // A sensor that points down records the motion upside down.
             if (dip && *dip > 80)
-                for (double& v : out.samples)
-                    v = -v;
+                for (double& v : out.samples) v = -v;
             verticals.push_back({index, &c, std::move(out)});
         } else if (dip && std::fabs(*dip) > 10) {
             drop(index, "the sensor is tilted " + format("%.0f", *dip) + " degrees");
@@ -554,24 +531,23 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         }
     }
     std::vector<Output> outputs;
-    if (!verticals.empty())
-        outputs.push_back({'Z', std::move(verticals.front().trace)});
+    if (!verticals.empty()) outputs.push_back({'Z', std::move(verticals.front().trace)});
     for (std::size_t i = 1; i < verticals.size(); ++i)
         drop(verticals[i].index, "another vertical component of the sensor is used");
     auto azimuthOf = [](const Plan::Channel& c) -> std::optional<double> {
-        if (c.metadata && c.metadata->azimuth)
-            return *c.metadata->azimuth;
-        if (letterOf(c.id.channel) == 'N')
-            return 0.0;
-        if (letterOf(c.id.channel) == 'E')
-            return 90.0;
+        if (c.metadata && c.metadata->azimuth) return *c.metadata->azimuth;
+        if (letterOf(c.id.channel) == 'N') return 0.0;
+        if (letterOf(c.id.channel) == 'E') return 90.0;
         return std::nullopt;
     };
     // N and E first, then 1 and 2, then others.
-    std::stable_sort(horizontals.begin(), horizontals.end(), [](const Prepared& a, const Prepared& b) {
-        auto order = [](char c) { return c == 'N' ? 0 : c == 'E' ? 1 : c == '1' ? 2 : c == '2' ? 3 : 4; };
-        return order(letterOf(a.channel->id.channel)) < order(letterOf(b.channel->id.channel));
-    });
+    std::stable_sort(
+        horizontals.begin(), horizontals.end(), [](const Prepared& a, const Prepared& b) {
+            auto order = [](char c) {
+                return c == 'N' ? 0 : c == 'E' ? 1 : c == '1' ? 2 : c == '2' ? 3 : 4;
+            };
+            return order(letterOf(a.channel->id.channel)) < order(letterOf(b.channel->id.channel));
+        });
     for (std::size_t i = 2; i < horizontals.size(); ++i)
         drop(horizontals[i].index, "two other horizontal components are used");
     if (horizontals.size() >= 2) {
@@ -598,17 +574,21 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
         auto near = [&](double target) { return z && std::fabs(a - target) <= 1.0; };
         char letter = 0;
         bool flip = false;
-        if (near(0) || near(360)) letter = 'N';
-        else if (near(180)) letter = 'N', flip = true;
-        else if (near(90)) letter = 'E';
-        else if (near(270)) letter = 'E', flip = true;
+        if (near(0) || near(360))
+            letter = 'N';
+        else if (near(180))
+            letter = 'N', flip = true;
+        else if (near(90))
+            letter = 'E';
+        else if (near(270))
+            letter = 'E', flip = true;
         if (letter == 0) {
-            drop(h.index, z ? "no second horizontal component to turn it to north or east"
-                            : "unknown orientation (give --stations with a file that has azimuths)");
+            drop(h.index,
+                 z ? "no second horizontal component to turn it to north or east"
+                   : "unknown orientation (give --stations with a file that has azimuths)");
         } else {
             if (flip)
-                for (double& v : h.trace.samples)
-                    v = -v;
+                for (double& v : h.trace.samples) v = -v;
             outputs.push_back({letter, std::move(h.trace)});
         }
     }
@@ -616,21 +596,20 @@ std::vector<Output> processStation(const Plan& plan, const std::vector<std::size
 }
 
 SacHeader outputHeader(const ImportStation& st, const EventInfo& e, char component,
-                       const MergedTrace& t, double reference, const std::string& eventName)
-{
+                       const MergedTrace& t, double reference, const std::string& eventName) {
     SacHeader h;
     h.setUndefined();
     h.f[DELTA] = static_cast<float>(1.0 / t.sampleRate);
     h.f[B] = static_cast<float>(t.startTime - reference);
-    h.f[E] = static_cast<float>(t.startTime - reference + double(t.samples.size() - 1) / t.sampleRate);
+    h.f[E] = static_cast<float>(t.startTime - reference
+                                + double(t.samples.size() - 1) / t.sampleRate);
     h.f[kSacO] = static_cast<float>(*e.originTime - reference);
     h.f[STLA] = static_cast<float>(st.latitude);
     h.f[STLO] = static_cast<float>(st.longitude);
     h.f[EVLA] = static_cast<float>(*e.latitude);
     h.f[EVLO] = static_cast<float>(*e.longitude);
     h.f[EVDP] = static_cast<float>(e.depthKm.value_or(0));
-    if (e.magnitude)
-        h.f[MAG] = static_cast<float>(*e.magnitude);
+    if (e.magnitude) h.f[MAG] = static_cast<float>(*e.magnitude);
     h.f[GCARC] = static_cast<float>(st.distance);
     h.f[CMPAZ] = component == 'E' ? 90.0f : 0.0f;
     h.f[CMPINC] = component == 'Z' ? 0.0f : 90.0f;
@@ -664,12 +643,10 @@ SacHeader outputHeader(const ImportStation& st, const EventInfo& e, char compone
     return h;
 }
 
-std::string wrap(const std::string& text, std::size_t width = 72)
-{
+std::string wrap(const std::string& text, std::size_t width = 72) {
     std::string out, line, word;
     auto flush = [&] {
-        if (word.empty())
-            return;
+        if (word.empty()) return;
         if (!line.empty() && line.size() + 1 + word.size() > width) {
             out += line + "\n";
             line.clear();
@@ -684,30 +661,30 @@ std::string wrap(const std::string& text, std::size_t width = 72)
             word += c;
     }
     flush();
-    if (!line.empty())
-        out += line + "\n";
+    if (!line.empty()) out += line + "\n";
     return out;
 }
 
-std::string degrees(double value, char positive, char negative)
-{
+std::string degrees(double value, char positive, char negative) {
     return format("%.2f", std::fabs(value)) + " " + (value < 0 ? negative : positive);
 }
 
 std::string infoText(const ImportReport& r, const std::vector<const ImportStation*>& written,
-                     const std::string& dataCentre, double importedAt, double rate)
-{
+                     const std::string& dataCentre, double importedAt, double rate) {
     const EventInfo& e = r.event;
     const CalendarTime c = calendarFromEpoch(*e.originTime);
-    std::string text = wrap(latin1(r.eventName) + ": the earthquake of " + std::to_string(c.year)) + "\n";
+    std::string text = wrap(latin1(r.eventName) + ": the earthquake of " + std::to_string(c.year))
+                       + "\n";
     text += "<PRE>\n";
     text += "When:  " + formatTimeText(*e.originTime, 1).replace(10, 1, " at ") + " UTC\n";
-    text += "Where: " + degrees(*e.latitude, 'N', 'S') + ", " + degrees(*e.longitude, 'E', 'W') + "\n";
-    text += "Depth: " + (e.depthKm ? format("%.0f", *e.depthKm) + " km" : std::string("not known")) + "\n";
-    text += "Magnitude: " + (e.magnitude ? format("%.1f", *e.magnitude) : std::string("not known")) + "\n";
+    text += "Where: " + degrees(*e.latitude, 'N', 'S') + ", " + degrees(*e.longitude, 'E', 'W')
+            + "\n";
+    text += "Depth: " + (e.depthKm ? format("%.0f", *e.depthKm) + " km" : std::string("not known"))
+            + "\n";
+    text += "Magnitude: " + (e.magnitude ? format("%.1f", *e.magnitude) : std::string("not known"))
+            + "\n";
     text += "</PRE>\n\n";
-    if (!e.place.empty())
-        text += wrap("The earthquake struck " + latin1(e.place) + ".") + "\n";
+    if (!e.place.empty()) text += wrap("The earthquake struck " + latin1(e.place) + ".") + "\n";
 
     std::set<std::string> networks;
     const ImportStation* nearest = nullptr;
@@ -719,22 +696,25 @@ std::string infoText(const ImportReport& r, const std::vector<const ImportStatio
     }
     std::string networkList;
     for (const std::string& n : networks)
-        networkList += (networkList.empty() ? "" : ", ") + (n.empty() ? std::string("(no code)") : n);
+        networkList += (networkList.empty() ? "" : ", ")
+                       + (n.empty() ? std::string("(no code)") : n);
     std::string recorded = "The seismograms of this earthquake are recorded: real ground motion "
-                           "measured by " + std::to_string(written.size()) + " station"
-                         + (written.size() == 1 ? "" : "s") + " of the seismograph network"
-                         + (networks.size() == 1 ? " " : "s ") + networkList;
+                           "measured by "
+                           + std::to_string(written.size()) + " station"
+                           + (written.size() == 1 ? "" : "s") + " of the seismograph network"
+                           + (networks.size() == 1 ? " " : "s ") + networkList;
     if (nearest && farthest)
         recorded += ", from " + nearest->station + " (" + format("%.0f", nearest->distance)
-                  + " degrees away) to " + farthest->station + " ("
-                  + format("%.0f", farthest->distance) + " degrees away)";
+                    + " degrees away) to " + farthest->station + " ("
+                    + format("%.0f", farthest->distance) + " degrees away)";
     recorded += ". More stations can be chosen on the world map.";
     text += wrap(recorded) + "\n";
     const std::string centre = dataCentre.empty() ? std::string("a seismological data centre")
                                                   : "the data centre " + latin1(dataCentre);
     text += wrap("The recordings come from " + centre + ". We thank the operators of the network"
                  + std::string(networks.size() == 1 ? " " : "s ") + networkList
-                 + " for making their data freely available.") + "\n";
+                 + " for making their data freely available.")
+            + "\n";
     text += wrap("Imported on " + formatTimeText(importedAt, 0).replace(10, 1, " at ") + " UTC"
                  + (e.eventId.empty() ? std::string() : " (event " + latin1(e.eventId) + ")")
                  + "; the seismograms were filtered and resampled to " + format("%g", rate)
@@ -744,13 +724,12 @@ std::string infoText(const ImportReport& r, const std::vector<const ImportStatio
 
 // A station line of "ZURIVI.STA": code in columns 0-7, site name in 8-38, a
 // blank, then latitude and longitude each followed by its hemisphere letter.
-std::string stationListLine(const ImportStation& s)
-{
+std::string stationListLine(const ImportStation& s) {
     std::string site = latin1(s.siteName.empty() ? s.network + " " + s.station : s.siteName);
     char line[96];
-    std::snprintf(line, sizeof line, "%-8.8s%-31.31s %.4f%c %.4f%c", s.station.c_str(), site.c_str(),
-                  std::fabs(s.latitude), s.latitude < 0 ? 'S' : 'N', std::fabs(s.longitude),
-                  s.longitude < 0 ? 'W' : 'E');
+    std::snprintf(line, sizeof line, "%-8.8s%-31.31s %.4f%c %.4f%c", s.station.c_str(),
+                  site.c_str(), std::fabs(s.latitude), s.latitude < 0 ? 'S' : 'N',
+                  std::fabs(s.longitude), s.longitude < 0 ? 'W' : 'E');
     return line;
 }
 
@@ -758,46 +737,39 @@ std::string stationListLine(const ImportStation& s)
 class Staging {
 public:
     explicit Staging(std::string installation) : installation_(std::move(installation)) {}
-    ~Staging()
-    {
+    ~Staging() {
         // A replaced event that cannot be moved back stays in the staging
         // folder rather than being deleted with it.
         std::error_code ec;
-        if (rollBack() && !path_.empty())
-            fs::remove_all(path_, ec);
+        if (rollBack() && !path_.empty()) fs::remove_all(path_, ec);
     }
-    bool create()
-    {
+    bool create() {
         static std::atomic<int> counter{0};
         for (int attempt = 0; attempt < 100; ++attempt) {
-            const std::string p = joinPath(installation_, ".ovimport-" + std::to_string(::getpid()) + "-"
-                                                             + std::to_string(counter++));
+            const std::string p = joinPath(installation_, ".ovimport-" + std::to_string(::getpid())
+                                                              + "-" + std::to_string(counter++));
             std::error_code ec;
             if (fs::create_directory(p, ec)) {
                 path_ = p;
                 return true;
             }
-            if (ec && ec != std::errc::file_exists)
-                return false;
+            if (ec && ec != std::errc::file_exists) return false;
         }
         return false;
     }
     const std::string& path() const { return path_; }
     // Renames and remembers how to undo it.
-    bool move(const std::string& from, const std::string& to)
-    {
+    bool move(const std::string& from, const std::string& to) {
         std::error_code ec;
         fs::rename(from, to, ec);
-        if (ec)
-            return false;
+        if (ec) return false;
         moves_.push_back({from, to});
         return true;
     }
     void commit() { moves_.clear(); }
 
 private:
-    bool rollBack()
-    {
+    bool rollBack() {
         bool all = true;
         for (auto it = moves_.rbegin(); it != moves_.rend(); ++it) {
             std::error_code ec;
@@ -812,41 +784,34 @@ private:
     std::vector<std::pair<std::string, std::string>> moves_;
 };
 
-bool writeBytes(const std::string& path, const std::string& bytes)
-{
+bool writeBytes(const std::string& path, const std::string& bytes) {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
+    if (!f) return false;
     const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     return std::fclose(f) == 0 && ok;
 }
 
-} // namespace
+}   // namespace
 
-std::string importedEventFileName(double originTime)
-{
+std::string importedEventFileName(double originTime) {
     const CalendarTime c = calendarFromEpoch(std::round(originTime * 10) / 10);
     char name[32];
     std::snprintf(name, sizeof name, "%04d%02d%02d%02d.evt", c.year, c.month, c.day, c.hour);
     return name;
 }
 
-void updateImportPlan(const ImportRequest& request, ImportScan& scan)
-{
-    if (!scan.report.cancelled)
-        makePlan(request, scan);
+void updateImportPlan(const ImportRequest& request, ImportScan& scan) {
+    if (!scan.report.cancelled) makePlan(request, scan);
 }
 
 ImportScan scanImport(const ImportRequest& request, const ImportProgress& progress,
-                      const std::atomic<bool>* cancel)
-{
+                      const std::atomic<bool>* cancel) {
     ImportScan scan;
     ImportReport& r = scan.report;
     try {
         std::vector<ImportFileLine> missing;
         std::vector<std::string> files = expandInputs(request.inputs, missing);
-        if (!request.stationFile.empty())
-            files.insert(files.begin(), request.stationFile);
+        if (!request.stationFile.empty()) files.insert(files.begin(), request.stationFile);
         scan.otherFiles = missing;
         for (std::size_t i = 0; i < files.size(); ++i) {
             check(cancel);
@@ -861,12 +826,13 @@ ImportScan scanImport(const ImportRequest& request, const ImportProgress& progre
             case InputKind::Sac:
             case InputKind::MiniSeed: {
                 FileContents c = loaded.kind == InputKind::Sac ? readSac(loaded.bytes, path)
-                                                                : readMiniSeed(loaded.bytes, path);
+                                                               : readMiniSeed(loaded.bytes, path);
                 loaded.bytes = std::string();
                 for (const std::string& w : c.warnings)
                     scan.readWarnings.push_back(path + ": " + w);
                 if (!c.error.empty() || c.segments.empty()) {
-                    scan.otherFiles.push_back({path, false, c.error.empty() ? "no samples" : c.error});
+                    scan.otherFiles.push_back(
+                        {path, false, c.error.empty() ? "no samples" : c.error});
                     continue;
                 }
                 scan.recordings.push_back(std::move(c));
@@ -880,7 +846,8 @@ ImportScan scanImport(const ImportRequest& request, const ImportProgress& progre
                     scan.otherFiles.push_back({path, false, error.empty() ? "no stations" : error});
                     continue;
                 }
-                scan.otherFiles.push_back({path, true, "station metadata, " + std::to_string(m.size()) + " entries"});
+                scan.otherFiles.push_back(
+                    {path, true, "station metadata, " + std::to_string(m.size()) + " entries"});
                 scan.metadata.insert(scan.metadata.end(), m.begin(), m.end());
                 break;
             }
@@ -897,7 +864,8 @@ ImportScan scanImport(const ImportRequest& request, const ImportProgress& progre
                 break;
             }
             default:
-                scan.otherFiles.push_back({path, false, "not SAC, miniSEED, station or event metadata"});
+                scan.otherFiles.push_back(
+                    {path, false, "not SAC, miniSEED, station or event metadata"});
             }
         }
         makePlan(request, scan);
@@ -912,23 +880,19 @@ ImportScan scanImport(const ImportRequest& request, const ImportProgress& progre
 }
 
 ImportReport writeImport(const ImportRequest& request, ImportScan scan,
-                         const ImportProgress& progress, const std::atomic<bool>* cancel)
-{
+                         const ImportProgress& progress, const std::atomic<bool>* cancel) {
     ImportReport& r = scan.report;
-    if (r.cancelled)
-        return r;
+    if (r.cancelled) return r;
     try {
         Plan plan = makePlan(request, scan);
         if (!(request.sampleRate >= 0.1 && request.sampleRate <= 1000))
             r.error = "the sample rate must lie between 0.1 and 1000 per second";
         else if (!(request.timeLimit >= 60 && request.timeLimit <= 32000))
             r.error = "the time limit must lie between 60 and 32000 seconds";
-        if (!r.error.empty())
-            return r;
+        if (!r.error.empty()) return r;
         const EventInfo& e = r.event;
         const double origin = *e.originTime;
-        if (!e.depthKm)
-            r.warnings.push_back("the depth is not known: 0 km is used (give --depth)");
+        if (!e.depthKm) r.warnings.push_back("the depth is not known: 0 km is used (give --depth)");
         if (!e.magnitude)
             r.warnings.push_back("the magnitude is not known: 0 is used (give --magnitude)");
 
@@ -936,12 +900,11 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
         const CalendarTime oc = calendarFromEpoch(std::round(origin * 10) / 10);
         EventRecord record = newEventRecord();
         r.eventName = request.name;
-        if (r.eventName.empty())
-            r.eventName = e.place;
+        if (r.eventName.empty()) r.eventName = e.place;
         if (r.eventName.empty())
             r.eventName = "Earthquake of " + std::to_string(oc.day) + " "
-                        + monthAbbreviations[static_cast<std::size_t>(oc.month)] + " "
-                        + std::to_string(oc.year);
+                          + monthAbbreviations[static_cast<std::size_t>(oc.month)] + " "
+                          + std::to_string(oc.year);
         record.name = latin1(r.eventName).substr(0, kEventNameMax);
         r.eventName = record.name;
         record.latitude = static_cast<float>(*e.latitude);
@@ -976,7 +939,7 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
         const bool folderExists = fs::exists(oldFolder, ec);
         if ((eventExists || folderExists) && !request.replace) {
             r.error = (eventExists ? record.fileName : stem + "/") + " already exists in "
-                    + installation + ": give --replace to replace it";
+                      + installation + ": give --replace to replace it";
             return r;
         }
 
@@ -997,8 +960,7 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
         // reports progress and passes a cancel on.
         std::vector<std::size_t> todo;
         for (std::size_t i = 0; i < r.stations.size(); ++i)
-            if (r.stations[i].skipped.empty())
-                todo.push_back(i);
+            if (r.stations[i].skipped.empty()) todo.push_back(i);
         std::vector<std::string> failures(r.stations.size());
         std::vector<std::vector<std::pair<std::size_t, std::string>>> dropped(r.stations.size());
         std::atomic<std::size_t> nextTask{0}, finished{0};
@@ -1009,23 +971,28 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             for (std::size_t t; !stop.load() && (t = nextTask++) < todo.size();) {
                 ImportStation& st = r.stations[todo[t]];
                 try {
-                    const std::vector<Output> outputs =
-                        processStation(plan, plan.stationChannels[todo[t]], origin, request.timeLimit,
-                                       request.sampleRate, st.notes, dropped[todo[t]]);
+                    const std::vector<Output> outputs = processStation(
+                        plan, plan.stationChannels[todo[t]], origin, request.timeLimit,
+                        request.sampleRate, st.notes, dropped[todo[t]]);
                     st.components.clear();
                     for (const Output& o : outputs) {
-                        const std::string name = upper(st.station) + "." + upper(st.band) + o.component;
-                        const std::vector<float> samples(o.trace.samples.begin(), o.trace.samples.end());
-                        const SacHeader h = outputHeader(st, e, o.component, o.trace, reference, r.eventName);
+                        const std::string name = upper(st.station) + "." + upper(st.band)
+                                                 + o.component;
+                        const std::vector<float> samples(o.trace.samples.begin(),
+                                                         o.trace.samples.end());
+                        const SacHeader h = outputHeader(st, e, o.component, o.trace, reference,
+                                                         r.eventName);
                         if (!writeBytes(joinPath(stagedFolder, name), encodeSac(h, samples))) {
-                            failures[todo[t]] = "cannot write " + name + " in the installation folder";
+                            failures[todo[t]] = "cannot write " + name
+                                                + " in the installation folder";
                             stop = true;
                             break;
                         }
                         st.components += o.component;
                     }
                 } catch (const std::exception& ex) {
-                    failures[todo[t]] = std::string("processing ") + st.station + " failed: " + ex.what();
+                    failures[todo[t]] = std::string("processing ") + st.station
+                                        + " failed: " + ex.what();
                     stop = true;
                 }
                 ++finished;
@@ -1035,16 +1002,15 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
         };
         const unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
         std::vector<std::thread> pool;
-        for (unsigned n = 0; n < threads && n < todo.size(); ++n)
-            pool.emplace_back(work);
+        for (unsigned n = 0; n < threads && n < todo.size(); ++n) pool.emplace_back(work);
         bool cancelled = false;
         while (true) {
             const std::size_t count = finished.load();
-            report(progress, 0.4 + 0.5 * double(count) / double(std::max<std::size_t>(todo.size(), 1)),
+            report(progress,
+                   0.4 + 0.5 * double(count) / double(std::max<std::size_t>(todo.size(), 1)),
                    "processing " + std::to_string(count) + " of " + std::to_string(todo.size())
                        + " stations");
-            if (count >= todo.size() || stop.load())
-                break;
+            if (count >= todo.size() || stop.load()) break;
             if (cancel && cancel->load()) {
                 cancelled = true;
                 stop = true;
@@ -1053,18 +1019,15 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             std::unique_lock<std::mutex> lock(mutex);
             changed.wait_for(lock, std::chrono::milliseconds(50));
         }
-        for (std::thread& t : pool)
-            t.join();
-        if (cancelled)
-            throw Cancelled{};
+        for (std::thread& t : pool) t.join();
+        if (cancelled) throw Cancelled{};
         for (const std::string& f : failures)
             if (!f.empty()) {
                 r.error = f;
                 return r;
             }
         for (const auto& list : dropped)
-            for (const auto& [channel, why] : list)
-                plan.channels[channel].status = why;
+            for (const auto& [channel, why] : list) plan.channels[channel].status = why;
         std::vector<const ImportStation*> written;
         for (std::size_t i : todo) {
             ImportStation& st = r.stations[i];
@@ -1089,7 +1052,8 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
         std::vector<std::pair<double, std::size_t>> verticals;
         for (std::size_t i = 0; i < r.stations.size(); ++i) {
             r.stations[i].selected = false;
-            if (r.stations[i].skipped.empty() && r.stations[i].components.find('Z') != std::string::npos)
+            if (r.stations[i].skipped.empty()
+                && r.stations[i].components.find('Z') != std::string::npos)
                 verticals.emplace_back(r.stations[i].distance, i);
         }
         std::vector<std::size_t> selected = spreadOverDistance(verticals, kImportSelectedMax);
@@ -1114,8 +1078,8 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             return r;
         }
         if (!writeBytes(joinPath(stagedFolder, "EVT.INF"),
-                        infoText(r, written, request.dataCentre, static_cast<double>(std::time(nullptr)),
-                                 request.sampleRate))) {
+                        infoText(r, written, request.dataCentre,
+                                 static_cast<double>(std::time(nullptr)), request.sampleRate))) {
             r.error = "cannot write EVT.INF";
             return r;
         }
@@ -1133,18 +1097,16 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             std::size_t pos = 0;
             while (pos < list.size()) {
                 std::size_t end = list.find('\n', pos);
-                if (end == std::string::npos)
-                    end = list.size();
+                if (end == std::string::npos) end = list.size();
                 std::string line = list.substr(pos, end - pos);
-                if (!line.empty() && line.back() == '\r')
-                    line.pop_back();
+                if (!line.empty() && line.back() == '\r') line.pop_back();
                 const StationRecord s = parseStationLine(line);
-                if (!s.stationName.empty())
-                    listed.insert(s.stationName);
+                if (!s.stationName.empty()) listed.insert(s.stationName);
                 pos = end + 1;
             }
         }
-        const std::string eol = list.find("\r\n") != std::string::npos || list.empty() ? "\r\n" : "\n";
+        const std::string eol = list.find("\r\n") != std::string::npos || list.empty() ? "\r\n"
+                                                                                       : "\n";
         std::string added;
         for (const ImportStation* s : written)
             if (!listed.count(upper(s->station)) && !listed.count(s->station)) {
@@ -1153,8 +1115,7 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             }
         const std::string stagedList = joinPath(staging.path(), "ZURIVI.STA");
         if (!added.empty()) {
-            if (!list.empty() && list.back() != '\n')
-                list += eol;
+            if (!list.empty() && list.back() != '\n') list += eol;
             if (!writeBytes(stagedList, list + added)) {
                 r.error = "cannot write the station list";
                 return r;
@@ -1174,7 +1135,9 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
             moved = moved && staging.move(oldFolder, joinPath(staging.path(), "replaced"));
         moved = moved && staging.move(stagedFolder, folderPath);
         if (!added.empty())
-            moved = moved && staging.move(stagedList, listExists ? listPath : joinPath(installation, "ZURIVI.STA"));
+            moved = moved
+                    && staging.move(stagedList,
+                                    listExists ? listPath : joinPath(installation, "ZURIVI.STA"));
         moved = moved && staging.move(joinPath(staging.path(), record.fileName), eventPath);
         if (!moved) {
             r.error = "cannot move the new event into " + installation;
@@ -1195,10 +1158,8 @@ ImportReport writeImport(const ImportRequest& request, ImportScan scan,
 }
 
 ImportReport runImport(const ImportRequest& request, const ImportProgress& progress,
-                       const std::atomic<bool>* cancel)
-{
+                       const std::atomic<bool>* cancel) {
     ImportScan scan = scanImport(request, progress, cancel);
-    if (!scan.report.error.empty())
-        return scan.report;
+    if (!scan.report.error.empty()) return scan.report;
     return writeImport(request, std::move(scan), progress, cancel);
 }

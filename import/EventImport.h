@@ -50,12 +50,12 @@ struct ImportStation {
     std::string network, station, location, band;   // the sensor used: "00", "BH"
     std::string siteName;
     double latitude = 0, longitude = 0;
-    double distance = -1;       // degrees from the epicentre; -1 when it is not known
-    double sampleRate = 0;      // of the recording
-    std::string components;     // scanned: the sensor's channels ("Z12"); written: "ZNE", "Z"...
-    bool selected = false;      // its Z is in the event's first selection
+    double distance = -1;     // degrees from the epicentre; -1 when it is not known
+    double sampleRate = 0;    // of the recording
+    std::string components;   // scanned: the sensor's channels ("Z12"); written: "ZNE", "Z"...
+    bool selected = false;    // its Z is in the event's first selection
     std::vector<std::string> notes;   // components left out, gaps filled...
-    std::string skipped;        // non-empty: the station is not imported, and why
+    std::string skipped;              // non-empty: the station is not imported, and why
 };
 
 struct ImportReport {
@@ -77,11 +77,11 @@ using ImportProgress = std::function<void(double fraction, const std::string& st
 // Everything read from the inputs; held between the two steps.
 struct ImportScan {
     ImportReport report;
-    std::vector<FileContents> recordings;        // the waveform files, in input order
-    std::vector<ChannelMetadata> metadata;       // from station files (request's first)
-    std::vector<EventInfo> fileEvents;           // from event files
-    std::vector<ImportFileLine> otherFiles;      // lines of the files that are not recordings
-    std::vector<std::string> readWarnings;       // what the readers left out of files they used
+    std::vector<FileContents> recordings;     // the waveform files, in input order
+    std::vector<ChannelMetadata> metadata;    // from station files (request's first)
+    std::vector<EventInfo> fileEvents;        // from event files
+    std::vector<ImportFileLine> otherFiles;   // lines of the files that are not recordings
+    std::vector<std::string> readWarnings;    // what the readers left out of files they used
 };
 
 // Reads every input and fills report.files, report.event (request values

@@ -10,30 +10,24 @@
 namespace {
 
 // Values outside what the Earth allows are dropped, not clamped.
-void setLatitude(EventInfo& e, std::optional<double> lat, std::optional<double> lon)
-{
+void setLatitude(EventInfo& e, std::optional<double> lat, std::optional<double> lon) {
     if (lat && lon && std::fabs(*lat) <= 90 && std::fabs(*lon) <= 360) {
         e.latitude = *lat;
         e.longitude = *lon > 180 ? *lon - 360 : *lon < -180 ? *lon + 360 : *lon;
     }
 }
-void setDepth(EventInfo& e, std::optional<double> km)
-{
-    if (km && *km >= -10 && *km <= 1000)
-        e.depthKm = *km;
+void setDepth(EventInfo& e, std::optional<double> km) {
+    if (km && *km >= -10 && *km <= 1000) e.depthKm = *km;
 }
-void setMagnitude(EventInfo& e, std::optional<double> m)
-{
-    if (m && *m > -5 && *m < 12)
-        e.magnitude = *m;
+void setMagnitude(EventInfo& e, std::optional<double> m) {
+    if (m && *m > -5 && *m < 12) e.magnitude = *m;
 }
 
 bool usable(const EventInfo& e) { return e.originTime || e.latitude || e.magnitude; }
 
-}  // namespace
+}   // namespace
 
-std::vector<EventInfo> parseEventText(std::string_view text, std::string& error)
-{
+std::vector<EventInfo> parseEventText(std::string_view text, std::string& error) {
     error.clear();
     std::vector<EventInfo> out;
     TextTable table;
@@ -58,16 +52,13 @@ std::vector<EventInfo> parseEventText(std::string_view text, std::string& error)
         setMagnitude(e, TextTable::number(TextTable::field(row, mag)));
         e.place = TextTable::field(row, place);
         e.eventId = TextTable::field(row, id);
-        if (usable(e))
-            out.push_back(std::move(e));
+        if (usable(e)) out.push_back(std::move(e));
     }
-    if (out.empty())
-        error = "no event with a time, place or magnitude in the event text";
+    if (out.empty()) error = "no event with a time, place or magnitude in the event text";
     return out;
 }
 
-std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error)
-{
+std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error) {
     error.clear();
     std::vector<EventInfo> out;
     QXmlStreamReader reader(QByteArray::fromRawData(xml.data(), qsizetype(xml.size())));
@@ -97,8 +88,7 @@ std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error)
         if (token == QXmlStreamReader::StartElement) {
             const QString name = reader.name().toString();
             if (!sawRoot) {
-                if (name != QLatin1String("quakeml"))
-                    break;
+                if (name != QLatin1String("quakeml")) break;
                 sawRoot = true;
             }
             const QString in = at(1);
@@ -109,12 +99,24 @@ std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error)
                 preferredOrigin.clear();
                 preferredMagnitude.clear();
                 description.clear();
-                eventId = reader.attributes().value(QLatin1String("publicID")).toString().toStdString();
+                eventId =
+                    reader.attributes().value(QLatin1String("publicID")).toString().toStdString();
             } else if (inEvent && in == QLatin1String("event")) {
                 if (name == QLatin1String("origin"))
-                    origins.push_back({reader.attributes().value(QLatin1String("publicID")).toString().toStdString(), {}, {}, {}, {}});
+                    origins.push_back({reader.attributes()
+                                           .value(QLatin1String("publicID"))
+                                           .toString()
+                                           .toStdString(),
+                                       {},
+                                       {},
+                                       {},
+                                       {}});
                 else if (name == QLatin1String("magnitude"))
-                    magnitudes.push_back({reader.attributes().value(QLatin1String("publicID")).toString().toStdString(), {}});
+                    magnitudes.push_back({reader.attributes()
+                                              .value(QLatin1String("publicID"))
+                                              .toString()
+                                              .toStdString(),
+                                          {}});
                 else if (name == QLatin1String("preferredOriginID")) {
                     preferredOrigin = text();
                     continue;
@@ -122,11 +124,10 @@ std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error)
                     preferredMagnitude = text();
                     continue;
                 }
-            } else if (inEvent && name == QLatin1String("text") && in == QLatin1String("description")
-                       && at(2) == QLatin1String("event")) {
+            } else if (inEvent && name == QLatin1String("text")
+                       && in == QLatin1String("description") && at(2) == QLatin1String("event")) {
                 const std::string t = text();
-                if (description.empty())
-                    description = t;
+                if (description.empty()) description = t;
                 continue;
             } else if (inEvent && name == QLatin1String("value") && at(2) == QLatin1String("origin")
                        && at(3) == QLatin1String("event") && !origins.empty()) {
@@ -149,31 +150,26 @@ std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error)
             }
             path.push_back(name);
         } else if (token == QXmlStreamReader::EndElement) {
-            if (!path.empty())
-                path.pop_back();
-            if (inEvent && reader.name() == QLatin1String("event") && at(1) == QLatin1String("eventParameters")) {
+            if (!path.empty()) path.pop_back();
+            if (inEvent && reader.name() == QLatin1String("event")
+                && at(1) == QLatin1String("eventParameters")) {
                 inEvent = false;
                 EventInfo e;
                 e.eventId = eventId;
                 e.place = description;
                 const Origin* o = origins.empty() ? nullptr : &origins.front();
                 for (const Origin& c : origins)
-                    if (!preferredOrigin.empty() && c.id == preferredOrigin)
-                        o = &c;
+                    if (!preferredOrigin.empty() && c.id == preferredOrigin) o = &c;
                 if (o) {
                     e.originTime = o->time;
                     setLatitude(e, o->lat, o->lon);
-                    if (o->depthMetres)
-                        setDepth(e, *o->depthMetres / 1000.0);
+                    if (o->depthMetres) setDepth(e, *o->depthMetres / 1000.0);
                 }
                 const Magnitude* m = magnitudes.empty() ? nullptr : &magnitudes.front();
                 for (const Magnitude& c : magnitudes)
-                    if (!preferredMagnitude.empty() && c.id == preferredMagnitude)
-                        m = &c;
-                if (m)
-                    setMagnitude(e, m->value);
-                if (usable(e))
-                    out.push_back(std::move(e));
+                    if (!preferredMagnitude.empty() && c.id == preferredMagnitude) m = &c;
+                if (m) setMagnitude(e, m->value);
+                if (usable(e)) out.push_back(std::move(e));
             }
         }
     }
@@ -183,17 +179,16 @@ std::vector<EventInfo> parseQuakeMl(std::string_view xml, std::string& error)
     }
     if (out.empty())
         error = reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError
-            ? "QuakeML unreadable: " + reader.errorString().toStdString()
-            : "no event with a time, place or magnitude in the QuakeML";
+                    ? "QuakeML unreadable: " + reader.errorString().toStdString()
+                    : "no event with a time, place or magnitude in the QuakeML";
     return out;
 }
 
-std::vector<EventInfo> readEventMetadata(std::string_view bytes, std::string& error)
-{
+std::vector<EventInfo> readEventMetadata(std::string_view bytes, std::string& error) {
     std::size_t i = 0;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        i = 3;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
+    while (i < bytes.size()
+           && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
     return i < bytes.size() && bytes[i] == '<' ? parseQuakeMl(bytes, error)
                                                : parseEventText(bytes, error);

@@ -37,34 +37,30 @@ constexpr qint64 kAnswerBytesMax = qint64(512) << 20;
 constexpr int kRedirectsMax = 5;
 
 struct HttpAnswer {
-    int status = 0;             // HTTP status; 0 when no answer came
+    int status = 0;   // HTTP status; 0 when no answer came
     QByteArray body;
-    std::string error;          // empty: status and body are the server's answer
-    bool retry = false;         // the failure may pass: time-out, dropped connection, 5xx
+    std::string error;    // empty: status and body are the server's answer
+    bool retry = false;   // the failure may pass: time-out, dropped connection, 5xx
     bool cancelled = false;
 };
 
-std::string hostOf(const std::string& url)
-{
+std::string hostOf(const std::string& url) {
     const QUrl u(QString::fromStdString(url));
     return u.host().isEmpty() ? url : u.host().toStdString();
 }
 
 // The first line of a server's error text, kept short.
-std::string firstLine(const QByteArray& body)
-{
+std::string firstLine(const QByteArray& body) {
     std::string s = body.left(300).toStdString();
     s = s.substr(0, s.find_first_of("\r\n"));
     for (char& c : s)
-        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126)
-            c = '?';
+        if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
     return s;
 }
 
 // One request, watched by the connect and idle timers and the cancel flag.
 HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, const QUrl& url,
-                    const QByteArray* postBody, const std::atomic<bool>* cancel)
-{
+                    const QByteArray* postBody, const std::atomic<bool>* cancel) {
     HttpAnswer answer;
     if (cancel && cancel->load()) {
         answer.cancelled = true;
@@ -76,8 +72,7 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::UserVerifiedRedirectPolicy);
     request.setMaximumRedirectsAllowed(kRedirectsMax);
-    if (postBody)
-        request.setHeader(QNetworkRequest::ContentTypeHeader, "text/plain");
+    if (postBody) request.setHeader(QNetworkRequest::ContentTypeHeader, "text/plain");
     std::unique_ptr<QNetworkReply, void (*)(QNetworkReply*)> reply(
         postBody ? manager.post(request, *postBody) : manager.get(request),
         [](QNetworkReply* r) { r->deleteLater(); });
@@ -88,8 +83,7 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
     idleTimer.setSingleShot(true);
     std::string stopped;   // why the reply was aborted by us
     auto stop = [&](const std::string& why) {
-        if (stopped.empty())
-            stopped = why;
+        if (stopped.empty()) stopped = why;
         reply->abort();
     };
     QObject::connect(&connectTimer, &QTimer::timeout, [&] {
@@ -101,8 +95,7 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
              + std::to_string(server.idleTimeoutMs / 1000.0).substr(0, 4) + " s");
     });
     QObject::connect(&cancelPoll, &QTimer::timeout, [&] {
-        if (cancel && cancel->load())
-            stop("cancelled");
+        if (cancel && cancel->load()) stop("cancelled");
     });
     auto alive = [&] {
         connectTimer.stop();
@@ -120,7 +113,7 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
         // Followed on the same server, or to https anywhere; never down to
         // plain http elsewhere.
         const bool sameOrigin = to.scheme() == url.scheme() && to.host() == url.host()
-                             && to.port() == url.port();
+                                && to.port() == url.port();
         if (sameOrigin || to.scheme() == "https") {
             connectTimer.start(server.connectTimeoutMs);
             emit reply->redirectAllowed();
@@ -131,8 +124,7 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     connectTimer.start(server.connectTimeoutMs);
     cancelPoll.start(50);
-    if (!reply->isFinished())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
     connectTimer.stop();
     idleTimer.stop();
     cancelPoll.stop();
@@ -145,7 +137,7 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
     if (!stopped.empty()) {
         answer.error = stopped;
         answer.retry = stopped.find("sent nothing") != std::string::npos
-                    || stopped.find("no connection") != std::string::npos;
+                       || stopped.find("no connection") != std::string::npos;
         return answer;
     }
     const QNetworkReply::NetworkError e = reply->error();
@@ -155,19 +147,20 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
         const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
         if (e == QNetworkReply::RemoteHostClosedError && length.isValid())
             answer.error = "the answer broke off after " + std::to_string(reply->bytesAvailable())
-                         + " of " + std::to_string(length.toLongLong()) + " bytes";
+                           + " of " + std::to_string(length.toLongLong()) + " bytes";
         answer.retry = e == QNetworkReply::RemoteHostClosedError || e == QNetworkReply::TimeoutError
-                    || e == QNetworkReply::TemporaryNetworkFailureError
-                    || e == QNetworkReply::NetworkSessionFailedError
-                    || e == QNetworkReply::UnknownNetworkError
-                    || e == QNetworkReply::ConnectionRefusedError
-                    || e == QNetworkReply::ProxyTimeoutError;
+                       || e == QNetworkReply::TemporaryNetworkFailureError
+                       || e == QNetworkReply::NetworkSessionFailedError
+                       || e == QNetworkReply::UnknownNetworkError
+                       || e == QNetworkReply::ConnectionRefusedError
+                       || e == QNetworkReply::ProxyTimeoutError;
         return answer;
     }
     answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     answer.body = reply->readAll();
     if (answer.status == 0) {
-        answer.error = e == QNetworkReply::NoError ? "no HTTP answer" : reply->errorString().toStdString();
+        answer.error = e == QNetworkReply::NoError ? "no HTTP answer"
+                                                   : reply->errorString().toStdString();
         return answer;
     }
     // A body shorter than announced: the connection dropped midway.
@@ -175,30 +168,27 @@ HttpAnswer httpOnce(QNetworkAccessManager& manager, const FdsnServer& server, co
     if (answer.status == 200 && length.isValid() && !reply->hasRawHeader("Content-Encoding")
         && answer.body.size() < length.toLongLong()) {
         answer.error = "the answer broke off after " + std::to_string(answer.body.size()) + " of "
-                     + std::to_string(length.toLongLong()) + " bytes";
+                       + std::to_string(length.toLongLong()) + " bytes";
         answer.retry = true;
         return answer;
     }
     if (answer.status >= 500) {
         answer.error = "server error " + std::to_string(answer.status);
         const std::string detail = firstLine(answer.body);
-        if (!detail.empty())
-            answer.error += ": " + detail;
+        if (!detail.empty()) answer.error += ": " + detail;
         answer.retry = true;
     }
     return answer;
 }
 
 // Waits for ms milliseconds unless cancelled; false when cancelled.
-bool pause(int ms, const std::atomic<bool>* cancel)
-{
+bool pause(int ms, const std::atomic<bool>* cancel) {
     QEventLoop loop;
     QTimer done, poll;
     done.setSingleShot(true);
     QObject::connect(&done, &QTimer::timeout, &loop, &QEventLoop::quit);
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (cancel && cancel->load())
-            loop.quit();
+        if (cancel && cancel->load()) loop.quit();
     });
     done.start(std::max(ms, 0));
     poll.start(50);
@@ -208,21 +198,23 @@ bool pause(int ms, const std::atomic<bool>* cancel)
 
 // A request with its tries: the last answer, or the last failure.
 HttpAnswer http(QNetworkAccessManager& manager, const FdsnServer& server, const QUrl& url,
-                const QByteArray* postBody, const std::atomic<bool>* cancel)
-{
+                const QByteArray* postBody, const std::atomic<bool>* cancel) {
     HttpAnswer answer;
     const int tries = std::max(server.tries, 1);
     int wait = server.backoffMs;
     for (int t = 1; t <= tries; ++t) {
         qCDebug(lcNetwork).noquote() << (postBody ? "POST" : "GET") << url.toDisplayString();
         answer = httpOnce(manager, server, url, postBody, cancel);
-        const bool answered = answer.error.empty() && (answer.status == 200 || answer.status == 204 || answer.status == 404);
+        const bool answered = answer.error.empty()
+                              && (answer.status == 200 || answer.status == 204
+                                  || answer.status == 404);
         if (!answer.cancelled && !answered)
-            qCWarning(lcNetwork).noquote() << url.toDisplayString() << QStringLiteral("(try %1 of %2):").arg(t).arg(tries)
-                                           << QString::fromStdString(answer.error.empty() ? "HTTP " + std::to_string(answer.status)
-                                                                                          : answer.error);
-        if (answer.cancelled || !answer.retry)
-            return answer;
+            qCWarning(lcNetwork).noquote()
+                << url.toDisplayString() << QStringLiteral("(try %1 of %2):").arg(t).arg(tries)
+                << QString::fromStdString(answer.error.empty()
+                                              ? "HTTP " + std::to_string(answer.status)
+                                              : answer.error);
+        if (answer.cancelled || !answer.retry) return answer;
         if (t < tries) {
             if (!pause(wait, cancel)) {
                 answer.cancelled = true;
@@ -232,50 +224,40 @@ HttpAnswer http(QNetworkAccessManager& manager, const FdsnServer& server, const 
             wait *= 2;
         }
     }
-    if (tries > 1)
-        answer.error += " (" + std::to_string(tries) + " tries)";
+    if (tries > 1) answer.error += " (" + std::to_string(tries) + " tries)";
     return answer;
 }
 
-QUrl serviceUrl(const std::string& base, const char* service)
-{
+QUrl serviceUrl(const std::string& base, const char* service) {
     return QUrl(QString::fromStdString(base + "/fdsnws/" + service + "/1/query"));
 }
 
-std::string timeParameter(double t)
-{
-    return formatTimeText(t, 0);
-}
+std::string timeParameter(double t) { return formatTimeText(t, 0); }
 
 // An answer as text: the body of a 200, nothing for 204 and 404, else why not.
-bool textAnswer(const HttpAnswer& a, const std::string& what, std::string& text, std::string& error)
-{
+bool textAnswer(const HttpAnswer& a, const std::string& what, std::string& text,
+                std::string& error) {
     if (!a.error.empty()) {
         error = what + ": " + a.error;
         return false;
     }
-    if (a.status == 204 || a.status == 404)
-        return true;
+    if (a.status == 204 || a.status == 404) return true;
     if (a.status != 200) {
         error = what + ": HTTP " + std::to_string(a.status);
         const std::string detail = firstLine(a.body);
-        if (!detail.empty())
-            error += " (" + detail + ")";
+        if (!detail.empty()) error += " (" + detail + ")";
         return false;
     }
     text = a.body.toStdString();
     return true;
 }
 
-void report(const ImportProgress& progress, double f, const std::string& step)
-{
-    if (progress)
-        progress(std::clamp(f, 0.0, 1.0), step);
+void report(const ImportProgress& progress, double f, const std::string& step) {
+    if (progress) progress(std::clamp(f, 0.0, 1.0), step);
 }
 
 FdsnEvents eventQuery(const FdsnServer& server, const QUrlQuery& query, const std::string& what,
-                      const ImportProgress& progress, const std::atomic<bool>* cancel)
-{
+                      const ImportProgress& progress, const std::atomic<bool>* cancel) {
     FdsnEvents out;
     const std::string base = server.eventUrl.empty() ? server.baseUrl : server.eventUrl;
     QUrl url = serviceUrl(base, "event");
@@ -285,8 +267,7 @@ FdsnEvents eventQuery(const FdsnServer& server, const QUrlQuery& query, const st
     const HttpAnswer a = http(manager, server, url, nullptr, cancel);
     out.cancelled = a.cancelled;
     std::string text;
-    if (!textAnswer(a, what, text, out.error))
-        return out;
+    if (!textAnswer(a, what, text, out.error)) return out;
     if (!text.empty()) {
         std::string parseError;
         out.events = parseEventText(text, parseError);
@@ -294,20 +275,22 @@ FdsnEvents eventQuery(const FdsnServer& server, const QUrlQuery& query, const st
             && text.find('|') == std::string::npos)
             out.error = what + ": the answer is not FDSN event text";
     }
-    std::stable_sort(out.events.begin(), out.events.end(), [](const EventInfo& a, const EventInfo& b) {
-        return a.originTime.value_or(-1e18) > b.originTime.value_or(-1e18);
-    });
+    std::stable_sort(out.events.begin(), out.events.end(),
+                     [](const EventInfo& a, const EventInfo& b) {
+                         return a.originTime.value_or(-1e18) > b.originTime.value_or(-1e18);
+                     });
     report(progress, 1, what);
     return out;
 }
 
 // Nominal rate of a SEED band letter, enough to rank sensors before their
 // recordings are there.
-double nominalRate(const std::string& band)
-{
+double nominalRate(const std::string& band) {
     switch (band.empty() ? ' ' : band[0]) {
     case 'B': return 20;
-    case 'H': case 'E': case 'C': return 100;
+    case 'H':
+    case 'E':
+    case 'C': return 100;
     case 'S': return 50;
     case 'M': return 5;
     case 'L': return 1;
@@ -316,8 +299,7 @@ double nominalRate(const std::string& band)
     }
 }
 
-void writeFile(const std::string& path, const QByteArray& bytes, bool& ok)
-{
+void writeFile(const std::string& path, const QByteArray& bytes, bool& ok) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.constData(), bytes.size());
     ok = ok && out.good();
@@ -326,19 +308,15 @@ void writeFile(const std::string& path, const QByteArray& bytes, bool& ok)
 // A folder of its own in `parent`, removed with everything in it at the end.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::string& parent)
-    {
+    explicit ScratchFolder(const std::string& parent) {
         std::error_code ec;
         const fs::path base = parent.empty() ? fs::temp_directory_path(ec) : fs::path(parent);
         std::string pattern = (base / "ovimport-fdsn-XXXXXX").string();
-        if (::mkdtemp(pattern.data()))
-            path_ = pattern;
+        if (::mkdtemp(pattern.data())) path_ = pattern;
     }
-    ~ScratchFolder()
-    {
+    ~ScratchFolder() {
         std::error_code ec;
-        if (!path_.empty())
-            fs::remove_all(path_, ec);
+        if (!path_.empty()) fs::remove_all(path_, ec);
     }
     const std::string& path() const { return path_; }
 
@@ -346,10 +324,9 @@ private:
     std::string path_;
 };
 
-} // namespace
+}   // namespace
 
-const std::vector<FdsnCentre>& fdsnCentres()
-{
+const std::vector<FdsnCentre>& fdsnCentres() {
     static const std::vector<FdsnCentre> centres = {
         {"EarthScope (IRIS DMC)", "https://service.iris.edu", "https://earthquake.usgs.gov"},
         {"GEOFON (GFZ Potsdam)", "https://geofon.gfz.de", ""},
@@ -366,37 +343,32 @@ const std::vector<FdsnCentre>& fdsnCentres()
     return centres;
 }
 
-std::string fdsnUserAgent()
-{
-    return "Orvanta-ovimport/2.1 (educational seismology display; Qt "
-         + std::string(qVersion()) + ")";
+std::string fdsnUserAgent() {
+    return "Orvanta-ovimport/2.1 (educational seismology display; Qt " + std::string(qVersion())
+           + ")";
 }
 
-std::string normalizeBaseUrl(const std::string& text)
-{
+std::string normalizeBaseUrl(const std::string& text) {
     std::string t = text;
     t.erase(0, t.find_first_not_of(" \t"));
     t.erase(t.find_last_not_of(" \t\r\n") + 1);
-    if (t.find("://") == std::string::npos && !t.empty())
-        t = "https://" + t;
+    if (t.find("://") == std::string::npos && !t.empty()) t = "https://" + t;
     QUrl url(QString::fromStdString(t), QUrl::StrictMode);
-    if (!url.isValid() || url.host().isEmpty() || (url.scheme() != "http" && url.scheme() != "https")
-        || url.hasQuery() || url.hasFragment())
+    if (!url.isValid() || url.host().isEmpty()
+        || (url.scheme() != "http" && url.scheme() != "https") || url.hasQuery()
+        || url.hasFragment())
         return {};
     QString path = url.path();
     const int f = path.indexOf("/fdsnws");
-    if (f >= 0)
-        path.truncate(f);
-    while (path.endsWith('/'))
-        path.chop(1);
+    if (f >= 0) path.truncate(f);
+    while (path.endsWith('/')) path.chop(1);
     url.setPath(path);
     return url.toString().toStdString();
 }
 
 FdsnEvents fdsnSearchEvents(const FdsnServer& server, double startTime, double endTime,
                             double minMagnitude, const ImportProgress& progress,
-                            const std::atomic<bool>* cancel)
-{
+                            const std::atomic<bool>* cancel) {
     QUrlQuery q;
     q.addQueryItem("format", "text");
     q.addQueryItem("starttime", QString::fromStdString(timeParameter(startTime)));
@@ -407,15 +379,14 @@ FdsnEvents fdsnSearchEvents(const FdsnServer& server, double startTime, double e
 }
 
 FdsnEvents fdsnFetchEvent(const FdsnServer& server, const std::string& eventId,
-                          const ImportProgress& progress, const std::atomic<bool>* cancel)
-{
+                          const ImportProgress& progress, const std::atomic<bool>* cancel) {
     QUrlQuery q;
     q.addQueryItem("format", "text");
     q.addQueryItem("eventid", QString::fromStdString(eventId));
     FdsnEvents out = eventQuery(server, q, "event " + eventId, progress, cancel);
     if (out.error.empty() && out.events.empty())
         out.error = "event " + eventId + " is not known at "
-                  + hostOf(server.eventUrl.empty() ? server.baseUrl : server.eventUrl);
+                    + hostOf(server.eventUrl.empty() ? server.baseUrl : server.eventUrl);
     if (out.events.size() > 1) {   // a server that ignored the id
         std::erase_if(out.events, [&](const EventInfo& e) { return e.eventId != eventId; });
         if (out.events.empty())
@@ -426,8 +397,7 @@ FdsnEvents fdsnFetchEvent(const FdsnServer& server, const std::string& eventId,
 
 FdsnStations fdsnFetchStations(const FdsnServer& server, double originTime, double timeLimit,
                                const std::string& networks, const std::string& channels,
-                               const ImportProgress& progress, const std::atomic<bool>* cancel)
-{
+                               const ImportProgress& progress, const std::atomic<bool>* cancel) {
     FdsnStations out;
     QUrl url = serviceUrl(server.baseUrl, "station");
     QUrlQuery q;
@@ -435,15 +405,15 @@ FdsnStations fdsnFetchStations(const FdsnServer& server, double originTime, doub
     q.addQueryItem("level", "channel");
     q.addQueryItem("network", QString::fromStdString(networks));
     q.addQueryItem("channel", QString::fromStdString(channels));
-    q.addQueryItem("starttime", QString::fromStdString(timeParameter(originTime - kImportLeadSeconds)));
+    q.addQueryItem("starttime",
+                   QString::fromStdString(timeParameter(originTime - kImportLeadSeconds)));
     q.addQueryItem("endtime", QString::fromStdString(timeParameter(originTime + timeLimit)));
     url.setQuery(q);
     report(progress, 0, "stations of " + networks + " at " + hostOf(server.baseUrl));
     QNetworkAccessManager manager;
     const HttpAnswer a = http(manager, server, url, nullptr, cancel);
     out.cancelled = a.cancelled;
-    if (!textAnswer(a, "station list", out.text, out.error))
-        return out;
+    if (!textAnswer(a, "station list", out.text, out.error)) return out;
     std::string parseError;
     out.channels = parseStationText(out.text, parseError);
     std::erase_if(out.channels, [&](const ChannelMetadata& c) {
@@ -459,8 +429,7 @@ FdsnStations fdsnFetchStations(const FdsnServer& server, double originTime, doub
 std::vector<FdsnStationChoice> chooseStations(const std::vector<ChannelMetadata>& channels,
                                               double latitude, double longitude,
                                               std::size_t maxStations,
-                                              const std::set<std::string>& knownStations)
-{
+                                              const std::set<std::string>& knownStations) {
     // Stations in the order met, each with its channels.
     std::vector<FdsnStationChoice> all;
     std::map<std::pair<std::string, std::string>, std::size_t> index;
@@ -486,7 +455,11 @@ std::vector<FdsnStationChoice> chooseStations(const std::vector<ChannelMetadata>
         all[it->second].channels.push_back(c);
     }
     // One sensor per station, as the import would take it; one entry per channel code.
-    struct Candidate { std::size_t station; bool hasVertical; int band, sector; };
+    struct Candidate {
+        std::size_t station;
+        bool hasVertical;
+        int band, sector;
+    };
     std::vector<Candidate> candidates;
     for (std::size_t i = 0; i < all.size(); ++i) {
         FdsnStationChoice& s = all[i];
@@ -509,12 +482,12 @@ std::vector<FdsnStationChoice> chooseStations(const std::vector<ChannelMetadata>
                         ++g.components;
             }
         const int best = chooseChannelGroup(groups, 20, {});
-        if (best < 0)
-            continue;
+        if (best < 0) continue;
         const ChannelGroupKey& g = groups[std::size_t(best)];
         codes.clear();
         for (const ChannelMetadata& c : s.channels)
-            if (c.id.location == g.location && c.id.channel.substr(0, c.id.channel.size() - 1) == g.band
+            if (c.id.location == g.location
+                && c.id.channel.substr(0, c.id.channel.size() - 1) == g.band
                 && codes.insert(c.id.channel).second)
                 kept.push_back(c);
         s.channels = std::move(kept);
@@ -536,10 +509,10 @@ std::vector<FdsnStationChoice> chooseStations(const std::vector<ChannelMetadata>
                                    !s.known, s.distance, s.network, s.station);
         };
         for (std::size_t i = 0; i < candidates.size(); ++i)
-            if (!taken[i] && (best < 0 || rank(candidates[i]) < rank(candidates[std::size_t(best)])))
+            if (!taken[i]
+                && (best < 0 || rank(candidates[i]) < rank(candidates[std::size_t(best)])))
                 best = int(i);
-        if (best < 0)
-            break;
+        if (best < 0) break;
         const Candidate& c = candidates[std::size_t(best)];
         taken[std::size_t(best)] = true;
         ++cellUse[{c.band, c.sector}];
@@ -550,8 +523,7 @@ std::vector<FdsnStationChoice> chooseStations(const std::vector<ChannelMetadata>
     return chosen;
 }
 
-std::set<std::string> installedStationCodes(const std::string& installation)
-{
+std::set<std::string> installedStationCodes(const std::string& installation) {
     std::set<std::string> codes;
     std::string text;
     if (!readWholeFile(joinPath(installation, "ZURIVI.STA"), text, std::size_t(16) << 20))
@@ -559,48 +531,41 @@ std::set<std::string> installedStationCodes(const std::string& installation)
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find('\n', start);
-        if (end == std::string::npos)
-            end = text.size();
+        if (end == std::string::npos) end = text.size();
         // The code stands in the first eight columns.
         std::string code = text.substr(start, std::min<std::size_t>(end - start, 8));
         code.erase(code.find_last_not_of(" \t\r") + 1);
         code.erase(0, code.find_first_not_of(" \t"));
-        for (char& ch : code)
-            ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-        if (!code.empty())
-            codes.insert(code);
+        for (char& ch : code) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+        if (!code.empty()) codes.insert(code);
         start = end + 1;
     }
     return codes;
 }
 
-std::string dataselectLine(const ChannelId& id, double startTime, double endTime)
-{
+std::string dataselectLine(const ChannelId& id, double startTime, double endTime) {
     return id.network + " " + id.station + " " + (id.location.empty() ? "--" : id.location) + " "
-         + id.channel + " " + formatTimeText(startTime, 6) + " " + formatTimeText(endTime, 6);
+           + id.channel + " " + formatTimeText(startTime, 6) + " " + formatTimeText(endTime, 6);
 }
 
 FdsnWaveforms fdsnFetchWaveforms(const FdsnServer& server, const std::vector<std::string>& lines,
                                  const std::string& folder, const ImportProgress& progress,
-                                 const std::atomic<bool>* cancel)
-{
+                                 const std::atomic<bool>* cancel) {
     FdsnWaveforms out;
     QNetworkAccessManager manager;
     const QUrl url = serviceUrl(server.baseUrl, "dataselect");
     // Requests still to send, each a run of lines; a 413 puts its two halves in front.
     std::vector<std::vector<std::string>> pending;
-    if (!lines.empty())
-        pending.push_back(lines);
+    if (!lines.empty()) pending.push_back(lines);
     std::size_t linesDone = 0;
     while (!pending.empty()) {
         const std::vector<std::string> batch = std::move(pending.back());
         pending.pop_back();
         report(progress, double(linesDone) / double(lines.size()),
-               "recordings from " + hostOf(server.baseUrl) + " (" + std::to_string(linesDone) + " of "
-                   + std::to_string(lines.size()) + " channels)");
+               "recordings from " + hostOf(server.baseUrl) + " (" + std::to_string(linesDone)
+                   + " of " + std::to_string(lines.size()) + " channels)");
         QByteArray body;
-        for (const std::string& l : batch)
-            body += QByteArray::fromStdString(l) + "\n";
+        for (const std::string& l : batch) body += QByteArray::fromStdString(l) + "\n";
         const HttpAnswer a = http(manager, server, url, &body, cancel);
         if (a.cancelled) {
             out.cancelled = true;
@@ -619,16 +584,17 @@ FdsnWaveforms fdsnFetchWaveforms(const FdsnServer& server, const std::vector<std
         } else if (a.status != 200) {
             failure = "HTTP " + std::to_string(a.status);
             const std::string detail = firstLine(a.body);
-            if (!detail.empty())
-                failure += " (" + detail + ")";
+            if (!detail.empty()) failure += " (" + detail + ")";
         } else {
-            const FileContents check = readMiniSeed(std::string_view(a.body.constData(), std::size_t(a.body.size())),
-                                                    "answer");
+            const FileContents check = readMiniSeed(
+                std::string_view(a.body.constData(), std::size_t(a.body.size())), "answer");
             if (!check.error.empty() || check.segments.empty()) {
-                failure = check.error.empty() ? "the answer holds no recording" : "the answer is " + check.error;
+                failure = check.error.empty() ? "the answer holds no recording"
+                                              : "the answer is " + check.error;
             } else {
                 bool ok = true;
-                const std::string path = joinPath(folder, "part-" + std::to_string(out.files.size() + 1) + ".mseed");
+                const std::string path = joinPath(
+                    folder, "part-" + std::to_string(out.files.size() + 1) + ".mseed");
                 writeFile(path, a.body, ok);
                 if (!ok)
                     failure = "cannot write " + path;
@@ -655,13 +621,10 @@ FdsnWaveforms fdsnFetchWaveforms(const FdsnServer& server, const std::vector<std
     return out;
 }
 
-bool eventInstalled(const std::string& installation, const EventInfo& event)
-{
-    if (!event.originTime)
-        return false;
+bool eventInstalled(const std::string& installation, const EventInfo& event) {
+    if (!event.originTime) return false;
     const std::string path = joinPath(installation, importedEventFileName(*event.originTime));
-    if (!fileExists(path))
-        return false;
+    if (!fileExists(path)) return false;
     const EventRecord r = readEventFile(resolvePath(path));
     const std::optional<double> t = epochFromCalendar(r.year, r.month, r.day, r.hour, r.minute,
                                                       std::clamp(double(r.second), 0.0, 60.9));
@@ -670,8 +633,7 @@ bool eventInstalled(const std::string& installation, const EventInfo& event)
 
 FdsnDownloadReport downloadEarthquake(const FdsnDownloadRequest& request,
                                       const ImportProgress& progress,
-                                      const std::atomic<bool>* cancel)
-{
+                                      const std::atomic<bool>* cancel) {
     FdsnDownloadReport out;
     auto part = [&](double from, double to) -> ImportProgress {
         return [&progress, from, to](double f, const std::string& step) {
@@ -684,45 +646,48 @@ FdsnDownloadReport downloadEarthquake(const FdsnDownloadRequest& request,
         return out;
     };
 
-    const FdsnEvents events = fdsnFetchEvent(request.server, request.eventId, part(0, 0.03), cancel);
-    if (!events.error.empty() || events.cancelled)
-        return fail(events.error, events.cancelled);
+    const FdsnEvents events = fdsnFetchEvent(request.server, request.eventId, part(0, 0.03),
+                                             cancel);
+    if (!events.error.empty() || events.cancelled) return fail(events.error, events.cancelled);
     const EventInfo event = events.events.front();
     out.import.event = event;
     if (!event.originTime || !event.latitude || !event.longitude)
         return fail("event " + request.eventId + " has no origin time or epicentre", false);
 
-    const FdsnStations stations = fdsnFetchStations(request.server, *event.originTime, request.timeLimit,
-                                                    request.networks, request.channels, part(0.03, 0.08), cancel);
+    const FdsnStations stations = fdsnFetchStations(request.server, *event.originTime,
+                                                    request.timeLimit, request.networks,
+                                                    request.channels, part(0.03, 0.08), cancel);
     if (!stations.error.empty() || stations.cancelled)
         return fail(stations.error, stations.cancelled);
-    out.chosen = chooseStations(stations.channels, *event.latitude, *event.longitude, request.maxStations,
-                                installedStationCodes(request.installation));
+    out.chosen = chooseStations(stations.channels, *event.latitude, *event.longitude,
+                                request.maxStations, installedStationCodes(request.installation));
     if (out.chosen.empty())
         return fail("no station of " + request.networks + " (" + request.channels + ") at "
-                    + hostOf(request.server.baseUrl) + " was recording at the origin time", false);
+                        + hostOf(request.server.baseUrl) + " was recording at the origin time",
+                    false);
 
     const ScratchFolder scratch(request.scratchParent);
     if (scratch.path().empty())
         return fail("cannot make a scratch folder in "
-                    + (request.scratchParent.empty() ? std::string("the temporary folder") : request.scratchParent), false);
+                        + (request.scratchParent.empty() ? std::string("the temporary folder")
+                                                         : request.scratchParent),
+                    false);
     const std::string waveformFolder = joinPath(scratch.path(), "recordings");
     std::error_code ec;
     fs::create_directory(waveformFolder, ec);
     bool written = !ec;
     const std::string stationFile = joinPath(scratch.path(), "stations.txt");
     writeFile(stationFile, QByteArray::fromStdString(stations.text), written);
-    if (!written)
-        return fail("cannot write in " + scratch.path(), false);
+    if (!written) return fail("cannot write in " + scratch.path(), false);
 
     std::vector<std::string> lines;
-    const double from = *event.originTime - kImportLeadSeconds, to = *event.originTime + request.timeLimit;
+    const double from = *event.originTime - kImportLeadSeconds,
+                 to = *event.originTime + request.timeLimit;
     for (const FdsnStationChoice& s : out.chosen)
-        for (const ChannelMetadata& c : s.channels)
-            lines.push_back(dataselectLine(c.id, from, to));
-    const FdsnWaveforms waves = fdsnFetchWaveforms(request.server, lines, waveformFolder, part(0.08, 0.6), cancel);
-    if (waves.cancelled)
-        return fail("", true);
+        for (const ChannelMetadata& c : s.channels) lines.push_back(dataselectLine(c.id, from, to));
+    const FdsnWaveforms waves = fdsnFetchWaveforms(request.server, lines, waveformFolder,
+                                                   part(0.08, 0.6), cancel);
+    if (waves.cancelled) return fail("", true);
     out.failures = waves.errors;
 
     // Which chosen stations sent something.
@@ -738,8 +703,7 @@ FdsnDownloadReport downloadEarthquake(const FdsnDownloadRequest& request,
             out.noData.push_back(s.network + "." + s.station);
     if (waves.files.empty()) {
         std::string why = "no recordings came from " + hostOf(request.server.baseUrl);
-        if (!waves.errors.empty())
-            why += ": " + waves.errors.front();
+        if (!waves.errors.empty()) why += ": " + waves.errors.front();
         return fail(why, false);
     }
 
@@ -749,7 +713,8 @@ FdsnDownloadReport downloadEarthquake(const FdsnDownloadRequest& request,
     import.name = request.name;
     import.event = event;
     import.stationFile = stationFile;
-    import.dataCentre = request.centreName.empty() ? hostOf(request.server.baseUrl) : request.centreName;
+    import.dataCentre = request.centreName.empty() ? hostOf(request.server.baseUrl)
+                                                   : request.centreName;
     import.sampleRate = request.sampleRate;
     import.timeLimit = request.timeLimit;
     import.replace = request.replace;

@@ -31,12 +31,12 @@ const std::vector<FdsnCentre>& fdsnCentres();
 
 // How to talk to one data centre.
 struct FdsnServer {
-    std::string baseUrl;               // stations and waveforms (and events when eventUrl is empty)
-    std::string eventUrl;              // event search and lookup; empty: baseUrl
-    int connectTimeoutMs = 20000;      // until the request is on its way
-    int idleTimeoutMs = 60000;         // longest silence of the server after that
-    int tries = 3;                     // on time-outs, dropped connections and 5xx
-    int backoffMs = 2000;              // wait before the second try, doubled for each next one
+    std::string baseUrl;            // stations and waveforms (and events when eventUrl is empty)
+    std::string eventUrl;           // event search and lookup; empty: baseUrl
+    int connectTimeoutMs = 20000;   // until the request is on its way
+    int idleTimeoutMs = 60000;      // longest silence of the server after that
+    int tries = 3;                  // on time-outs, dropped connections and 5xx
+    int backoffMs = 2000;           // wait before the second try, doubled for each next one
 };
 
 // The User-Agent sent with every request.
@@ -104,10 +104,10 @@ std::set<std::string> installedStationCodes(const std::string& installation);
 std::string dataselectLine(const ChannelId& id, double startTime, double endTime);
 
 struct FdsnWaveforms {
-    std::vector<std::string> files;        // miniSEED written, one per answered request
-    std::vector<std::string> noData;       // request lines the centre had no data for
-    std::vector<std::string> failed;       // request lines whose requests failed
-    std::vector<std::string> errors;       // why, one per failed request
+    std::vector<std::string> files;    // miniSEED written, one per answered request
+    std::vector<std::string> noData;   // request lines the centre had no data for
+    std::vector<std::string> failed;   // request lines whose requests failed
+    std::vector<std::string> errors;   // why, one per failed request
     bool cancelled = false;
 };
 
@@ -120,24 +120,24 @@ FdsnWaveforms fdsnFetchWaveforms(const FdsnServer& server, const std::vector<std
 
 struct FdsnDownloadRequest {
     FdsnServer server;
-    std::string centreName;            // credited in the event; empty: the base URL's host
+    std::string centreName;   // credited in the event; empty: the base URL's host
     std::string eventId;
     std::string networks = "IU,II";
     std::string channels = "BH?,HH?";
     std::size_t maxStations = 30;
     std::string installation = ".";
-    std::string name;                  // event name; empty: the place
+    std::string name;   // event name; empty: the place
     double sampleRate = 20;
     double timeLimit = 3600;
     bool replace = false;
-    std::string scratchParent;         // where the scratch folder goes; empty: the system's temp folder
+    std::string scratchParent;   // where the scratch folder goes; empty: the system's temp folder
 };
 
 struct FdsnDownloadReport {
-    ImportReport import;                     // the import's report; import.error says why it failed
+    ImportReport import;   // the import's report; import.error says why it failed
     std::vector<FdsnStationChoice> chosen;
-    std::vector<std::string> noData;         // "NET.STA" of chosen stations that gave no recording
-    std::vector<std::string> failures;       // requests that failed, and why
+    std::vector<std::string> noData;     // "NET.STA" of chosen stations that gave no recording
+    std::vector<std::string> failures;   // requests that failed, and why
     bool ok() const { return import.ok() && !import.createdEvent.empty(); }
 };
 

@@ -11,54 +11,45 @@
 
 namespace {
 
-std::string lowerPrefix(std::string_view s, std::size_t n)
-{
+std::string lowerPrefix(std::string_view s, std::size_t n) {
     std::string out(s.substr(0, n));
-    for (char& c : out)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out) c = char(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
 struct File {
     std::FILE* f = nullptr;
-    ~File() { if (f) std::fclose(f); }
+    ~File() {
+        if (f) std::fclose(f);
+    }
 };
 
-}  // namespace
+}   // namespace
 
-InputKind detectInputKind(std::string_view head)
-{
+InputKind detectInputKind(std::string_view head) {
     // miniSEED first: its record header is a strict signature, while the SAC
     // test only asks for a header version and a count, which the samples of
     // a miniSEED record (a run of 6s or 7s as integers) can also give.
-    if (looksLikeMiniSeed(head))
-        return InputKind::MiniSeed;
-    if (sacByteOrder(head))
-        return InputKind::Sac;
+    if (looksLikeMiniSeed(head)) return InputKind::MiniSeed;
+    if (sacByteOrder(head)) return InputKind::Sac;
     std::size_t i = head.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
-    while (i < head.size() && std::isspace(static_cast<unsigned char>(head[i])))
-        ++i;
+    while (i < head.size() && std::isspace(static_cast<unsigned char>(head[i]))) ++i;
     const std::string text = lowerPrefix(head.substr(std::min(i, head.size())), 4096);
     if (text.starts_with("<")) {
-        if (text.find("<fdsnstationxml") != std::string::npos)
-            return InputKind::StationXml;
-        if (text.find("quakeml") != std::string::npos)
-            return InputKind::QuakeMl;
+        if (text.find("<fdsnstationxml") != std::string::npos) return InputKind::StationXml;
+        if (text.find("quakeml") != std::string::npos) return InputKind::QuakeMl;
         return InputKind::Unknown;
     }
     if (text.starts_with("#")) {
         std::string line = text.substr(1, text.find('\n') - 1);
         std::erase(line, ' ');
-        if (line.starts_with("network|station|"))
-            return InputKind::StationText;
-        if (line.starts_with("eventid|time|"))
-            return InputKind::EventText;
+        if (line.starts_with("network|station|")) return InputKind::StationText;
+        if (line.starts_with("eventid|time|")) return InputKind::EventText;
     }
     return InputKind::Unknown;
 }
 
-const char* inputKindName(InputKind kind)
-{
+const char* inputKindName(InputKind kind) {
     switch (kind) {
     case InputKind::Sac: return "SAC";
     case InputKind::MiniSeed: return "miniSEED";
@@ -71,8 +62,7 @@ const char* inputKindName(InputKind kind)
     return "unknown";
 }
 
-LoadedFile loadInputFile(const std::string& path)
-{
+LoadedFile loadInputFile(const std::string& path) {
     LoadedFile out;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
@@ -118,8 +108,7 @@ LoadedFile loadInputFile(const std::string& path)
     return out;
 }
 
-FileContents readInputFile(const std::string& path)
-{
+FileContents readInputFile(const std::string& path) {
     LoadedFile file = loadInputFile(path);
     if (!file.error.empty()) {
         FileContents out;
@@ -128,27 +117,24 @@ FileContents readInputFile(const std::string& path)
         return out;
     }
     switch (file.kind) {
-    case InputKind::Sac:
-        return readSac(file.bytes, path);
-    case InputKind::MiniSeed:
-        return readMiniSeed(file.bytes, path);
-    default:
-        break;
+    case InputKind::Sac: return readSac(file.bytes, path);
+    case InputKind::MiniSeed: return readMiniSeed(file.bytes, path);
+    default: break;
     }
     FileContents out;
     out.path = path;
     switch (file.kind) {
     case InputKind::StationText:
     case InputKind::StationXml:
-        out.error = std::string("a station list (") + inputKindName(file.kind) + "), not a seismogram";
+        out.error = std::string("a station list (") + inputKindName(file.kind)
+                    + "), not a seismogram";
         break;
     case InputKind::EventText:
     case InputKind::QuakeMl:
-        out.error = std::string("an event description (") + inputKindName(file.kind) + "), not a seismogram";
+        out.error = std::string("an event description (") + inputKindName(file.kind)
+                    + "), not a seismogram";
         break;
-    default:
-        out.error = file.bytes.empty() ? "empty file" : "not SAC or miniSEED";
-        break;
+    default: out.error = file.bytes.empty() ? "empty file" : "not SAC or miniSEED"; break;
     }
     return out;
 }

@@ -13,30 +13,25 @@
 
 namespace {
 
-std::string lower(std::string s)
-{
+std::string lower(std::string s) {
     for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return s;
 }
 
-bool validDate(int year, int month, int day)
-{
+bool validDate(int year, int month, int day) {
     static const int days[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12 || day < 1 || day > days[month - 1])
-        return false;
+    if (month < 1 || month > 12 || day < 1 || day > days[month - 1]) return false;
     return !(month == 2 && day == 29 && !isLeapYear(year));
 }
 
-} // namespace
+}   // namespace
 
-std::vector<InstallationProblem> checkInstallation(const std::string& dir, std::size_t* eventCount)
-{
+std::vector<InstallationProblem> checkInstallation(const std::string& dir,
+                                                   std::size_t* eventCount) {
     std::vector<InstallationProblem> problems;
     std::vector<std::string> names;
-    if (eventCount)
-        *eventCount = 0;
+    if (eventCount) *eventCount = 0;
     if (!listDirectory(dir, names)) {
         problems.push_back({dir, "the folder cannot be read: start the check in an installation "
                                  "folder or name one"});
@@ -55,11 +50,9 @@ std::vector<InstallationProblem> checkInstallation(const std::string& dir, std::
         std::size_t pos = 0;
         while (pos < text.size()) {
             std::size_t end = text.find('\n', pos);
-            if (end == std::string::npos)
-                end = text.size();
+            if (end == std::string::npos) end = text.size();
             const StationRecord s = parseStationLine(text.substr(pos, end - pos));
-            if (!s.stationName.empty())
-                listed.insert(s.stationName);
+            if (!s.stationName.empty()) listed.insert(s.stationName);
             pos = end + 1;
         }
     }
@@ -76,10 +69,8 @@ std::vector<InstallationProblem> checkInstallation(const std::string& dir, std::
                                       "(no event uses it)"});
             continue;
         }
-        if (name.size() < 5 || lower(name.substr(name.size() - 4)) != ".evt")
-            continue;
-        if (eventCount)
-            ++*eventCount;
+        if (name.size() < 5 || lower(name.substr(name.size() - 4)) != ".evt") continue;
+        if (eventCount) ++*eventCount;
         const EventRecord e = readEventFile(joinPath(dir, name));
         auto problem = [&](const std::string& what) { problems.push_back({name, what}); };
         if (e.fileName.empty()) {
@@ -120,8 +111,9 @@ std::vector<InstallationProblem> checkInstallation(const std::string& dir, std::
             k.loadSamples = false;
             k.readForRun(path, context);
             if (k.npts() == 0) {
-                problem(c.fileName + " is not a readable big-endian SAC file: import it again "
-                                     "with ovimport");
+                problem(c.fileName
+                        + " is not a readable big-endian SAC file: import it again "
+                          "with ovimport");
                 continue;
             }
             if (!listed.count(k.stationName))

@@ -8,10 +8,11 @@
 #include <vector>
 
 struct InstallationProblem {
-    std::string where;    // the event file, or the installation itself
-    std::string what;     // the problem and what to do about it
+    std::string where;   // the event file, or the installation itself
+    std::string what;    // the problem and what to do about it
 };
 
 // Every problem found in the installation folder `dir`; empty when it is
 // sound. `events` receives the number of event files looked at.
-std::vector<InstallationProblem> checkInstallation(const std::string& dir, std::size_t* events = nullptr);
+std::vector<InstallationProblem> checkInstallation(const std::string& dir,
+                                                   std::size_t* events = nullptr);

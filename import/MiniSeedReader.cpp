@@ -22,13 +22,10 @@ constexpr std::size_t kMaxLibraryMessages = 3;
 // messages are collected here instead of being printed.
 thread_local std::vector<std::string>* collectedMessages = nullptr;
 
-void collectMessage(char* text)
-{
-    if (!collectedMessages || !text || collectedMessages->size() >= kMaxLibraryMessages)
-        return;
+void collectMessage(char* text) {
+    if (!collectedMessages || !text || collectedMessages->size() >= kMaxLibraryMessages) return;
     std::string s(text);
-    while (!s.empty() && (s.back() == '\n' || s.back() == ' '))
-        s.pop_back();
+    while (!s.empty() && (s.back() == '\n' || s.back() == ' ')) s.pop_back();
     collectedMessages->push_back(s);
 }
 
@@ -36,8 +33,7 @@ void collectMessage(char* text)
 // thread-safe); each reading thread collects into its own list.
 class MessageRoute {
 public:
-    explicit MessageRoute(std::vector<std::string>& into)
-    {
+    explicit MessageRoute(std::vector<std::string>& into) {
         static std::once_flag routed;
         std::call_once(routed, [] { ms_loginit(collectMessage, "", collectMessage, ""); });
         collectedMessages = &into;
@@ -50,10 +46,8 @@ struct RecordFree {
     ~RecordFree() { msr_free(&msr); }
 };
 
-bool validHeaderAt(std::string_view buf, std::size_t offset)
-{
-    if (offset + 48 > buf.size())
-        return false;
+bool validHeaderAt(std::string_view buf, std::size_t offset) {
+    if (offset + 48 > buf.size()) return false;
     const char* x = buf.data() + offset;
     for (int i = 0; i < 6; ++i)
         if (!std::isdigit(static_cast<unsigned char>(x[i])) && x[i] != ' ' && x[i] != '\0')
@@ -68,8 +62,7 @@ bool validHeaderAt(std::string_view buf, std::size_t offset)
     for (bool big : {true, false}) {
         const int year = big ? u[20] << 8 | u[21] : u[21] << 8 | u[20];
         const int day = big ? u[22] << 8 | u[23] : u[23] << 8 | u[22];
-        if (year >= 1900 && year <= 2100 && day >= 1 && day <= 366)
-            return true;
+        if (year >= 1900 && year <= 2100 && day >= 1 && day <= 366) return true;
     }
     return false;
 }
@@ -77,18 +70,22 @@ bool validHeaderAt(std::string_view buf, std::size_t offset)
 // Whether the data section of a parsed record holds the samples its header
 // claims. libmseed 2 decodes fixed-size samples by the header's count without
 // looking at the record's length, so a damaged count would read past it.
-bool samplesFit(const MSRecord& r)
-{
+bool samplesFit(const MSRecord& r) {
     if (!r.fsdh || r.fsdh->data_offset < 48 || r.fsdh->data_offset >= r.reclen || r.samplecnt < 0)
         return false;
     const double bytes = double(r.reclen - r.fsdh->data_offset);
     double perByte = 0;   // most samples one byte of the encoding holds
     switch (r.encoding) {
     case DE_ASCII: perByte = 1; break;
-    case DE_INT16: case DE_GEOSCOPE163: case DE_GEOSCOPE164: case DE_CDSN: case DE_SRO: case DE_DWWSSN:
-        perByte = 0.5; break;
+    case DE_INT16:
+    case DE_GEOSCOPE163:
+    case DE_GEOSCOPE164:
+    case DE_CDSN:
+    case DE_SRO:
+    case DE_DWWSSN: perByte = 0.5; break;
     case DE_GEOSCOPE24: perByte = 1.0 / 3; break;
-    case DE_INT32: case DE_FLOAT32: perByte = 0.25; break;
+    case DE_INT32:
+    case DE_FLOAT32: perByte = 0.25; break;
     case DE_FLOAT64: perByte = 0.125; break;
     case DE_STEIM1: perByte = 60.0 / 64; break;    // 15 words of 4 differences a frame
     case DE_STEIM2: perByte = 105.0 / 64; break;   // 15 words of up to 7
@@ -99,17 +96,14 @@ bool samplesFit(const MSRecord& r)
 
 std::string at(std::size_t offset) { return "at byte " + std::to_string(offset); }
 
-}  // namespace
+}   // namespace
 
-bool looksLikeMiniSeed(std::string_view bytes)
-{
-    if (bytes.size() < 48)
-        return false;
+bool looksLikeMiniSeed(std::string_view bytes) {
+    if (bytes.size() < 48) return false;
     return validHeaderAt(bytes, 0);
 }
 
-FileContents readMiniSeed(std::string_view bytes, std::string path)
-{
+FileContents readMiniSeed(std::string_view bytes, std::string path) {
     FileContents out;
     out.path = std::move(path);
     if (!looksLikeMiniSeed(bytes)) {
@@ -181,10 +175,9 @@ FileContents readMiniSeed(std::string_view bytes, std::string path)
             ++textRecords;
             continue;
         }
-        if (r.numsamples <= 0 || !r.datasamples)
-            continue;
-        if (!(r.samprate > 0) || !std::isfinite(r.samprate) || r.samprate > 1e6
-            || !r.station[0] || !r.channel[0]) {
+        if (r.numsamples <= 0 || !r.datasamples) continue;
+        if (!(r.samprate > 0) || !std::isfinite(r.samprate) || r.samprate > 1e6 || !r.station[0]
+            || !r.channel[0]) {
             ++unnamed;
             continue;
         }
@@ -242,23 +235,23 @@ FileContents readMiniSeed(std::string_view bytes, std::string path)
     }
 
     if (skippedBytes)
-        out.warnings.push_back(std::to_string(skippedBytes) + " bytes that are not miniSEED records, the first "
+        out.warnings.push_back(std::to_string(skippedBytes)
+                               + " bytes that are not miniSEED records, the first "
                                + at(firstSkipped) + ", left out");
     if (undecoded)
-        out.warnings.push_back(std::to_string(undecoded) + " records whose samples could not be decoded left out");
+        out.warnings.push_back(std::to_string(undecoded)
+                               + " records whose samples could not be decoded left out");
     if (unnamed)
-        out.warnings.push_back(std::to_string(unnamed) + " records without a station, channel or sample rate left out");
-    if (textRecords)
-        out.warnings.push_back(std::to_string(textRecords) + " text records left out");
-    for (const std::string& m : messages)
-        out.warnings.push_back("libmseed: " + m);
+        out.warnings.push_back(std::to_string(unnamed)
+                               + " records without a station, channel or sample rate left out");
+    if (textRecords) out.warnings.push_back(std::to_string(textRecords) + " text records left out");
+    for (const std::string& m : messages) out.warnings.push_back("libmseed: " + m);
     std::erase_if(out.segments, [](const TraceSegment& s) { return s.samples.empty(); });
     if (out.segments.empty()) {
         out.error = records == 0 && undecoded == 0 && textRecords == 0 && unnamed == 0
-            ? "not miniSEED (no record could be read)"
-            : "miniSEED without usable samples";
-        if (!out.warnings.empty())
-            out.error += " (" + out.warnings.front() + ")";
+                        ? "not miniSEED (no record could be read)"
+                        : "miniSEED without usable samples";
+        if (!out.warnings.empty()) out.error += " (" + out.warnings.front() + ")";
     }
     return out;
 }

@@ -2,28 +2,25 @@
 
 #include <libmseed.h>
 
-#include <cmath>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <vector>
 
 namespace {
 
-void appendRecord(char* record, int length, void* into)
-{
+void appendRecord(char* record, int length, void* into) {
     static_cast<std::string*>(into)->append(record, std::size_t(length));
 }
 
-void copyCode(char (&dst)[11], const std::string& code)
-{
+void copyCode(char (&dst)[11], const std::string& code) {
     std::memset(dst, 0, sizeof dst);
     std::memcpy(dst, code.data(), std::min(code.size(), sizeof dst - 1));
 }
 
-}  // namespace
+}   // namespace
 
-std::string packMiniSeed(const TraceSegment& segment, MiniSeedEncoding encoding, int recordLength)
-{
+std::string packMiniSeed(const TraceSegment& segment, MiniSeedEncoding encoding, int recordLength) {
     if (segment.samples.empty() || !(segment.sampleRate > 0) || !std::isfinite(segment.startTime)
         || recordLength < MINRECLEN || recordLength > MAXRECLEN
         || (recordLength & (recordLength - 1)) != 0)
@@ -33,8 +30,7 @@ std::string packMiniSeed(const TraceSegment& segment, MiniSeedEncoding encoding,
     std::vector<float> floats;
     std::vector<double> doubles;
     MSRecord* msr = msr_init(nullptr);
-    if (!msr)
-        return {};
+    if (!msr) return {};
     switch (encoding) {
     case MiniSeedEncoding::Steim1:
     case MiniSeedEncoding::Steim2:
@@ -50,8 +46,9 @@ std::string packMiniSeed(const TraceSegment& segment, MiniSeedEncoding encoding,
         }
         msr->datasamples = ints.data();
         msr->sampletype = 'i';
-        msr->encoding = encoding == MiniSeedEncoding::Steim1 ? DE_STEIM1
-                      : encoding == MiniSeedEncoding::Steim2 ? DE_STEIM2 : DE_INT32;
+        msr->encoding = encoding == MiniSeedEncoding::Steim1   ? DE_STEIM1
+                        : encoding == MiniSeedEncoding::Steim2 ? DE_STEIM2
+                                                               : DE_INT32;
         break;
     case MiniSeedEncoding::Float32:
         floats.assign(segment.samples.begin(), segment.samples.end());
@@ -91,7 +88,6 @@ std::string packMiniSeed(const TraceSegment& segment, MiniSeedEncoding encoding,
     const int records = msr_pack(msr, appendRecord, &out, &packed, 1, 0);
     msr->datasamples = nullptr;   // owned by the vectors above
     msr_free(&msr);
-    if (records < 0 || packed != int64_t(n))
-        return {};
+    if (records < 0 || packed != int64_t(n)) return {};
     return out;
 }

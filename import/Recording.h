@@ -21,8 +21,8 @@ struct ChannelId {
 // channel are resolved when the segments are merged.
 struct TraceSegment {
     ChannelId id;
-    double startTime = 0;     // time of the first sample
-    double sampleRate = 0;    // samples per second, > 0
+    double startTime = 0;    // time of the first sample
+    double sampleRate = 0;   // samples per second, > 0
     std::vector<double> samples;
 };
 
@@ -30,9 +30,9 @@ struct TraceSegment {
 struct ChannelMetadata {
     ChannelId id;
     double latitude = 0, longitude = 0, elevation = 0;
-    std::optional<double> azimuth;   // degrees clockwise from north
-    std::optional<double> dip;       // degrees down from horizontal (-90 = up)
-    std::string siteName;            // e.g. "Albuquerque, New Mexico, USA"
+    std::optional<double> azimuth;              // degrees clockwise from north
+    std::optional<double> dip;                  // degrees down from horizontal (-90 = up)
+    std::string siteName;                       // e.g. "Albuquerque, New Mexico, USA"
     double startTime = -1e18, endTime = 1e18;   // epoch the metadata is valid in
 };
 
@@ -42,8 +42,8 @@ struct EventInfo {
     std::optional<double> latitude, longitude;
     std::optional<double> depthKm;
     std::optional<double> magnitude;
-    std::string place;      // region or description, may be empty
-    std::string eventId;    // the data centre's id, may be empty
+    std::string place;     // region or description, may be empty
+    std::string eventId;   // the data centre's id, may be empty
 };
 
 // What one input file gave: segments, per-channel metadata found in the file
@@ -53,6 +53,6 @@ struct FileContents {
     std::vector<TraceSegment> segments;
     std::vector<ChannelMetadata> channels;
     EventInfo event;
-    std::string error;      // non-empty: the file gave nothing usable, and why
+    std::string error;                   // non-empty: the file gave nothing usable, and why
     std::vector<std::string> warnings;   // what was left out of a file that gave data
 };

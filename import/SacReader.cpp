@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr int kO = 7;        // origin marker
+constexpr int kO = 7;   // origin marker
 constexpr int kSTEL = 33;
-constexpr int kKHOLE = 2;    // text field index of the location code
+constexpr int kKHOLE = 2;   // text field index of the location code
 constexpr int kIftypeTime = 1;
 constexpr std::size_t kFooterWords = 22;   // doubles after the samples in version 7
 // Footer positions of the values read from it.
@@ -20,22 +20,21 @@ enum Footer { F_DELTA = 0, F_B = 1, F_O = 3, F_EVLO = 16, F_EVLA = 17, F_STLO = 
 class Words {
 public:
     Words(std::string_view bytes, bool little) : bytes_(bytes), little_(little) {}
-    uint32_t u32(std::size_t offset) const
-    {
+    uint32_t u32(std::size_t offset) const {
         const auto* b = reinterpret_cast<const unsigned char*>(bytes_.data() + offset);
-        return little_ ? uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16 | uint32_t(b[3]) << 24
-                       : uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16 | uint32_t(b[0]) << 24;
+        return little_ ? uint32_t(b[0]) | uint32_t(b[1]) << 8 | uint32_t(b[2]) << 16
+                             | uint32_t(b[3]) << 24
+                       : uint32_t(b[3]) | uint32_t(b[2]) << 8 | uint32_t(b[1]) << 16
+                             | uint32_t(b[0]) << 24;
     }
     int32_t i32(std::size_t offset) const { return int32_t(u32(offset)); }
-    float f32(std::size_t offset) const
-    {
+    float f32(std::size_t offset) const {
         const uint32_t w = u32(offset);
         float f;
         std::memcpy(&f, &w, 4);
         return f;
     }
-    double f64(std::size_t offset) const
-    {
+    double f64(std::size_t offset) const {
         const uint64_t hi = u32(offset + (little_ ? 4 : 0)), lo = u32(offset + (little_ ? 0 : 4));
         const uint64_t w = hi << 32 | lo;
         double d;
@@ -50,27 +49,24 @@ private:
 
 constexpr std::size_t floatAt(int index) { return std::size_t(index) * 4; }
 constexpr std::size_t intAt(int index) { return 280 + std::size_t(index) * 4; }
-constexpr std::size_t textAt(int index) { return index == 0 ? 440 : index == 1 ? 448 : 464 + std::size_t(index - 2) * 8; }
+constexpr std::size_t textAt(int index) {
+    return index == 0 ? 440 : index == 1 ? 448 : 464 + std::size_t(index - 2) * 8;
+}
 
 bool defined(double v) { return std::isfinite(v) && v != double(kSacUndefined); }
 
 // A text field without padding; the undefined marker and non-printable
 // bytes give "".
-std::string textField(std::string_view bytes, int index)
-{
+std::string textField(std::string_view bytes, int index) {
     const std::size_t len = index == 1 ? 16 : 8;
     std::string s(bytes.substr(textAt(index), len));
     const std::size_t nul = s.find('\0');
-    if (nul != std::string::npos)
-        s.resize(nul);
-    while (!s.empty() && s.back() == ' ')
-        s.pop_back();
+    if (nul != std::string::npos) s.resize(nul);
+    while (!s.empty() && s.back() == ' ') s.pop_back();
     std::size_t first = 0;
-    while (first < s.size() && s[first] == ' ')
-        ++first;
+    while (first < s.size() && s[first] == ' ') ++first;
     s.erase(0, first);
-    if (s == "-12345" || s == "-12345..")
-        return {};
+    if (s == "-12345" || s == "-12345..") return {};
     for (char c : s)
         if (static_cast<unsigned char>(c) < 0x20 || static_cast<unsigned char>(c) >= 0x7f)
             return {};
@@ -80,22 +76,18 @@ std::string textField(std::string_view bytes, int index)
 // Samples per second from a single-precision interval: the rate with six
 // significant digits when that rate gives back the stored interval exactly
 // (0.05 s is stored as 0.0500000007 and means 20 samples/s).
-double rateFromInterval(double delta, bool singlePrecision)
-{
+double rateFromInterval(double delta, bool singlePrecision) {
     const double rate = 1.0 / delta;
-    if (!singlePrecision)
-        return rate;
+    if (!singlePrecision) return rate;
     const double magnitude = std::pow(10.0, 5 - std::floor(std::log10(rate)));
     const double rounded = std::round(rate * magnitude) / magnitude;
     return float(1.0 / rounded) == float(delta) ? rounded : rate;
 }
 
-}  // namespace
+}   // namespace
 
-std::optional<SacByteOrder> sacByteOrder(std::string_view bytes)
-{
-    if (bytes.size() < kSacHeaderBytes)
-        return std::nullopt;
+std::optional<SacByteOrder> sacByteOrder(std::string_view bytes) {
+    if (bytes.size() < kSacHeaderBytes) return std::nullopt;
     for (bool little : {false, true}) {
         const Words w(bytes, little);
         const int32_t version = w.i32(intAt(NVHDR));
@@ -105,8 +97,7 @@ std::optional<SacByteOrder> sacByteOrder(std::string_view bytes)
     return std::nullopt;
 }
 
-FileContents readSac(std::string_view bytes, std::string path)
-{
+FileContents readSac(std::string_view bytes, std::string path) {
     FileContents out;
     out.path = std::move(path);
     const auto order = sacByteOrder(bytes);
@@ -124,7 +115,7 @@ FileContents readSac(std::string_view bytes, std::string path)
     }
     if (npts > available) {
         out.error = "truncated SAC file: the header gives " + std::to_string(npts)
-                  + " samples, the file holds " + std::to_string(available);
+                    + " samples, the file holds " + std::to_string(available);
         return out;
     }
     const int32_t iftype = w.i32(intAt(IFTYPE));
@@ -146,8 +137,7 @@ FileContents readSac(std::string_view bytes, std::string path)
     auto value = [&](int headerIndex, int footerIndex) -> double {
         if (hasFooter && footerIndex >= 0) {
             const double d = w.f64(footer + std::size_t(footerIndex) * 8);
-            if (defined(d))
-                return d;
+            if (defined(d)) return d;
         }
         return w.f32(floatAt(headerIndex));
     };
@@ -159,9 +149,10 @@ FileContents readSac(std::string_view bytes, std::string path)
     }
     const int32_t msec = w.i32(intAt(NZMSEC));
     const auto reference = msec < 0 || msec > 999
-        ? std::nullopt
-        : epochFromDayOfYear(w.i32(intAt(NZYEAR)), w.i32(intAt(NZJDAY)), w.i32(intAt(NZHOUR)),
-                             w.i32(intAt(NZMIN)), w.i32(intAt(NZSEC)) + msec / 1000.0);
+                               ? std::nullopt
+                               : epochFromDayOfYear(w.i32(intAt(NZYEAR)), w.i32(intAt(NZJDAY)),
+                                                    w.i32(intAt(NZHOUR)), w.i32(intAt(NZMIN)),
+                                                    w.i32(intAt(NZSEC)) + msec / 1000.0);
     if (!reference) {
         out.error = "SAC file without a valid reference time (NZYEAR..NZMSEC)";
         return out;
@@ -191,8 +182,7 @@ FileContents readSac(std::string_view bytes, std::string path)
         bad += !std::isfinite(v);
         seg.samples[n] = std::isfinite(v) ? v : 0.0;
     }
-    if (bad)
-        out.warnings.push_back(std::to_string(bad) + " samples not a number, set to 0");
+    if (bad) out.warnings.push_back(std::to_string(bad) + " samples not a number, set to 0");
     out.segments.push_back(std::move(seg));
 
     const double stla = value(STLA, F_STLA), stlo = value(STLO, F_STLO);
@@ -204,8 +194,7 @@ FileContents readSac(std::string_view bytes, std::string path)
         const double stel = w.f32(floatAt(kSTEL));
         meta.elevation = defined(stel) && std::fabs(stel) < 1e4 ? stel : 0;
         const double az = w.f32(floatAt(CMPAZ)), inc = w.f32(floatAt(CMPINC));
-        if (defined(az) && std::fabs(az) <= 360)
-            meta.azimuth = az < 0 ? az + 360 : az;
+        if (defined(az) && std::fabs(az) <= 360) meta.azimuth = az < 0 ? az + 360 : az;
         if (defined(inc) && inc >= 0 && inc <= 180)
             meta.dip = inc - 90;   // inclination from up, dip from horizontal down
         out.channels.push_back(std::move(meta));
@@ -213,8 +202,7 @@ FileContents readSac(std::string_view bytes, std::string path)
 
     EventInfo& ev = out.event;
     const double o = value(kO, F_O);
-    if (defined(o) && std::fabs(o) < 1e9)
-        ev.originTime = *reference + o;
+    if (defined(o) && std::fabs(o) < 1e9) ev.originTime = *reference + o;
     const double evla = value(EVLA, F_EVLA), evlo = value(EVLO, F_EVLO);
     if (defined(evla) && defined(evlo) && std::fabs(evla) <= 90 && std::fabs(evlo) <= 360) {
         ev.latitude = evla;
@@ -223,11 +211,9 @@ FileContents readSac(std::string_view bytes, std::string path)
     // No earthquake is deeper than about 700 km: a depth over 1000 was
     // written in metres.
     const double evdp = w.f32(floatAt(EVDP));
-    if (defined(evdp) && evdp >= -10 && evdp < 1e6)
-        ev.depthKm = evdp > 1000 ? evdp / 1000 : evdp;
+    if (defined(evdp) && evdp >= -10 && evdp < 1e6) ev.depthKm = evdp > 1000 ? evdp / 1000 : evdp;
     const double mag = w.f32(floatAt(MAG));
-    if (defined(mag) && mag > -5 && mag < 12)
-        ev.magnitude = mag;
+    if (defined(mag) && mag > -5 && mag < 12) ev.magnitude = mag;
     ev.place = textField(bytes, KEVNM);
     return out;
 }

@@ -14,29 +14,23 @@ constexpr double kNoStart = -1e18, kNoEnd = 1e18;
 // Data centres write an empty location as "" or "--".
 std::string locationCode(std::string code) { return code == "--" ? std::string() : code; }
 
-bool placeValid(double lat, double lon)
-{
-    return std::fabs(lat) <= 90 && std::fabs(lon) <= 360;
-}
+bool placeValid(double lat, double lon) { return std::fabs(lat) <= 90 && std::fabs(lon) <= 360; }
 
 double normalLongitude(double lon) { return lon > 180 ? lon - 360 : lon < -180 ? lon + 360 : lon; }
 
-double timeOr(const std::string& text, double fallback)
-{
+double timeOr(const std::string& text, double fallback) {
     return parseTimeText(text).value_or(fallback);
 }
 
-std::string noEntries(std::size_t leftOut)
-{
+std::string noEntries(std::size_t leftOut) {
     return leftOut ? "no station with a network, station code and coordinates ("
                          + std::to_string(leftOut) + " entries unusable)"
                    : "no stations listed";
 }
 
-}  // namespace
+}   // namespace
 
-std::vector<ChannelMetadata> parseStationText(std::string_view text, std::string& error)
-{
+std::vector<ChannelMetadata> parseStationText(std::string_view text, std::string& error) {
     error.clear();
     std::vector<ChannelMetadata> out;
     TextTable table;
@@ -70,20 +64,17 @@ std::vector<ChannelMetadata> parseStationText(std::string_view text, std::string
         m.elevation = TextTable::number(TextTable::field(row, elev)).value_or(0);
         m.azimuth = TextTable::number(TextTable::field(row, az));
         m.dip = TextTable::number(TextTable::field(row, dip));
-        if (m.dip && std::fabs(*m.dip) > 90)
-            m.dip.reset();
+        if (m.dip && std::fabs(*m.dip) > 90) m.dip.reset();
         m.siteName = TextTable::field(row, site);
         m.startTime = timeOr(TextTable::field(row, start), kNoStart);
         m.endTime = timeOr(TextTable::field(row, end), kNoEnd);
         out.push_back(std::move(m));
     }
-    if (out.empty())
-        error = noEntries(leftOut);
+    if (out.empty()) error = noEntries(leftOut);
     return out;
 }
 
-std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& error)
-{
+std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& error) {
     error.clear();
     std::vector<ChannelMetadata> out;
     QXmlStreamReader reader(QByteArray::fromRawData(xml.data(), qsizetype(xml.size())));
@@ -96,12 +87,15 @@ std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& 
 
     auto parent = [&]() { return path.empty() ? QString() : path.back(); };
     auto number = [&]() {
-        return TextTable::number(reader.readElementText(QXmlStreamReader::SkipChildElements)
-                                     .trimmed().toStdString());
+        return TextTable::number(
+            reader.readElementText(QXmlStreamReader::SkipChildElements).trimmed().toStdString());
     };
-    auto attr = [&](const char* name) { return reader.attributes().value(QLatin1String(name)).toString().trimmed().toStdString(); };
+    auto attr = [&](const char* name) {
+        return reader.attributes().value(QLatin1String(name)).toString().trimmed().toStdString();
+    };
     auto add = [&](ChannelMetadata m, std::optional<double> lat, std::optional<double> lon) {
-        if (m.id.network.empty() || m.id.station.empty() || !lat || !lon || !placeValid(*lat, *lon)) {
+        if (m.id.network.empty() || m.id.station.empty() || !lat || !lon
+            || !placeValid(*lat, *lon)) {
             ++leftOut;
             return;
         }
@@ -116,8 +110,7 @@ std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& 
             const QString name = reader.name().toString();
             const QString in = parent();
             if (!sawRoot) {
-                if (name != QLatin1String("FDSNStationXML"))
-                    break;
+                if (name != QLatin1String("FDSNStationXML")) break;
                 sawRoot = true;
             }
             if (name == QLatin1String("Network")) {
@@ -152,8 +145,7 @@ std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& 
                     m.azimuth = number();
                 else if (ofChannel && name == QLatin1String("Dip")) {
                     m.dip = number();
-                    if (m.dip && std::fabs(*m.dip) > 90)
-                        m.dip.reset();
+                    if (m.dip && std::fabs(*m.dip) > 90) m.dip.reset();
                 } else {
                     path.push_back(name);
                 }
@@ -161,16 +153,17 @@ std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& 
             } else if (name == QLatin1String("Name") && in == QLatin1String("Site")
                        && path.size() >= 2 && path[path.size() - 2] == QLatin1String("Station")) {
                 station.siteName = reader.readElementText(QXmlStreamReader::SkipChildElements)
-                                       .simplified().toStdString();
+                                       .simplified()
+                                       .toStdString();
                 continue;
             }
             path.push_back(name);
         } else if (token == QXmlStreamReader::EndElement) {
-            if (!path.empty())
-                path.pop_back();
+            if (!path.empty()) path.pop_back();
             const QString name = reader.name().toString();
             if (name == QLatin1String("Channel") && parent() == QLatin1String("Station")) {
-                add(channel, channelLat ? channelLat : stationLat, channelLon ? channelLon : stationLon);
+                add(channel, channelLat ? channelLat : stationLat,
+                    channelLon ? channelLon : stationLon);
                 stationHasChannels = true;
             } else if (name == QLatin1String("Station") && parent() == QLatin1String("Network")) {
                 for (std::size_t i = stationFirst; i < out.size(); ++i)
@@ -185,21 +178,18 @@ std::vector<ChannelMetadata> parseStationXml(std::string_view xml, std::string& 
         return {};
     }
     if (reader.hasError() && reader.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
-        if (out.empty())
-            error = "StationXML unreadable: " + reader.errorString().toStdString();
+        if (out.empty()) error = "StationXML unreadable: " + reader.errorString().toStdString();
         return out;
     }
-    if (out.empty())
-        error = noEntries(leftOut);
+    if (out.empty()) error = noEntries(leftOut);
     return out;
 }
 
-std::vector<ChannelMetadata> readStationMetadata(std::string_view bytes, std::string& error)
-{
+std::vector<ChannelMetadata> readStationMetadata(std::string_view bytes, std::string& error) {
     std::size_t i = 0;
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF")
-        i = 3;
-    while (i < bytes.size() && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") i = 3;
+    while (i < bytes.size()
+           && (bytes[i] == ' ' || bytes[i] == '\t' || bytes[i] == '\r' || bytes[i] == '\n'))
         ++i;
     return i < bytes.size() && bytes[i] == '<' ? parseStationXml(bytes, error)
                                                : parseStationText(bytes, error);

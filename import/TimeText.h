@@ -19,11 +19,11 @@ struct CalendarTime {
 // Seconds since 1970 of a calendar date and time of day; nullopt when a field
 // is out of range (month 1..12, the day within its month, hour 0..23, minute
 // 0..59, second 0 up to but not including 61 so a leap second is kept).
-std::optional<double> epochFromCalendar(int year, int month, int day,
-                                        int hour, int minute, double second);
+std::optional<double> epochFromCalendar(int year, int month, int day, int hour, int minute,
+                                        double second);
 // The same from the day of the year (1 = 1 January, up to 365 or 366).
-std::optional<double> epochFromDayOfYear(int year, int dayOfYear,
-                                         int hour, int minute, double second);
+std::optional<double> epochFromDayOfYear(int year, int dayOfYear, int hour, int minute,
+                                         double second);
 
 // Reads "YYYY-MM-DDTHH:MM:SS[.f...][Z]", with a blank instead of the T, or a
 // bare "YYYY-MM-DD" (midnight). Up to nine fraction digits; surrounding blanks
@@ -37,4 +37,3 @@ CalendarTime calendarFromEpoch(double epochSeconds);
 // "YYYY-MM-DDTHH:MM:SS" followed by '.' and fractionDigits digits (0..9, none
 // when 0), rounded so that 59.9999999 never prints as second 60.
 std::string formatTimeText(double epochSeconds, int fractionDigits = 6);
-

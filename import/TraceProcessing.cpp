@@ -16,49 +16,40 @@ constexpr double kPi = std::numbers::pi;
 // hundred samples per second fits many times; a damaged rate does not.
 constexpr double kMergedSamplesMax = 2e7;
 
-std::string secondsText(double seconds)
-{
+std::string secondsText(double seconds) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.2f s", seconds);
     return buffer;
 }
 
-std::string channelText(const ChannelId& id)
-{
+std::string channelText(const ChannelId& id) {
     return id.network + "." + id.station + "." + id.location + "." + id.channel;
 }
 
-bool sameRate(double a, double b)
-{
-    return std::fabs(a - b) <= 1e-4 * std::max(a, b);
-}
+bool sameRate(double a, double b) { return std::fabs(a - b) <= 1e-4 * std::max(a, b); }
 
 // The windowed-sinc kernel: cut-off `fc` in Hz, Blackman window reaching zero
 // at +-halfWidth seconds.
-double kernel(double tau, double fc, double halfWidth)
-{
+double kernel(double tau, double fc, double halfWidth) {
     const double x = tau / halfWidth;
-    if (x <= -1.0 || x >= 1.0)
-        return 0.0;
+    if (x <= -1.0 || x >= 1.0) return 0.0;
     const double window = 0.42 + 0.5 * std::cos(kPi * x) + 0.08 * std::cos(2 * kPi * x);
     const double a = 2 * fc * tau;
     const double sinc = std::fabs(a) < 1e-12 ? 1.0 : std::sin(kPi * a) / (kPi * a);
     return sinc * window;
 }
 
-} // namespace
+}   // namespace
 
-MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, double from,
-                          double to, std::vector<std::string>& notes)
-{
+MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, double from, double to,
+                          std::vector<std::string>& notes) {
     MergedTrace out;
     std::vector<const TraceSegment*> usable;
     for (const TraceSegment* s : segments)
         if (s && !s->samples.empty() && std::isfinite(s->sampleRate) && s->sampleRate > 0
             && std::isfinite(s->startTime))
             usable.push_back(s);
-    if (usable.empty() || !(to >= from))
-        return out;
+    if (usable.empty() || !(to >= from)) return out;
     out.id = usable.front()->id;
 
     // The rate that carries the most samples.
@@ -71,20 +62,23 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
         else
             it->second += s->samples.size();
     }
-    const double rate = std::max_element(rates.begin(), rates.end(), [](const auto& a, const auto& b) {
-                            return a.second < b.second;
-                        })->first;
+    const double rate =
+        std::max_element(rates.begin(), rates.end(), [](const auto& a, const auto& b) {
+            return a.second < b.second;
+        })->first;
     out.sampleRate = rate;
     if ((to - from) * rate > kMergedSamplesMax) {
         notes.push_back(channelText(out.id) + ": " + std::to_string(rate)
                         + " samples per second over the window is more than can be held");
         return out;
     }
-    std::stable_sort(usable.begin(), usable.end(), [](const TraceSegment* a, const TraceSegment* b) {
-        return a->startTime < b->startTime;
-    });
+    std::stable_sort(
+        usable.begin(), usable.end(),
+        [](const TraceSegment* a, const TraceSegment* b) { return a->startTime < b->startTime; });
 
-    struct Fill { std::size_t begin, end; };
+    struct Fill {
+        std::size_t begin, end;
+    };
     std::vector<Fill> fills;
     // A badly fragmented channel would give thousands of lines: the first few
     // are told one by one, the rest counted.
@@ -103,8 +97,7 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
         const double n = static_cast<double>(s->samples.size());
         const double first = std::max(0.0, std::ceil((from - s->startTime) * rate - 1e-6));
         const double last = std::min(n - 1, std::floor((to - s->startTime) * rate + 1e-6));
-        if (!(first <= last))
-            continue;
+        if (!(first <= last)) continue;
         std::size_t i = static_cast<std::size_t>(first);
         const std::size_t end = static_cast<std::size_t>(last) + 1;
         const double t = s->startTime + first / rate;
@@ -120,14 +113,16 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
                 const std::size_t begin = out.samples.size();
                 if (seconds <= kInterpolatedGapMax) {
                     for (std::size_t k = 1; k <= missing; ++k)
-                        out.samples.push_back(before + (after - before) * static_cast<double>(k)
-                                                           / static_cast<double>(missing + 1));
+                        out.samples.push_back(before
+                                              + (after - before) * static_cast<double>(k)
+                                                    / static_cast<double>(missing + 1));
                 } else {
                     out.samples.resize(begin + missing, 0.0);
                     fills.push_back({begin, begin + missing});
                     filledSeconds += seconds;
                     if (++filledGaps <= kNotesEach)
-                        notes.push_back(channelText(out.id) + ": gap of " + secondsText(seconds) + " at "
+                        notes.push_back(channelText(out.id) + ": gap of " + secondsText(seconds)
+                                        + " at "
                                         + formatTimeText(out.startTime + double(begin) / rate, 3)
                                         + " filled with the trace mean");
                 }
@@ -151,8 +146,8 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
         notes.push_back(channelText(out.id) + ": " + std::to_string(filledGaps)
                         + " gaps filled with the trace mean in all, " + secondsText(filledSeconds));
     if (overlaps > kNotesEach)
-        notes.push_back(channelText(out.id) + ": " + std::to_string(overlaps)
-                        + " overlaps in all, " + secondsText(overlapSeconds) + ", the earlier data kept");
+        notes.push_back(channelText(out.id) + ": " + std::to_string(overlaps) + " overlaps in all, "
+                        + secondsText(overlapSeconds) + ", the earlier data kept");
     const double mean = recorded ? sum / static_cast<double>(recorded) : 0.0;
     for (const Fill& f : fills)
         std::fill(out.samples.begin() + static_cast<std::ptrdiff_t>(f.begin),
@@ -160,30 +155,25 @@ MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, doub
     return out;
 }
 
-void removeMean(std::vector<double>& samples)
-{
-    if (samples.empty())
-        return;
+void removeMean(std::vector<double>& samples) {
+    if (samples.empty()) return;
     double sum = 0;
-    for (double v : samples)
-        sum += v;
+    for (double v : samples) sum += v;
     const double mean = sum / static_cast<double>(samples.size());
-    for (double& v : samples)
-        v -= mean;
+    for (double& v : samples) v -= mean;
 }
 
-bool parsePreference(const std::string& text, ChannelPreference& out)
-{
+bool parsePreference(const std::string& text, ChannelPreference& out) {
     out = {};
     auto valid = [](const std::string& s, std::size_t max) {
         return s.size() <= max && std::all_of(s.begin(), s.end(), [](char c) {
-            return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-        });
+                   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')
+                          || (c >= '0' && c <= '9');
+               });
     };
     std::string upper = text;
     for (char& c : upper)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     const std::size_t dot = upper.find('.');
     std::string location, band;
     if (dot == std::string::npos) {
@@ -191,25 +181,20 @@ bool parsePreference(const std::string& text, ChannelPreference& out)
     } else {
         location = upper.substr(0, dot);
         band = upper.substr(dot + 1);
-        if (location == "--")
-            location.clear();
-        if (!valid(location, 2))
-            return false;
+        if (location == "--") location.clear();
+        if (!valid(location, 2)) return false;
         out.location = location;
     }
-    if (!valid(band, 2) || (band.empty() && dot == std::string::npos))
-        return false;
-    if (!band.empty())
-        out.band = band;
+    if (!valid(band, 2) || (band.empty() && dot == std::string::npos)) return false;
+    if (!band.empty()) out.band = band;
     return true;
 }
 
 int chooseChannelGroup(const std::vector<ChannelGroupKey>& groups, double targetRate,
-                       const ChannelPreference& prefer)
-{
+                       const ChannelPreference& prefer) {
     auto rank = [&](const ChannelGroupKey& g) {
         const bool matches = (!prefer.location || *prefer.location == g.location)
-                          && (!prefer.band || *prefer.band == g.band);
+                             && (!prefer.band || *prefer.band == g.band);
         const bool preferred = (prefer.location || prefer.band) && matches;
         int kind = 2;
         if (g.band == "BH" && g.sampleRate >= 20 && g.sampleRate <= 40)
@@ -223,29 +208,25 @@ int chooseChannelGroup(const std::vector<ChannelGroupKey>& groups, double target
     };
     int best = -1;
     for (std::size_t i = 0; i < groups.size(); ++i) {
-        if (!(groups[i].sampleRate > 0))
-            continue;
+        if (!(groups[i].sampleRate > 0)) continue;
         if (best < 0 || rank(groups[i]) < rank(groups[static_cast<std::size_t>(best)]))
             best = static_cast<int>(i);
     }
     return best;
 }
 
-MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRate)
-{
+MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRate) {
     MergedTrace out;
     out.id = in.id;
     out.sampleRate = outRate;
     const double fs = in.sampleRate;
-    if (in.samples.empty() || !(fs > 0) || !(outRate > 0) || fs > 1000 * outRate)
-        return out;
+    if (in.samples.empty() || !(fs > 0) || !(outRate > 0) || fs > 1000 * outRate) return out;
     const double n = static_cast<double>(in.samples.size());
     // Grid points inside the recorded span.
     const double offset = in.startTime - gridStart;
     const double kFirst = std::ceil(offset * outRate - 1e-6);
     const double kLast = std::floor((offset + (n - 1) / fs) * outRate + 1e-6);
-    if (!(kFirst <= kLast) || kLast - kFirst > kMergedSamplesMax)
-        return out;
+    if (!(kFirst <= kLast) || kLast - kFirst > kMergedSamplesMax) return out;
     const std::size_t count = static_cast<std::size_t>(kLast - kFirst) + 1;
     out.startTime = gridStart + kFirst / outRate;
     out.samples.resize(count);
@@ -255,24 +236,23 @@ MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRa
     if (std::fabs(fs - outRate) <= 1e-9 * outRate && std::fabs(shift) < 1e-4) {
         const double skip = std::max(0.0, std::round((out.startTime - in.startTime) * fs));
         for (std::size_t k = 0; k < count; ++k)
-            out.samples[k] = in.samples[std::min(in.samples.size() - 1,
-                                                 static_cast<std::size_t>(skip) + k)];
+            out.samples[k] =
+                in.samples[std::min(in.samples.size() - 1, static_cast<std::size_t>(skip) + k)];
         return out;
     }
 
     const double lower = std::min(fs, outRate);
-    const double fc = 0.4 * lower;            // 80 % of the lower Nyquist frequency
-    const double halfWidth = 12.0 / lower;    // seconds on either side
+    const double fc = 0.4 * lower;           // 80 % of the lower Nyquist frequency
+    const double halfWidth = 12.0 / lower;   // seconds on either side
     const long reach = static_cast<long>(std::ceil(halfWidth * fs));
-    const long taps = 2 * reach;              // input offsets -reach+1 .. reach
+    const long taps = 2 * reach;   // input offsets -reach+1 .. reach
     // Weights depend only on where the output falls between two input
     // samples; that place is quantised finely and its weights kept.
     constexpr int kPhases = 4096;
     std::map<int, std::vector<double>> cache;
     auto weightsFor = [&](int phase) -> const std::vector<double>& {
         auto it = cache.find(phase);
-        if (it != cache.end())
-            return it->second;
+        if (it != cache.end()) return it->second;
         std::vector<double> w(static_cast<std::size_t>(taps));
         const double frac = static_cast<double>(phase) / kPhases;
         double sum = 0;
@@ -281,8 +261,7 @@ MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRa
             w[static_cast<std::size_t>(j + reach - 1)] = v;
             sum += v;
         }
-        for (double& v : w)
-            v /= sum;
+        for (double& v : w) v /= sum;
         return cache.emplace(phase, std::move(w)).first->second;
     };
     const long size = static_cast<long>(in.samples.size());
@@ -310,8 +289,7 @@ MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRa
                 a2 += ws[j + 2] * xs[j + 2];
                 a3 += ws[j + 3] * xs[j + 3];
             }
-            for (; j < taps; ++j)
-                a0 += ws[j] * xs[j];
+            for (; j < taps; ++j) a0 += ws[j] * xs[j];
             acc = (a0 + a1) + (a2 + a3);
         } else {
             // Near the ends: the weights that fall on samples, renormalised.
@@ -331,8 +309,7 @@ MergedTrace resampleToGrid(const MergedTrace& in, double gridStart, double outRa
 }
 
 bool rotateToNorthEast(const Horizontal& a, const Horizontal& b, MergedTrace& north,
-                       MergedTrace& east, std::string& reason)
-{
+                       MergedTrace& east, std::string& reason) {
     const MergedTrace& ta = *a.trace;
     const MergedTrace& tb = *b.trace;
     const double difference = std::fmod(std::fabs(a.azimuth - b.azimuth), 180.0);
@@ -348,7 +325,8 @@ bool rotateToNorthEast(const Horizontal& a, const Horizontal& b, MergedTrace& no
         return false;
     }
     const double rate = ta.sampleRate;
-    const long shift = std::lround((tb.startTime - ta.startTime) * rate);   // b's start in a's samples
+    const long shift = std::lround((tb.startTime - ta.startTime)
+                                   * rate);   // b's start in a's samples
     const long begin = std::max(0L, shift);
     const long end = std::min(static_cast<long>(ta.samples.size()),
                               shift + static_cast<long>(tb.samples.size()));

@@ -32,8 +32,8 @@ struct MergedTrace {
 // mean of the recorded samples; where segments overlap the earlier data is
 // kept. Each filled gap, each overlap and each left-out segment adds a line
 // to `notes`. Nothing in the window gives a trace without samples.
-MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, double from,
-                          double to, std::vector<std::string>& notes);
+MergedTrace mergeSegments(const std::vector<const TraceSegment*>& segments, double from, double to,
+                          std::vector<std::string>& notes);
 
 // Subtracts the mean of the samples.
 void removeMean(std::vector<double>& samples);
@@ -48,10 +48,10 @@ void removeMean(std::vector<double>& samples);
 // "00.") puts groups that match it before all others.
 struct ChannelGroupKey {
     std::string location;
-    std::string band;          // the channel code without its last letter, e.g. "BH"
+    std::string band;   // the channel code without its last letter, e.g. "BH"
     double sampleRate = 0;
     bool hasVertical = false;
-    int components = 0;        // how many channels the group has
+    int components = 0;   // how many channels the group has
 };
 // Parses a preference "LOC.BAND", "BAND" or "LOC." (an empty location is
 // written "--" or left empty before the dot); false when it is malformed.

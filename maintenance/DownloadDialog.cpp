@@ -33,7 +33,7 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 
 constexpr int kMapWidth = 360, kMapHeight = 220;
 
-}  // namespace
+}   // namespace
 
 std::array<QString, 4> eventRowTexts(const EventInfo& e) {
     QString time = e.originTime ? qs(formatTimeText(*e.originTime, 0)) : QStringLiteral("?");
@@ -73,7 +73,8 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::string installation, Messag
     auto* middle = new QHBoxLayout;
     table_ = new QTableWidget(0, 4);
     table_->setObjectName(QStringLiteral("events"));
-    table_->setHorizontalHeaderLabels({tr("Time (UTC)"), tr("Place"), tr("Magnitude"), tr("Depth")});
+    table_->setHorizontalHeaderLabels(
+        {tr("Time (UTC)"), tr("Place"), tr("Magnitude"), tr("Depth")});
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -136,8 +137,10 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::string installation, Messag
         const QString url = QString::fromStdString(normalizeBaseUrl(typed.trimmed().toStdString()));
         int match = centre_->count() - 1;
         for (int i = 0; i + 1 < centre_->count(); ++i)
-            if (!url.isEmpty() && QString::fromStdString(normalizeBaseUrl(
-                                      centre_->itemData(i).toString().toStdString())) == url)
+            if (!url.isEmpty()
+                && QString::fromStdString(
+                       normalizeBaseUrl(centre_->itemData(i).toString().toStdString()))
+                       == url)
                 match = i;
         centre_->setCurrentIndex(match);
     });
@@ -149,7 +152,9 @@ DownloadDialog::DownloadDialog(QWidget* parent, std::string installation, Messag
     }
     connect(find_, &QPushButton::clicked, this, &DownloadDialog::findEvents);
     connect(table_, &QTableWidget::currentCellChanged, this,
-            [this](int row, int, int previous, int) { if (row != previous) chooseEvent(row); });
+            [this](int row, int, int previous, int) {
+                if (row != previous) chooseEvent(row);
+            });
     connect(download_, &QPushButton::clicked, this, &DownloadDialog::startDownload);
     connect(cancel_button_, &QPushButton::clicked, this, &DownloadDialog::reject);
     connect(help, &QPushButton::clicked, this, [this] { openHelp(this, kDownloadHelpTopic); });
@@ -176,7 +181,8 @@ FdsnServer DownloadDialog::server() const {
 
 ImportProgress DownloadDialog::progressFunction() {
     return [this](double f, const std::string& s) {
-        QMetaObject::invokeMethod(this, [this, f, s] { progress(f, s); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, f, s] { progress(f, s); }, Qt::QueuedConnection);
     };
 }
 
@@ -186,8 +192,8 @@ void DownloadDialog::progress(double fraction, const std::string& step) {
 }
 
 void DownloadDialog::setBusy(bool on) {
-    for (QWidget* w : std::initializer_list<QWidget*>{centre_, url_, days_, minMagnitude_, networks_,
-                                                      maxStations_, replace_, table_, find_})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             centre_, url_, days_, minMagnitude_, networks_, maxStations_, replace_, table_, find_})
         w->setEnabled(!on);
     download_->setEnabled(!on && chosen_ >= 0 && stationsToCome_ > 0);
     cancel_button_->setText(on ? tr("Cancel") : tr("Close"));
@@ -225,7 +231,8 @@ void DownloadDialog::findEvents() {
     const FdsnServer s = server();
     if (s.baseUrl.empty()) {
         message_(this, tr("\"%1\" is not the address of a data centre. Type it like "
-                          "https://service.example.org.").arg(url_->text()));
+                          "https://service.example.org.")
+                           .arg(url_->text()));
         return;
     }
     bool daysOk = false, magOk = false;
@@ -236,11 +243,12 @@ void DownloadDialog::findEvents() {
                           "from 0 to 10."));
         return;
     }
-    const double now = std::chrono::duration<double>(
-                           std::chrono::system_clock::now().time_since_epoch()).count();
+    const double now =
+        std::chrono::duration<double>(std::chrono::system_clock::now().time_since_epoch()).count();
     auto result = std::make_shared<FdsnEvents>();
     step_->setText(tr("Asking %1 for its earthquakes...").arg(qs(s.baseUrl)));
-    run([s, now, days, minMag, result, report = progressFunction(), this] {
+    run(
+        [s, now, days, minMag, result, report = progressFunction(), this] {
             *result = fdsnSearchEvents(s, now - days * 86400, now, minMag, report, &cancel_);
         },
         [this, result] {
@@ -254,10 +262,11 @@ void DownloadDialog::findEvents() {
             else if (!result->error.empty()) {
                 qCWarning(lcNetwork) << "earthquake search failed:" << result->error.c_str();
                 step_->setText(tr("The data centre did not answer: %1").arg(qs(result->error)));
-            }
-            else
-                step_->setText(events_.empty() ? tr("No earthquake matches. Try more days or a smaller magnitude.")
-                                               : tr("%1 earthquakes. Choose one.").arg(events_.size()));
+            } else
+                step_->setText(
+                    events_.empty()
+                        ? tr("No earthquake matches. Try more days or a smaller magnitude.")
+                        : tr("%1 earthquakes. Choose one.").arg(events_.size()));
         });
 }
 
@@ -268,7 +277,8 @@ void DownloadDialog::showEvents() {
         const int row = table_->rowCount();
         table_->insertRow(row);
         const auto cells = eventRowTexts(e);
-        for (int c = 0; c < 4; ++c) table_->setItem(row, c, new QTableWidgetItem(cells[std::size_t(c)]));
+        for (int c = 0; c < 4; ++c)
+            table_->setItem(row, c, new QTableWidgetItem(cells[std::size_t(c)]));
     }
     table_->resizeColumnsToContents();
     table_->blockSignals(false);
@@ -285,8 +295,7 @@ void DownloadDialog::drawMap() {
     projection.leftLongitude = kMapLeftLongitude;
     projection.fitMap(360, kMapSouth, kMapNorth, rect);
     const QRect area(rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top);
-    if (!worldMap_.isNull())
-        p.drawImage(area, worldMap_);
+    if (!worldMap_.isNull()) p.drawImage(area, worldMap_);
     p.setRenderHint(QPainter::Antialiasing);
     for (std::size_t i = 0; i < events_.size(); ++i) {
         const EventInfo& e = events_[i];
@@ -320,13 +329,15 @@ void DownloadDialog::chooseEvent(int row) {
     auto count = std::make_shared<int>(-1);
     auto error = std::make_shared<std::string>();
     stations_->setText(tr("Counting the stations that recorded it..."));
-    run([s, e, networks, most, installation, count, error, report = progressFunction(), this] {
+    run(
+        [s, e, networks, most, installation, count, error, report = progressFunction(), this] {
             const FdsnStations st = fdsnFetchStations(s, *e.originTime, 3600, networks, "BH?,HH?",
                                                       report, &cancel_);
             *error = st.cancelled ? std::string("cancelled") : st.error;
             if (error->empty())
                 *count = int(chooseStations(st.channels, *e.latitude, *e.longitude, most,
-                                            installedStationCodes(installation)).size());
+                                            installedStationCodes(installation))
+                                 .size());
         },
         [this, count, error] {
             stationsToCome_ = *count;
@@ -334,11 +345,13 @@ void DownloadDialog::chooseEvent(int row) {
             if (!error->empty())
                 stations_->setText(tr("The stations could not be listed: %1").arg(qs(*error)));
             else if (*count == 0)
-                stations_->setText(tr("No station of %1 recorded this earthquake.").arg(networks_->text()));
+                stations_->setText(
+                    tr("No station of %1 recorded this earthquake.").arg(networks_->text()));
             else
-                stations_->setText(tr("%1 stations will come, spread over distance and direction.")
-                                       .arg(*count));
-            step_->setText(*count > 0 ? tr("Download brings the earthquake into the exhibit.") : QString());
+                stations_->setText(
+                    tr("%1 stations will come, spread over distance and direction.").arg(*count));
+            step_->setText(*count > 0 ? tr("Download brings the earthquake into the exhibit.")
+                                      : QString());
         });
 }
 
@@ -355,14 +368,14 @@ void DownloadDialog::startDownload() {
     r.installation = installation_;
     r.replace = replace_->isChecked();
     auto result = std::make_shared<FdsnDownloadReport>();
-    run([r, result, report = progressFunction(), this] {
-            *result = downloadEarthquake(r, report, &cancel_);
-        },
+    run([r, result, report = progressFunction(),
+         this] { *result = downloadEarthquake(r, report, &cancel_); },
         [this, result] {
             if (result->ok()) {
-                qCInfo(lcImport).noquote() << QStringLiteral("download: created %1 (%2 stations gave no recording)")
-                                                  .arg(qs(result->import.createdEvent))
-                                                  .arg(result->noData.size() + result->failures.size());
+                qCInfo(lcImport).noquote()
+                    << QStringLiteral("download: created %1 (%2 stations gave no recording)")
+                           .arg(qs(result->import.createdEvent))
+                           .arg(result->noData.size() + result->failures.size());
                 createdEvent_ = result->import.createdEvent;
                 if (!result->noData.empty() || !result->failures.empty())
                     message_(this, tr("%1 stations gave no recording; the others were imported.")

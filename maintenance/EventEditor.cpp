@@ -35,8 +35,8 @@ const std::array<EditorFieldInfo, kEditorFieldCount> kEditorFields = {{
     {709, 8, true, 5, 180},       // time limit, minutes
 }};
 
-const std::array<const char*, kViewAngleCount> kViewAngleLabels = {
-    "0", "45E", "90E", "135E", "180", "135W", "90W", "45W"};
+const std::array<const char*, kViewAngleCount> kViewAngleLabels = {"0",   "45E",  "90E", "135E",
+                                                                   "180", "135W", "90W", "45W"};
 
 namespace {
 
@@ -61,7 +61,7 @@ std::string cutName(const std::string& name) {
     return name.substr(0, end);
 }
 
-}  // namespace
+}   // namespace
 
 int viewAngleIndex(int32_t angle) {
     int32_t a = angle % 360;
@@ -113,8 +113,7 @@ std::optional<RangeFailure> checkEditorTexts(const EventEditorTexts& texts) {
     return std::nullopt;
 }
 
-std::optional<std::string> replaceQuestion(const EventRecord& edited,
-                                           const std::string& openedPath,
+std::optional<std::string> replaceQuestion(const EventRecord& edited, const std::string& openedPath,
                                            const std::string& dir) {
     // The name the save gives the file (the date texts follow the numbers).
     EventRecord named = edited;
@@ -215,23 +214,16 @@ struct FieldPlace {
 
 // Label and field positions in dialog units, in the order of EditorField.
 constexpr FieldPlace kPlaces[kEditorFieldCount] = {
-    {"Event Name", 3, 8, 60, 67, 6, 96},
-    {"Latitude", 3, 24, 60, 67, 22, 60},
-    {"Longitude", 3, 40, 60, 67, 38, 60},
-    {"Depth", 3, 56, 60, 67, 54, 35},
-    {"Magnitude", 3, 72, 60, 67, 70, 35},
-    {"Year:", 67, 92, 26, 94, 90, 28},
-    {"Month:", 125, 92, 26, 152, 90, 22},
-    {"Day:", 190, 92, 26, 217, 90, 22},
-    {"Hour", 67, 106, 26, 94, 104, 22},
-    {"Minute:", 125, 106, 26, 152, 104, 22},
-    {"Second:", 190, 106, 26, 217, 104, 28},
-    {"Speed", 3, 142, 60, 67, 140, 28},
-    {"Time Window", 3, 160, 60, 67, 158, 28},
-    {"Time limit", 160, 142, 45, 207, 140, 28},
+    {"Event Name", 3, 8, 60, 67, 6, 96},      {"Latitude", 3, 24, 60, 67, 22, 60},
+    {"Longitude", 3, 40, 60, 67, 38, 60},     {"Depth", 3, 56, 60, 67, 54, 35},
+    {"Magnitude", 3, 72, 60, 67, 70, 35},     {"Year:", 67, 92, 26, 94, 90, 28},
+    {"Month:", 125, 92, 26, 152, 90, 22},     {"Day:", 190, 92, 26, 217, 90, 22},
+    {"Hour", 67, 106, 26, 94, 104, 22},       {"Minute:", 125, 106, 26, 152, 104, 22},
+    {"Second:", 190, 106, 26, 217, 104, 28},  {"Speed", 3, 142, 60, 67, 140, 28},
+    {"Time Window", 3, 160, 60, 67, 158, 28}, {"Time limit", 160, 142, 45, 207, 140, 28},
 };
 
-}  // namespace
+}   // namespace
 
 EventEditorDialog::EventEditorDialog(QWidget* parent, const EventRecord& record,
                                      MessageFunction message)

@@ -37,10 +37,10 @@ enum EditorField : int {
 };
 
 struct EditorFieldInfo {
-    int id;            // control id
-    int capacity;      // characters that can be typed, plus one
-    bool ranged;       // checked on OK and filtered while typing
-    long low, high;    // accepted range of a ranged field
+    int id;           // control id
+    int capacity;     // characters that can be typed, plus one
+    bool ranged;      // checked on OK and filtered while typing
+    long low, high;   // accepted range of a ranged field
 };
 
 extern const std::array<EditorFieldInfo, kEditorFieldCount> kEditorFields;
@@ -80,8 +80,7 @@ std::optional<RangeFailure> checkEditorTexts(const EventEditorTexts& texts);
 // a new event) already holds that name, the question to ask first: "An event
 // file NAME already exists (EVENT NAME). Replace it?". Names are compared
 // the way files are found, without regard to case; `dir` is where both lie.
-std::optional<std::string> replaceQuestion(const EventRecord& edited,
-                                           const std::string& openedPath,
+std::optional<std::string> replaceQuestion(const EventRecord& edited, const std::string& openedPath,
                                            const std::string& dir = "");
 
 // "Value is not in the range %ld to %ld."

@@ -28,7 +28,17 @@
 
 namespace {
 
-enum Field { kName, kOrigin, kLatitude, kLongitude, kDepth, kMagnitude, kRate, kLimit, kFieldCount };
+enum Field {
+    kName,
+    kOrigin,
+    kLatitude,
+    kLongitude,
+    kDepth,
+    kMagnitude,
+    kRate,
+    kLimit,
+    kFieldCount
+};
 
 std::string number(double value, int decimals) {
     char text[48];
@@ -57,10 +67,11 @@ QString qs(const std::string& s) { return QString::fromStdString(s); }
 // The import's reason in the dialog's words: missing event values are typed
 // into the fields here, not given as command-line options.
 QString reasonText(const ImportReport& report) {
-    if (!report.event.originTime && !report.error.empty() && report.error.find("origin") != std::string::npos)
+    if (!report.event.originTime && !report.error.empty()
+        && report.error.find("origin") != std::string::npos)
         return QObject::tr("No origin time in the recordings: type it above (UTC), then Import.");
-    if ((!report.event.latitude || !report.event.longitude) &&
-        report.error.find("epicentre") != std::string::npos)
+    if ((!report.event.latitude || !report.event.longitude)
+        && report.error.find("epicentre") != std::string::npos)
         return QObject::tr("No epicentre in the recordings: type its latitude and longitude above, "
                            "then Import.");
     QString text = qs(report.error);
@@ -70,7 +81,7 @@ QString reasonText(const ImportReport& report) {
     return text;
 }
 
-}  // namespace
+}   // namespace
 
 ImportFields importFieldsFrom(const EventInfo& event, const std::string& name) {
     ImportFields f;
@@ -89,9 +100,9 @@ std::optional<std::string> applyImportFields(const ImportFields& fields, ImportR
     if (!trimmed(fields.origin).empty()) {
         request.event.originTime = parseTimeText(fields.origin);
         if (!request.event.originTime)
-            return "The origin time \"" + trimmed(fields.origin) +
-                   "\" is not a time. Type it in UTC as YYYY-MM-DDTHH:MM:SS.s, "
-                   "for example 2011-03-11T05:46:24.1.";
+            return "The origin time \"" + trimmed(fields.origin)
+                   + "\" is not a time. Type it in UTC as YYYY-MM-DDTHH:MM:SS.s, "
+                     "for example 2011-03-11T05:46:24.1.";
     }
     struct Check {
         const std::string* text;
@@ -112,8 +123,8 @@ std::optional<std::string> applyImportFields(const ImportFields& fields, ImportR
         if (trimmed(*c.text).empty()) continue;
         const std::optional<double> value = parseNumber(*c.text);
         if (!value || *value < c.low || *value > c.high)
-            return std::string("The ") + c.what + " must be a number from " + number(c.low, 0) +
-                   " to " + number(c.high, 0) + "; \"" + trimmed(*c.text) + "\" is not.";
+            return std::string("The ") + c.what + " must be a number from " + number(c.low, 0)
+                   + " to " + number(c.high, 0) + "; \"" + trimmed(*c.text) + "\" is not.";
         *c.target = value;
     }
     if (rate) request.sampleRate = *rate;
@@ -128,7 +139,8 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
 
     // Inputs.
     auto* inputs = new QGridLayout;
-    inputs->addWidget(new QLabel(tr("Recordings (SAC or miniSEED files, or folders):")), 0, 0, 1, 2);
+    inputs->addWidget(new QLabel(tr("Recordings (SAC or miniSEED files, or folders):")), 0, 0, 1,
+                      2);
     inputList_ = new QListWidget;
     inputList_->setObjectName(QStringLiteral("inputs"));
     inputList_->setMaximumHeight(90);
@@ -140,7 +152,8 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
     inputButtons->addWidget(addFolder_);
     inputButtons->addStretch();
     inputs->addLayout(inputButtons, 1, 1);
-    inputs->addWidget(new QLabel(tr("Station file (FDSN station text or StationXML; optional):")), 2, 0, 1, 2);
+    inputs->addWidget(new QLabel(tr("Station file (FDSN station text or StationXML; optional):")),
+                      2, 0, 1, 2);
     stationFile_ = new QLineEdit;
     stationFile_->setObjectName(QStringLiteral("stationFile"));
     auto* browse = new QPushButton(tr("&Browse..."));
@@ -150,11 +163,11 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
 
     // Event values and options.
     auto* form = new QGridLayout;
-    const char* labels[kFieldCount] = {"Event name", "Origin time (UTC)", "Latitude",
-                                       "Longitude", "Depth (km)", "Magnitude",
+    const char* labels[kFieldCount] = {"Event name",         "Origin time (UTC)", "Latitude",
+                                       "Longitude",          "Depth (km)",        "Magnitude",
                                        "Samples per second", "Time limit (s)"};
-    const char* names[kFieldCount] = {"name", "origin", "latitude", "longitude",
-                                      "depth", "magnitude", "rate", "limit"};
+    const char* names[kFieldCount] = {"name",  "origin",    "latitude", "longitude",
+                                      "depth", "magnitude", "rate",     "limit"};
     for (int i = 0; i < kFieldCount; ++i) {
         fields_[i] = new QLineEdit;
         fields_[i]->setObjectName(QString::fromLatin1(names[i]));
@@ -172,8 +185,8 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
     // What the scan found.
     stations_ = new QTableWidget(0, 6);
     stations_->setObjectName(QStringLiteral("stations"));
-    stations_->setHorizontalHeaderLabels({tr("Station"), tr("Sensor"), tr("Distance"),
-                                          tr("Components"), tr("Rate"), tr("Notes")});
+    stations_->setHorizontalHeaderLabels(
+        {tr("Station"), tr("Sensor"), tr("Distance"), tr("Components"), tr("Rate"), tr("Notes")});
     stations_->horizontalHeader()->setStretchLastSection(true);
     stations_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     stations_->verticalHeader()->hide();
@@ -209,9 +222,8 @@ ImportDialog::ImportDialog(QWidget* parent, std::string installation, MessageFun
     import_->setDefault(true);
     resize(900, 760);
 
-    connect(addFiles_, &QPushButton::clicked, this, [this] {
-        addInputs(QFileDialog::getOpenFileNames(this, tr("Recordings")));
-    });
+    connect(addFiles_, &QPushButton::clicked, this,
+            [this] { addInputs(QFileDialog::getOpenFileNames(this, tr("Recordings"))); });
     connect(addFolder_, &QPushButton::clicked, this, [this] {
         const QString dir = QFileDialog::getExistingDirectory(this, tr("Folder of recordings"));
         if (!dir.isEmpty()) addInputs({dir});
@@ -287,7 +299,8 @@ void ImportDialog::run(std::function<void()> work) {
     setBusy(true);
     worker_ = std::thread([this, work = std::move(work)] {
         work();
-        QMetaObject::invokeMethod(this, [this] { finishWork(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { finishWork(); }, Qt::QueuedConnection);
     });
 }
 
@@ -308,9 +321,9 @@ void ImportDialog::waitForWorker() {
 
 ImportFields ImportDialog::typedFields() const {
     ImportFields typed;
-    std::string* slot[kFieldCount] = {&typed.name, &typed.origin, &typed.latitude,
-                                      &typed.longitude, &typed.depth, &typed.magnitude,
-                                      &typed.rate, &typed.limit};
+    std::string* slot[kFieldCount] = {&typed.name,      &typed.origin, &typed.latitude,
+                                      &typed.longitude, &typed.depth,  &typed.magnitude,
+                                      &typed.rate,      &typed.limit};
     for (int i = 0; i < kFieldCount; ++i) *slot[i] = fields_[i]->text().toStdString();
     return typed;
 }
@@ -328,8 +341,8 @@ void ImportDialog::scan() {
         scanned_ = !cancel_;
         // The files' values fill the fields still empty; typed ones stay.
         const ImportFields found = importFieldsFrom(scan_.report.event, scan_.report.eventName);
-        const std::string* values[] = {&found.name, &found.origin, &found.latitude,
-                                       &found.longitude, &found.depth, &found.magnitude};
+        const std::string* values[] = {&found.name,      &found.origin, &found.latitude,
+                                       &found.longitude, &found.depth,  &found.magnitude};
         for (int i = 0; i < kRate; ++i)
             if (fields_[i]->text().trimmed().isEmpty()) fields_[i]->setText(qs(*values[i]));
         showScan();
@@ -340,7 +353,8 @@ void ImportDialog::scan() {
 
 ImportProgress ImportDialog::progressFunction() {
     return [this](double f, const std::string& s) {
-        QMetaObject::invokeMethod(this, [this, f, s] { progress(f, s); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, f, s] { progress(f, s); }, Qt::QueuedConnection);
     };
 }
 
@@ -350,14 +364,17 @@ void ImportDialog::showScan() {
     for (const ImportStation& s : rep.stations) {
         const int row = stations_->rowCount();
         stations_->insertRow(row);
-        const std::string sensor = (s.location.empty() ? std::string("--") : s.location) + "." + s.band;
+        const std::string sensor = (s.location.empty() ? std::string("--") : s.location) + "."
+                                   + s.band;
         std::string notes = s.skipped.empty() ? std::string() : "skipped: " + s.skipped;
         for (const std::string& n : s.notes) notes += (notes.empty() ? "" : "; ") + n;
         if (s.selected) notes = "shown first" + std::string(notes.empty() ? "" : "; ") + notes;
-        const QString cells[] = {qs(s.network + "." + s.station), qs(sensor),
+        const QString cells[] = {qs(s.network + "." + s.station),
+                                 qs(sensor),
                                  s.distance < 0 ? QStringLiteral("?")
                                                 : QStringLiteral("%1°").arg(s.distance, 0, 'f', 1),
-                                 qs(s.components), QStringLiteral("%1/s").arg(s.sampleRate),
+                                 qs(s.components),
+                                 QStringLiteral("%1/s").arg(s.sampleRate),
                                  qs(notes)};
         for (int c = 0; c < 6; ++c) stations_->setItem(row, c, new QTableWidgetItem(cells[c]));
     }
@@ -371,8 +388,8 @@ void ImportDialog::showScan() {
     if (!rep.ok())
         step_->setText(reasonText(rep));
     else
-        step_->setText(tr("%1 stations found. Check the event values, then Import.")
-                           .arg(rep.stations.size()));
+        step_->setText(
+            tr("%1 stations found. Check the event values, then Import.").arg(rep.stations.size()));
 }
 
 void ImportDialog::startImport() {
@@ -397,7 +414,8 @@ void ImportDialog::startImport() {
         progress_->setValue(0);
         step_->setText(result->cancelled ? tr("Cancelled; the installation is as it was.")
                                          : reasonText(*result));
-        if (!result->cancelled) message_(this, tr("Nothing was imported. %1").arg(reasonText(*result)));
+        if (!result->cancelled)
+            message_(this, tr("Nothing was imported. %1").arg(reasonText(*result)));
     };
     ImportScan scan = scan_;
     run([r, scan = std::move(scan), result, report = progressFunction(), this]() mutable {

@@ -8,8 +8,8 @@
 #include "dialogs/Pictures.h"
 #include "fileio/LogFile.h"
 #include "fileio/Logging.h"
-#include "maintenance/EventEditor.h"
 #include "maintenance/DownloadDialog.h"
+#include "maintenance/EventEditor.h"
 #include "maintenance/ImportDialog.h"
 #include "maintenance/Preferences.h"
 #include "maintenance/TextEditorLauncher.h"
@@ -38,7 +38,7 @@ QString chooseInformationFileDefault(QWidget* parent) {
         QObject::tr("Information Files (*.INF *.inf *.Inf);;All Files (*)"));
 }
 
-}  // namespace
+}   // namespace
 
 MaintenanceWindow::MaintenanceWindow(Settings& settings, Sound& sound, MaintenanceHooks hooks,
                                      std::string settingsPath)
@@ -156,8 +156,9 @@ void MaintenanceWindow::editEvent(EventRecord& record, const std::string& opened
         return;
     }
     qCWarning(lcRunSetup) << "event file" << record.fileName.c_str() << "could not be written";
-    hooks_.message(this, tr("Unable to write the event file %1.")
-                             .arg(QString::fromStdString(record.fileName)));
+    hooks_.message(
+        this,
+        tr("Unable to write the event file %1.").arg(QString::fromStdString(record.fileName)));
 }
 
 void MaintenanceWindow::newEvent() {
@@ -267,7 +268,8 @@ void MaintenanceWindow::viewLog() {
     view->setReadOnly(true);
     view->setLineWrapMode(QPlainTextEdit::NoWrap);
     view->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    view->setPlainText(text.empty() ? tr("No log yet.") : QString::fromUtf8(text.data(), qsizetype(text.size())));
+    view->setPlainText(text.empty() ? tr("No log yet.")
+                                    : QString::fromUtf8(text.data(), qsizetype(text.size())));
     view->moveCursor(QTextCursor::End);
     view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);

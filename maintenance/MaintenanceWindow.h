@@ -27,7 +27,7 @@ constexpr int kInitialTimeout = 813, kTimeout = 815, kPauseAtEnd = 817;
 constexpr int kEditInformation = 816;
 constexpr int kHelp = 809, kAbout = 810, kViewLog = 822;
 constexpr int kHelpTopic = 1020;
-}  // namespace maintenance
+}   // namespace maintenance
 
 // What the window asks of the desktop. Each empty member gets the real
 // behaviour; tests replace them so that nothing blocks or starts a program.

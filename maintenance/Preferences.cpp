@@ -24,14 +24,12 @@ const std::array<ControlSwitch, kControlSwitchCount> kControlSwitches = {{
 
 ControlStates controlStatesFrom(const Settings& settings) {
     ControlStates states{};
-    for (int i = 0; i < kControlSwitchCount; ++i)
-        states[i] = settings.*(kControlSwitches[i].field);
+    for (int i = 0; i < kControlSwitchCount; ++i) states[i] = settings.*(kControlSwitches[i].field);
     return states;
 }
 
 void applyControlStates(Settings& settings, const ControlStates& states) {
-    for (int i = 0; i < kControlSwitchCount; ++i)
-        settings.*(kControlSwitches[i].field) = states[i];
+    for (int i = 0; i < kControlSwitchCount; ++i) settings.*(kControlSwitches[i].field) = states[i];
 }
 
 ControlsDialog::ControlsDialog(QWidget* parent, Settings& settings)
@@ -88,9 +86,8 @@ std::optional<uint32_t> numberInputValue(std::string_view text) {
     return uint32_t(value);
 }
 
-NumberInputDialog::NumberInputDialog(QWidget* parent, const QString& title,
-                                     const QString& prompt, uint32_t value,
-                                     MessageFunction message)
+NumberInputDialog::NumberInputDialog(QWidget* parent, const QString& title, const QString& prompt,
+                                     uint32_t value, MessageFunction message)
     : DialogBase(parent, title, 180, 64, 0), value_(value), message_(std::move(message)) {
     place(new QLabel(prompt), kNumberPromptId, 10, 8, 160, 10);
     edit_ = new QLineEdit;

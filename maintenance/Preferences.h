@@ -19,7 +19,7 @@ class QLineEdit;
 struct ControlSwitch {
     int id;
     const char* label;
-    int y;                  // dialog units
+    int y;   // dialog units
     bool Settings::*field;
 };
 constexpr int kControlSwitchCount = 12;
@@ -49,7 +49,7 @@ private:
 
 constexpr int kNumberPromptId = 4091;
 constexpr int kNumberEditId = 4090;
-constexpr int kNumberInputChars = 7;          // the text buffer holds 8 with its zero
+constexpr int kNumberInputChars = 7;   // the text buffer holds 8 with its zero
 constexpr uint32_t kNumberInputMax = UINT32_MAX;
 
 struct NumberInputInfo {
@@ -73,8 +73,8 @@ std::optional<uint32_t> numberInputValue(std::string_view text);
 class NumberInputDialog : public DialogBase {
     Q_OBJECT
 public:
-    NumberInputDialog(QWidget* parent, const QString& title, const QString& prompt,
-                      uint32_t value, MessageFunction message);
+    NumberInputDialog(QWidget* parent, const QString& title, const QString& prompt, uint32_t value,
+                      MessageFunction message);
     QLineEdit* edit() const { return edit_; }
     // The value kept on OK.
     uint32_t value() const { return value_; }

@@ -21,7 +21,8 @@ int main(int argc, char** argv) {
 
     Settings& settings = theSettings();
     if (!loadSettings(settings))
-        qCWarning(lcRunSetup) << "OV.INI could not be read (missing or unreadable): default settings";
+        qCWarning(lcRunSetup)
+            << "OV.INI could not be read (missing or unreadable): default settings";
 
     QApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Orvanta Maintenance"));

@@ -10,8 +10,8 @@ namespace {
 
 constexpr std::size_t kHeaderBytes = 20;
 constexpr std::size_t kPointBytes = 4;
-constexpr std::size_t kMaxPoints = 65535;         // the count is 16 bits wide
-constexpr std::size_t kReadBufferBytes = 64 * 1024;  // a whole step in a few reads
+constexpr std::size_t kMaxPoints = 65535;             // the count is 16 bits wide
+constexpr std::size_t kReadBufferBytes = 64 * 1024;   // a whole step in a few reads
 
 uint16_t u16(const unsigned char* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
@@ -29,8 +29,9 @@ bool readHeader(std::FILE* f, RayRecordHeader& h) {
 }
 
 bool skipPoints(std::FILE* f, uint16_t count) {
-    return count == 0 ||
-           std::fseek(f, static_cast<long>(count) * static_cast<long>(kPointBytes), SEEK_CUR) == 0;
+    return count == 0
+           || std::fseek(f, static_cast<long>(count) * static_cast<long>(kPointBytes), SEEK_CUR)
+                  == 0;
 }
 
 bool readPoints(std::FILE* f, RayPoint* out, uint16_t count) {
@@ -46,7 +47,7 @@ bool readPoints(std::FILE* f, RayPoint* out, uint16_t count) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 RayTable::~RayTable() { close(); }
 
@@ -73,8 +74,8 @@ bool RayTable::openFiles(const std::string& indexPath, const std::string& dataPa
     index_.resize(count);
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     for (std::size_t k = 0; k < count; ++k, b += 4)
-        index_[k] = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                    static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        index_[k] = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8
+                    | static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
 
     file_ = std::fopen(resolvePath(dataPath).c_str(), "rb");
     if (!file_) {

@@ -10,7 +10,10 @@
 
 #include "seismology/TravelTimes.h"
 
-struct RayPoint { int16_t along = 0; int16_t across = 0; };  // km
+struct RayPoint {
+    int16_t along = 0;
+    int16_t across = 0;
+};   // km
 
 struct RayRecordHeader {
     char phase[13] = {};   // zero-terminated name (at most 12 characters in the file)
@@ -46,7 +49,7 @@ public:
 private:
     std::FILE* file_ = nullptr;
     std::vector<uint32_t> index_;
-    int32_t step_ = 0;   // 1..65535, or 0
+    int32_t step_ = 0;               // 1..65535, or 0
     std::vector<RayPoint> points_;   // reused between calls
     std::vector<char> ioBuffer_;     // read buffer of file_, large enough for a step
 };

@@ -17,17 +17,19 @@ float clampUnit(float v) { return v > 1.0f ? 1.0f : (v < -1.0f ? -1.0f : v); }
 // brought into -180..180, is negative.
 bool westOf(float lonA, float lonB) {
     float d = std::fmod(lonB - lonA, 360.0f);
-    if (d > 180.0f) d -= 360.0f;
-    else if (d <= -180.0f) d += 360.0f;
+    if (d > 180.0f)
+        d -= 360.0f;
+    else if (d <= -180.0f)
+        d += 360.0f;
     return d < 0.0f;
 }
 
-}  // namespace
+}   // namespace
 
 GreatCircle greatCircle(float latA, float lonA, float latB, float lonB) {
     GreatCircle r;
-    if (!std::isfinite(latA) || !std::isfinite(lonA) || !std::isfinite(latB) ||
-        !std::isfinite(lonB))
+    if (!std::isfinite(latA) || !std::isfinite(lonA) || !std::isfinite(latB)
+        || !std::isfinite(lonB))
         return r;
 
     const float theta1 = radians(90.0f - latA);
@@ -46,7 +48,10 @@ GreatCircle greatCircle(float latA, float lonA, float latB, float lonB) {
     if (r.distance == 0.0f) return r;   // coincident points: azimuth 0
     // From a pole every direction is the same meridian: due south from the
     // north pole, due north from the south pole.
-    if (latA >= 90.0f) { r.azimuth = 180.0f; return r; }
+    if (latA >= 90.0f) {
+        r.azimuth = 180.0f;
+        return r;
+    }
     if (latA <= -90.0f) return r;
 
     const float sinD = std::sqrt(1.0f - cosD * cosD);
@@ -55,9 +60,12 @@ GreatCircle greatCircle(float latA, float lonA, float latB, float lonB) {
 
     const float cosZ = (cosT2 - cosD * cosT1) / denominator;
     float z;
-    if (!std::isfinite(cosZ) || cosZ >= 1.0f) z = 0.0f;
-    else if (cosZ <= -1.0f) z = 180.0f;
-    else z = std::min(degrees(std::acos(cosZ)), 180.0f);
+    if (!std::isfinite(cosZ) || cosZ >= 1.0f)
+        z = 0.0f;
+    else if (cosZ <= -1.0f)
+        z = 180.0f;
+    else
+        z = std::min(degrees(std::acos(cosZ)), 180.0f);
 
     float azimuth = westOf(lonA, lonB) ? 360.0f - z : z;
     if (azimuth >= 360.0f) azimuth -= 360.0f;
@@ -65,13 +73,9 @@ GreatCircle greatCircle(float latA, float lonA, float latB, float lonB) {
     return r;
 }
 
-Vec3 rotateAboutX(Vec3 v, float s, float c) {
-    return {v.x, c * v.y + s * v.z, c * v.z - s * v.y};
-}
+Vec3 rotateAboutX(Vec3 v, float s, float c) { return {v.x, c * v.y + s * v.z, c * v.z - s * v.y}; }
 
-Vec3 rotateAboutY(Vec3 v, float s, float c) {
-    return {c * v.x - s * v.z, v.y, s * v.x + c * v.z};
-}
+Vec3 rotateAboutY(Vec3 v, float s, float c) { return {c * v.x - s * v.z, v.y, s * v.x + c * v.z}; }
 
 bool projectOrthographic(float latitude, float longitude, float viewAngle, PointF& out) {
     const float theta = radians(90.0f - latitude);

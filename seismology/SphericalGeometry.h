@@ -9,8 +9,12 @@ constexpr double kDegToRad = 0.017453292;   // the products are rounded to float
 constexpr double kRadToDeg = 57.29578121995553;
 constexpr float kEarthRadiusKm = 6371.0f;
 
-struct Vec3 { float x = 0, y = 0, z = 0; };
-struct PointF { float x = 0, y = 0; };
+struct Vec3 {
+    float x = 0, y = 0, z = 0;
+};
+struct PointF {
+    float x = 0, y = 0;
+};
 
 struct GreatCircle {
     float distance = 0;   // degrees, 0..180

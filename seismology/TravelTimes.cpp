@@ -38,10 +38,16 @@ bool scanNumber(std::string_view text, float& value) {
         start = ++i;
     }
     std::size_t digits = 0;
-    while (i < text.size() && isDigit(text[i])) { ++i; ++digits; }
+    while (i < text.size() && isDigit(text[i])) {
+        ++i;
+        ++digits;
+    }
     if (i < text.size() && text[i] == '.') {
         ++i;
-        while (i < text.size() && isDigit(text[i])) { ++i; ++digits; }
+        while (i < text.size() && isDigit(text[i])) {
+            ++i;
+            ++digits;
+        }
     }
     if (digits == 0) return false;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
@@ -61,7 +67,7 @@ bool scanNumber(std::string_view text, float& value) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 const std::array<float, kTableRows> distanceAxis = makeDistanceAxis();
 const std::array<const char*, 4> kTablePhases = {"P", "S", "PP", "SS"};
@@ -141,7 +147,7 @@ namespace {
 int rowsOf(const TravelTimeTable& table) {
     return table.count < 0 ? 0 : (table.count > kTableRows ? kTableRows : table.count);
 }
-}  // namespace
+}   // namespace
 
 float arrivalTime(const TravelTimeTable& table, float distance) {
     return interpolateTable(distanceAxis.data(), table.times.data(), rowsOf(table), distance);
@@ -164,7 +170,7 @@ bool entryMatches(const std::string& entry, const char* name) {
     return true;
 }
 
-}  // namespace
+}   // namespace
 
 bool phaseSelected(const PhaseSelection& selection, const char* phaseName) {
     if (!phaseName) return false;

@@ -10,15 +10,15 @@
 constexpr int kTableRows = 181;
 
 struct TravelTimeTable {
-    int16_t count = 0;                  // rows read; 0: no table
-    std::array<float, kTableRows> times{};  // whole seconds for 0..180 degrees
+    int16_t count = 0;                       // rows read; 0: no table
+    std::array<float, kTableRows> times{};   // whole seconds for 0..180 degrees
 };
 
 // 0, 1, ..., 180.
 extern const std::array<float, kTableRows> distanceAxis;
 
 // Phases of the run's four tables, in this order.
-extern const std::array<const char*, 4> kTablePhases;  // "P", "S", "PP", "SS"
+extern const std::array<const char*, 4> kTablePhases;   // "P", "S", "PP", "SS"
 
 // Surface-wave band speeds in degrees per second.
 constexpr float kSurfaceWaveSlowSpeed = 0.02069f;
@@ -47,9 +47,9 @@ float frontDistance(const TravelTimeTable& table, float time);
 // every phase that starts with what comes before the star.
 struct PhaseSelection {
     bool all = false;
-    bool pOnly = false;        // phases whose name starts with "P"
-    bool sOnly = false;        // phases whose name starts with "S"
-    bool specified = false;    // only the names in `phases`
+    bool pOnly = false;                    // phases whose name starts with "P"
+    bool sOnly = false;                    // phases whose name starts with "S"
+    bool specified = false;                // only the names in `phases`
     std::span<const std::string> phases;   // viewed, not owned: no copy per tick
 };
 

@@ -25,10 +25,8 @@ bool InputMonitor::isUserInput(int type) {
     case QEvent::KeyPress:
     case QEvent::KeyRelease:
     case QEvent::TouchBegin:
-    case QEvent::TouchEnd:
-        return true;
-    default:
-        return false;
+    case QEvent::TouchEnd: return true;
+    default: return false;
     }
 }
 

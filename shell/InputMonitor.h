@@ -27,7 +27,10 @@ public:
     // Watches every event of the application.
     void install();
     bool waiting(uint32_t now) const { return inputRecent(seen_, lastInput_, now); }
-    void noteInput() { seen_ = true; lastInput_ = clock_(); }
+    void noteInput() {
+        seen_ = true;
+        lastInput_ = clock_();
+    }
 
     static bool isUserInput(int eventType);
     static bool inputRecent(bool seen, uint32_t lastInput, uint32_t now) {

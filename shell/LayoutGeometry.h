@@ -21,14 +21,14 @@ struct PaneRect {
 
 // The character cell: extent of the letter "N" in the window's font.
 struct CharacterCell {
-    int width = 8;    // cw
-    int height = 16;  // ch
+    int width = 8;     // cw
+    int height = 16;   // ch
 };
 
 struct PaneGeometry {
     CharacterCell cell;
-    int barWidth = 64;        // 8 x cw
-    int globePercent = 47;    // p
+    int barWidth = 64;       // 8 x cw
+    int globePercent = 47;   // p
     // The station-name column is 38 pixels wide, wider only when the run's
     // labels need more room in the installed font.
     int stationColumnWidth = 38;
@@ -89,7 +89,7 @@ constexpr int kSliderMinimum = 0;
 constexpr int kSliderMaximum = 200;
 // A relative speed kept to the signed 16-bit range (not a number counts as 0).
 float speedInRange(float speed);
-int sliderPositionForSpeed(float speed);   // trunc(100 - speed in range)
+int sliderPositionForSpeed(float speed);        // trunc(100 - speed in range)
 int16_t speedForSliderPosition(int position);   // 100 - position
 
 // The speed slider's polling, without the widget: the slider keeps

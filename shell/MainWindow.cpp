@@ -43,16 +43,19 @@ namespace {
 // left out and why. The soak script counts runs by "event started: ".
 void logRunLoaded(const RunState& run, bool reload) {
     QString text = QStringLiteral("%1: %2 \"%3\", %4 seismograms loaded")
-                       .arg(reload ? QStringLiteral("event reloaded") : QStringLiteral("event started"),
+                       .arg(reload ? QStringLiteral("event reloaded")
+                                   : QStringLiteral("event started"),
                             QString::fromStdString(run.eventPath), QString::fromStdString(run.name))
                        .arg(run.seismogramCount);
     if (!run.dropped.empty()) {
         text += QStringLiteral(", %1 left out:").arg(run.dropped.size());
         constexpr std::size_t kListed = 10;
         for (std::size_t i = 0; i < run.dropped.size() && i < kListed; ++i)
-            text += QStringLiteral(" %1 (%2)").arg(QString::fromStdString(run.dropped[i].file),
-                                                   QString::fromStdString(run.dropped[i].reason));
-        if (run.dropped.size() > kListed) text += QStringLiteral(" and %1 more").arg(run.dropped.size() - kListed);
+            text += QStringLiteral(" %1 (%2)")
+                        .arg(QString::fromStdString(run.dropped[i].file),
+                             QString::fromStdString(run.dropped[i].reason));
+        if (run.dropped.size() > kListed)
+            text += QStringLiteral(" and %1 more").arg(run.dropped.size() - kListed);
     }
     if (run.seismogramCount == 0 || !run.dropped.empty())
         qCWarning(lcRunSetup).noquote() << text;
@@ -60,7 +63,7 @@ void logRunLoaded(const RunState& run, bool reload) {
         qCInfo(lcRunSetup).noquote() << text;
 }
 
-}  // namespace
+}   // namespace
 
 bool writeBitmapFile(const QImage& image, const QString& path) {
     if (image.isNull() || path.isEmpty()) return false;
@@ -77,11 +80,7 @@ bool writeBitmapFile(const QImage& image, const QString& path) {
 
 MainWindow::MainWindow(Settings& settings, Sound& sound, RunState& run, EventCatalogue& catalogue,
                        const TutorialScript& script)
-    : settings_(settings),
-      sound_(sound),
-      run_(run),
-      catalogue_(catalogue),
-      script_(script),
+    : settings_(settings), sound_(sound), run_(run), catalogue_(catalogue), script_(script),
       clock_(*this, settings, run, catalogue, script),
       input_([this] { return milliseconds(); }, this) {
     elapsed_.start();
@@ -89,9 +88,9 @@ MainWindow::MainWindow(Settings& settings, Sound& sound, RunState& run, EventCat
     setWindowTitle(QStringLiteral("Orvanta"));
     setWindowIcon(QIcon(QPixmap::fromImage(picture(kProgramIcon))));
     if (settings_.titleBar) {
-        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                       Qt::WindowCloseButtonHint);
+        setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                       | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                       | Qt::WindowCloseButtonHint);
     } else {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     }
@@ -118,7 +117,8 @@ MainWindow::MainWindow(Settings& settings, Sound& sound, RunState& run, EventCat
         sound_.stopMusic();
         clock_.setPendingAction(PendingAction::LeaveWelcome, 50);
     });
-    connect(welcome_, &WelcomeWindow::restartRequested, this, [this] { postCommand(Command::Map); });
+    connect(welcome_, &WelcomeWindow::restartRequested, this,
+            [this] { postCommand(Command::Map); });
     setClient(welcome_);
     clock_.setUp();
 }
@@ -233,9 +233,10 @@ void MainWindow::buildLayout(ViewMode mode) {
         dropClient(map);
     }
     ViewLayout* old = layout_;
-    layout_ = new ViewLayout(clientArea_, mode, geometry_, settings_, sound_, run_,
-                             [this] { return clock_.state().eventShown; },
-                             [this](Command id) { barCommand(id); }, commandRoute());
+    layout_ = new ViewLayout(
+        clientArea_, mode, geometry_, settings_, sound_, run_,
+        [this] { return clock_.state().eventShown; }, [this](Command id) { barCommand(id); },
+        commandRoute());
     setClient(layout_);
     dropClient(old);
 }
@@ -268,7 +269,8 @@ void MainWindow::exitProgram() {
     if (exiting_) return;
     qCInfo(lcClock) << "exit requested";
     exiting_ = true;
-    QMetaObject::invokeMethod(this, [this] { doExit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { doExit(); }, Qt::QueuedConnection);
 }
 
 void MainWindow::doExit() {
@@ -361,7 +363,8 @@ void MainWindow::showMessage(const std::string& text, const std::string& caption
 
 bool MainWindow::loadEvent(const std::string& eventFile) {
     if (!loadRun(run_, eventFile)) {
-        qCWarning(lcRunSetup) << "event file" << (eventFile.empty() ? run_.eventPath : eventFile).c_str()
+        qCWarning(lcRunSetup) << "event file"
+                              << (eventFile.empty() ? run_.eventPath : eventFile).c_str()
                               << "could not be read; the screen stays as it was";
         return false;
     }
@@ -477,7 +480,8 @@ bool MainWindow::runViewDialog() {
 }
 
 void MainWindow::saveSettings() {
-    if (!::saveSettings(settings_)) qCWarning(lcRunSetup) << "OV.INI could not be written; the settings changed only for now";
+    if (!::saveSettings(settings_))
+        qCWarning(lcRunSetup) << "OV.INI could not be written; the settings changed only for now";
 }
 
 void MainWindow::showInformation(const std::string& file) {
@@ -492,7 +496,8 @@ void MainWindow::chooseEvent(int catalogueIndex, const std::string& fileName) {
 // ---------------------------------------------------------------- commands
 
 void MainWindow::postCommand(Command id) {
-    QMetaObject::invokeMethod(this, [this, id] { command(id); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, id] { command(id); }, Qt::QueuedConnection);
 }
 
 std::function<void(Command)> MainWindow::commandRoute() {
@@ -511,9 +516,7 @@ void MainWindow::barCommand(Command id) {
         click();
         clock_.worldMenuButton();
         break;
-    case Command::RightClickWorldMenu:
-        clock_.worldMenuButton();
-        break;
+    case Command::RightClickWorldMenu: clock_.worldMenuButton(); break;
     case Command::Repeat:
         click();
         clock_.repeatButton();
@@ -526,15 +529,12 @@ void MainWindow::barCommand(Command id) {
         click();
         postCommand(Command::Exit);
         break;
-    case Command::EventInfoButton:
-        postCommand(Command::EventInfo);
-        break;
+    case Command::EventInfoButton: postCommand(Command::EventInfo); break;
     case Command::TutorialButton:
         click();
         postCommand(Command::TutorialBrowse);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -578,8 +578,7 @@ void MainWindow::command(Command id) {
     case Command::ExitButton:
     case Command::EventInfoButton:
     case Command::TutorialButton: barCommand(id); break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -632,8 +631,7 @@ void MainWindow::runDialogCommand(Command id) {
         runDialog(dialog);
         break;
     }
-    default:
-        break;
+    default: break;
     }
     clock_.endDialog();
 }

@@ -58,7 +58,8 @@ public:
 
     // This window's message boxes go here; tests replace it (an empty
     // function restores the message box).
-    using MessageShower = std::function<void(QWidget*, const QString& text, const QString& caption)>;
+    using MessageShower =
+        std::function<void(QWidget*, const QString& text, const QString& caption)>;
     void setMessageShower(MessageShower shower) { messageShower_ = std::move(shower); }
     // Runs a modal dialog of a menu command; tests replace it (default: exec).
     using DialogRunner = std::function<int(QDialog&)>;

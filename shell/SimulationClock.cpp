@@ -21,7 +21,7 @@ constexpr float kMaxSimTime = 1.0e6f;
 // The flash thus has at most 20 steps. Not a number counts as 0.
 float flashMagnitude(float m) { return std::isnan(m) ? 0.0f : std::clamp(m, -10.0f, 10.0f); }
 
-}  // namespace
+}   // namespace
 
 SimulationClock::SimulationClock(ClockHost& host, Settings& settings, RunState& run,
                                  EventCatalogue& catalogue, const TutorialScript& script)
@@ -268,8 +268,8 @@ void SimulationClock::onTickTimer() {
         const bool allDone = s_.showSeismograms && allSeismogramsDone();
         if (s_.endCountdown == 0 && (allDone || s_.simTime > run_.timeLimit)) {
             s_.endCountdown = settings_.secondsToPauseAtEnd != 0
-                               ? toInt32(settings_.secondsToPauseAtEnd)
-                               : 1;
+                                  ? toInt32(settings_.secondsToPauseAtEnd)
+                                  : 1;
         }
     }
 
@@ -285,11 +285,12 @@ void SimulationClock::onTickTimer() {
 }
 
 bool SimulationClock::allSeismogramsDone() const {
-    const int count = std::min<int>(run_.seismogramCount, static_cast<int>(run_.seismograms.size()));
+    const int count = std::min<int>(run_.seismogramCount,
+                                    static_cast<int>(run_.seismograms.size()));
     if (run_.seismogramCount <= 0) return false;
     int done = 0;
-    while (done < count && run_.seismograms[static_cast<std::size_t>(done)] &&
-           run_.seismograms[static_cast<std::size_t>(done)]->endTime <= s_.simTime)
+    while (done < count && run_.seismograms[static_cast<std::size_t>(done)]
+           && run_.seismograms[static_cast<std::size_t>(done)]->endTime <= s_.simTime)
         ++done;
     return done >= run_.seismogramCount;
 }
@@ -413,8 +414,7 @@ void SimulationClock::onActionTimer() {
         s_.resumeTime = 0;
         showWorldMap();
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -569,7 +569,8 @@ void SimulationClock::endDialog() {
     // Only a tick that the dialog stopped is re-armed: the second timer runs
     // on during the dialog and may have started another event (whose flash
     // arms the tick itself) or shown the map meanwhile.
-    if (s_.tickMs != 0 && tickWasArmed_ && !s_.timerArmed[kFlashTimer]) armTimer(kTickTimer, s_.tickMs);
+    if (s_.tickMs != 0 && tickWasArmed_ && !s_.timerArmed[kFlashTimer])
+        armTimer(kTickTimer, s_.tickMs);
     tickWasArmed_ = false;
 }
 

@@ -102,11 +102,11 @@ public:
 // What the clock keeps between its timer messages; the views, the button
 // bar and the tests read it through SimulationClock::state().
 struct ClockState {
-    float simTime = 0;          // seconds after the origin (the flash counts half-steps)
-    int16_t tickMs = 0;         // tick interval; 0 while no run is ticking
+    float simTime = 0;    // seconds after the origin (the flash counts half-steps)
+    int16_t tickMs = 0;   // tick interval; 0 while no run is ticking
     bool restartRequested = false;
     PendingAction pendingAction = PendingAction::None;
-    int32_t userCountdown = 0;  // seconds until an idle exhibit moves on
+    int32_t userCountdown = 0;      // seconds until an idle exhibit moves on
     bool showSeismograms = false;   // the run's layout has the seismograms
     int32_t tutorialIndex = 0;
     int32_t nextTutorialTime = 0;
@@ -127,8 +127,8 @@ struct ClockState {
 
 class SimulationClock {
 public:
-    SimulationClock(ClockHost& host, Settings& settings, RunState& run,
-                    EventCatalogue& catalogue, const TutorialScript& script);
+    SimulationClock(ClockHost& host, Settings& settings, RunState& run, EventCatalogue& catalogue,
+                    const TutorialScript& script);
 
     const ClockState& state() const { return s_; }
 
@@ -140,19 +140,19 @@ public:
     void onSecondTimer();
 
     // --- operations of the main window
-    void setUp();                 // window set-up: welcome screen skip, second timer
+    void setUp();   // window set-up: welcome screen skip, second timer
     // False when the event file cannot be read: the previous screen then stays
     // as it was, with its timers.
     bool startEvent(const std::string& eventFile);
-    bool startCurrentEvent();     // the map's or the list's chosen event
+    bool startCurrentEvent();   // the map's or the list's chosen event
     // The event chosen in the List dialog, started while the dialog still
     // holds the tick (between beginDialog and endDialog).
     void startListedEvent(const std::string& eventFile);
     void showWorldMap();
     void closePopups();
-    void restartRequest();        // Restart, and the Repeat action
-    void requestExit();           // waits while a screen is being built
-    void setScreenReady();        // the world map has drawn itself
+    void restartRequest();   // Restart, and the Repeat action
+    void requestExit();      // waits while a screen is being built
+    void setScreenReady();   // the world map has drawn itself
     void activationChanged(bool active, bool toOtherApplication);
     bool closeQuery() const { return s_.screenReady; }
     void setPendingAction(PendingAction action, int ms);
@@ -164,15 +164,15 @@ public:
     // Button bar and commands
     void togglePause();
     // The buttons' click sound is the caller's (the bar's right button has none).
-    void worldMenuButton();       // also the bar's right button
+    void worldMenuButton();   // also the bar's right button
     void repeatButton();
     void viewsButton();
-    void clearTutorial();         // tutorialMode, tutorialBrowsing, tutorialIndex
+    void clearTutorial();   // tutorialMode, tutorialBrowsing, tutorialIndex
     void startTutorialBrowsing();
     void showInfoText(const std::string& path);   // the Info buttons
     std::string eventInfoPath() const;            // "EVT.INF" in the event's folder
-    void chooseView();            // Select View, and the Views button's action
-    void setViewMode(ViewMode mode);   // the View menu
+    void chooseView();                            // Select View, and the Views button's action
+    void setViewMode(ViewMode mode);              // the View menu
     // Modal dialogs opened from commands stop the tick timer meanwhile.
     void beginDialog();
     void endDialog();

@@ -32,7 +32,7 @@ void setBackground(QWidget* w, const QColor& colour) {
     w->setAutoFillBackground(true);
 }
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------- filler
 

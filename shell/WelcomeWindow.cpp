@@ -1,15 +1,15 @@
 #include "shell/WelcomeWindow.h"
 
-#include "fileio/FileSystem.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"
+#include "fileio/FileSystem.h"
 
 #include <QPainter>
 #include <QTimerEvent>
 
 namespace {
 const QColor kLightYellow(255, 255, 0);
-}  // namespace
+}   // namespace
 
 WelcomeWindow::WelcomeWindow(QWidget* parent, const Settings& settings,
                              std::function<void()> onStart)

@@ -3,12 +3,12 @@
 // it is started in when that holds one, else the user's own installation),
 // everything else from the working directory those settings name.
 #include "data/EventCatalogue.h"
-#include "fileio/FileSystem.h"
-#include "fileio/Logging.h"
-#include "fileio/UserInstallation.h"
 #include "data/InfoText.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"
+#include "fileio/FileSystem.h"
+#include "fileio/Logging.h"
+#include "fileio/UserInstallation.h"
 #include "shell/MainWindow.h"
 #include "shell/WelcomeWindow.h"
 #include "sound/AudioBackend.h"
@@ -46,7 +46,7 @@ double millisecondsSinceProcessStart() {
     return (now.tv_sec + now.tv_nsec * 1e-9 - static_cast<double>(start) / ticks) * 1000.0;
 }
 
-}  // namespace
+}   // namespace
 
 int main(int, char** argv) {
     const auto mainEntered = std::chrono::steady_clock::now();
@@ -59,17 +59,22 @@ int main(int, char** argv) {
 
     Settings& settings = theSettings();
     if (!loadSettings(settings, "OV.INI"))
-        qCWarning(lcRunSetup) << "OV.INI could not be read (missing or unreadable): default settings";
+        qCWarning(lcRunSetup)
+            << "OV.INI could not be read (missing or unreadable): default settings";
     if (!settings.workingDirectory.empty()) {
         std::filesystem::current_path(resolvePath(settings.workingDirectory), ec);
-        if (ec) qCWarning(lcRunSetup) << "working directory" << settings.workingDirectory.c_str() << "not found";
+        if (ec)
+            qCWarning(lcRunSetup) << "working directory" << settings.workingDirectory.c_str()
+                                  << "not found";
     }
     theCatalogue().scanEvents(".");
     readTutorialScript(theTutorialScript(), ".");
-    qCInfo(lcRunSetup).noquote() << QStringLiteral("%1 events, %2 tutorial steps; script %3, tutorial %4")
+    qCInfo(lcRunSetup).noquote() << QStringLiteral(
+                                        "%1 events, %2 tutorial steps; script %3, tutorial %4")
                                         .arg(theCatalogue().count())
                                         .arg(theTutorialScript().size())
-                                        .arg(settings.runScript ? "on" : "off", settings.tutorialEnabled ? "on" : "off");
+                                        .arg(settings.runScript ? "on" : "off",
+                                             settings.tutorialEnabled ? "on" : "off");
 
     int exitCode = 0;
     {
@@ -91,8 +96,9 @@ int main(int, char** argv) {
                 const double sinceMain = std::chrono::duration<double, std::milli>(
                                              std::chrono::steady_clock::now() - mainEntered)
                                              .count();
-                std::printf("startup to first welcome paint: %.1f ms since main, %.0f ms since process start\n",
-                            sinceMain, millisecondsSinceProcessStart());
+                std::printf(
+                    "startup to first welcome paint: %.1f ms since main, %.0f ms since process start\n",
+                    sinceMain, millisecondsSinceProcessStart());
                 std::fflush(stdout);
                 QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
             });

@@ -29,8 +29,8 @@ QtMessageHandler previousHandler = nullptr;
 void quietAudioHandler(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     const QLatin1String category(context.category ? context.category : "");
     const bool audioNoise = message.startsWith(QLatin1String("PulseAudioService"))
-                         || message.startsWith(QLatin1String("No audio device"))
-                         || category.startsWith(QLatin1String("qt.multimedia"));
+                            || message.startsWith(QLatin1String("No audio device"))
+                            || category.startsWith(QLatin1String("qt.multimedia"));
     if (audioNoise && type != QtFatalMsg) return;
     if (previousHandler) previousHandler(type, context, message);
 }
@@ -162,7 +162,8 @@ public:
         reportDevice(device);
         if (device.isNull() || !qt(true)) return false;
         QuietAudio quiet;
-        waveFormat_ = chooseFormat(device, {waveFormat(), PcmFormat{kWaveRate, 1, SampleKind::Int16}});
+        waveFormat_ = chooseFormat(device,
+                                   {waveFormat(), PcmFormat{kWaveRate, 1, SampleKind::Int16}});
         qt()->waveSink = new QAudioSink(device, toQt(waveFormat_), qt());
         qt()->waveBuffer = new QBuffer(&qt()->waveData, qt());
         return true;
@@ -176,7 +177,8 @@ public:
         o->waveBuffer->close();
         // The sink reads from this copy while it plays; the caller's buffer may go.
         o->waveData.resize(qsizetype(convertedWaveSize(count, kWaveRate, waveFormat_)));
-        convertWave(data, count, kWaveRate, waveFormat_, reinterpret_cast<uint8_t*>(o->waveData.data()));
+        convertWave(data, count, kWaveRate, waveFormat_,
+                    reinterpret_cast<uint8_t*>(o->waveData.data()));
         o->waveMicroseconds = qint64(count) * 1000000 / kWaveRate;
         o->waveBuffer->open(QIODevice::ReadOnly);
         o->waveSink->start(o->waveBuffer);
@@ -215,7 +217,10 @@ public:
     // The synthesizer is the one MIDI output, present when there is both
     // somewhere to play it and a SoundFont to play it with.
     int midiDeviceCount() override {
-        return !defaultOutput().isNull() && (engine_ ? engine_->hasInstruments() : !findSoundFont().empty()) ? 1 : 0;
+        return !defaultOutput().isNull()
+                       && (engine_ ? engine_->hasInstruments() : !findSoundFont().empty())
+                   ? 1
+                   : 0;
     }
 
     bool midiOpen() override {
@@ -290,14 +295,17 @@ private:
         reportDevice(device);
         if (device.isNull()) return false;
         QuietAudio quiet;
-        synthFormat_ = chooseFormat(device, {PcmFormat{44100, 2, SampleKind::Int16}, PcmFormat{48000, 2, SampleKind::Int16},
+        synthFormat_ = chooseFormat(device, {PcmFormat{44100, 2, SampleKind::Int16},
+                                             PcmFormat{48000, 2, SampleKind::Int16},
                                              PcmFormat{44100, 2, SampleKind::Float}});
         const std::string soundFont = findSoundFont();
         engine_ = std::make_unique<SynthEngine>(synthFormat_.sampleRate, soundFont);
         if (engine_->hasInstruments())
-            qCInfo(lcSound) << "synthesizer at" << synthFormat_.sampleRate << "Hz with the SoundFont" << soundFont.c_str();
+            qCInfo(lcSound) << "synthesizer at" << synthFormat_.sampleRate
+                            << "Hz with the SoundFont" << soundFont.c_str();
         else
-            qCWarning(lcSound) << "no usable SoundFont" << (soundFont.empty() ? "found" : soundFont.c_str())
+            qCWarning(lcSound) << "no usable SoundFont"
+                               << (soundFont.empty() ? "found" : soundFont.c_str())
                                << "- clicks, arrival sounds and music stay silent";
         return true;
     }
@@ -344,7 +352,8 @@ private:
         }
         o->synthSink = new QAudioSink(device, toQt(format), o);
         // About 60 ms of buffer: clicks follow the touch closely.
-        o->synthSink->setBufferSize(qsizetype(format.sampleRate) * format.bytesPerFrame() * 60 / 1000);
+        o->synthSink->setBufferSize(qsizetype(format.sampleRate) * format.bytesPerFrame() * 60
+                                    / 1000);
         o->synthSink->start(o->synthStream);
         if (!o->idleTimer) {
             // A kiosk runs for days: when nothing has sounded for a while the
@@ -364,11 +373,12 @@ private:
             });
             o->idleTimer->start();
         }
-        return o->synthSink->state() != QAudio::StoppedState || o->synthSink->error() == QAudio::NoError;
+        return o->synthSink->state() != QAudio::StoppedState
+               || o->synthSink->error() == QAudio::NoError;
     }
 
     QPointer<AudioObjects> objects_;
-    bool madeObjects_ = false;     // never remade once the application has taken them
+    bool madeObjects_ = false;   // never remade once the application has taken them
     std::unique_ptr<SynthEngine> engine_;
     PcmFormat synthFormat_{44100, 2, SampleKind::Int16};
     PcmFormat streamFormat_{};
@@ -377,7 +387,7 @@ private:
     int devicePresent_ = -1;   // last reported: -1 not yet, 0 none, 1 present
 };
 
-}  // namespace
+}   // namespace
 
 bool audioOutputPresent() { return !defaultOutput().isNull(); }
 

@@ -14,9 +14,7 @@ constexpr double kPi = 3.14159265358979323846;
 inline void storeSample(float v, SampleKind kind, uint8_t* out) {
     v = std::clamp(v, -1.0f, 1.0f);
     switch (kind) {
-    case SampleKind::UInt8:
-        *out = uint8_t(std::lround(v * 127.0f) + 128);
-        break;
+    case SampleKind::UInt8: *out = uint8_t(std::lround(v * 127.0f) + 128); break;
     case SampleKind::Int16: {
         const int16_t s = int16_t(std::lround(v * 32767.0f));
         std::memcpy(out, &s, 2);
@@ -27,9 +25,7 @@ inline void storeSample(float v, SampleKind kind, uint8_t* out) {
         std::memcpy(out, &s, 4);
         break;
     }
-    case SampleKind::Float:
-        std::memcpy(out, &v, 4);
-        break;
+    case SampleKind::Float: std::memcpy(out, &v, 4); break;
     }
 }
 
@@ -39,7 +35,7 @@ void putLe(std::string& s, uint32_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) s.push_back(char((v >> (8 * i)) & 0xff));
 }
 
-}  // namespace
+}   // namespace
 
 int PcmFormat::bytesPerSample() const {
     switch (kind) {
@@ -55,17 +51,19 @@ PcmFormat waveFormat() { return PcmFormat{kWaveRate, 1, SampleKind::UInt8}; }
 
 std::size_t convertedWaveSize(std::size_t count, int fromRate, const PcmFormat& to) {
     if (count == 0 || fromRate <= 0 || to.sampleRate <= 0 || to.channels <= 0) return 0;
-    const uint64_t frames = (uint64_t(count) * uint64_t(to.sampleRate) + uint64_t(fromRate) - 1) / uint64_t(fromRate);
+    const uint64_t frames = (uint64_t(count) * uint64_t(to.sampleRate) + uint64_t(fromRate) - 1)
+                            / uint64_t(fromRate);
     return std::size_t(frames) * std::size_t(to.bytesPerFrame());
 }
 
-void convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFormat& to, uint8_t* out) {
+void convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFormat& to,
+                 uint8_t* out) {
     const std::size_t bytes = convertedWaveSize(count, fromRate, to);
     if (bytes == 0) return;
     const std::size_t frames = bytes / std::size_t(to.bytesPerFrame());
     const int sampleBytes = to.bytesPerSample();
     if (to.sampleRate == fromRate && to.kind == SampleKind::UInt8 && to.channels == 1) {
-        std::memcpy(out, in, count);    // already the device's format
+        std::memcpy(out, in, count);   // already the device's format
         return;
     }
     const double step = double(fromRate) / double(to.sampleRate);
@@ -76,11 +74,13 @@ void convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFo
         const float a = unsigned8(in[i]);
         const float b = i + 1 < count ? unsigned8(in[i + 1]) : a;
         const float v = float(a + (b - a) * fraction);
-        for (int c = 0; c < to.channels; ++c) storeSample(v, to.kind, out + (f * to.channels + c) * sampleBytes);
+        for (int c = 0; c < to.channels; ++c)
+            storeSample(v, to.kind, out + (f * to.channels + c) * sampleBytes);
     }
 }
 
-std::vector<uint8_t> convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFormat& to) {
+std::vector<uint8_t> convertWave(const uint8_t* in, std::size_t count, int fromRate,
+                                 const PcmFormat& to) {
     std::vector<uint8_t> out(convertedWaveSize(count, fromRate, to));
     if (!out.empty()) convertWave(in, count, fromRate, to, out.data());
     return out;
@@ -119,10 +119,13 @@ std::vector<float> makeBeep(int sampleRate) {
 std::vector<float> makeChime(int sampleRate) {
     // Two bell strokes, E6 then B5, each with a few inharmonic partials
     // that die away faster the higher they are.
-    struct Stroke { double start, frequency; };
+    struct Stroke {
+        double start, frequency;
+    };
     const Stroke strokes[] = {{0.0, 1318.5}, {0.16, 987.8}};
-    const struct { double ratio, amplitude, decay; } partials[] = {
-        {1.0, 1.0, 0.45}, {2.76, 0.35, 0.18}, {5.40, 0.15, 0.08}, {0.5, 0.25, 0.6}};
+    const struct {
+        double ratio, amplitude, decay;
+    } partials[] = {{1.0, 1.0, 0.45}, {2.76, 0.35, 0.18}, {5.40, 0.15, 0.08}, {0.5, 0.25, 0.6}};
     const int n = sampleRate * 1100 / 1000;
     std::vector<float> out(std::size_t(std::max(n, 0)), 0.0f);
     const double attack = 0.003;
@@ -132,7 +135,8 @@ std::vector<float> makeChime(int sampleRate) {
             const double t = double(i - first) / sampleRate;
             double v = 0;
             for (const auto& p : partials)
-                v += p.amplitude * std::exp(-t / p.decay) * std::sin(2 * kPi * s.frequency * p.ratio * t);
+                v += p.amplitude * std::exp(-t / p.decay)
+                     * std::sin(2 * kPi * s.frequency * p.ratio * t);
             const double rise = std::min(1.0, t / attack);
             const double fade = std::min(1.0, double(n - 1 - i) / (0.02 * sampleRate));
             out[std::size_t(i)] += float(0.22 * v * rise * fade);
@@ -141,14 +145,15 @@ std::vector<float> makeChime(int sampleRate) {
     return out;
 }
 
-bool writeWavFile(const std::string& path, const PcmFormat& format, const uint8_t* data, std::size_t bytes) {
+bool writeWavFile(const std::string& path, const PcmFormat& format, const uint8_t* data,
+                  std::size_t bytes) {
     if (bytes > std::numeric_limits<uint32_t>::max() - 64 || format.channels <= 0) return false;
     std::string head;
     const uint32_t blockAlign = uint32_t(format.bytesPerFrame());
-    putLe(head, 0x46464952, 4);                          // "RIFF"
+    putLe(head, 0x46464952, 4);   // "RIFF"
     putLe(head, uint32_t(36 + bytes), 4);
-    putLe(head, 0x45564157, 4);                          // "WAVE"
-    putLe(head, 0x20746d66, 4);                          // "fmt "
+    putLe(head, 0x45564157, 4);   // "WAVE"
+    putLe(head, 0x20746d66, 4);   // "fmt "
     putLe(head, 16, 4);
     putLe(head, format.kind == SampleKind::Float ? 3 : 1, 2);
     putLe(head, uint32_t(format.channels), 2);
@@ -156,7 +161,7 @@ bool writeWavFile(const std::string& path, const PcmFormat& format, const uint8_
     putLe(head, uint32_t(format.sampleRate) * blockAlign, 4);
     putLe(head, blockAlign, 2);
     putLe(head, uint32_t(format.bytesPerSample() * 8), 2);
-    putLe(head, 0x61746164, 4);                          // "data"
+    putLe(head, 0x61746164, 4);   // "data"
     putLe(head, uint32_t(bytes), 4);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return false;

@@ -31,8 +31,10 @@ std::size_t convertedWaveSize(std::size_t count, int fromRate, const PcmFormat& 
 // Converts 8-bit unsigned mono samples at `fromRate` into `to` (linear
 // interpolation between samples when the rates differ, the same signal on
 // every channel). `out` must hold convertedWaveSize() bytes.
-void convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFormat& to, uint8_t* out);
-std::vector<uint8_t> convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFormat& to);
+void convertWave(const uint8_t* in, std::size_t count, int fromRate, const PcmFormat& to,
+                 uint8_t* out);
+std::vector<uint8_t> convertWave(const uint8_t* in, std::size_t count, int fromRate,
+                                 const PcmFormat& to);
 
 // Writes `frames` interleaved stereo float frames (full scale ±1, clipped)
 // into `out` in format `to`, whose rate must be the rate they were rendered
@@ -46,7 +48,8 @@ std::vector<float> makeChime(int sampleRate);
 
 // A RIFF/WAVE file of raw PCM `data` in `format` (UInt8, Int16 or Int32
 // integer PCM; Float as IEEE float). False when it cannot be written.
-bool writeWavFile(const std::string& path, const PcmFormat& format, const uint8_t* data, std::size_t bytes);
+bool writeWavFile(const std::string& path, const PcmFormat& format, const uint8_t* data,
+                  std::size_t bytes);
 
 // Level of a stretch of float samples, in dB relative to full scale (-inf for silence).
 double rmsDbfs(const float* samples, std::size_t count);

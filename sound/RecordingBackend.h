@@ -12,7 +12,7 @@ public:
     struct Log {
         std::vector<std::string> operations;   // e.g. "midiShortMessage 0x4d99"
         std::vector<uint32_t> midiMessages;
-        std::vector<std::size_t> waveWrites;     // byte counts
+        std::vector<std::size_t> waveWrites;   // byte counts
         std::vector<std::string> musicFiles;
     };
 
@@ -21,11 +21,11 @@ public:
 
     // Behaviour knobs.
     bool waveAvailable = true;
-    bool waveFinished = false;      // what waveDone() answers
+    bool waveFinished = false;   // what waveDone() answers
     int midiDevices = 1;
     bool midiOpens = true;
     int musicOpenResult = 0;
-    int musicQueryResult = 0;       // what musicOutputIsMapper answers
+    int musicQueryResult = 0;   // what musicOutputIsMapper answers
     bool musicToMapper = true;
     int musicPlayResult = 0;
 

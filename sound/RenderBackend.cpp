@@ -11,7 +11,8 @@ void RenderBackend::render(std::size_t frames) {
 }
 
 void RenderBackend::renderMilliseconds(int milliseconds) {
-    if (milliseconds > 0) render(std::size_t(engine_.sampleRate()) * std::size_t(milliseconds) / 1000);
+    if (milliseconds > 0)
+        render(std::size_t(engine_.sampleRate()) * std::size_t(milliseconds) / 1000);
 }
 
 bool RenderBackend::waveOpen() {
@@ -24,7 +25,8 @@ void RenderBackend::waveWrite(const uint8_t* data, std::size_t count) {
     wave_ = convertWave(data, count, kWaveRate, waveDevice_);
     ++waveWrites_;
     // The buffer plays in real time; render() calls are the clock.
-    waveEndFrame_ = renderedFrames_ + (count * std::size_t(engine_.sampleRate()) + kWaveRate - 1) / kWaveRate;
+    waveEndFrame_ = renderedFrames_
+                    + (count * std::size_t(engine_.sampleRate()) + kWaveRate - 1) / kWaveRate;
 }
 
 bool RenderBackend::waveDone() { return renderedFrames_ >= waveEndFrame_; }

@@ -51,7 +51,7 @@ private:
     std::vector<float> output_;
     std::size_t renderedFrames_ = 0;
     std::vector<uint8_t> wave_;
-    std::size_t waveEndFrame_ = 0;    // rendered frame at which the buffer has played
+    std::size_t waveEndFrame_ = 0;   // rendered frame at which the buffer has played
     bool waveIsOpen_ = false;
     int waveWrites_ = 0;
     bool midiIsOpen_ = false;

@@ -22,6 +22,6 @@ public:
     void chime() override {}
 };
 
-}  // namespace
+}   // namespace
 
 std::unique_ptr<SoundBackend> makeSilentBackend() { return std::make_unique<SilentBackend>(); }

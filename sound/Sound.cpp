@@ -13,10 +13,10 @@ constexpr uint8_t kControlChange = 0xB0;
 constexpr uint8_t kNoteOn = 0x90;
 constexpr uint8_t kNoteOff = 0x80;
 constexpr uint8_t kVolumeController = 7;
-constexpr uint8_t kClickNote = 77;       // wood block on the percussion channel
+constexpr uint8_t kClickNote = 77;   // wood block on the percussion channel
 constexpr uint8_t kClickVolume = 90;
 
-}  // namespace
+}   // namespace
 
 Sound::Sound(std::unique_ptr<SoundBackend> backend)
     : backend_(backend ? std::move(backend) : makeSilentBackend()) {}
@@ -36,18 +36,13 @@ uint32_t Sound::packShortMessage(uint8_t status, uint8_t data1, uint8_t data2) {
 
 void Sound::playArrivalSound(const Settings& settings, const KSAC& seismogram) {
     switch (settings.audio) {
-    case AudioMode::None:
-        break;
-    case AudioMode::PC:
-        backend_->beep();
-        break;
+    case AudioMode::None: break;
+    case AudioMode::PC: backend_->beep(); break;
     case AudioMode::EQ:
         if (!seismogram.soundBuffer.empty())
             playWave(seismogram.soundBuffer.data(), seismogram.soundBuffer.size());
         break;
-    case AudioMode::Chime:
-        backend_->chime();
-        break;
+    case AudioMode::Chime: backend_->chime(); break;
     }
 }
 
@@ -115,7 +110,8 @@ void Sound::closeMidi() {
 void Sound::click() {
     if (!midiOpen_) return;
     const uint8_t ch = uint8_t(channel_);
-    backend_->midiShortMessage(packShortMessage(uint8_t(kControlChange + ch), kVolumeController, kClickVolume));
+    backend_->midiShortMessage(
+        packShortMessage(uint8_t(kControlChange + ch), kVolumeController, kClickVolume));
     backend_->midiShortMessage(packShortMessage(uint8_t(kNoteOff + ch), lastNote_, 127));
     backend_->midiShortMessage(packShortMessage(uint8_t(kNoteOn + ch), kClickNote, 127));
     lastNote_ = kClickNote;

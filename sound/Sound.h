@@ -16,8 +16,8 @@ public:
     virtual ~SoundBackend() = default;
     // Wave output: 8-bit unsigned mono PCM at 16 000 samples/s.
     virtual bool waveOpen() = 0;
-    virtual void waveWrite(const uint8_t* data, std::size_t count) = 0;  // asynchronous
-    virtual bool waveDone() = 0;      // the last buffer written has been played
+    virtual void waveWrite(const uint8_t* data, std::size_t count) = 0;   // asynchronous
+    virtual bool waveDone() = 0;   // the last buffer written has been played
     virtual void waveReset() = 0;
     virtual void waveClose() = 0;
     // MIDI output.
@@ -73,7 +73,7 @@ private:
     bool waveInFlight_ = false;
     bool musicOpen_ = false;
     bool midiOpen_ = false;
-    int channel_ = -1;      // chosen at the first MIDI use
+    int channel_ = -1;   // chosen at the first MIDI use
     uint8_t lastNote_ = 0;
 };
 

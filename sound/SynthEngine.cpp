@@ -19,11 +19,12 @@ constexpr int kMergeMilliseconds = 30;
 void silenceFluidLog() {
     static std::once_flag once;
     std::call_once(once, [] {
-        for (int level = 0; level < LAST_LOG_LEVEL; ++level) fluid_set_log_function(level, nullptr, nullptr);
+        for (int level = 0; level < LAST_LOG_LEVEL; ++level)
+            fluid_set_log_function(level, nullptr, nullptr);
     });
 }
 
-}  // namespace
+}   // namespace
 
 std::string findSoundFont() {
     static const char* const candidates[] = {
@@ -75,15 +76,17 @@ void SynthEngine::shortMessage(uint32_t packed) {
     switch (status & 0xf0) {
     case 0x80: fluid_synth_noteoff(synth_, channel, data1); break;
     case 0x90:
-        if (data2 == 0) fluid_synth_noteoff(synth_, channel, data1);
-        else fluid_synth_noteon(synth_, channel, data1, data2);
+        if (data2 == 0)
+            fluid_synth_noteoff(synth_, channel, data1);
+        else
+            fluid_synth_noteon(synth_, channel, data1, data2);
         break;
     case 0xA0: fluid_synth_key_pressure(synth_, channel, data1, data2); break;
     case 0xB0: fluid_synth_cc(synth_, channel, data1, data2); break;
     case 0xC0: fluid_synth_program_change(synth_, channel, data1); break;
     case 0xD0: fluid_synth_channel_pressure(synth_, channel, data1); break;
     case 0xE0: fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7)); break;
-    default: break;     // system messages and running status are not short messages here
+    default: break;   // system messages and running status are not short messages here
     }
 }
 
@@ -102,7 +105,8 @@ int SynthEngine::openMusic(const std::string& path) {
     if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) return kMusicNotMidi;
     musicData_.assign(bytes.begin(), bytes.end());
     player_ = new_fluid_player(synth_);
-    if (!player_ || fluid_player_add_mem(player_, musicData_.data(), musicData_.size()) != FLUID_OK) {
+    if (!player_
+        || fluid_player_add_mem(player_, musicData_.data(), musicData_.size()) != FLUID_OK) {
         closeMusicLocked();
         return kMusicRefused;
     }

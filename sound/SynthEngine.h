@@ -21,8 +21,8 @@ enum MusicError : int {
     kMusicOk = 0,
     kMusicNoSynthesizer = 1,   // no audio output or no instruments
     kMusicFileNotFound = 2,
-    kMusicNotMidi = 3,         // not a Standard MIDI File, or too large
-    kMusicRefused = 4,         // the player did not accept the file
+    kMusicNotMidi = 3,   // not a Standard MIDI File, or too large
+    kMusicRefused = 4,   // the player did not accept the file
 };
 
 // The General MIDI SoundFont of the installation, or "" when there is none.

@@ -26,7 +26,7 @@ QColor legColour(int16_t legType) {
 // The angle of a rim point at d degrees clockwise from the top, counted
 // counter-clockwise from three o'clock, in sixteenths of a degree.
 int rimAngle16(float degreesFromTop) { return static_cast<int>((90.0f - degreesFromTop) * 16.0f); }
-}  // namespace
+}   // namespace
 
 CrossSectionView::CrossSectionView(QWidget* parent, RunState& run, const ViewContext& context)
     : ViewPane(parent, Command::CrossSectionInfo, Qt::black, context), run_(run) {}
@@ -60,9 +60,12 @@ void CrossSectionView::drawBackground(QPainter& p) {
 
     // Title and legend, from the client's top-left.
     drawShadowText(p, m.client.width() / 2, m.client.height() - ch,
-                   QStringLiteral("Earth Cross-Section"), align::CentreBaseline, white, false, cell);
-    const struct { QColor colour; const char* text; } legend[3] = {
-        {kLightYellow, "Surface"}, {kLightRed, "P"}, {kLightCyan, "S"}};
+                   QStringLiteral("Earth Cross-Section"), align::CentreBaseline, white, false,
+                   cell);
+    const struct {
+        QColor colour;
+        const char* text;
+    } legend[3] = {{kLightYellow, "Surface"}, {kLightRed, "P"}, {kLightCyan, "S"}};
     for (int k = 1; k <= 3; ++k) {
         const int y = k * ch;
         QPen pen(legend[k - 1].colour);
@@ -91,8 +94,10 @@ void CrossSectionView::drawBackground(QPainter& p) {
 
     drawShadowText(p, 0, (-i) / 2, QStringLiteral("Inner"), align::CentreTop, white, true, cell);
     drawShadowText(p, 0, i / 2, QStringLiteral("Core"), align::CentreTop, white, true, cell);
-    drawShadowText(p, 0, -(i + c) / 2, QStringLiteral("Outer Core"), align::CentreTop, white, true, cell);
-    drawShadowText(p, 0, -(R + c) / 2, QStringLiteral("Mantle"), align::CentreTop, white, true, cell);
+    drawShadowText(p, 0, -(i + c) / 2, QStringLiteral("Outer Core"), align::CentreTop, white, true,
+                   cell);
+    drawShadowText(p, 0, -(R + c) / 2, QStringLiteral("Mantle"), align::CentreTop, white, true,
+                   cell);
 
     // Stations along the left rim, one mark per run of components.
     const QFontMetrics fm = p.fontMetrics();
@@ -104,7 +109,8 @@ void CrossSectionView::drawBackground(QPainter& p) {
         // Unset (negative) or unreadable: computed from the coordinates.
         if (!(distance >= 0) || !std::isfinite(distance)) {
             distance = greatCircle(k->stationLatitude, k->stationLongitude, run_.latitude,
-                                   run_.longitude).distance;
+                                   run_.longitude)
+                           .distance;
             k->header.f[GCARC] = distance;
         }
         const QString label = QString::fromStdString(k->stationName) + QLatin1Char(' ');
@@ -113,7 +119,8 @@ void CrossSectionView::drawBackground(QPainter& p) {
     }
     for (const StationPlacement& s : placeStationLabels(inputs, R, m.halfPictureWidth, cw)) {
         drawShadowText(p, s.label.x, s.label.y, labels[s.input], align::LeftTop, white, true, cell);
-        drawShadowText(p, s.mark.x, s.mark.y, QStringLiteral("o"), align::CentreTop, white, true, cell);
+        drawShadowText(p, s.mark.x, s.mark.y, QStringLiteral("o"), align::CentreTop, white, true,
+                       cell);
     }
 
     const QPoint h = hypocentre();
@@ -126,7 +133,8 @@ bool CrossSectionView::openRayTables() { return table_.openRayTable(run_.depth, 
 void CrossSectionView::markRimArcs(float d1, float d2, int rimRadius, int penWidth) {
     // Both arcs, as short chords of the rim, each with the pen's reach.
     const float r = static_cast<float>(rimRadius);
-    const float stepDegrees = std::max(0.25f, static_cast<float>(8.0f / std::max(r, 1.0f) / kDegToRad));
+    const float stepDegrees = std::max(0.25f,
+                                       static_cast<float>(8.0f / std::max(r, 1.0f) / kDegToRad));
     const int pad = penWidth + 2;
     const int steps = std::min(4000, static_cast<int>((d2 - d1) / stepDegrees) + 1);
     auto rim = [r](float d) {
@@ -160,8 +168,8 @@ bool CrossSectionView::drawFronts(int t) {
         p.setPen(pen);
         const QRect rim(-R + 1, -R + 1, 2 * R - 2, 2 * R - 2);
         const int span = static_cast<int>((arcs.d2 - arcs.d1) * 16.0f);
-        p.drawArc(rim, rimAngle16(arcs.d2), span);          // right half, P2 to P1
-        p.drawArc(rim, rimAngle16(-arcs.d1), span);         // left half, mirror of P1 to P2
+        p.drawArc(rim, rimAngle16(arcs.d2), span);    // right half, P2 to P1
+        p.drawArc(rim, rimAngle16(-arcs.d1), span);   // left half, mirror of P1 to P2
         markRimArcs(arcs.d1, arcs.d2, R - 1, 5);
     }
 
@@ -169,36 +177,37 @@ bool CrossSectionView::drawFronts(int t) {
     const bool labelling = context().settings.labelPhasesOnCrossSection;
     const float g = static_cast<float>(R) / kEarthRadiusKm;
     const QFontMetrics fm = p.fontMetrics();
-    table_.forEachRayRecord(t, crossSectionPhases(context().settings), [&](const RayRecordHeader& h, const RayPoint* pts,
-                                                  int n) {
-        const QColor colour = legColour(h.legType);
-        points_.resize(static_cast<std::size_t>(n));
-        for (int j = 0; j < n; ++j) {
-            const Pixel q = rayPixel(pts[j].along, pts[j].across, g);
-            points_[static_cast<std::size_t>(j)] = QPoint(q.x, q.y);
-        }
-        mirror_.assign(points_.begin(), points_.end());
-        drawWorkingPolyline(mirror_.data(), n, colour, 2);
-        if (labelling && n > 5) {
-            const QString name = QString::fromLatin1(h.phase);
-            const QPoint first = points_.front();
-            const QRect box(first.x(), first.y(), fm.horizontalAdvance(name), fm.height());
-            const PixelBox b{box.left(), box.top(), box.left() + box.width(),
-                             box.top() + box.height()};
-            const bool free = std::none_of(labels_.begin(), labels_.end(), [&](const QRect& r) {
-                return boxesOverlap(b, PixelBox{r.left(), r.top(), r.left() + r.width(),
-                                                r.top() + r.height()});
-            });
-            if (free) {
-                labels_.push_back(box);
-                markDrawn(drawShadowText(p, first.x(), first.y(), name, align::CentreTop, colour,
-                                         false, context().cell)
-                              .adjusted(-2, -2, 2, 2));
+    table_.forEachRayRecord(
+        t, crossSectionPhases(context().settings),
+        [&](const RayRecordHeader& h, const RayPoint* pts, int n) {
+            const QColor colour = legColour(h.legType);
+            points_.resize(static_cast<std::size_t>(n));
+            for (int j = 0; j < n; ++j) {
+                const Pixel q = rayPixel(pts[j].along, pts[j].across, g);
+                points_[static_cast<std::size_t>(j)] = QPoint(q.x, q.y);
             }
-        }
-        for (QPoint& q : points_) q.setX(-q.x());
-        drawWorkingPolyline(points_.data(), n, colour, 2);
-    });
+            mirror_.assign(points_.begin(), points_.end());
+            drawWorkingPolyline(mirror_.data(), n, colour, 2);
+            if (labelling && n > 5) {
+                const QString name = QString::fromLatin1(h.phase);
+                const QPoint first = points_.front();
+                const QRect box(first.x(), first.y(), fm.horizontalAdvance(name), fm.height());
+                const PixelBox b{box.left(), box.top(), box.left() + box.width(),
+                                 box.top() + box.height()};
+                const bool free = std::none_of(labels_.begin(), labels_.end(), [&](const QRect& r) {
+                    return boxesOverlap(
+                        b, PixelBox{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()});
+                });
+                if (free) {
+                    labels_.push_back(box);
+                    markDrawn(drawShadowText(p, first.x(), first.y(), name, align::CentreTop,
+                                             colour, false, context().cell)
+                                  .adjusted(-2, -2, 2, 2));
+                }
+            }
+            for (QPoint& q : points_) q.setX(-q.x());
+            drawWorkingPolyline(points_.data(), n, colour, 2);
+        });
     return true;
 }
 

@@ -39,19 +39,19 @@ const PreparedText& prepared(const QString& text, const QFont& font) {
     cache.push_back(std::move(t));
     return cache.back();
 }
-}  // namespace
+}   // namespace
 
 QPoint alignedBaseline(int x, int y, int alignment, int width, int ascent, int descent) {
     int left = x;
     switch (alignment & 6) {
-    case 2: left = x - width; break;        // right
-    case 6: left = x - width / 2; break;    // centre
-    default: break;                         // left
+    case 2: left = x - width; break;       // right
+    case 6: left = x - width / 2; break;   // centre
+    default: break;                        // left
     }
-    int baseline = y + ascent;              // top
+    int baseline = y + ascent;   // top
     switch (alignment & 24) {
-    case 8: baseline = y - descent; break;  // bottom
-    case 24: baseline = y; break;           // baseline
+    case 8: baseline = y - descent; break;   // bottom
+    case 24: baseline = y; break;            // baseline
     default: break;
     }
     return QPoint(left, baseline);

@@ -32,8 +32,7 @@ QSize characterCellOf(const QFont& font);
 
 // Draws `text` once in `colour` at (x, y) with the alignment code, with the
 // painter's font and a transparent background. Returns the covered rectangle.
-QRect drawText(QPainter& p, int x, int y, const QString& text, int alignment,
-               const QColor& colour);
+QRect drawText(QPainter& p, int x, int y, const QString& text, int alignment, const QColor& colour);
 // Draws `text` black at (x + 1, y + 1) and (x + 2, y + 2), then in `colour`
 // at (x, y). With `centreVertically` y first goes up by half the height of
 // the character cell `cell`.

@@ -13,7 +13,7 @@ std::string printed(const char* format, double value) {
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
 }
-}  // namespace
+}   // namespace
 
 std::array<std::string, 7> eventInformationValues(const EventRecord& event) {
     return {event.name,
@@ -45,8 +45,8 @@ EventInformationDialog::EventInformationDialog(QWidget* parent, const EventRecor
     connect(button(tr("Help"), kIdHelp, 63), &QPushButton::clicked, this,
             [this] { openHelp(this, kHelpTopic); });
 
-    const char* captions[7] = {"Name:", "Date:", "Time:", "Latitude:", "Longitude:", "Depth:",
-                               "Magnitude:"};
+    const char* captions[7] = {
+        "Name:", "Date:", "Time:", "Latitude:", "Longitude:", "Depth:", "Magnitude:"};
     const std::array<std::string, 7> values = eventInformationValues(event);
     for (int i = 0; i < 7; ++i) {
         const int y = 8 + 17 * i;   // 8, 25, 42, 59, 76, 93, 110

@@ -1,8 +1,8 @@
 #include "views/GlobeView.h"
 
-#include "fileio/FileSystem.h"
 #include "data/RunSetup.h"
 #include "data/Settings.h"
+#include "fileio/FileSystem.h"
 #include "seismology/SphericalGeometry.h"
 #include "views/DrawText.h"
 
@@ -23,7 +23,7 @@ QColor colourOf(FrontColour c) {
     }
     return kLightRed;
 }
-}  // namespace
+}   // namespace
 
 GlobeView::GlobeView(QWidget* parent, RunState& run, const ViewContext& context)
     : ViewPane(parent, Command::GlobeInfo, Qt::black, context), run_(run) {}
@@ -50,7 +50,8 @@ QPoint GlobeView::pixelOf(QPointF unit) const {
 
 bool GlobeView::loadPicture() {
     run_.viewAngle = static_cast<int16_t>(snapViewAngle(run_.viewAngle));
-    const QImage picture(QString::fromStdString(resolvePath(joinPath(run_.directory, pictureFileName().toStdString()))));
+    const QImage picture(QString::fromStdString(
+        resolvePath(joinPath(run_.directory, pictureFileName().toStdString()))));
     if (picture.isNull() || picture.height() == 0) return false;
     if (!createPictures()) return false;
     {
@@ -92,11 +93,11 @@ void GlobeView::drawMarks(QPainter& p) {
     const int h = cell.height();
     p.save();
     p.translate(5, 5);
-    const QString lines[5] = {
-        QString::fromStdString(run_.name), QString::fromStdString(run_.dateDisplay),
-        QString::fromStdString(run_.originTimeText),
-        QString::asprintf("Depth: %4.0f", static_cast<double>(run_.depth)),
-        QString::asprintf("Mag: %4.1f", static_cast<double>(run_.magnitude))};
+    const QString lines[5] = {QString::fromStdString(run_.name),
+                              QString::fromStdString(run_.dateDisplay),
+                              QString::fromStdString(run_.originTimeText),
+                              QString::asprintf("Depth: %4.0f", static_cast<double>(run_.depth)),
+                              QString::asprintf("Mag: %4.1f", static_cast<double>(run_.magnitude))};
     for (int i = 0; i < 5; ++i) drawText(p, 0, i * h, lines[i], align::LeftTop, white);
     p.restore();
 

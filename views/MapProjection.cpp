@@ -14,8 +14,8 @@ const MercatorTable& mercatorTable() {
     static const MercatorTable table = [] {
         MercatorTable t{};
         for (int i = 0; i <= kLastEntry; ++i)
-            t[static_cast<std::size_t>(i)] =
-                static_cast<float>(mercatorOrdinate(i * 0.016666666666666666));
+            t[static_cast<std::size_t>(i)] = static_cast<float>(
+                mercatorOrdinate(i * 0.016666666666666666));
         return t;
     }();
     return table;
@@ -29,11 +29,10 @@ int32_t toPixel(double v) {
     return static_cast<int32_t>(v);
 }
 
-}  // namespace
+}   // namespace
 
 double mercatorOrdinate(double latitude) {
-    return std::log(std::tan(latitude * 0.017453292 * 0.5 + 0.785398163398)) *
-           57.29578121995553;
+    return std::log(std::tan(latitude * 0.017453292 * 0.5 + 0.785398163398)) * 57.29578121995553;
 }
 
 double mercatorLookup(double latitude) {
@@ -75,7 +74,7 @@ void MapProjection::fitMap(double span, double southLat, double northLat, Rect& 
         rect.left = toPixel((static_cast<double>(w) - wFit) / 2);
         rect.right = toPixel((static_cast<double>(w) + wFit) / 2);
         mapHeight = h;
-    } else {         // the width limits it
+    } else {   // the width limits it
         sy = sx;
         const int32_t hFit = toPixel((m1 - m0) * sx);
         rect.top = toPixel((static_cast<double>(h) - hFit) / 2);

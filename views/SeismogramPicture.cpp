@@ -94,7 +94,7 @@ QRect boundsOf(const std::vector<QPoint>& pts) {
     }
     return QRect(QPoint(minX - 1, minY - 1), QPoint(maxX + 1, maxY + 1));
 }
-}  // namespace
+}   // namespace
 
 SeismogramPicture::~SeismogramPicture() {
     // An earthquake sound of these traces stops with them.
@@ -170,7 +170,7 @@ void SeismogramPicture::drawAxis(QPainter& p, float a, float b) {
 }
 
 void SeismogramPicture::arrivalMark(QPainter& p, int x, const Trace& trace, const char* label,
-                                 const QColor& colour, bool withSound) {
+                                    const QColor& colour, bool withSound) {
     if (withSound) context_.sound.playArrivalSound(context_.settings, *trace.k);
     const int yb = trace.baseline;
     dirty_ |= drawShadowText(p, x - 4, yb, QString::fromLatin1(label), align::RightTop, colour,
@@ -184,7 +184,7 @@ void SeismogramPicture::arrivalMark(QPainter& p, int x, const Trace& trace, cons
 }
 
 void SeismogramPicture::arrivalCheck(QPainter& p, int x, int second, const Trace& trace,
-                                  bool withSound) {
+                                     bool withSound) {
     const auto& at = trace.k->arrivalTimes;   // P, S, PP, SS
     if (at[0] != 0 && at[0] == second) arrivalMark(p, x, trace, "P", kLightRed, withSound);
     if (at[1] != 0 && at[1] == second) arrivalMark(p, x, trace, "S", kLightCyan, withSound);
@@ -225,8 +225,9 @@ void SeismogramPicture::fullRedraw(QPainter& p, float t) {
         // search, so that only those are visited.
         const double dt = tr.dt, ws = ws_, tb = k.startTime, te = k.endTime;
         auto tauAt = [&](long long j) { return ws + static_cast<double>(j) * dt; };
-        const long long upper =
-            static_cast<long long>(std::ceil((static_cast<double>(t) - ws) / dt)) + 2;
+        const long long upper = static_cast<long long>(
+                                    std::ceil((static_cast<double>(t) - ws) / dt))
+                                + 2;
         const long long steps = firstStep(0, upper, [&](long long j) { return !(tauAt(j) < t); });
         const long long from = firstStep(0, steps, [&](long long j) { return tauAt(j) >= tb; });
         long long to = firstStep(from, steps, [&](long long j) {
@@ -248,7 +249,8 @@ void SeismogramPicture::fullRedraw(QPainter& p, float t) {
             for (int phase = 0; phase < 4; ++phase) {
                 const int second = at[static_cast<std::size_t>(phase)];
                 if (second == 0) continue;
-                const long long first = firstStep(0, checked, [&](long long j) { return tauAt(j) >= second; });
+                const long long first = firstStep(0, checked,
+                                                  [&](long long j) { return tauAt(j) >= second; });
                 const long long last = firstStep(first, checked, [&](long long j) {
                     return tauAt(j) >= static_cast<double>(second) + 1;
                 });
@@ -313,7 +315,8 @@ QRect SeismogramPicture::tick(float t) {
                 const double rel = (tau - k.startTime) / dt;
                 if (tau >= k.startTime && rel < tr.npts) {
                     tr.continuing = true;
-                    lastPoint = QPoint(px, tr.baseline + k.traceBuffer[static_cast<std::size_t>(rel)]);
+                    lastPoint = QPoint(px,
+                                       tr.baseline + k.traceBuffer[static_cast<std::size_t>(rel)]);
                     line.add(lastPoint);
                     any = true;
                     ++count;

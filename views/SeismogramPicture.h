@@ -60,7 +60,7 @@ private:
         int baseline = 0;
         QPoint last;
         bool continuing = false;
-        float dt = 0;       // sample interval; 0: the trace cannot be drawn
+        float dt = 0;   // sample interval; 0: the trace cannot be drawn
         int npts = 0;
     };
 
@@ -83,7 +83,7 @@ private:
     QFont labelFont_;
     bool fullRedrawPending_ = true;
     std::vector<Trace> traces_;
-    std::vector<QPoint> points_;   // one trace's polyline, reused
+    std::vector<QPoint> points_;                     // one trace's polyline, reused
     std::vector<std::pair<long long, int>> marks_;   // (step, phase) of a full redraw
     float sx_ = 0, ws_ = 0, tl_ = 0;
     int tw_ = 1800;

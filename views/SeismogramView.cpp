@@ -53,7 +53,8 @@ void SeismogramView::placeInfoButton() {
     }
     info_ = new FaceButton(this, Command::InfoButton, QStringLiteral("Info"), r.x(), r.y(),
                            r.width(), r.height());
-    connect(info_, &FaceButton::command, this, [this] { context_.sendToMain(Command::SeismogramInfo); });
+    connect(info_, &FaceButton::command, this,
+            [this] { context_.sendToMain(Command::SeismogramInfo); });
     info_->show();
 }
 

@@ -62,8 +62,8 @@ void circleArcs(float latitude, float longitude, float viewAngle, float distance
         const Vec3 v = rotateAboutY(q, s2, c2);
         if (v.z > 0) {
             if (runBegin < 0) runBegin = out.count;
-            out.points[static_cast<std::size_t>(out.count++)] =
-                Pixel{static_cast<int>(r * v.x), static_cast<int>(r * v.y)};
+            out.points[static_cast<std::size_t>(out.count++)] = Pixel{static_cast<int>(r * v.x),
+                                                                      static_cast<int>(r * v.y)};
         } else {
             closeRun();
         }
@@ -76,7 +76,12 @@ int phaseFronts(const std::array<TravelTimeTable, 4>& tables, float t,
     int n = 0;
     if (t == 0) return 0;
     // Table order is P, S, PP, SS; the drawing order P, PP, S, SS.
-    struct Entry { int table; FrontColour colour; const char* label; float minimum; };
+    struct Entry {
+        int table;
+        FrontColour colour;
+        const char* label;
+        float minimum;
+    };
     static constexpr Entry kOrder[4] = {{0, FrontColour::LightRed, "P", 0.0f},
                                         {2, FrontColour::LightRed, "PP", 15.0f},
                                         {1, FrontColour::LightCyan, "S", 0.0f},
@@ -106,7 +111,8 @@ int coreRadius(int radius) { return static_cast<int>(static_cast<float>(radius) 
 int innerCoreRadius(int core) { return static_cast<int>(static_cast<float>(core) * 0.374316f); }
 
 Pixel hypocentrePixel(float depthKm, int radius) {
-    return Pixel{0, static_cast<int>(-(1.0f - depthKm / kEarthRadiusKm) * static_cast<float>(radius))};
+    return Pixel{0,
+                 static_cast<int>(-(1.0f - depthKm / kEarthRadiusKm) * static_cast<float>(radius))};
 }
 
 Pixel rayPixel(int along, int across, float g) {
@@ -115,8 +121,7 @@ Pixel rayPixel(int along, int across, float g) {
 }
 
 std::vector<StationPlacement> placeStationLabels(const std::vector<StationLabelInput>& stations,
-                                                 int radius, int halfPictureWidth,
-                                                 int cellWidth) {
+                                                 int radius, int halfPictureWidth, int cellWidth) {
     std::vector<StationPlacement> placed;
     const std::string* previousName = nullptr;
     int previousY = -1000;
@@ -198,7 +203,7 @@ std::vector<AxisMark> axisMarks(float a, float b, float ws, float sx, int width,
         m.labelled = i % step == 0;
         if (m.x == 0) {
             m.labelX = 2;
-            m.alignment = 8;    // left, bottom
+            m.alignment = 8;   // left, bottom
         } else if (m.x < width - 2) {
             m.labelX = m.x;
             m.alignment = 14;   // centre, bottom
@@ -234,7 +239,8 @@ void prepareTrace(const std::vector<float>& samples, float depmin, float depmax,
         const double o = std::floor(static_cast<double>(s) * scale + 0.5);
         offsets[k] = static_cast<int16_t>(std::clamp(o, -32768.0, 32767.0));
         const double b = static_cast<double>(s - depmin) * 255.0 / range;
-        sound[k] = static_cast<uint8_t>(std::clamp(static_cast<int>(std::clamp(b, 0.0, 255.0)), 0, 255));
+        sound[k] = static_cast<uint8_t>(
+            std::clamp(static_cast<int>(std::clamp(b, 0.0, 255.0)), 0, 255));
     }
 }
 

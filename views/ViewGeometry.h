@@ -45,8 +45,8 @@ const AzimuthTable& azimuthTable();
 // hidden part is never crossed by a chord.
 struct CircleArcs {
     std::array<Pixel, kCirclePoints> points{};
-    int count = 0;                              // points of all runs, run after run
-    std::array<int, kCirclePoints> runStart{};  // index into points
+    int count = 0;                               // points of all runs, run after run
+    std::array<int, kCirclePoints> runStart{};   // index into points
     std::array<int, kCirclePoints> runLength{};
     int runs = 0;
     // Where the label of the circle goes: the first point of the first run.
@@ -80,8 +80,8 @@ SurfaceBand surfaceBand(float t, float depthKm, int radius);
 
 // ---------------------------------------------------------------- cross-section
 
-int coreRadius(int radius);             // int(R x 0.545126)
-int innerCoreRadius(int coreRadius);    // int(c x 0.374316)
+int coreRadius(int radius);            // int(R x 0.545126)
+int innerCoreRadius(int coreRadius);   // int(c x 0.374316)
 // The hypocentre's pixel below the top of the disc.
 Pixel hypocentrePixel(float depthKm, int radius);
 // A ray-table point (km along the axis, km from it) on the right half.
@@ -103,8 +103,7 @@ struct StationPlacement {
 // label goes left of the mark unless it would leave the picture or come
 // less than a text height below the previous label, then right of it.
 std::vector<StationPlacement> placeStationLabels(const std::vector<StationLabelInput>& stations,
-                                                 int radius, int halfPictureWidth,
-                                                 int cellWidth);
+                                                 int radius, int halfPictureWidth, int cellWidth);
 
 // The two rim points of the surface-wave arcs at whole second t (right
 // half): p1 at t x 0.02069 and p2 at t x 0.03412 degrees from the top.

@@ -57,7 +57,8 @@ void DirtyTiles::mark(const QRect& deviceRect) {
     if (a.isEmpty()) return;
     const int c0 = a.left() / kTile, c1 = a.right() / kTile;
     for (int r = a.top() / kTile; r <= a.bottom() / kTile; ++r) {
-        uint8_t* row = tiles_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_);
+        uint8_t* row = tiles_.data()
+                       + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_);
         for (int c = c0; c <= c1; ++c) {
             if (!row[c]) {
                 row[c] = 1;
@@ -86,7 +87,8 @@ void DirtyTiles::runs(std::vector<QRect>& out) const {
     if (count_ == 0) return;
     const QRect picture(QPoint(0, 0), size_);
     for (int r = 0; r < rows_; ++r) {
-        const uint8_t* row = tiles_.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_);
+        const uint8_t* row = tiles_.data()
+                             + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns_);
         for (int c = 0; c < columns_;) {
             if (!row[c]) {
                 ++c;
@@ -140,17 +142,18 @@ void walkLine(uchar* bits, qsizetype stride, int x0, int y0, int x1, int y1, QRg
         }
     }
 }
-}  // namespace
+}   // namespace
 
-void drawLinePixels(QImage& image, QPoint a, QPoint b, QRgb colour, int width, const QRect& clipRect) {
+void drawLinePixels(QImage& image, QPoint a, QPoint b, QRgb colour, int width,
+                    const QRect& clipRect) {
     if (image.depth() != 32) return;
     const QRect clip = clipRect & image.rect();
     if (clip.isEmpty()) return;
     width = std::max(width, 1);
     const int x0 = a.x(), y0 = a.y(), x1 = b.x(), y1 = b.y();
     const int reach = width + 1;
-    if (std::max(x0, x1) + reach < clip.left() || std::min(x0, x1) - reach > clip.right() ||
-        std::max(y0, y1) + reach < clip.top() || std::min(y0, y1) - reach > clip.bottom())
+    if (std::max(x0, x1) + reach < clip.left() || std::min(x0, x1) - reach > clip.right()
+        || std::max(y0, y1) + reach < clip.top() || std::min(y0, y1) - reach > clip.bottom())
         return;
     // Far-off end points (a corrupt table) are not walked pixel by pixel.
     constexpr int kFar = 1 << 20;
@@ -174,8 +177,8 @@ void drawLinePixels(QImage& image, QPoint a, QPoint b, QRgb colour, int width, c
     // Square ends of wide lines, so that the joints of a polyline have no notch.
     const int cap = width >= 3 ? width : 0;
     const int margin = std::max(run, cap);
-    if (std::min(x0, x1) - margin >= left && std::max(x0, x1) + margin <= right &&
-        std::min(y0, y1) - margin >= top && std::max(y0, y1) + margin <= bottom) {
+    if (std::min(x0, x1) - margin >= left && std::max(x0, x1) + margin <= right
+        && std::min(y0, y1) - margin >= top && std::max(y0, y1) + margin <= bottom) {
         walkLine(bits, stride, x0, y0, x1, y1, colour, run, before);
     } else {
         // Near the edge of the clip: every pixel is checked.
@@ -183,11 +186,13 @@ void drawLinePixels(QImage& image, QPoint a, QPoint b, QRgb colour, int width, c
         auto put = [&](int x, int y) {
             if (xMajor) {   // a run up and down
                 if (x < left || x > right) return;
-                const int from = std::max(y - before, top), to = std::min(y - before + run - 1, bottom);
+                const int from = std::max(y - before, top),
+                          to = std::min(y - before + run - 1, bottom);
                 for (int v = from; v <= to; ++v) pixel(x, v) = colour;
-            } else {        // a run left and right
+            } else {   // a run left and right
                 if (y < top || y > bottom) return;
-                const int from = std::max(x - before, left), to = std::min(x - before + run - 1, right);
+                const int from = std::max(x - before, left),
+                          to = std::min(x - before + run - 1, right);
                 for (int u = from; u <= to; ++u) pixel(u, y) = colour;
             }
         };
@@ -241,11 +246,13 @@ void copyPixels(QImage& to, QPoint toTopLeft, const QImage& from, const QRect& f
     const qsizetype dstStride = to.bytesPerLine(), srcStride = from.bytesPerLine();
     const std::size_t bytes = static_cast<std::size_t>(area.width()) * 4;
     for (int y = area.top(); y <= area.bottom(); ++y)
-        std::memcpy(dst + static_cast<qsizetype>(y + shift.y()) * dstStride + (area.left() + shift.x()) * 4,
+        std::memcpy(dst + static_cast<qsizetype>(y + shift.y()) * dstStride
+                        + (area.left() + shift.x()) * 4,
                     src + static_cast<qsizetype>(y) * srcStride + area.left() * 4, bytes);
 }
 
-ViewPane::ViewPane(QWidget* parent, Command infoCommand, QColor background, const ViewContext& context)
+ViewPane::ViewPane(QWidget* parent, Command infoCommand, QColor background,
+                   const ViewContext& context)
     : QWidget(parent), context_(context), infoCommand_(infoCommand), background_(background) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
@@ -271,9 +278,7 @@ QImage& ViewPane::surface(Surface s) {
     return screen_;
 }
 
-const QImage& ViewPane::surface(Surface s) const {
-    return const_cast<ViewPane*>(this)->surface(s);
-}
+const QImage& ViewPane::surface(Surface s) const { return const_cast<ViewPane*>(this)->surface(s); }
 
 QPoint ViewPane::origin(Surface s) const {
     if (s == Surface::Screen) return m_.centre;
@@ -307,9 +312,7 @@ void ViewPane::copyLogical(Surface target, Surface source, const QRect& logicalR
     if (target == Surface::Screen) update(area.translated(toOrigin));
 }
 
-void ViewPane::copy(Surface target, Surface source) {
-    copyLogical(target, source, m_.pictureRect);
-}
+void ViewPane::copy(Surface target, Surface source) { copyLogical(target, source, m_.pictureRect); }
 
 void ViewPane::copy(Surface target, Surface source, const QRect& deviceRect) {
     const QRect clip = m_.client.adjusted(kCopyClipInset, kCopyClipInset, -kCopyClipInset,
@@ -411,7 +414,8 @@ void ViewPane::placeInfoButton(QPainter& screen) {
         info_ = new FaceButton(this, Command::InfoButton, QStringLiteral("Info"), r.x(), r.y(),
                                r.width(), r.height());
         const Command command = infoCommand_;
-        connect(info_, &FaceButton::command, this, [this, command] { context_.sendToMain(command); });
+        connect(info_, &FaceButton::command, this,
+                [this, command] { context_.sendToMain(command); });
         info_->show();
     } else if (info_->faceRect() != r) {
         // The pane was resized: the button keeps its place at the corner.

@@ -49,8 +49,7 @@ struct PaneMetrics {
 // Where the Info button of a view goes on a client rectangle: 7 average
 // character widths wide, text height x buttonHeight high, its left edge 8
 // average widths from the right, one average width above the bottom.
-QRect infoButtonRect(const QRect& client, int averageCharWidth, int textHeight,
-                     float buttonHeight);
+QRect infoButtonRect(const QRect& client, int averageCharWidth, int textHeight, float buttonHeight);
 
 // Which tiles of a picture have been drawn on, so that copies and repaints
 // move only those instead of the bounding box of everything: a band of
@@ -190,9 +189,9 @@ private:
     QRect flashRect_;
     FaceButton* info_ = nullptr;
     bool framePending_ = true;
-    DirtyTiles drawn_;   // drawn on the working picture since the last present
-    DirtyTiles shown_;   // drawn by the tick now on the screen
-    DirtyTiles both_;    // scratch: drawn_ plus shown_
+    DirtyTiles drawn_;          // drawn on the working picture since the last present
+    DirtyTiles shown_;          // drawn by the tick now on the screen
+    DirtyTiles both_;           // scratch: drawn_ plus shown_
     std::vector<QRect> runs_;   // scratch: the runs of a set of tiles
     QRegion repaint_;           // scratch: the screen area to show again
     float lastTickTime_ = 0;

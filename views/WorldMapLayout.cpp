@@ -22,11 +22,10 @@ int addClamped(int a, int b) {
     return static_cast<int>(std::clamp<long long>(s, INT_MIN, INT_MAX));
 }
 
-}  // namespace
+}   // namespace
 
-WorldMapScreen layoutWorldMapScreen(const Rect& client, const MapFontMetrics& metrics,
-                                    bool canExit, const std::string& exitLabel,
-                                    float buttonHeight) {
+WorldMapScreen layoutWorldMapScreen(const Rect& client, const MapFontMetrics& metrics, bool canExit,
+                                    const std::string& exitLabel, float buttonHeight) {
     WorldMapScreen s;
     s.client = client;
     s.mapArea = Rect{client.left + 15, client.top + 15, client.right - 15,
@@ -160,7 +159,8 @@ void attachStationDescriptions(std::vector<StationRecord>& stations,
     while (start < stationListText.size()) {
         std::size_t end = stationListText.find('\n', start);
         if (end == std::string::npos) end = stationListText.size();
-        const StationRecord line = parseStationLine(trimmed(stationListText.substr(start, end - start)));
+        const StationRecord line = parseStationLine(
+            trimmed(stationListText.substr(start, end - start)));
         start = end + 1;
         if (line.stationName.empty()) continue;
         for (StationRecord& s : stations)

@@ -28,8 +28,8 @@ constexpr double kMapNorth = 75;
 
 struct WorldMapScreen {
     Rect client;
-    Rect mapArea;    // the area offered to the map, before fitting
-    Rect mapRect;    // the fitted map rectangle; its top-left is the map corner
+    Rect mapArea;   // the area offered to the map, before fitting
+    Rect mapRect;   // the fitted map rectangle; its top-left is the map corner
     MapProjection projection;
     int titleCentreX = 0;   // centre of the title box
     int titleCentreY = 0;
@@ -39,9 +39,8 @@ struct WorldMapScreen {
 };
 
 // Lays out the whole screen for the client rectangle `client`.
-WorldMapScreen layoutWorldMapScreen(const Rect& client, const MapFontMetrics& metrics,
-                                    bool canExit, const std::string& exitLabel,
-                                    float buttonHeight);
+WorldMapScreen layoutWorldMapScreen(const Rect& client, const MapFontMetrics& metrics, bool canExit,
+                                    const std::string& exitLabel, float buttonHeight);
 
 // The client point of a latitude and longitude on the fitted map.
 void screenPoint(const WorldMapScreen& screen, float latitude, float longitude, int& x, int& y);

@@ -8,11 +8,10 @@
 
 namespace {
 int32_t seconds(uint32_t s) { return static_cast<int32_t>(std::min<uint32_t>(s, INT32_MAX)); }
-}  // namespace
+}   // namespace
 
 WorldMapSequence::WorldMapSequence(WorldMapSequenceHost& host, Settings& settings,
-                                   const EventCatalogue& catalogue,
-                                   const TutorialScript& script)
+                                   const EventCatalogue& catalogue, const TutorialScript& script)
     : host_(host), settings_(settings), catalogue_(catalogue), script_(script) {}
 
 void WorldMapSequence::setUp() {
@@ -97,8 +96,7 @@ void WorldMapSequence::countdownExpired() {
             countdown = 1;
             ++step;
             return;
-        default:
-            break;
+        default: break;
         }
     }
 

@@ -1,13 +1,13 @@
 #include "views/WorldMapWindow.h"
 
 #include "data/EventCatalogue.h"
-#include "fileio/FileSystem.h"
 #include "data/Settings.h"
 #include "dialogs/Buttons.h"
 #include "dialogs/Frames.h"
 #include "dialogs/Pictures.h"
 #include "dialogs/StationComponentsDialog.h"
 #include "dialogs/TextWindows.h"
+#include "fileio/FileSystem.h"
 #include "fileio/Logging.h"
 #include "seismology/SphericalGeometry.h"
 #include "sound/Sound.h"
@@ -28,18 +28,14 @@ QRect toQRect(const Rect& r) { return QRect(r.left, r.top, r.right - r.left, r.b
 const QColor kLightYellow(255, 255, 0);
 const QColor kStationBlue(0, 0, 255);
 
-}  // namespace
+}   // namespace
 
 // ---------------------------------------------------------------- life
 
 WorldMapWindow::WorldMapWindow(QWidget* parent, WorldMapHost& host, Settings& settings,
                                Sound& sound, EventCatalogue& catalogue,
                                const TutorialScript& script)
-    : QWidget(parent),
-      host_(host),
-      settings_(settings),
-      sound_(sound),
-      catalogue_(catalogue),
+    : QWidget(parent), host_(host), settings_(settings), sound_(sound), catalogue_(catalogue),
       sequence_(*this, settings, catalogue, script) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     QPalette pal = palette();
@@ -99,9 +95,8 @@ void WorldMapWindow::ensureButtons() {
         const QRect r = toQRect(screen_.exitButton);
         if (!exitButton_) {
             exitButton_ = new FaceButton(this, Command::MapExit,
-                                         QString::fromStdString(settings_.exitLabel), r.x(),
-                                         r.y(), r.width(), r.height(),
-                                         settings_.rightButtonRestart);
+                                         QString::fromStdString(settings_.exitLabel), r.x(), r.y(),
+                                         r.width(), r.height(), settings_.rightButtonRestart);
             connect(exitButton_, &FaceButton::command, this, &WorldMapWindow::buttonCommand);
             connect(exitButton_, &FaceButton::restartRequested, this,
                     [this] { host_.worldMapCommand(Command::Map); });
@@ -148,8 +143,8 @@ void WorldMapWindow::drawScreen(QPainter& p) {
     }
     if (!world_.isNull() && map.width() > 0 && map.height() > 0) {
         if (worldScaled_.size() != map.size())
-            worldScaled_ = QPixmap::fromImage(world_.scaled(map.size(), Qt::IgnoreAspectRatio,
-                                                            Qt::SmoothTransformation));
+            worldScaled_ = QPixmap::fromImage(
+                world_.scaled(map.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         p.drawPixmap(map.topLeft(), worldScaled_);
     }
     drawBevelPanel(p, map, std::nullopt, true, 3, 0);
@@ -166,8 +161,8 @@ void WorldMapWindow::drawScreen(QPainter& p) {
     const QString title = mode_ == Mode::Events ? tr("Select an earthquake")
                                                 : tr("Touch earthquake when done");
     const int tw = tm.horizontalAdvance(title);
-    const QRect box = toQRect(titleBoxRect(screen_.titleCentreX, screen_.titleCentreY, tw,
-                                           tm.height()));
+    const QRect box = toQRect(
+        titleBoxRect(screen_.titleCentreX, screen_.titleCentreY, tw, tm.height()));
     p.setPen(ovcolors::black);
     p.setBrush(kLightYellow);
     p.drawRect(box.adjusted(0, 0, -1, -1));
@@ -327,13 +322,13 @@ void WorldMapWindow::touchStations(QPoint q) {
     if (index < 0) return;
     click();
     StationRecord& station = stations_[static_cast<std::size_t>(index)];
-    const GreatCircle gc = greatCircle(station.latitude, station.longitude,
-                                       currentEvent_.latitude, currentEvent_.longitude);
+    const GreatCircle gc = greatCircle(station.latitude, station.longitude, currentEvent_.latitude,
+                                       currentEvent_.longitude);
 
     QPointer<WorldMapWindow> alive(this);
     busy_ = true;
-    QPointer<StationComponentsDialog> dialog =
-        new StationComponentsDialog(this, station, stations_, gc.distance, gc.azimuth);
+    QPointer<StationComponentsDialog> dialog = new StationComponentsDialog(this, station, stations_,
+                                                                           gc.distance, gc.azimuth);
     const int result = runDialog(*dialog);
     if (!alive) return;
     busy_ = false;
@@ -350,8 +345,8 @@ void WorldMapWindow::touchStations(QPoint q) {
                         files.push_back(c);
                     }
             currentEvent_.stationFiles = files;
-            if (currentIndex_ >= 0 && currentIndex_ < catalogue_.count() &&
-                catalogue_.at(currentIndex_).fileName == currentEvent_.fileName)
+            if (currentIndex_ >= 0 && currentIndex_ < catalogue_.count()
+                && catalogue_.at(currentIndex_).fileName == currentEvent_.fileName)
                 catalogue_.at(currentIndex_).stationFiles = std::move(files);
         }
         update();

@@ -52,7 +52,7 @@ std::string readFile(const fs::path& p) {
     return std::string(std::istreambuf_iterator<char>(f), {});
 }
 
-}  // namespace
+}   // namespace
 
 TEST(Globe, BlackOutsideTheDiscNorthUpEastRightAndShadedGentlyToTheLimb) {
     const QImage g = renderGlobe(EquirectSampler(blockEarth()), 45, 200);
@@ -61,13 +61,15 @@ TEST(Globe, BlackOutsideTheDiscNorthUpEastRightAndShadedGentlyToTheLimb) {
     // Visible points show the block of their own place, read from the red/blue ratio (shading scales alike).
     for (auto [lat, lon] : {std::pair{5., 45.}, {35., 75.}, {-35., 15.}, {55., 5.}, {-65., 95.}, {25., 100.}}) {
         const QRgb c = g.pixel(globePixel(lat, lon, 45, 200));
-        EXPECT_TRUE(qBlue(c) > 60 && std::lround(qRed(c) * 255.0 / qBlue(c) / 7) == lonBlock(lon) &&
-                    std::lround(qGreen(c) * 255.0 / qBlue(c) / 14) == latBlock(lat)) << lat << " " << lon;
+        EXPECT_TRUE(qBlue(c) > 60 && std::lround(qRed(c) * 255.0 / qBlue(c) / 7) == lonBlock(lon)
+                    && std::lround(qGreen(c) * 255.0 / qBlue(c) / 14) == latBlock(lat))
+            << lat << " " << lon;
     }
     QImage grey(360, 180, QImage::Format_RGB888);
     grey.fill(QColor(200, 200, 200));
     const QImage shaded = renderGlobe(EquirectSampler(grey), 0, 256);   // lit in the middle, the limb still visible
-    EXPECT_TRUE(qRed(shaded.pixel(128, 128)) >= 195 && qRed(shaded.pixel(253, 128)) > 60 && shaded.pixel(88, 145) == shaded.pixel(167, 145));
+    EXPECT_TRUE(qRed(shaded.pixel(128, 128)) >= 195 && qRed(shaded.pixel(253, 128)) > 60
+                && shaded.pixel(88, 145) == shaded.pixel(167, 145));
 }
 
 TEST(WorldMap, FrameStartsAt65EastAndSpans70SouthTo75North) {
@@ -86,8 +88,8 @@ TEST(WorldMap, FrameStartsAt65EastAndSpans70SouthTo75North) {
     }
     // Left column just east of 65 E, right one just west; top near 75 N, bottom just north of 70 S.
     const int bottom = qGreen(map.pixel(10, map.height() - 1));
-    EXPECT_TRUE(qRed(map.pixel(0, 300)) == 7 * lonBlock(65.2) && qRed(map.pixel(719, 300)) == 7 * lonBlock(64.8) &&
-                qGreen(map.pixel(10, 0)) == 14 * latBlock(74.8) && qGreen(map.pixel(10, map.height() - 4)) == 14 * latBlock(-69.8));
+    EXPECT_TRUE(qRed(map.pixel(0, 300)) == 7 * lonBlock(65.2) && qRed(map.pixel(719, 300)) == 7 * lonBlock(64.8)
+                && qGreen(map.pixel(10, 0)) == 14 * latBlock(74.8) && qGreen(map.pixel(10, map.height() - 4)) == 14 * latBlock(-69.8));
     EXPECT_TRUE(bottom >= 14 * latBlock(-69.8) && bottom < 14 * latBlock(-70.2)) << bottom;
 }
 
@@ -109,9 +111,10 @@ TEST(StationList, EveryLineReadsBackWithItsNameAndPlace) {
     for (const GsnStation& s : gsnStations()) {
         const StationRecord r = parseStationLine(stationLine(s));
         const std::string network = s.network;   // as a seismogram header keeps it: 1 to 8 capitals or digits
-        EXPECT_TRUE(std::fabs(r.latitude - s.latitude) < 0.01 && std::fabs(r.longitude - s.longitude) < 0.01 && r.stationName == s.code &&
-                    r.description == s.description && codes.insert(s.code).second && !network.empty() && network.size() <= 8 &&
-                    std::all_of(network.begin(), network.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); })) << s.code;
+        EXPECT_TRUE(std::fabs(r.latitude - s.latitude) < 0.01 && std::fabs(r.longitude - s.longitude) < 0.01 && r.stationName == s.code
+                    && r.description == s.description && codes.insert(s.code).second && !network.empty() && network.size() <= 8
+                    && std::all_of(network.begin(), network.end(), [](unsigned char c) { return std::isupper(c) || std::isdigit(c); }))
+            << s.code;
     }
     EXPECT_GE(codes.size(), 40u);
 }
@@ -119,7 +122,8 @@ TEST(StationList, EveryLineReadsBackWithItsNameAndPlace) {
 TEST(Texts, InfoTextsLeadOnAndHelpPagesAreWellFormed) {
     std::set<std::string> names;
     for (const NamedText& t : infoTexts()) names.insert(t.name);
-    EXPECT_TRUE(names.count("3D.INF") && names.count("XS.INF") && names.count("SEIS.INF") && names.count("MAP_EV.INF") && names.count("MAP_ST.INF"));
+    EXPECT_TRUE(names.count("3D.INF") && names.count("XS.INF") && names.count("SEIS.INF") && names.count("MAP_EV.INF")
+                && names.count("MAP_ST.INF"));
     for (const NamedText& t : infoTexts()) {
         std::istringstream lines(t.contents);
         for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 99u) << t.name << ": " << line;
@@ -135,8 +139,12 @@ TEST(Texts, InfoTextsLeadOnAndHelpPagesAreWellFormed) {
     for (const NamedText& p : helpPages()) pages[p.name] = p.contents;
     for (int t : topics) {
         const std::string name = "help/" + std::to_string(t) + ".html", html = pages[name];
-        EXPECT_TRUE(html.rfind("<!DOCTYPE html>", 0) == 0 && html.find("<title>") != std::string::npos && html.find("</html>") != std::string::npos) << name;
-        if (t) { EXPECT_NE(pages["help/0.html"].find("href=\"" + std::to_string(t) + ".html\""), std::string::npos) << t; }
+        EXPECT_TRUE(html.rfind("<!DOCTYPE html>", 0) == 0 && html.find("<title>") != std::string::npos
+                    && html.find("</html>") != std::string::npos)
+            << name;
+        if (t) {
+            EXPECT_NE(pages["help/0.html"].find("href=\"" + std::to_string(t) + ".html\""), std::string::npos) << t;
+        }
         const std::regex link("href=\"([^\"]+)\"");
         for (auto it = std::sregex_iterator(html.begin(), html.end(), link); it != std::sregex_iterator(); ++it)
             EXPECT_TRUE(pages.count("help/" + (*it)[1].str())) << name << " -> " << (*it)[1];   // no broken link

@@ -30,8 +30,7 @@ namespace {
 
 std::vector<DemoStation> demoStations() {
     std::vector<DemoStation> stations;
-    for (const GsnStation& g : gsnStations())
-        stations.push_back({g.code, g.network, float(g.latitude), float(g.longitude), g.description});
+    for (const GsnStation& g : gsnStations()) stations.push_back({g.code, g.network, float(g.latitude), float(g.longitude), g.description});
     return stations;
 }
 
@@ -47,9 +46,8 @@ float maxAbs(const std::vector<float>& x, std::size_t from, std::size_t to) {
 }
 
 const EarthModel& earthModel() {
-    static const EarthModel model =
-        loadEarthModel(fs::exists(OV_SOURCE_DIR "/data/jb-model.txt") ? OV_SOURCE_DIR "/data/jb-model.txt"
-                                                                      : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
+    static const EarthModel model = loadEarthModel(
+        fs::exists(OV_SOURCE_DIR "/data/jb-model.txt") ? OV_SOURCE_DIR "/data/jb-model.txt" : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
     return model;
 }
 
@@ -83,19 +81,19 @@ std::string at(const DemoEvent& e, const std::string& name = std::string()) {
     return name.empty() ? joinPath(dir(), demoEventFileName(e)) : joinPath(joinPath(dir(), demoEventFolder(e)), name);
 }
 
-}  // namespace
+}   // namespace
 
 TEST(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals) {
     for (const DemoEvent& e : demoEvents()) {
         SCOPED_TRACE(e.name);
         const EventRecord r = readEventFile(at(e));
-        EXPECT_TRUE(r.name == e.name && std::fabs(r.latitude - e.latitude) < 1e-4 && std::fabs(r.longitude - e.longitude) < 1e-4 &&
-                    std::fabs(r.depth - e.depth) < 0.05 && std::fabs(r.magnitude - e.magnitude) < 0.05 &&
-                    std::fabs(r.second - e.second) < 0.05);
+        EXPECT_TRUE(r.name == e.name && std::fabs(r.latitude - e.latitude) < 1e-4 && std::fabs(r.longitude - e.longitude) < 1e-4
+                    && std::fabs(r.depth - e.depth) < 0.05 && std::fabs(r.magnitude - e.magnitude) < 0.05
+                    && std::fabs(r.second - e.second) < 0.05);
         EXPECT_EQ(std::vector<int>({r.year, r.month, r.day, r.hour, r.minute, r.timeAcceleration, r.timeWindow, r.timeLimit}),
                   std::vector<int>({e.year, e.month, e.day, e.hour, e.minute, e.timeAcceleration, e.timeWindow, e.timeLimit}));
-        EXPECT_TRUE(r.viewAngle >= 0 && r.viewAngle < 360 && std::fabs(std::remainder(r.viewAngle - e.longitude, 360.0f)) <= 1 &&
-                    r.stationFiles.size() >= 6u && r.stationFiles.size() <= 10u);
+        EXPECT_TRUE(r.viewAngle >= 0 && r.viewAngle < 360 && std::fabs(std::remainder(r.viewAngle - e.longitude, 360.0f)) <= 1
+                    && r.stationFiles.size() >= 6u && r.stationFiles.size() <= 10u);
         std::vector<std::string> names;
         ASSERT_TRUE(listDirectory(joinPath(dir(), demoEventFolder(e)), names));
         std::set<std::string> stations;
@@ -108,9 +106,10 @@ TEST(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals) 
             const std::string code = name.substr(0, name.find('.'));
             stations.insert(code);
             EXPECT_EQ(code + ".BH" + component, name);
-            EXPECT_TRUE(s.header.i[LEVEN] == 1 && s.header.f[DELTA] == kDemoDelta && std::fabs(s.header.f[E] - (s.npts() - 1) * kDemoDelta) < 1e-3 &&
-                        componentFromSeismogram(s).component == component &&
-                        fileBytes(at(e, name)).size() == kSacHeaderBytes + 4u * std::size_t(s.npts()));
+            EXPECT_TRUE(s.header.i[LEVEN] == 1 && s.header.f[DELTA] == kDemoDelta
+                        && std::fabs(s.header.f[E] - (s.npts() - 1) * kDemoDelta) < 1e-3
+                        && componentFromSeismogram(s).component == component
+                        && fileBytes(at(e, name)).size() == kSacHeaderBytes + 4u * std::size_t(s.npts()));
         }
         EXPECT_TRUE(stations.size() >= 15u && names.size() == 3 * stations.size() + 1);
         // The world map sees every station with all three components, the listed ones selected on Z.
@@ -119,19 +118,21 @@ TEST(DemoInstallation, FilesReadBackAndRunsStartTheirPhasesAtTheTablesArrivals) 
         const std::vector<StationRecord> list = buildStationList(relative, nullptr, dir());
         std::size_t selected = 0, complete = 0;
         for (const StationRecord& st : list)
-            selected += st.selected[0], complete += st.available[0] && st.available[1] && st.available[2] && !st.selected[1] && !st.selected[2];
+            selected += st.selected[0],
+                complete += st.available[0] && st.available[1] && st.available[2] && !st.selected[1] && !st.selected[2];
         EXPECT_TRUE(list.size() == stations.size() && complete == list.size() && selected == r.stationFiles.size());
         // The event's information names it, says the seismograms are computed and leads on to the page on how.
         std::string shown = readInfoText(at(e, "EVT.INF")).value_or(""), more;
-        EXPECT_TRUE(shown.find("computed, not recorded") != std::string::npos && shown.find(e.name) != std::string::npos &&
-                    findTag(shown, "more", more) && more == "COMPUTED.INF" && readInfoText(joinPath(dir(), more)) &&
-                    shown.find('<') == std::string::npos) << shown;
+        EXPECT_TRUE(shown.find("computed, not recorded") != std::string::npos && shown.find(e.name) != std::string::npos
+                    && findTag(shown, "more", more) && more == "COMPUTED.INF" && readInfoText(joinPath(dir(), more))
+                    && shown.find('<') == std::string::npos)
+            << shown;
 
         RunState run;   // the event loads as a run
         run.directory = dir();
         ASSERT_TRUE(loadRun(run, demoEventFileName(e)));
-        EXPECT_TRUE(std::size_t(run.seismogramCount) == r.stationFiles.size() && run.timeAcceleration == e.timeAcceleration &&
-                    run.timeLimit == e.timeLimit && std::fabs(run.depth - e.depth) < 0.05);
+        EXPECT_TRUE(std::size_t(run.seismogramCount) == r.stationFiles.size() && run.timeAcceleration == e.timeAcceleration
+                    && run.timeLimit == e.timeLimit && std::fabs(run.depth - e.depth) < 0.05);
         const ArrivalCurve directP = tracedCurve(e, "P");
         for (const auto& sp : run.seismograms) {
             const KSAC& s = *sp;
@@ -186,22 +187,27 @@ TEST(DemoInstallation, EachWaveShowsWhereAndWhenTheRayTracerSaysItArrives) {
                 }
                 ASSERT_GT(core, 0.0);
                 const float t90 = arrivalTime(tables[0], 90.0f), coreAmplitude = maxAbs(m.z, at(core), at(core + 5));
-                const float p90 = maxAbs(computeMotion(e, {st.station, 90.0f, st.backAzimuth}, tables, rays, 1234u).z, at(t90), at(t90 + 5));
-                EXPECT_TRUE(maxAbs(m.z, at(core - 60), at(core - 0.1)) <= m.noiseBound && maxAbs(m.z, at(core), at(core + 3)) > 5 * m.noiseBound);
+                const float p90 = maxAbs(computeMotion(e, {st.station, 90.0f, st.backAzimuth}, tables, rays, 1234u).z, at(t90),
+                                         at(t90 + 5));
+                EXPECT_TRUE(maxAbs(m.z, at(core - 60), at(core - 0.1)) <= m.noiseBound
+                            && maxAbs(m.z, at(core), at(core + 3)) > 5 * m.noiseBound);
                 EXPECT_TRUE(coreAmplitude < 1.6f * p90 && coreAmplitude > p90 / 20) << coreAmplitude << " " << p90;
                 ++coreChecked;
             }
             // Where S comes well after P and before the surface waves, the horizontals jump up at S.
-            const auto horizontal = [&](double from, double to) { return std::max(maxAbs(m.n, at(from), at(to)), maxAbs(m.e, at(from), at(to))); };
+            const auto horizontal = [&](double from, double to) {
+                return std::max(maxAbs(m.n, at(from), at(to)), maxAbs(m.e, at(from), at(to)));
+            };
             if (s > p + 60 && st.distance < 95 && (m.surfaceStart == 0 || s + 10 < m.surfaceStart)) {
                 EXPECT_TRUE(horizontal(s, s + 8) > 3 * horizontal(s - 10, s) && horizontal(s, s + 8) > maxAbs(m.z, at(s), at(s + 8)));
             }
             // Surface waves from shallow events only, strongest early in their band, above the P wave.
             const double mid = m.surfaceStart + 0.25 * (m.surfaceEnd - m.surfaceStart);
-            EXPECT_TRUE(e.depth >= 100 ? m.surfaceStart == 0
-                        : std::fabs(m.surfaceStart - st.distance / kSurfaceWaveFastSpeed) < 0.5 &&
-                              std::fabs(m.surfaceEnd - st.distance / kSurfaceWaveSlowSpeed) < 0.5 &&
-                              (mid >= 3700 || p <= 0 || maxAbs(m.z, at(mid - 30), at(mid + 30)) > maxAbs(m.z, at(p), at(p + 20))));
+            EXPECT_TRUE(e.depth >= 100
+                            ? m.surfaceStart == 0
+                            : std::fabs(m.surfaceStart - st.distance / kSurfaceWaveFastSpeed) < 0.5
+                                  && std::fabs(m.surfaceEnd - st.distance / kSurfaceWaveSlowSpeed) < 0.5
+                                  && (mid >= 3700 || p <= 0 || maxAbs(m.z, at(mid - 30), at(mid + 30)) > maxAbs(m.z, at(p), at(p + 20))));
         }
     }
     EXPECT_TRUE(phantomsChecked > 0 && coreChecked > 0);
@@ -217,8 +223,10 @@ TEST(DemoInstallation, SettingsNameTheTutorialEventAndTheTutorialIsPacedToItsArr
     ASSERT_GE(script.size(), 6u);
     for (std::size_t i = 0; i < script.size(); ++i) {
         const TutorialStep& step = script[i];
-        EXPECT_TRUE(step.textFile.size() <= 15u && step.stayFor >= 15u && step.stayFor <= 60u && (i == 0 || step.showAt > script[i - 1].showAt) &&
-                    readInfoText(joinPath(dir(), step.textFile)).value_or("").size() > 40u) << step.textFile;
+        EXPECT_TRUE(step.textFile.size() <= 15u && step.stayFor >= 15u && step.stayFor <= 60u
+                    && (i == 0 || step.showAt > script[i - 1].showAt)
+                    && readInfoText(joinPath(dir(), step.textFile)).value_or("").size() > 40u)
+            << step.textFile;
     }
     const DemoEvent& e = tutorialEvent();
     EXPECT_LT(script.back().showAt, uint32_t(e.timeLimit));
@@ -227,7 +235,7 @@ TEST(DemoInstallation, SettingsNameTheTutorialEventAndTheTutorialIsPacedToItsArr
     const StationGeometry nearest = chooseListedStations(chooseRecordedStations(e, demoStations())).front();
     const std::array<float, 4> near = tableArrivals(tables, nearest.distance);
     for (double moment : {double(near[0]), double(near[1]), double(nearest.distance / kSurfaceWaveFastSpeed)})
-        EXPECT_TRUE(std::any_of(script.begin() + 1, script.end() - 1, [&](const TutorialStep& s) {
-            return s.showAt >= moment && s.showAt <= moment + 60;
-        })) << "no page shortly after " << moment << " s";
+        EXPECT_TRUE(std::any_of(script.begin() + 1, script.end() - 1,
+                                [&](const TutorialStep& s) { return s.showAt >= moment && s.showAt <= moment + 60; }))
+            << "no page shortly after " << moment << " s";
 }

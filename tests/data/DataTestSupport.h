@@ -15,12 +15,13 @@ namespace testdata {
 // A fresh, empty directory, removed with everything in it at the end.
 class TempDir {
 public:
-    TempDir() : path_((std::filesystem::temp_directory_path() / "ovdata.XXXXXX").string())
-    {
-        if (::mkdtemp(path_.data()) == nullptr)
-            std::abort();
+    TempDir() : path_((std::filesystem::temp_directory_path() / "ovdata.XXXXXX").string()) {
+        if (::mkdtemp(path_.data()) == nullptr) std::abort();
     }
-    ~TempDir() { std::error_code ec; std::filesystem::remove_all(path_, ec); }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(path_, ec);
+    }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const std::string& path() const { return path_; }
@@ -31,23 +32,20 @@ private:
 };
 
 // Creates the missing folders; false when the bytes did not all reach the file.
-inline bool writeFile(const std::string& path, const std::string& content)
-{
+inline bool writeFile(const std::string& path, const std::string& content) {
     std::error_code ec;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     return static_cast<bool>(out << content << std::flush);
 }
 
-inline std::string readFile(const std::string& path)
-{
+inline std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // One station component: 1 sample per second from 1990 day 1 00:00:00.000, B = 0, E undefined.
-inline SacHeader stationHeader(const std::string& station, float lat, float lon)
-{
+inline SacHeader stationHeader(const std::string& station, float lat, float lon) {
     SacHeader h;
     h.setUndefined();
     h.f[DELTA] = 1.0f;
@@ -62,16 +60,14 @@ inline SacHeader stationHeader(const std::string& station, float lat, float lon)
     return h;
 }
 
-inline void writeSac(const std::string& path, SacHeader header, const std::vector<float>& samples)
-{
+inline void writeSac(const std::string& path, SacHeader header, const std::vector<float>& samples) {
     header.i[NPTS] = static_cast<int32_t>(samples.size());
     writeFile(path, encodeSac(header, samples));
 }
 
 // A travel-time table: a lead of 5 characters, then 14 columns of 7, one line
 // per degree; column c holds base + perDegree * degree + c * perColumn.
-inline std::string tableText(int rows, double perDegree, double base = 0, double perColumn = 1)
-{
+inline std::string tableText(int rows, double perDegree, double base = 0, double perColumn = 1) {
     std::string text;
     char cell[16];
     for (int deg = 0; deg < rows; ++deg) {
@@ -84,11 +80,9 @@ inline std::string tableText(int rows, double perDegree, double base = 0, double
 }
 
 // P, S, PP and SS: phase p takes (p + 1) * 10 seconds a degree plus one second a depth column.
-inline void writeTables(const std::string& dir)
-{
+inline void writeTables(const std::string& dir) {
     const char* phases[4] = {"P", "S", "PP", "SS"};
-    for (int p = 0; p < 4; ++p)
-        writeFile(dir + "/" + phases[p] + ".JB", tableText(181, (p + 1) * 10.0));
+    for (int p = 0; p < 4; ++p) writeFile(dir + "/" + phases[p] + ".JB", tableText(181, (p + 1) * 10.0));
 }
 
-} // namespace testdata
+}   // namespace testdata

@@ -7,8 +7,7 @@
 
 using namespace testdata;
 
-TEST(EventCatalogue, ScansEveryEventFileInOrderAndFindsTheTutorialEventWithoutRegardToCase)
-{
+TEST(EventCatalogue, ScansEveryEventFileInOrderAndFindsTheTutorialEventWithoutRegardToCase) {
     TempDir dir;
     writeFile(dir / "2004122600.EVT", "EVENT NAME: Sumatra\n");
     writeFile(dir / "1989101800.evt", "EVENT NAME: Loma Prieta\n");

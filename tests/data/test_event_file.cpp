@@ -11,24 +11,20 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-EventRecord readText(const TempDir& dir, const std::string& text)
-{
+EventRecord readText(const TempDir& dir, const std::string& text) {
     writeFile(dir / "e.evt", text);
     return readEventFile(dir / "e.evt");
 }
 
-Names fileNames(const EventRecord& r)
-{
+Names fileNames(const EventRecord& r) {
     Names names;
-    for (const ComponentRecord& c : r.stationFiles)
-        names.push_back(c.fileName);
+    for (const ComponentRecord& c : r.stationFiles) names.push_back(c.fileName);
     return names;
 }
 
-} // namespace
+}   // namespace
 
-TEST(EventFile, NewRecordIsWrittenByDateInElevenAlignedLines)
-{
+TEST(EventFile, NewRecordIsWrittenByDateInElevenAlignedLines) {
     TempDir dir;
     EventRecord r = newEventRecord();
     EXPECT_EQ(r.dateDisplay, "Jan. 1, 1990");
@@ -44,14 +40,12 @@ TEST(EventFile, NewRecordIsWrittenByDateInElevenAlignedLines)
     EXPECT_FALSE(writeEventFile(r, {}, true, dir.path()));
 }
 
-TEST(EventFile, EveryKeyIsReadAndWrittenBackTheSame)
-{
+TEST(EventFile, EveryKeyIsReadAndWrittenBackTheSame) {
     TempDir dir;
-    const std::string text =
-        "EVENT NAME: Chile, offshore\r\nEVENT LATITUDE:   -34.9459\r\nEVENT LONGITUDE:   -71.6384\r\n"
-        "EVENT DEPTH:       33.3\r\nEVENT MAGNITUDE:    8.8\r\nEVENT DATE: 2010/02/27\r\n"
-        "ORIGIN TIME: 06:34:14.5\r\nTIME ACCELERATION: 40\r\nTIME WINDOW: 3000\r\nTIME LIMIT: 5400\r\n"
-        "VIEW ANGLE: 270\r\nSTATION FILE: ANMO.BHZ\r\nSTATION FILE: COR.BHE\r\n";
+    const std::string text = "EVENT NAME: Chile, offshore\r\nEVENT LATITUDE:   -34.9459\r\nEVENT LONGITUDE:   -71.6384\r\n"
+                             "EVENT DEPTH:       33.3\r\nEVENT MAGNITUDE:    8.8\r\nEVENT DATE: 2010/02/27\r\n"
+                             "ORIGIN TIME: 06:34:14.5\r\nTIME ACCELERATION: 40\r\nTIME WINDOW: 3000\r\nTIME LIMIT: 5400\r\n"
+                             "VIEW ANGLE: 270\r\nSTATION FILE: ANMO.BHZ\r\nSTATION FILE: COR.BHE\r\n";
     EventRecord r = readText(dir, text);
     EXPECT_EQ(r.fileName + "|" + r.dateDisplay, dir / "e.evt|Feb. 27, 2010");
     EXPECT_EQ(std::tie(r.year, r.month, r.day, r.hour, r.minute, r.second, r.latitude),
@@ -70,14 +64,16 @@ TEST(EventFile, EveryKeyIsReadAndWrittenBackTheSame)
     EXPECT_EQ(injected.name, "Two STATION FILE: EVIL.BHZ");
 }
 
-TEST(EventFile, KeyCaseOverridesCutsAndBadValues)
-{
+TEST(EventFile, KeyCaseOverridesCutsAndBadValues) {
     TempDir dir;
     const std::string longName(50, 'n');
     EventRecord r = readText(dir, "event depth: 42.5\r\nEvent Name: MiXeD case Name  \r\n"
-                                  "EVENT NAME: " + longName + "\r\nevent name: Final Name\r\n"
-                                  "TIME WINDOW: 100\nTIME WINDOW: 200\nSTATION FILE: a.bhz\n"
-                                  "STATION FILE: A.BHZ\nSTATION FILE: " + std::string(300, 'x'));
+                                  "EVENT NAME: "
+                                      + longName
+                                      + "\r\nevent name: Final Name\r\n"
+                                        "TIME WINDOW: 100\nTIME WINDOW: 200\nSTATION FILE: a.bhz\n"
+                                        "STATION FILE: A.BHZ\nSTATION FILE: "
+                                      + std::string(300, 'x'));
     // Later lines override; station files add up, in upper case.
     EXPECT_EQ(std::make_tuple(r.depth, r.name, r.timeWindow), std::make_tuple(42.5f, "Final Name", 200));
     // A name is never cut, however long: a cut name would find no file.
@@ -87,8 +83,7 @@ TEST(EventFile, KeyCaseOverridesCutsAndBadValues)
 
     // Missing file and missing or bad keys give the reading start values.
     const EventRecord missing = readEventFile(dir / "none.evt");
-    EXPECT_EQ(std::make_tuple(missing.fileName, missing.timeLimit, missing.dateDisplay),
-              std::make_tuple("", 7200, "Jan. 1, 1990"));
+    EXPECT_EQ(std::make_tuple(missing.fileName, missing.timeLimit, missing.dateDisplay), std::make_tuple("", 7200, "Jan. 1, 1990"));
     r = readText(dir, "EVENT DATE: 1990/13/05\nTIME LIMIT: many\nVIEW ANGLE: 90\n");
     EXPECT_EQ(std::tie(r.timeLimit, r.viewAngle, r.month), std::make_tuple(7200, 90, 13));
     EXPECT_EQ(r.dateDisplay, ". 5, 1990");   // a month outside the year has no name
@@ -98,8 +93,7 @@ TEST(EventFile, KeyCaseOverridesCutsAndBadValues)
     EXPECT_EQ(fileNames(r), Names{"ANMO.BHZ"});
 }
 
-TEST(EventFile, StationListGivesSelectedComponentsInZneOrder)
-{
+TEST(EventFile, StationListGivesSelectedComponentsInZneOrder) {
     TempDir dir;
     EventRecord r = newEventRecord();
     r.fileName = "1990010100.EVT";

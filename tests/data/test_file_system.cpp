@@ -15,26 +15,25 @@
 
 using namespace testdata;
 
-TEST(FileSystem, ResolvesEveryComponentWithoutRegardToCase)
-{
+TEST(FileSystem, ResolvesEveryComponentWithoutRegardToCase) {
     TempDir dir;
     writeFile(dir / "Events/Sub/File.Evt", "y");
     writeFile(dir / "data.txt", "lower");
     writeFile(dir / "DATA.TXT", "upper");
     const std::pair<const char*, const char*> cases[] = {
         {"EVENTS\\sub/FILE.EVT", "Events/Sub/File.Evt"},
-        {"DATA.TXT", "DATA.TXT"}, {"data.txt", "data.txt"},   // an exact match wins
-        {"Data.txt", "DATA.TXT"},         // else the first in name order
-        {"EVENTS/new.evt", "Events/new.evt"}, {"none/x", "none/x"},   // missing parts kept
+        {"DATA.TXT", "DATA.TXT"},
+        {"data.txt", "data.txt"},   // an exact match wins
+        {"Data.txt", "DATA.TXT"},   // else the first in name order
+        {"EVENTS/new.evt", "Events/new.evt"},
+        {"none/x", "none/x"},   // missing parts kept
     };
-    for (auto [asked, found] : cases)
-        EXPECT_EQ(resolvePath(dir / asked), dir / found) << asked;
+    for (auto [asked, found] : cases) EXPECT_EQ(resolvePath(dir / asked), dir / found) << asked;
     EXPECT_TRUE(fileExists(dir / "events/SUB/file.evt") && !fileExists(dir / "events/SUB"));   // a directory is not a file
     EXPECT_EQ(joinPath("", "a") + " " + joinPath("d/", "a") + " " + joinPath("d", "/abs/a"), "a d/a /abs/a");
 }
 
-TEST(FileSystem, ReadWholeFileRefusesDirectoriesAndOversizedFiles)
-{
+TEST(FileSystem, ReadWholeFileRefusesDirectoriesAndOversizedFiles) {
     TempDir dir;
     std::string out = "stale";
     EXPECT_TRUE(!readWholeFile(dir.path(), out) && out.empty());
@@ -43,8 +42,7 @@ TEST(FileSystem, ReadWholeFileRefusesDirectoriesAndOversizedFiles)
     EXPECT_TRUE(readWholeFile(dir / "BIG", out, 1000) && out.size() == 1000u);
 }
 
-TEST(FileSystem, AtomicWriteReplacesAnExistingFileOfAnotherCase)
-{
+TEST(FileSystem, AtomicWriteReplacesAnExistingFileOfAnotherCase) {
     TempDir dir;
     writeFile(dir / "1990010100.EVT", "old");
     ::chmod((dir / "1990010100.EVT").c_str(), 0640);
@@ -63,15 +61,13 @@ TEST(FileSystem, AtomicWriteReplacesAnExistingFileOfAnotherCase)
     EXPECT_EQ(readFile(dir / "plain"), "file");
 }
 
-TEST(LogFile, RotationKeepsThreeOldFilesWithinTheLimitAndDropsTheOldestLines)
-{
+TEST(LogFile, RotationKeepsThreeOldFilesWithinTheLimitAndDropsTheOldestLines) {
     TempDir dir;
     const std::string folder = dir / "log";   // made by the log
     {
         LogFile log;
         log.open(folder, "ov", 1000);
-        for (int i = 0; i < 200; ++i)
-            log.write("orvanta.clock", "info", "line\n" + std::to_string(i) + std::string(40, '.'));
+        for (int i = 0; i < 200; ++i) log.write("orvanta.clock", "info", "line\n" + std::to_string(i) + std::string(40, '.'));
     }
     std::vector<std::string> names;
     ASSERT_TRUE(listDirectory(folder, names));
@@ -89,8 +85,7 @@ TEST(LogFile, RotationKeepsThreeOldFilesWithinTheLimitAndDropsTheOldestLines)
         numbers.push_back(std::stoi(all.substr(at + 11)));
     ASSERT_GT(numbers.size(), 20u);
     EXPECT_EQ(numbers.back(), 199);
-    for (std::size_t i = 1; i < numbers.size(); ++i)
-        EXPECT_EQ(numbers[i], numbers[i - 1] + 1);
+    for (std::size_t i = 1; i < numbers.size(); ++i) EXPECT_EQ(numbers[i], numbers[i - 1] + 1);
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), std::ptrdiff_t(numbers.size()));   // one line each
     // The viewer's tail: the newest file after the end of the one before;
     // cut short, it starts at a whole line.
@@ -101,8 +96,7 @@ TEST(LogFile, RotationKeepsThreeOldFilesWithinTheLimitAndDropsTheOldestLines)
     EXPECT_EQ(LogFile::readTail(dir / "nowhere"), "");
 }
 
-TEST(LogFile, AnUnwritableFolderOrAFullDiskMakesItGoQuietWithoutFailing)
-{
+TEST(LogFile, AnUnwritableFolderOrAFullDiskMakesItGoQuietWithoutFailing) {
     TempDir dir;
     writeFile(dir / "log", "a file where the folder belongs");
     LogFile blocked;
@@ -122,8 +116,7 @@ TEST(LogFile, AnUnwritableFolderOrAFullDiskMakesItGoQuietWithoutFailing)
         LogFile log;
         log.open(dir / "full", "ov");
         const bool wrote = !log.quiet();
-        for (int i = 0; i < 100; ++i)
-            log.write("orvanta.clock", "info", std::string(80, 'x'));
+        for (int i = 0; i < 100; ++i) log.write("orvanta.clock", "info", std::string(80, 'x'));
         ::_exit(wrote && log.quiet() ? 0 : 1);
     }
     int status = 0;

@@ -7,8 +7,7 @@
 
 using namespace testdata;
 
-TEST(InfoText, LinesJoinIntoParagraphs)
-{
+TEST(InfoText, LinesJoinIntoParagraphs) {
     const std::string line150(150, 'x'), line99(99, 'y');
     const std::pair<std::string, std::string> cases[] = {
         // One blank after a word, two after a sentence.
@@ -20,8 +19,7 @@ TEST(InfoText, LinesJoinIntoParagraphs)
         {"Before\n" + line150 + "\nAfter\n", "Before" + line150 + " After"},
         {line99 + "\nNext\n", line99 + "Next"},
     };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(formatInfoText(in), out) << in;
+    for (const auto& [in, out] : cases) EXPECT_EQ(formatInfoText(in), out) << in;
 
     TempDir dir;
     EXPECT_FALSE(readInfoText(dir / "EVT.INF").has_value());
@@ -29,9 +27,12 @@ TEST(InfoText, LinesJoinIntoParagraphs)
     EXPECT_EQ(readInfoText(dir / "evt.inf").value_or("none"), "Hello");
 }
 
-TEST(InfoText, MoreTagGivesItsValueAndIsRemoved)
-{
-    struct Case { std::string text; bool found; std::string value, rest; };
+TEST(InfoText, MoreTagGivesItsValueAndIsRemoved) {
+    struct Case {
+        std::string text;
+        bool found;
+        std::string value, rest;
+    };
     const Case cases[] = {
         {"Read on. <more \"NEXT.INF\"> The end.", true, "NEXT.INF", "Read on.  The end."},
         {"<MORE> no value", true, "", "<MORE> no value"},
@@ -47,8 +48,7 @@ TEST(InfoText, MoreTagGivesItsValueAndIsRemoved)
     }
 }
 
-TEST(TutorialScript, StepsFromTheScriptFile)
-{
+TEST(TutorialScript, StepsFromTheScriptFile) {
     TempDir dir;
     writeFile(dir / "TUTORIAL.TXT", "0 20 STEP1.INF\r\n120 30 STEP2.INF\r\nbad line\r\n60 -5 NEG.INF\r\n"
                                     "10 10\r\n300 15 AVERYLONGFILENAME.INF");

@@ -15,8 +15,7 @@ struct RecordingSink : MessageSink {
 };
 
 // "ZURIVI.STA" layout: name in 8 columns, description in 31, then the position.
-std::string stationLine(std::string name, const std::string& description, const std::string& position)
-{
+std::string stationLine(std::string name, const std::string& description, const std::string& position) {
     name.resize(8, ' ');
     name += description;
     name.resize(40, ' ');
@@ -30,14 +29,12 @@ const std::string kAnmoLine = stationLine("ANMO", "Albuquerque, New Mexico", "34
 struct Installation {
     TempDir dir;
     RunState run;
-    Installation()
-    {
+    Installation() {
         writeTables(dir.path());
-        writeFile(dir / "1990010100.EVT",
-                  "EVENT NAME: Test quake\r\nEVENT LATITUDE:     0.0000\r\nEVENT LONGITUDE:    30.0000\r\n"
-                  "EVENT DEPTH:       33.0\r\nEVENT DATE: 1990/01/01\r\nORIGIN TIME: 00:04:15.25\r\n"
-                  "TIME ACCELERATION: 2.5\r\nTIME WINDOW: 40000\r\nVIEW ANGLE: 45\r\n"
-                  "STATION FILE: anmo.bhz\r\nSTATION FILE: MISSING.BHZ\r\nSTATION FILE: COR.BHN\r\n");
+        writeFile(dir / "1990010100.EVT", "EVENT NAME: Test quake\r\nEVENT LATITUDE:     0.0000\r\nEVENT LONGITUDE:    30.0000\r\n"
+                                          "EVENT DEPTH:       33.0\r\nEVENT DATE: 1990/01/01\r\nORIGIN TIME: 00:04:15.25\r\n"
+                                          "TIME ACCELERATION: 2.5\r\nTIME WINDOW: 40000\r\nVIEW ANGLE: 45\r\n"
+                                          "STATION FILE: anmo.bhz\r\nSTATION FILE: MISSING.BHZ\r\nSTATION FILE: COR.BHN\r\n");
         writeSac(dir / "1990010100/anmo.bhz", stationHeader("ANMO", 0, 0), std::vector<float>(600, 1.0f));
         writeSac(dir / "1990010100/COR.BHN", stationHeader("COR", 0, 60), std::vector<float>(300, -1.0f));
         writeFile(dir / "ZURIVI.STA", kAnmoLine + stationLine("XYZ", "Elsewhere", "1.0S 2.0E") + "\r\n");
@@ -45,10 +42,9 @@ struct Installation {
     }
 };
 
-} // namespace
+}   // namespace
 
-TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
-{
+TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions) {
     Installation inst;
     RunState& run = inst.run;
     ASSERT_TRUE(loadRun(run, "1990010100.evt"));   // the name in any case
@@ -67,8 +63,7 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
     const KSAC& anmo = *run.seismograms[0];
     EXPECT_EQ(std::make_tuple(anmo.label, anmo.npts(), anmo.startTime), std::make_tuple("ANMO-BHZ", 600, -255.25f));
     EXPECT_NEAR(anmo.header.f[GCARC], 30.0f, 1e-3);
-    for (int p = 0; p < 4; ++p)
-        EXPECT_NEAR(anmo.arrivalTimes[p], 301 * (p + 1) - p, 1) << p;
+    for (int p = 0; p < 4; ++p) EXPECT_NEAR(anmo.arrivalTimes[p], 301 * (p + 1) - p, 1) << p;
     EXPECT_EQ(anmo.description + "|" + run.seismograms[1]->description, "Albuquerque, New Mexico|");   // COR is not listed
 
     // A reload keeps what the file does not set (no VIEW ANGLE line); the others reset.
@@ -77,7 +72,7 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
     EXPECT_EQ(std::make_tuple(run.folder, run.viewAngle, run.latitude, run.timeAcceleration, run.timeWindow),
               std::make_tuple("second", 45, 0.0f, 20.0f, 1800));
     EXPECT_EQ(run.seismogramCount + run.seismograms.size(), 0u);   // no such folder
-    ASSERT_EQ(run.dropped.size(), 1u);   // this run's only
+    ASSERT_EQ(run.dropped.size(), 1u);                             // this run's only
     EXPECT_EQ(run.dropped[0].file, "second/ANMO.BHZ");
     // A missing event file fails and changes nothing, the event path
     // included: an empty name still reloads the last file that was read.
@@ -88,8 +83,7 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions)
     EXPECT_EQ(run.name, "Second");
 }
 
-TEST(RunSetup, StationLinesAndComponents)
-{
+TEST(RunSetup, StationLinesAndComponents) {
     StationRecord s = parseStationLine(stationLine("ANMO", "Albuquerque, New Mexico   ", "34.9459S 106.4572W"));
     EXPECT_EQ(std::make_tuple(s.stationName, s.description, s.latitude, s.longitude),
               std::make_tuple("ANMO", "Albuquerque, New Mexico", -34.9459f, -106.4572f));
@@ -105,8 +99,8 @@ TEST(RunSetup, StationLinesAndComponents)
     k.header = stationHeader("ANMO", 34.9f, -106.5f);
     const float u = kSacUndefined;   // no orientation: the name tells the component
     const char* x = "anmo.bhx";
-    const std::tuple<const char*, float, float, char> components[] = {
-        {"anmo.bhe", u, u, 'E'}, {x, u, u, 'Z'}, {x, 90, 90, 'E'}, {x, 90, 0, 'N'}, {x, 90, 45, 'Z'}, {x, 0, 90, 'Z'}};
+    const std::tuple<const char*, float, float, char> components[] = {{"anmo.bhe", u, u, 'E'}, {x, u, u, 'Z'},   {x, 90, 90, 'E'},
+                                                                      {x, 90, 0, 'N'},         {x, 90, 45, 'Z'}, {x, 0, 90, 'Z'}};
     for (const auto& [name, inc, az, component] : components) {
         std::tie(k.fileName, k.header.f[CMPINC], k.header.f[CMPAZ]) = std::make_tuple(name, inc, az);
         EXPECT_EQ(componentFromSeismogram(k).component, component) << name << " " << inc << " " << az;
@@ -119,8 +113,7 @@ TEST(RunSetup, StationLinesAndComponents)
     EXPECT_EQ(std::make_tuple(s.available, s.componentFile[1]), std::make_tuple(std::array<bool, 3>{false, true, false}, "ANMO.BHN"));
 }
 
-TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes)
-{
+TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes) {
     TempDir dir;
     // The first file in name order names the station; the other merges into it.
     writeSac(dir / "1990010100/anmo.bhz", stationHeader("anmo", 1, 2), {1});
@@ -152,8 +145,7 @@ TEST(RunSetup, StationListMergesComponentsAndMarksListedOnes)
 // file system allows 255 characters; headers may indent KSTNM. Such files are
 // chosen on the world map, written to the event file, read back with the
 // choice still marked, and played, named and described.
-TEST(RunSetup, LongFileNamesAndIndentedStationNamesSurviveChoiceFileAndRun)
-{
+TEST(RunSetup, LongFileNamesAndIndentedStationNamesSurviveChoiceFileAndRun) {
     const std::string dataCentre = "IU.ANMO.00.BHZ.M.2011.070.054624.SAC", longest = "KIP." + std::string(250, 'x') + "E";
     ASSERT_EQ(longest.size(), kComponentFileNameMax);
     TempDir dir;
@@ -171,8 +163,7 @@ TEST(RunSetup, LongFileNamesAndIndentedStationNamesSurviveChoiceFileAndRun)
 
     const EventRecord back = readEventFile(dir / "2011031105.evt");
     ASSERT_EQ(back.stationFiles.size(), 2u);
-    EXPECT_EQ(back.stationFiles[0].fileName + "|" + back.stationFiles[1].fileName,
-              textinput::toUpper(dataCentre + "|" + longest));
+    EXPECT_EQ(back.stationFiles[0].fileName + "|" + back.stationFiles[1].fileName, textinput::toUpper(dataCentre + "|" + longest));
     const auto again = buildStationList(back, nullptr, dir.path());
     ASSERT_EQ(again.size(), 2u);
     EXPECT_TRUE(again[0].selected[0] && again[1].selected[2]);

@@ -12,8 +12,7 @@ using namespace testdata;
 
 namespace {
 
-KSAC readWithSamples(const std::string& path)
-{
+KSAC readWithSamples(const std::string& path) {
     KSAC k;
     k.loadSamples = true;
     k.header.setUndefined();
@@ -21,21 +20,20 @@ KSAC readWithSamples(const std::string& path)
     return k;
 }
 
-} // namespace
+}   // namespace
 
-TEST(Seismogram, BigEndianLayoutIsWrittenAndReadBack)
-{
+TEST(Seismogram, BigEndianLayoutIsWrittenAndReadBack) {
     SacHeader h = stationHeader("ANMO", 0, 0);
     h.f[DELTA] = 0.5f;
     h.i[NPTS] = 3;
     const std::string file = encodeSac(h, {1.0f, -2.0f, 4.0f});
     ASSERT_EQ(file.size(), kSacHeaderBytes + 12);
     // DELTA, NPTS, the station name and the samples where a reader expects them.
-    const std::pair<std::size_t, std::string> bytes[] = {
-        {0, std::string("\x3f\0\0\0", 4)}, {316, std::string("\0\0\0\x03", 4)}, {440, "ANMO    "},
-        {632, std::string("\x3f\x80\0\0\xc0\0\0\0\x40\x80\0\0", 12)}};
-    for (const auto& [at, expected] : bytes)
-        EXPECT_EQ(file.substr(at, expected.size()), expected) << at;
+    const std::pair<std::size_t, std::string> bytes[] = {{0, std::string("\x3f\0\0\0", 4)},
+                                                         {316, std::string("\0\0\0\x03", 4)},
+                                                         {440, "ANMO    "},
+                                                         {632, std::string("\x3f\x80\0\0\xc0\0\0\0\x40\x80\0\0", 12)}};
+    for (const auto& [at, expected] : bytes) EXPECT_EQ(file.substr(at, expected.size()), expected) << at;
     TempDir dir;
     writeFile(dir / "ANMO.BHZ", file);
     const KSAC k = readWithSamples(dir / "anmo.bhz");
@@ -45,8 +43,7 @@ TEST(Seismogram, BigEndianLayoutIsWrittenAndReadBack)
     EXPECT_TRUE(k.traceBuffer.size() + k.soundBuffer.size() == 6u && k.ownsSamples);
 }
 
-TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples)
-{
+TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples) {
     TempDir dir;
     SacHeader h = stationHeader("ANMO", 0, 0);
     h.i[NPTS] = 100;
@@ -59,11 +56,13 @@ TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples)
     SacHeader huge = h, negative = h;
     huge.i[NPTS] = std::numeric_limits<int32_t>::max();
     negative.i[NPTS] = -5;
-    const std::pair<const char*, std::string> files[] = {
-        {"little", little}, {"short_header", full.substr(0, 600)}, {"short_samples", full.substr(0, kSacHeaderBytes + 50 * 4 + 2)},
-        {"huge_count", encodeSac(huge, {1, 2})}, {"negative", encodeSac(negative, {1, 2})}, {"empty", ""}};
-    for (const auto& [name, bytes] : files)
-        writeFile(dir / name, bytes);
+    const std::pair<const char*, std::string> files[] = {{"little", little},
+                                                         {"short_header", full.substr(0, 600)},
+                                                         {"short_samples", full.substr(0, kSacHeaderBytes + 50 * 4 + 2)},
+                                                         {"huge_count", encodeSac(huge, {1, 2})},
+                                                         {"negative", encodeSac(negative, {1, 2})},
+                                                         {"empty", ""}};
+    for (const auto& [name, bytes] : files) writeFile(dir / name, bytes);
     for (const char* name : {"little", "short_header", "short_samples", "huge_count", "negative", "empty", "missing"}) {
         const KSAC k = readWithSamples(dir / name);
         EXPECT_TRUE(k.npts() == 0 && k.samples.empty() && k.traceBuffer.empty() && !k.ownsSamples) << name;
@@ -79,8 +78,7 @@ TEST(Seismogram, WrongByteOrderTruncatedOrImpossibleFilesGiveNoSamples)
     EXPECT_EQ(std::make_tuple(bad.samples, bad.header.f[DEPMAX]), std::make_tuple(std::vector<float>{1.0f, 0.0f, 0.0f, -1.0f}, 1.0f));
 }
 
-TEST(Seismogram, RunValuesFromTheHeader)
-{
+TEST(Seismogram, RunValuesFromTheHeader) {
     TempDir dir;
     SacHeader h = stationHeader("ANMO", 0.0f, 0.0f);
     h.f[DELTA] = 0.05f;
@@ -113,8 +111,7 @@ TEST(Seismogram, RunValuesFromTheHeader)
               std::make_tuple(-60.0f, 440.0f, 10.0f, "ANMO-", std::array<int32_t, 4>{0, 0, 0, 0}));
 }
 
-TEST(Calendar, DaysAndSeconds)
-{
+TEST(Calendar, DaysAndSeconds) {
     EXPECT_DOUBLE_EQ(secondsSince1901(1901, 1, 1, 0, 0, 1, 500), 86401.5);
     EXPECT_DOUBLE_EQ(secondsSince1901(1990, 2, 1, 0, 1, 0, 0) - secondsSince1901(1990, 1, 31, 23, 59, 0, 0), 120.0);
     // Consecutive years join up, leap years included.
@@ -122,7 +119,8 @@ TEST(Calendar, DaysAndSeconds)
     EXPECT_EQ(std::make_tuple(dayOfYear(1904, 3, 1), dayOfYear(1903, 3, 1), dayOfYear(1990, -12345, 1), dayOfYear(1990, 99, 1)),
               std::make_tuple(61, 60, 1, 366));   // months outside the year held to it
     EXPECT_TRUE(isLeapYear(2000) && isLeapYear(1904) && !isLeapYear(1900));
-    const int days[][4] = {{61, 1904, 3, 1}, {366, 1904, 12, 31}, {1, 1990, 1, 1}, {-12345, 1990, 1, -12345}};   // never past the month table
+    const int days[][4] = {
+        {61, 1904, 3, 1}, {366, 1904, 12, 31}, {1, 1990, 1, 1}, {-12345, 1990, 1, -12345}};   // never past the month table
     for (const auto& c : days) {
         int32_t m = 0, d = 0;
         monthAndDay(c[0], c[1], m, d);

@@ -11,8 +11,7 @@
 using namespace testdata;
 namespace fs = std::filesystem;
 
-TEST(UserInstallation, StaysInAnInstallationElseCopiesTheDemoOnceAndKeepsTheUsersChanges)
-{
+TEST(UserInstallation, StaysInAnInstallationElseCopiesTheDemoOnceAndKeepsTheUsersChanges) {
     TempDir dir;
     writeFile(dir / "shipped/OV.INI", "VIEW MODE 3\n");
     writeFile(dir / "shipped/help/0.html", "<p>help</p>");
@@ -21,9 +20,8 @@ TEST(UserInstallation, StaysInAnInstallationElseCopiesTheDemoOnceAndKeepsTheUser
     const std::string data = dir / "data", shipped = dir / "shipped";
 
     // Started inside an installation, or with nothing shipped: stay.
-    for (const auto& [start, demo] : {std::pair{dir / "exhibit", shipped},
-                                      std::pair{dir / "menu", std::string()},
-                                      std::pair{dir / "menu", dir / "menu"}}) {
+    for (const auto& [start, demo] :
+         {std::pair{dir / "exhibit", shipped}, std::pair{dir / "menu", std::string()}, std::pair{dir / "menu", dir / "menu"}}) {
         const InstallationChoice c = chooseInstallation(start, data, demo);
         EXPECT_TRUE(c.directory.empty() && c.error.empty()) << start << " " << demo;
     }
@@ -46,8 +44,7 @@ TEST(UserInstallation, StaysInAnInstallationElseCopiesTheDemoOnceAndKeepsTheUser
     EXPECT_EQ(readFile(data + "/orvanta/OV.INI"), "mine");
 }
 
-TEST(UserInstallation, AFailedCopyReportsWhyAndLeavesNothingHalfMade)
-{
+TEST(UserInstallation, AFailedCopyReportsWhyAndLeavesNothingHalfMade) {
     TempDir dir;
     writeFile(dir / "shipped/OV.INI", "x");
     writeFile(dir / "data", "a file where the data folder should be");

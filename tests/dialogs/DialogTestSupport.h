@@ -44,7 +44,9 @@ struct RecordedClicks {
 // Collects the texts of the messages the code under test would show.
 struct MessageLog {
     QStringList texts;
-    auto function() { return [this](QWidget*, const QString& text) { texts.append(text); }; }
+    auto function() {
+        return [this](QWidget*, const QString& text) { texts.append(text); };
+    }
 };
 
 inline void press(const QWidget* dialog, int id) { findControlAs<QAbstractButton>(dialog, id)->click(); }

@@ -35,21 +35,18 @@ constexpr double kStepAfterOrigin = 400.0137;   // an onset between samples at 4
 const std::string kOldList = "ANMO    Albuquerque, New Mexico, USA    34.9459N 106.4572W\r\n"
                              "TEST    An existing line kept as it is  1.0000N 2.0000E";   // no final line end
 
-void write(const fs::path& path, const std::string& bytes)
-{
+void write(const fs::path& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string read(const fs::path& path)
-{
+std::string read(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // Every file of a folder with its bytes.
-std::map<std::string, std::string> snapshot(const fs::path& dir)
-{
+std::map<std::string, std::string> snapshot(const fs::path& dir) {
     std::map<std::string, std::string> files;
     for (const auto& e : fs::recursive_directory_iterator(dir))
         files[fs::relative(e.path(), dir).string()] = e.is_regular_file() ? read(e.path()) : "<dir>";
@@ -62,10 +59,9 @@ double east(double t) { return 200 * std::cos(2 * kPi * 0.03 * t); }
 
 class EventImport : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        root_ = fs::temp_directory_path() / ("ov-import-test-" + std::to_string(::getpid()) + "-"
-                                             + testing::UnitTest::GetInstance()->current_test_info()->name());
+    void SetUp() override {
+        root_ = fs::temp_directory_path()
+                / ("ov-import-test-" + std::to_string(::getpid()) + "-" + testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(root_);
         fs::create_directories(data_ = root_ / "data");
         fs::create_directories(installation_ = root_ / "installation");
@@ -130,12 +126,11 @@ protected:
             mseed += packMiniSeed(s, MiniSeedEncoding::Steim2, 512);
         }
         write(data_ / "kono.mseed", mseed);
-        write(data_ / "stations.txt",
-              "#Network|Station|Location|Channel|Latitude|Longitude|Elevation|Depth|Azimuth|Dip|"
-              "SensorDescription|Scale|ScaleFreq|ScaleUnits|SampleRate|StartTime|EndTime\n"
-              "IU|KONO|00|BHZ|59.6491|9.5982|216|340|0|-90|STS|1|1|m/s|40|2000-01-01T00:00:00|\n"
-              "IU|KONO|00|BH1|59.6491|9.5982|216|340|30|0|STS|1|1|m/s|40|2000-01-01T00:00:00|\n"
-              "IU|KONO|00|BH2|59.6491|9.5982|216|340|120|0|STS|1|1|m/s|40|2000-01-01T00:00:00|\n");
+        write(data_ / "stations.txt", "#Network|Station|Location|Channel|Latitude|Longitude|Elevation|Depth|Azimuth|Dip|"
+                                      "SensorDescription|Scale|ScaleFreq|ScaleUnits|SampleRate|StartTime|EndTime\n"
+                                      "IU|KONO|00|BHZ|59.6491|9.5982|216|340|0|-90|STS|1|1|m/s|40|2000-01-01T00:00:00|\n"
+                                      "IU|KONO|00|BH1|59.6491|9.5982|216|340|30|0|STS|1|1|m/s|40|2000-01-01T00:00:00|\n"
+                                      "IU|KONO|00|BH2|59.6491|9.5982|216|340|120|0|STS|1|1|m/s|40|2000-01-01T00:00:00|\n");
         // XYZ: horizontals of unknown orientation; only station-level metadata.
         for (const char* channel : {"BHZ", "BH1", "BH2"}) {
             TraceSegment s{{"XX", "XYZ", "", channel}, kOrigin - 150, 20, std::vector<double>(20 * 1000, 7.0)};
@@ -147,8 +142,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    ImportRequest request() const
-    {
+    ImportRequest request() const {
         ImportRequest r;
         r.inputs = {data_.string()};
         r.installation = installation_.string();
@@ -158,22 +152,19 @@ protected:
     fs::path root_, data_, installation_;
 };
 
-} // namespace
+}   // namespace
 
-TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
-{
+TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays) {
     const ImportReport report = runImport(request());
     ASSERT_EQ(report.createdEvent, "2011031105.evt") << report.error;
     EXPECT_NEAR(*report.event.depthKm, 29, 1e-3);   // metres in the header
     std::map<std::string, std::string> lines;
-    for (const ImportFileLine& f : report.files)
-        lines[fs::path(f.path).filename().string()] = (f.used ? "used: " : "skipped: ") + f.what;
+    for (const ImportFileLine& f : report.files) lines[fs::path(f.path).filename().string()] = (f.used ? "used: " : "skipped: ") + f.what;
     EXPECT_EQ(lines["notes.txt"].rfind("skipped: ", 0), 0u) << lines["notes.txt"];
     EXPECT_EQ(lines["kono.mseed"].rfind("used: ", 0), 0u) << lines["kono.mseed"];
     EXPECT_EQ(lines["IU.ANMO.00.BHZ.M.2011.070.054124.SAC"].rfind("used: ", 0), 0u);
     EXPECT_EQ(lines["xyz.BHZ.mseed"].rfind("used: ", 0), 0u);
-    EXPECT_NE(lines["xyz.BH1.mseed"].find("skipped: XX.XYZ..BH1: unknown orientation"), std::string::npos)
-        << lines["xyz.BH1.mseed"];
+    EXPECT_NE(lines["xyz.BH1.mseed"].find("skipped: XX.XYZ..BH1: unknown orientation"), std::string::npos) << lines["xyz.BH1.mseed"];
     EXPECT_TRUE(fs::exists(installation_ / "2011031105" / "KONO.BHN"));
     EXPECT_TRUE(fs::exists(installation_ / "2011031105" / "KONO.BHE"));
     EXPECT_FALSE(fs::exists(installation_ / "2011031105" / "KONO.BH1"));
@@ -189,15 +180,14 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
     for (const auto& k : run.seismograms) {
         SCOPED_TRACE(k->label);
         EXPECT_EQ(k->header.f[DELTA], 0.05f);
-        EXPECT_GT(k->arrivalTimes[0], 0);                      // P from the tables
-        EXPECT_GT(k->arrivalTimes[1], k->arrivalTimes[0]);     // S after it
+        EXPECT_GT(k->arrivalTimes[0], 0);                    // P from the tables
+        EXPECT_GT(k->arrivalTimes[1], k->arrivalTimes[0]);   // S after it
         // Cut to two minutes before the origin up to the limit, or where the
         // recording ends (KONO's after 2800 s).
         EXPECT_NEAR(k->startTime, -120, 0.06);
         const std::map<std::string, double> ends = {{"ANMO", 3600}, {"KONO", 2800}, {"XYZ", 850}};
         EXPECT_NEAR(k->endTime, ends.at(k->stationName), 0.06);
-        EXPECT_FLOAT_EQ(k->header.f[GCARC], greatCircle(k->stationLatitude, k->stationLongitude,
-                                                        float(kLat), float(kLon)).distance);
+        EXPECT_FLOAT_EQ(k->header.f[GCARC], greatCircle(k->stationLatitude, k->stationLongitude, float(kLat), float(kLon)).distance);
     }
     const KSAC& anmo = **std::find_if(run.seismograms.begin(), run.seismograms.end(),
                                       [](const auto& k) { return k->stationName == "ANMO"; });
@@ -205,8 +195,7 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
     const float half = 0.5f * (anmo.samples.front() + anmo.samples.back());
     for (std::size_t i = 1; i < anmo.samples.size() && crossing == 0; ++i)
         if (anmo.samples[i] >= half)
-            crossing = anmo.startTime + 0.05 * (double(i - 1) + (half - anmo.samples[i - 1])
-                                                / (anmo.samples[i] - anmo.samples[i - 1]));
+            crossing = anmo.startTime + 0.05 * (double(i - 1) + (half - anmo.samples[i - 1]) / (anmo.samples[i] - anmo.samples[i - 1]));
     // The event file keeps the origin to a tenth of a second (24.1 for 24.12).
     EXPECT_NEAR(crossing, kStepAfterOrigin + 0.02, 0.05);
 
@@ -228,8 +217,7 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
             meanActual += k.samples[std::size_t(i)] / k.npts();
         }
         for (int i = 1000; i < k.npts() - 1000; i += 997)
-            EXPECT_NEAR(k.samples[std::size_t(i)] - meanActual, expected[std::size_t(i)] - meanExpected, 1)
-                << name << " sample " << i;
+            EXPECT_NEAR(k.samples[std::size_t(i)] - meanActual, expected[std::size_t(i)] - meanExpected, 1) << name << " sample " << i;
     }
 
     // Station list: the old bytes first, then the new stations; EVT.INF credits.
@@ -254,8 +242,7 @@ TEST_F(EventImport, RecordingsBecomeAnEventTheDisplayPlays)
     EXPECT_TRUE(checkInstallation(installation_.string()).empty());
 }
 
-TEST_F(EventImport, FailuresAndCancelLeaveTheInstallationAsItWas)
-{
+TEST_F(EventImport, FailuresAndCancelLeaveTheInstallationAsItWas) {
     // An event of the same name already there.
     fs::create_directories(installation_ / "2011031105");
     write(installation_ / "2011031105" / "OLD.BHZ", "old seismogram");
@@ -270,22 +257,39 @@ TEST_F(EventImport, FailuresAndCancelLeaveTheInstallationAsItWas)
     };
     const std::vector<Case> cases = {
         {"same name, no --replace", [](ImportRequest&) {}, 2, "--replace"},
-        {"no origin", [&](ImportRequest& r) { r.inputs = {(data_ / "kono.mseed").string(), (data_ / "stations.txt").string()}; r.replace = true; }, 2, "--origin"},
-        {"no usable file", [&](ImportRequest& r) { r.inputs = {(data_ / "notes.txt").string()}; r.replace = true; }, 2, "no SAC or miniSEED"},
+        {"no origin",
+         [&](ImportRequest& r) {
+             r.inputs = {(data_ / "kono.mseed").string(), (data_ / "stations.txt").string()};
+             r.replace = true;
+         },
+         2, "--origin"},
+        {"no usable file",
+         [&](ImportRequest& r) {
+             r.inputs = {(data_ / "notes.txt").string()};
+             r.replace = true;
+         },
+         2, "no SAC or miniSEED"},
         {"cancel while reading", [](ImportRequest& r) { r.replace = true; }, 0.1, "cancelled"},
         {"cancel while writing", [](ImportRequest& r) { r.replace = true; }, 0.6, "cancelled"},
         {"cancel before moving into place", [](ImportRequest& r) { r.replace = true; }, 0.95, "cancelled"},
-        {"not an installation", [&](ImportRequest& r) { r.installation = (root_ / "missing").string(); r.replace = true; }, 2, "does not exist"},
+        {"not an installation",
+         [&](ImportRequest& r) {
+             r.installation = (root_ / "missing").string();
+             r.replace = true;
+         },
+         2, "does not exist"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ImportRequest r = request();
         c.change(r);
         std::atomic<bool> cancel{false};
-        const ImportReport report = runImport(r, [&](double f, const std::string&) {
-            if (f >= c.cancelAt)
-                cancel = true;
-        }, &cancel);
+        const ImportReport report = runImport(
+            r,
+            [&](double f, const std::string&) {
+                if (f >= c.cancelAt) cancel = true;
+            },
+            &cancel);
         EXPECT_TRUE(report.createdEvent.empty());
         EXPECT_NE(report.error.find(c.error), std::string::npos) << report.error;
         EXPECT_EQ(snapshot(installation_), before);
@@ -314,13 +318,11 @@ TEST_F(EventImport, FailuresAndCancelLeaveTheInstallationAsItWas)
         }
     }
     std::size_t entries = 0;
-    for ([[maybe_unused]] const auto& e : fs::directory_iterator(installation_))
-        ++entries;
+    for ([[maybe_unused]] const auto& e : fs::directory_iterator(installation_)) ++entries;
     EXPECT_EQ(entries, 7u);   // 4 tables, the list, the event file and its folder
 }
 
-TEST_F(EventImport, EventValuesEditedAfterTheScanAreUsed)
-{
+TEST_F(EventImport, EventValuesEditedAfterTheScanAreUsed) {
     // What a dialog does: scan, show what is missing, take the user's values.
     ImportRequest r = request();
     r.inputs = {(data_ / "kono.mseed").string(), (data_ / "stations.txt").string()};
@@ -337,27 +339,28 @@ TEST_F(EventImport, EventValuesEditedAfterTheScanAreUsed)
     r.event.originTime = kOrigin;
     updateImportPlan(r, scan);
     EXPECT_EQ(scan.report.error, "");
-    EXPECT_NEAR(scan.report.stations[0].distance,
-                greatCircle(59.6491f, 9.5982f, float(kLat), float(kLon)).distance, 1e-3);
+    EXPECT_NEAR(scan.report.stations[0].distance, greatCircle(59.6491f, 9.5982f, float(kLat), float(kLon)).distance, 1e-3);
     const ImportReport report = writeImport(r, std::move(scan));
     EXPECT_EQ(report.createdEvent, "2011031105.evt") << report.error;
     EXPECT_EQ(report.stations[0].components, "ZNE");
 }
 
-TEST_F(EventImport, CommandLineExitCodesAndLastLine)
-{
+TEST_F(EventImport, CommandLineExitCodesAndLastLine) {
     const std::string program = std::string(OV_BINARY_DIR) + "/ovimport";
     auto run = [&](const std::string& args, std::string& last) {
         FILE* pipe = ::popen((program + " " + args + " 2>/dev/null").c_str(), "r");
         char buffer[4096];
         last.clear();
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            last = buffer;
+        while (std::fgets(buffer, sizeof buffer, pipe)) last = buffer;
         const int status = ::pclose(pipe);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     const std::string into = "--into '" + installation_.string() + "' ";
-    struct Case { std::string args; int code; const char* last; };
+    struct Case {
+        std::string args;
+        int code;
+        const char* last;
+    };
     const std::vector<Case> cases = {
         {"", 2, ""},
         {"--rate", 2, ""},
@@ -367,8 +370,10 @@ TEST_F(EventImport, CommandLineExitCodesAndLastLine)
         {"--frobnicate 1 x", 2, ""},
         {"--prefer 10.HHZ x", 2, ""},
         {into + "'" + (data_ / "kono.mseed").string() + "'", 1, "nothing imported: no origin time"},
-        {into + "--origin 2011-03-11T05:46:24.12 --lat 38.297 --lon 142.373 --depth 29 "
-              "--magnitude 9.1 '" + (data_ / "kono.mseed").string() + "' '" + (data_ / "stations.txt").string() + "'",
+        {into
+             + "--origin 2011-03-11T05:46:24.12 --lat 38.297 --lon 142.373 --depth 29 "
+               "--magnitude 9.1 '"
+             + (data_ / "kono.mseed").string() + "' '" + (data_ / "stations.txt").string() + "'",
          0, "created 2011031105.evt"},
         {into + "'" + data_.string() + "'", 1, "nothing imported: 2011031105.evt already exists"},
         {"--check '" + installation_.string() + "'", 0, "1 event checked, no problems"},

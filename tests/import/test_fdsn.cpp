@@ -4,8 +4,8 @@
 // 413, 500, stalls, broken-off and garbled answers). The client and ovimport
 // --fdsn must import what came, list what did not, and leave the installation
 // byte for byte as it was after every failure and a cancel.
-#include "import/FdsnClient.h"
 #include "LocalDataCentre.h"
+#include "import/FdsnClient.h"
 #include "import/MiniSeedWriter.h"
 #include "import/TimeText.h"
 
@@ -40,13 +40,11 @@ namespace {
 
 class FdsnDownload : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         static int argc = 1;
         static char name[] = "test_import_fdsn";
         static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QCoreApplication(argc, argv);
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
         root_ = fs::temp_directory_path() / ("ov-fdsn-test-" + std::to_string(::getpid()));
         fs::remove_all(root_);
         fs::create_directories(installation_ = root_ / "installation");
@@ -57,8 +55,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(root_); }
 
-    FdsnDownloadRequest request(const LocalDataCentre& centre) const
-    {
+    FdsnDownloadRequest request(const LocalDataCentre& centre) const {
         FdsnDownloadRequest r;
         r.server.baseUrl = centre.baseUrl();
         r.server.connectTimeoutMs = 5000;
@@ -74,33 +71,50 @@ protected:
     fs::path root_, installation_, scratch_;
 };
 
-} // namespace
+}   // namespace
 
-TEST_F(FdsnDownload, WhatCameIsImportedAndEveryFailureLeavesTheInstallationAsItWas)
-{
+TEST_F(FdsnDownload, WhatCameIsImportedAndEveryFailureLeavesTheInstallationAsItWas) {
     const auto before = snapshot(installation_);
     struct Case {
         const char* name;
         std::function<void(Misbehaviour&)> misbehave;
-        double cancelAt;                    // progress at which to cancel; 2: never; -1: from another thread at 0.2 s
-        const char* error;                  // empty: the event is created
-        std::size_t dataselectRequests;     // 0: not counted
+        double cancelAt;                  // progress at which to cancel; 2: never; -1: from another thread at 0.2 s
+        const char* error;                // empty: the event is created
+        std::size_t dataselectRequests;   // 0: not counted
         std::vector<std::string> noData = {};
     };
     const std::vector<Case> cases = {
         {"stall past the idle time-out", [](Misbehaviour& m) { m.dataselect.stall = true; }, 2, "sent nothing for 0.30 s (3 tries)", 3},
         {"broken-off answer", [](Misbehaviour& m) { m.dataselect.truncate = true; }, 2, "broke off", 3},
         {"garbage instead of miniSEED", [](Misbehaviour& m) { m.dataselect.body = std::string(9000, 'x'); }, 2, "not miniSEED", 1},
-        {"always 503", [](Misbehaviour& m) { m.dataselect = {503, "down for maintenance"}; }, 2, "server error 503: down for maintenance (3 tries)", 3},
-        {"no station has data", [](Misbehaviour& m) { m.silent = {"ANMO", "KONO", "BFO", "SNZO", "KDAK", "CTAO"}; }, 2, "no recordings came", 1},
-        {"moved to plain http elsewhere", [](Misbehaviour& m) { m.moved = true; m.movedTo = "http://localhost:1"; }, 2, "which is not followed", 0},
+        {"always 503",
+         [](Misbehaviour& m) {
+             m.dataselect = {503, "down for maintenance"};
+         },
+         2, "server error 503: down for maintenance (3 tries)", 3},
+        {"no station has data", [](Misbehaviour& m) { m.silent = {"ANMO", "KONO", "BFO", "SNZO", "KDAK", "CTAO"}; }, 2,
+         "no recordings came", 1},
+        {"moved to plain http elsewhere",
+         [](Misbehaviour& m) {
+             m.moved = true;
+             m.movedTo = "http://localhost:1";
+         },
+         2, "which is not followed", 0},
         {"unknown event", [](Misbehaviour& m) { m.eventUnknown = true; }, 2, "not known", 0},
         {"cancel while downloading", [](Misbehaviour& m) { m.linesMax = 3; }, 0.2, "cancelled", 0},
         {"cancel while importing", [](Misbehaviour&) {}, 0.7, "cancelled", 1},
         {"cancel while the centre is silent", [](Misbehaviour& m) { m.dataselect.stall = true; }, -1, "cancelled", 1},
         // Successes, each replacing the event of the one before.
         {"everything", [](Misbehaviour&) {}, 2, "", 1},
-        {"413 splits, 204 for two stations", [](Misbehaviour& m) { m.silent = {"ANMO", "BFO"}; m.linesMax = 6; }, 2, "", 7, {"IU.ANMO", "II.BFO"}},   // 18 lines: 9, 4, 5, 9, 4, 5
+        {"413 splits, 204 for two stations",
+         [](Misbehaviour& m) {
+             m.silent = {"ANMO", "BFO"};
+             m.linesMax = 6;
+         },
+         2,
+         "",
+         7,
+         {"IU.ANMO", "II.BFO"}},   // 18 lines: 9, 4, 5, 9, 4, 5
         {"a 500, then the answer", [](Misbehaviour& m) { m.failFirst = 1; }, 2, "", 2},
         {"moved on the same server", [](Misbehaviour& m) { m.moved = true; }, 2, "", 2},
     };
@@ -110,8 +124,7 @@ TEST_F(FdsnDownload, WhatCameIsImportedAndEveryFailureLeavesTheInstallationAsItW
         c.misbehave(m);
         LocalDataCentre centre(dataCentre(m));
         FdsnDownloadRequest r = request(centre);
-        if (m.moved)
-            r.server.baseUrl += "/moved";
+        if (m.moved) r.server.baseUrl += "/moved";
         // Short only where the stall is meant to run into it: a loaded machine may be slow.
         r.server.idleTimeoutMs = c.cancelAt < 0 ? 60000 : m.dataselect.stall ? 300 : 5000;
         r.replace = true;
@@ -123,10 +136,12 @@ TEST_F(FdsnDownload, WhatCameIsImportedAndEveryFailureLeavesTheInstallationAsItW
                 cancel = true;
             }
         });
-        const FdsnDownloadReport report = downloadEarthquake(r, [&](double f, const std::string&) {
-            if (f >= c.cancelAt && c.cancelAt >= 0)
-                cancel = true;
-        }, &cancel);
+        const FdsnDownloadReport report = downloadEarthquake(
+            r,
+            [&](double f, const std::string&) {
+                if (f >= c.cancelAt && c.cancelAt >= 0) cancel = true;
+            },
+            &cancel);
         canceller.join();
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));   // a cancel acts at once
         EXPECT_TRUE(fs::is_empty(scratch_));
@@ -168,8 +183,7 @@ TEST_F(FdsnDownload, WhatCameIsImportedAndEveryFailureLeavesTheInstallationAsItW
     }
 }
 
-TEST_F(FdsnDownload, ChoiceSpreadsOverDistanceAndAzimuthAndPrefersKnownStations)
-{
+TEST_F(FdsnDownload, ChoiceSpreadsOverDistanceAndAzimuthAndPrefersKnownStations) {
     // A ring of stations at every 15 degrees of azimuth and 10 of distance
     // from an epicentre on the equator; two of them listed already.
     std::vector<ChannelMetadata> channels;
@@ -201,28 +215,28 @@ TEST_F(FdsnDownload, ChoiceSpreadsOverDistanceAndAzimuthAndPrefersKnownStations)
     EXPECT_EQ(known, 2);
     EXPECT_EQ(bands.size(), 9u);     // every band of 20 degrees
     EXPECT_EQ(sectors.size(), 8u);   // and every sector of 45
-    for (const auto& [band, n] : bands)
-        EXPECT_LE(n, 3) << band;
-    for (const auto& [sector, n] : sectors)
-        EXPECT_EQ(n, 3) << sector;
+    for (const auto& [band, n] : bands) EXPECT_LE(n, 3) << band;
+    for (const auto& [sector, n] : sectors) EXPECT_EQ(n, 3) << sector;
 }
 
-TEST_F(FdsnDownload, CommandLine)
-{
+TEST_F(FdsnDownload, CommandLine) {
     LocalDataCentre centre(dataCentre(Misbehaviour()));
     const std::string program = std::string(OV_BINARY_DIR) + "/ovimport";
     auto run = [&](const std::string& args, std::vector<std::string>& lines) {
         FILE* pipe = ::popen((program + " " + args + " 2>/dev/null").c_str(), "r");
         char buffer[4096];
         lines.clear();
-        while (std::fgets(buffer, sizeof buffer, pipe))
-            lines.emplace_back(buffer);
+        while (std::fgets(buffer, sizeof buffer, pipe)) lines.emplace_back(buffer);
         const int status = ::pclose(pipe);
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     const std::string fdsn = "--fdsn " + centre.baseUrl() + " --timeout 5 ";
     const std::string into = " --into '" + installation_.string() + "'";
-    struct Case { std::string args; int code; std::string first, last; };
+    struct Case {
+        std::string args;
+        int code;
+        std::string first, last;
+    };
     const std::vector<Case> cases = {
         {"--fdsn", 2, "", ""},
         {"--fdsn ftp://x --list", 2, "", ""},
@@ -231,7 +245,8 @@ TEST_F(FdsnDownload, CommandLine)
          "older1  2011-03-09T02:45:20  38.440  142.840  32.0  7.3  NEAR EAST COAST OF HONSHU\n"},
         {fdsn + "--event nosuch" + into, 1, "nothing imported: event nosuch", ""},
         {fdsn + "--latest --max-stations 4" + into, 0, "newest: tohoku", "created 2011031105.evt\n"},
-        {fdsn + "--latest" + into, 0, "nothing to do: tohoku (NEAR EAST COAST OF HONSHU, JAPAN) is installed already as 2011031105.evt", ""},
+        {fdsn + "--latest" + into, 0, "nothing to do: tohoku (NEAR EAST COAST OF HONSHU, JAPAN) is installed already as 2011031105.evt",
+         ""},
         {"--fdsn http://127.0.0.1:1 --timeout 0.2 --list", 1, "nothing found: event search", ""},
     };
     for (const Case& c : cases) {

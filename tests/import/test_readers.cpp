@@ -30,34 +30,28 @@ namespace {
 
 // Every numeric word of a big-endian SAC image reversed (text kept), and
 // doubles appended in the chosen byte order.
-std::string toLittleEndian(std::string big)
-{
+std::string toLittleEndian(std::string big) {
     for (std::size_t off = 0; off + 4 <= big.size(); off += 4) {
-        if (off >= 440 && off < kSacHeaderBytes)
-            continue;
+        if (off >= 440 && off < kSacHeaderBytes) continue;
         std::swap(big[off], big[off + 3]);
         std::swap(big[off + 1], big[off + 2]);
     }
     return big;
 }
 
-void appendDouble(std::string& out, double v, bool little)
-{
+void appendDouble(std::string& out, double v, bool little) {
     char b[8];
     std::memcpy(b, &v, 8);   // the host is little-endian
-    for (int i = 0; i < 8; ++i)
-        out.push_back(little ? b[i] : b[7 - i]);
+    for (int i = 0; i < 8; ++i) out.push_back(little ? b[i] : b[7 - i]);
 }
 
-double at(int year, int month, int day, int hour, int minute, double second)
-{
+double at(int year, int month, int day, int hour, int minute, double second) {
     return *epochFromCalendar(year, month, day, hour, minute, second);
 }
 
-}  // namespace
+}   // namespace
 
-TEST(ImportTimeText, ParsesFormatsAndRejectsMalformed)
-{
+TEST(ImportTimeText, ParsesFormatsAndRejectsMalformed) {
     const double t = at(2011, 3, 11, 5, 46, 24.12);
     const std::pair<const char*, std::optional<double>> cases[] = {
         {"2011-03-11T05:46:24.12Z", t},
@@ -89,8 +83,7 @@ TEST(ImportTimeText, ParsesFormatsAndRejectsMalformed)
               std::make_tuple(2012, 12, 31, 366, 23, 59, 30.0));
 }
 
-TEST(ImportSac, BothByteOrdersAndHeaderVersionsGiveSamplesTimesAndMetadata)
-{
+TEST(ImportSac, BothByteOrdersAndHeaderVersionsGiveSamplesTimesAndMetadata) {
     const std::vector<float> samples = {0.5f, -1.25f, 3e6f, 7.0f, -0.0078125f};
     for (bool little : {false, true})
         for (int version : {6, 7}) {
@@ -101,34 +94,30 @@ TEST(ImportSac, BothByteOrdersAndHeaderVersionsGiveSamplesTimesAndMetadata)
             h.i[NPTS] = int32_t(samples.size());
             h.i[IFTYPE] = 1;
             h.i[LEVEN] = 1;
-            for (auto [field, value] : {std::pair{NZYEAR, 2011}, {NZJDAY, 70}, {NZHOUR, 5},
-                                        {NZMIN, 40}, {NZSEC, 0}, {NZMSEC, 250}})
+            for (auto [field, value] : {std::pair{NZYEAR, 2011}, {NZJDAY, 70}, {NZHOUR, 5}, {NZMIN, 40}, {NZSEC, 0}, {NZMSEC, 250}})
                 h.i[field] = value;
             h.f[DELTA] = 0.05f;
             h.f[B] = 10.5f;
-            h.f[7] = 384.0f;              // O: origin 384 s after the reference time
+            h.f[7] = 384.0f;   // O: origin 384 s after the reference time
             h.f[STLA] = 34.9459f;
-            h.f[STLO] = 253.5f;           // east of Greenwich, written 0..360
+            h.f[STLO] = 253.5f;   // east of Greenwich, written 0..360
             h.f[EVLA] = 38.297f;
             h.f[EVLO] = 142.373f;
-            h.f[EVDP] = 29000.0f;         // metres
+            h.f[EVDP] = 29000.0f;   // metres
             h.f[MAG] = 9.1f;
             h.f[CMPAZ] = 90.0f;
             h.f[CMPINC] = 90.0f;
             h.setText(KNETWK, "IU");
             h.setText(KSTNM, "ANMO");
-            h.setText(2, "00");           // KHOLE
+            h.setText(2, "00");   // KHOLE
             h.setText(KCMPNM, "BH1");
             h.setText(KEVNM, "Tohoku");
             std::string file = encodeSac(h, samples);
-            if (little)
-                file = toLittleEndian(file);
+            if (little) file = toLittleEndian(file);
             // The footer holds B to the microsecond, which a float cannot.
             const double preciseB = 10.123456;
             if (version == 7) {
-                for (int i = 0; i < 22; ++i)
-                    appendDouble(file, i == 0 ? 0.05 : i == 1 ? preciseB : i == 3 ? 384.0
-                                       : -12345.0, little);
+                for (int i = 0; i < 22; ++i) appendDouble(file, i == 0 ? 0.05 : i == 1 ? preciseB : i == 3 ? 384.0 : -12345.0, little);
             }
             const auto order = sacByteOrder(file);
             ASSERT_TRUE(order);
@@ -159,13 +148,11 @@ TEST(ImportSac, BothByteOrdersAndHeaderVersionsGiveSamplesTimesAndMetadata)
         }
 }
 
-TEST(ImportMiniSeed, EveryEncodingWithAGapAndTwoChannelsReadsBackExactly)
-{
+TEST(ImportMiniSeed, EveryEncodingWithAGapAndTwoChannelsReadsBackExactly) {
     const double t0 = at(2011, 3, 11, 5, 46, 23.019531);
     const auto ramp = [](std::size_t n, double scale) {
         std::vector<double> v(n);
-        for (std::size_t i = 0; i < n; ++i)
-            v[i] = std::round(scale * std::sin(double(i) * 0.07) + double(i % 13) * 11 - 60);
+        for (std::size_t i = 0; i < n; ++i) v[i] = std::round(scale * std::sin(double(i) * 0.07) + double(i % 13) * 11 - 60);
         return v;
     };
     // Channel BHZ in two parts 7.5 s apart, BHN contiguous over many records.
@@ -174,10 +161,11 @@ TEST(ImportMiniSeed, EveryEncodingWithAGapAndTwoChannelsReadsBackExactly)
         {{"IU", "ANMO", "00", "BHZ"}, t0 + 3000 / 40.0 + 7.5, 40.0, ramp(1500, 2000)},
         {{"IU", "ANMO", "00", "BHN"}, t0 + 0.0125, 40.0, ramp(5000, 300)},
     };
-    const std::pair<MiniSeedEncoding, int> encodings[] = {
-        {MiniSeedEncoding::Steim1, 512}, {MiniSeedEncoding::Steim2, 4096},
-        {MiniSeedEncoding::Int32, 512}, {MiniSeedEncoding::Float32, 1024},
-        {MiniSeedEncoding::Float64, 256}};
+    const std::pair<MiniSeedEncoding, int> encodings[] = {{MiniSeedEncoding::Steim1, 512},
+                                                          {MiniSeedEncoding::Steim2, 4096},
+                                                          {MiniSeedEncoding::Int32, 512},
+                                                          {MiniSeedEncoding::Float32, 1024},
+                                                          {MiniSeedEncoding::Float64, 256}};
     const bool haveConverter = std::filesystem::exists("/usr/bin/mseed2sac");
     for (const auto& [encoding, reclen] : encodings) {
         SCOPED_TRACE(int(encoding));
@@ -199,8 +187,7 @@ TEST(ImportMiniSeed, EveryEncodingWithAGapAndTwoChannelsReadsBackExactly)
             EXPECT_EQ(fc.segments[k].sampleRate, 40.0);
             EXPECT_EQ(fc.segments[k].samples, parts[k].samples);
         }
-        if (!haveConverter)
-            continue;
+        if (!haveConverter) continue;
         // The field's converter decodes the same bytes to the same samples.
         TempDir dir;
         writeFile(dir / "in.mseed", file);
@@ -208,13 +195,11 @@ TEST(ImportMiniSeed, EveryEncodingWithAGapAndTwoChannelsReadsBackExactly)
         ASSERT_EQ(std::system(cmd.c_str()), 0);
         std::size_t compared = 0;
         for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
-            if (entry.path().extension() != ".SAC")
-                continue;
+            if (entry.path().extension() != ".SAC") continue;
             const FileContents theirs = readSac(readFile(entry.path().string()), entry.path().string());
             ASSERT_TRUE(theirs.error.empty()) << theirs.error;
             for (const TraceSegment& ours : fc.segments)
-                if (ours.id == theirs.segments[0].id
-                    && std::fabs(ours.startTime - theirs.segments[0].startTime) < 1e-3) {
+                if (ours.id == theirs.segments[0].id && std::fabs(ours.startTime - theirs.segments[0].startTime) < 1e-3) {
                     ASSERT_EQ(theirs.segments[0].samples.size(), ours.samples.size());
                     for (std::size_t i = 0; i < ours.samples.size(); ++i)
                         ASSERT_EQ(theirs.segments[0].samples[i], float(ours.samples[i])) << i;
@@ -225,8 +210,7 @@ TEST(ImportMiniSeed, EveryEncodingWithAGapAndTwoChannelsReadsBackExactly)
     }
 }
 
-TEST(ImportStations, StationTextAndStationXmlGiveCoordinatesOrientationAndSite)
-{
+TEST(ImportStations, StationTextAndStationXmlGiveCoordinatesOrientationAndSite) {
     const std::string channels =
         "#Network | Station | Location | Channel | Latitude | Longitude | Elevation | Depth | Azimuth | Dip | SensorDescription | Scale | ScaleFreq | ScaleUnits | SampleRate | StartTime | EndTime\n"
         "IU|ANMO|00|BH1|34.945981|-106.457133|1671.0|145.0|328.0|0.0|Streckeisen STS-6A VBB Seismometer|2.05e9|0.02|M/S|40.0|2018-07-09T20:45:00|\n"
@@ -236,16 +220,14 @@ TEST(ImportStations, StationTextAndStationXmlGiveCoordinatesOrientationAndSite)
     auto list = readStationMetadata(channels, error);
     ASSERT_EQ(list.size(), 2u) << error;
     EXPECT_EQ(list[0].id, (ChannelId{"IU", "ANMO", "00", "BH1"}));
-    EXPECT_EQ(std::make_tuple(list[0].latitude, list[0].longitude, list[0].elevation),
-              std::make_tuple(34.945981, -106.457133, 1671.0));
+    EXPECT_EQ(std::make_tuple(list[0].latitude, list[0].longitude, list[0].elevation), std::make_tuple(34.945981, -106.457133, 1671.0));
     EXPECT_EQ(std::make_tuple(list[0].azimuth, list[0].dip, list[1].dip),
               std::make_tuple(std::optional(328.0), std::optional(0.0), std::optional(-90.0)));
     EXPECT_EQ(list[0].startTime, at(2018, 7, 9, 20, 45, 0));
     EXPECT_GT(list[0].endTime, 1e17);
 
-    const std::string stations =
-        "#Network|Station|Latitude|Longitude|Elevation|SiteName|StartTime|EndTime\n"
-        "II|BFO|48.3319|8.3311|589.0|Black Forest Observatory, Schiltach, Germany|1996-05-29T00:00:00|\n";
+    const std::string stations = "#Network|Station|Latitude|Longitude|Elevation|SiteName|StartTime|EndTime\n"
+                                 "II|BFO|48.3319|8.3311|589.0|Black Forest Observatory, Schiltach, Germany|1996-05-29T00:00:00|\n";
     list = readStationMetadata(stations, error);
     ASSERT_EQ(list.size(), 1u) << error;
     EXPECT_EQ(list[0].id, (ChannelId{"II", "BFO", "", ""}));
@@ -279,8 +261,7 @@ TEST(ImportStations, StationTextAndStationXmlGiveCoordinatesOrientationAndSite)
     ASSERT_EQ(list.size(), 3u) << error;
     EXPECT_EQ(list[0].id, (ChannelId{"IU", "ANMO", "10", "BH2"}));
     EXPECT_EQ(std::make_tuple(list[0].latitude, list[0].azimuth, list[0].dip, list[0].siteName),
-              std::make_tuple(34.945981, std::optional(58.0), std::optional(0.0),
-                              std::string("Albuquerque, New Mexico, USA")));
+              std::make_tuple(34.945981, std::optional(58.0), std::optional(0.0), std::string("Albuquerque, New Mexico, USA")));
     EXPECT_EQ(std::make_tuple(list[1].id.channel, list[1].azimuth.has_value(), list[1].dip),
               std::make_tuple(std::string("BHZ"), false, std::optional(-90.0)));
     EXPECT_EQ(list[2].id, (ChannelId{"IU", "COLA", "", ""}));
@@ -288,8 +269,7 @@ TEST(ImportStations, StationTextAndStationXmlGiveCoordinatesOrientationAndSite)
               std::make_tuple(-147.8616, std::string("College Outpost, Alaska, USA")));
 }
 
-TEST(ImportEvents, EventTextAndQuakeMlGiveOriginPlaceDepthAndMagnitude)
-{
+TEST(ImportEvents, EventTextAndQuakeMlGiveOriginPlaceDepthAndMagnitude) {
     const std::string text =
         "#EventID | Time | Latitude | Longitude | Depth/km | Author | Catalog | Contributor | ContributorID | MagType | Magnitude | MagAuthor | EventLocationName\n"
         "3279407|2011-03-11T05:46:23.200|38.2963|142.498|19.7|ISC|ISC|ISC|16461282|MW|9.1|GCMT|NEAR EAST COAST OF HONSHU, JAPAN\n";
@@ -338,14 +318,12 @@ TEST(ImportEvents, EventTextAndQuakeMlGiveOriginPlaceDepthAndMagnitude)
     EXPECT_NEAR(*events[0].depthKm, 19.7, 1e-9);
 }
 
-TEST(ImportReaders, DamagedAndForeignFilesGiveReasonsAndKeepWhatDecodes)
-{
+TEST(ImportReaders, DamagedAndForeignFilesGiveReasonsAndKeepWhatDecodes) {
     SacHeader h;
     h.setUndefined();
     h.i[NVHDR] = 6;
     h.i[NPTS] = 100;
-    for (int field : {NZYEAR, NZJDAY, NZHOUR, NZMIN, NZSEC, NZMSEC})
-        h.i[field] = field == NZYEAR ? 2011 : field == NZJDAY ? 70 : 0;
+    for (int field : {NZYEAR, NZJDAY, NZHOUR, NZMIN, NZSEC, NZMSEC}) h.i[field] = field == NZYEAR ? 2011 : field == NZJDAY ? 70 : 0;
     h.f[DELTA] = 0.05f;
     h.f[B] = 0;
     h.setText(KSTNM, "ANMO");
@@ -373,8 +351,7 @@ TEST(ImportReaders, DamagedAndForeignFilesGiveReasonsAndKeepWhatDecodes)
 
     // miniSEED: garbage between records and a truncated last record are
     // reported, the records around them kept.
-    const TraceSegment seg{{"GE", "WLF", "", "BHZ"}, at(2020, 1, 1, 0, 0, 0), 20.0,
-                           std::vector<double>(2000, 5.0)};
+    const TraceSegment seg{{"GE", "WLF", "", "BHZ"}, at(2020, 1, 1, 0, 0, 0), 20.0, std::vector<double>(2000, 5.0)};
     const std::string packed = packMiniSeed(seg, MiniSeedEncoding::Steim2, 512);
     ASSERT_GT(packed.size(), 1024u);
     const std::string spliced = packed.substr(0, 512) + std::string(77, 'x') + packed.substr(512);
@@ -401,30 +378,25 @@ TEST(ImportReaders, DamagedAndForeignFilesGiveReasonsAndKeepWhatDecodes)
     std::filesystem::create_directory(dir / "folder.sac");
     EXPECT_NE(readInputFile(dir / "station.sac").error.find("station list"), std::string::npos);
     EXPECT_EQ(readInputFile(dir / "wave.xml").segments.size(), 1u);
-    for (const char* name : {"empty.mseed", "folder.sac", "missing"})
-        EXPECT_FALSE(readInputFile(dir / name).error.empty()) << name;
+    for (const char* name : {"empty.mseed", "folder.sac", "missing"}) EXPECT_FALSE(readInputFile(dir / name).error.empty()) << name;
 }
 
 // Valid files with random bytes overwritten and cut at random (fixed seed),
 // through the fuzz harnesses and their checks: a failed check aborts.
-TEST(ImportReaders, DamagedCopiesOfValidFilesPassTheReadersChecks)
-{
+TEST(ImportReaders, DamagedCopiesOfValidFilesPassTheReadersChecks) {
     SacHeader h;
     h.setUndefined();
     h.i[NVHDR] = 7;
     h.i[NPTS] = 64;
-    for (int field : {NZYEAR, NZJDAY, NZHOUR, NZMIN, NZSEC, NZMSEC})
-        h.i[field] = field == NZYEAR ? 2011 : 1;
+    for (int field : {NZYEAR, NZJDAY, NZHOUR, NZMIN, NZSEC, NZMSEC}) h.i[field] = field == NZYEAR ? 2011 : 1;
     h.f[DELTA] = 0.025f;
     h.f[B] = h.f[STLA] = h.f[STLO] = h.f[EVLA] = h.f[EVLO] = h.f[EVDP] = 1.0f;
     h.setText(KSTNM, "ANMO");
     h.setText(KCMPNM, "BHZ");
     const std::string sac = encodeSac(h, std::vector<float>(64, 2.5f)) + std::string(22 * 8, '\x3f');
     TraceSegment seg{{"IU", "ANMO", "00", "BHZ"}, 1e9, 40.0, {}};
-    for (int n = 0; n < 900; ++n)
-        seg.samples.push_back(double((n * 7919) % 2001 - 1000));
-    const std::string mseed = packMiniSeed(seg, MiniSeedEncoding::Steim2, 256)
-                            + packMiniSeed(seg, MiniSeedEncoding::Float32, 512);
+    for (int n = 0; n < 900; ++n) seg.samples.push_back(double((n * 7919) % 2001 - 1000));
+    const std::string mseed = packMiniSeed(seg, MiniSeedEncoding::Steim2, 256) + packMiniSeed(seg, MiniSeedEncoding::Float32, 512);
     const std::string xml = "<FDSNStationXML><Network code='IU'><Station code='ANMO'><Latitude>34</Latitude>"
                             "<Longitude>-106</Longitude><Channel code='BHZ'><Dip>-90</Dip></Channel>"
                             "</Station></Network></FDSNStationXML>";
@@ -437,10 +409,8 @@ TEST(ImportReaders, DamagedCopiesOfValidFilesPassTheReadersChecks)
     for (const auto& [harness, valid] : cases)
         for (int n = 0; n < 400; ++n) {
             std::string file = *valid;
-            for (int f = int(random() % 6); f > 0; --f)
-                file[random() % file.size()] = static_cast<char>(random());
-            if (random() % 3 == 0)
-                file.resize(random() % file.size());
+            for (int f = int(random() % 6); f > 0; --f) file[random() % file.size()] = static_cast<char>(random());
+            if (random() % 3 == 0) file.resize(random() % file.size());
             harness(reinterpret_cast<const uint8_t*>(file.data()), file.size());
         }
 }

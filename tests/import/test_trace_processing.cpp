@@ -13,32 +13,29 @@ namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kT0 = 1.3e9;   // an epoch time of the order real recordings have
 
-MergedTrace sampled(double rate, double seconds, const auto& f)
-{
+MergedTrace sampled(double rate, double seconds, const auto& f) {
     MergedTrace t;
     t.id = {"XX", "STA", "", "BHZ"};
     t.startTime = kT0;
     t.sampleRate = rate;
-    for (double i = 0; i < seconds * rate; ++i)
-        t.samples.push_back(f(i / rate));
+    for (double i = 0; i < seconds * rate; ++i) t.samples.push_back(f(i / rate));
     return t;
 }
 
 // Where the output first rises through half the step, interpolated.
-double halfCrossing(const MergedTrace& t)
-{
+double halfCrossing(const MergedTrace& t) {
     for (std::size_t k = 1; k < t.samples.size(); ++k)
         if (t.samples[k - 1] < 0.5 && t.samples[k] >= 0.5)
-            return t.startTime + (double(k - 1) + (0.5 - t.samples[k - 1])
-                                  / (t.samples[k] - t.samples[k - 1])) / t.sampleRate;
+            return t.startTime + (double(k - 1) + (0.5 - t.samples[k - 1]) / (t.samples[k] - t.samples[k - 1])) / t.sampleRate;
     return 0;
 }
 
-} // namespace
+}   // namespace
 
-TEST(Resampling, StepKeepsItsTimeAndHighFrequenciesStayOut)
-{
-    struct Case { double in, out; };
+TEST(Resampling, StepKeepsItsTimeAndHighFrequenciesStayOut) {
+    struct Case {
+        double in, out;
+    };
     for (const Case c : {Case{40, 20}, Case{100, 20}, Case{50, 20}, Case{20, 20}, Case{10, 20}}) {
         SCOPED_TRACE(testing::Message() << c.in << " -> " << c.out);
         const double stepAt = 30.0137;
@@ -62,11 +59,9 @@ TEST(Resampling, StepKeepsItsTimeAndHighFrequenciesStayOut)
 
         // 1 Hz passes, a tone above the new Nyquist (but below the old one) is removed.
         auto amplitude = [&](double hz) {
-            const MergedTrace r = resampleToGrid(
-                sampled(c.in, 60, [&](double t) { return std::sin(2 * kPi * hz * t); }), gridStart, c.out);
+            const MergedTrace r = resampleToGrid(sampled(c.in, 60, [&](double t) { return std::sin(2 * kPi * hz * t); }), gridStart, c.out);
             double peak = 0;
-            for (std::size_t i = r.samples.size() / 4; i < r.samples.size() * 3 / 4; ++i)
-                peak = std::max(peak, std::fabs(r.samples[i]));
+            for (std::size_t i = r.samples.size() / 4; i < r.samples.size() * 3 / 4; ++i) peak = std::max(peak, std::fabs(r.samples[i]));
             return peak;
         };
         EXPECT_NEAR(amplitude(1.0), 1.0, 0.01);
@@ -76,8 +71,7 @@ TEST(Resampling, StepKeepsItsTimeAndHighFrequenciesStayOut)
     }
 }
 
-TEST(Rotation, HorizontalPairTurnsToNorthAndEast)
-{
+TEST(Rotation, HorizontalPairTurnsToNorthAndEast) {
     auto north = [](double t) { return std::sin(2 * kPi * 0.2 * t); };
     auto east = [](double t) { return 0.5 * std::cos(2 * kPi * 0.1 * t); };
     for (const double azimuth : {0.0, 30.0, 135.0, 300.0}) {
@@ -101,15 +95,14 @@ TEST(Rotation, HorizontalPairTurnsToNorthAndEast)
     }
 }
 
-TEST(Merging, GapsBridgedOrFilledOverlapsKeepTheFirstData)
-{
+TEST(Merging, GapsBridgedOrFilledOverlapsKeepTheFirstData) {
     auto segment = [](double start, std::vector<double> v) {
         return TraceSegment{{"XX", "STA", "", "BHZ"}, kT0 + start, 1.0, std::move(v)};
     };
-    const TraceSegment a = segment(0, {1, 1, 1, 1});              // 0..3 s
-    const TraceSegment shortGap = segment(8, {9, 9});              // 4 s missing: 4..7
-    const TraceSegment longGap = segment(30, {5, 5});             // 20 s missing: 10..29
-    const TraceSegment overlap = segment(31, {7, 7, 7});          // 31 kept from before, 32..33 new
+    const TraceSegment a = segment(0, {1, 1, 1, 1});       // 0..3 s
+    const TraceSegment shortGap = segment(8, {9, 9});      // 4 s missing: 4..7
+    const TraceSegment longGap = segment(30, {5, 5});      // 20 s missing: 10..29
+    const TraceSegment overlap = segment(31, {7, 7, 7});   // 31 kept from before, 32..33 new
     std::vector<std::string> notes;
     const MergedTrace m = mergeSegments({&longGap, &a, &overlap, &shortGap}, kT0 - 100, kT0 + 100, notes);
     ASSERT_EQ(m.samples.size(), 34u);
@@ -134,14 +127,15 @@ TEST(Merging, GapsBridgedOrFilledOverlapsKeepTheFirstData)
     EXPECT_DOUBLE_EQ(cut.samples.back(), 9);
 }
 
-TEST(ChannelChoice, PreferenceOrderAndOverride)
-{
-    const std::vector<ChannelGroupKey> groups = {
-        {"10", "HH", 100, true}, {"00", "BH", 40, true}, {"", "LH", 1, true},
-        {"", "BH", 20, true}, {"", "SH", 50, false}, {"20", "EH", 10, true}};
-    struct Case { const char* prefer; int expected; };
-    for (const Case c : {Case{"", 3}, Case{"00.", 1}, Case{"HH", 0}, Case{"10.HH", 0},
-                         Case{"20.EH", 5}, Case{"--.LH", 2}, Case{"99.XX", 3}}) {
+TEST(ChannelChoice, PreferenceOrderAndOverride) {
+    const std::vector<ChannelGroupKey> groups = {{"10", "HH", 100, true}, {"00", "BH", 40, true}, {"", "LH", 1, true},
+                                                 {"", "BH", 20, true},    {"", "SH", 50, false},  {"20", "EH", 10, true}};
+    struct Case {
+        const char* prefer;
+        int expected;
+    };
+    for (const Case c :
+         {Case{"", 3}, Case{"00.", 1}, Case{"HH", 0}, Case{"10.HH", 0}, Case{"20.EH", 5}, Case{"--.LH", 2}, Case{"99.XX", 3}}) {
         SCOPED_TRACE(c.prefer);
         ChannelPreference p;
         ASSERT_TRUE(*c.prefer == 0 || parsePreference(c.prefer, p));
@@ -152,6 +146,5 @@ TEST(ChannelChoice, PreferenceOrderAndOverride)
     // Without BH at 20-40 or HH: the band nearest the target rate, not below it.
     EXPECT_EQ(chooseChannelGroup({{"", "LH", 1, true}, {"", "EH", 10, true}, {"", "SH", 50, true}}, 20, {}), 2);
     ChannelPreference p;
-    for (const char* bad : {"10.HHH", "A.B.C", "1 .HH", ""})
-        EXPECT_FALSE(parsePreference(bad, p)) << bad;
+    for (const char* bad : {"10.HHH", "A.B.C", "1 .HH", ""}) EXPECT_FALSE(parsePreference(bad, p)) << bad;
 }

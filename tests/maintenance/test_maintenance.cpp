@@ -1,32 +1,32 @@
 // The maintenance program: each command of the window runs its dialog through a recorded hook and is
 // checked by what lands in the files; and the event editor and preference decisions it rests on.
+#include "../dialogs/DialogTestSupport.h"
+#include "../import/LocalDataCentre.h"
+#include "data/Seismogram.h"
 #include "dialogs/AboutDialog.h"
 #include "dialogs/Buttons.h"
 #include "dialogs/EventListDialog.h"
 #include "dialogs/HelpLauncher.h"
 #include "dialogs/OptionDialogs.h"
-#include "data/Seismogram.h"
 #include "fileio/Logging.h"
-#include "maintenance/EventEditor.h"
 #include "maintenance/DownloadDialog.h"
+#include "maintenance/EventEditor.h"
 #include "maintenance/ImportDialog.h"
-#include "../import/LocalDataCentre.h"
 #include "maintenance/MaintenanceWindow.h"
 #include "maintenance/Preferences.h"
 #include "maintenance/TextEditorLauncher.h"
-#include "../dialogs/DialogTestSupport.h"
 
 #include <QAction>
-#include <QFileInfo>
-#include <QPlainTextEdit>
-#include <QTableWidget>
 #include <QCheckBox>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTableWidget>
 
 #include <sys/stat.h>
 
@@ -42,11 +42,10 @@ const QByteArray kSettingsFile =
     "SELECT VIEW: YES\r\nRUN SCRIPT: YES\r\nRIGHT BUTTON RESTART: YES\r\nSHOW EVENT INFORMATION: NO\r\n"
     "SHOW WELCOME SCREEN: YES\r\nSLIDER: NO\r\nEXIT WHEN DONE: YES\r\nAUDIO: EQ\r\nVIEW: XS\r\n"
     "BUTTON HEIGHT: 1.5\r\nWIDE LAYOUT: YES\r\nPHASE: PKP\r\nPHASE: ScS\r\n";
-const QByteArray kEventFile =
-    "EVENT NAME: Test quake\r\nEVENT LATITUDE:    37.0400\r\nEVENT LONGITUDE:  -121.8800\r\n"
-    "EVENT DEPTH:       18.0\r\nEVENT MAGNITUDE:    7.1\r\nEVENT DATE: 1995/06/15\r\n"
-    "ORIGIN TIME: 12:04:15.2\r\nTIME ACCELERATION: 50\r\nTIME WINDOW: 900\r\nTIME LIMIT: 3600\r\n"
-    "VIEW ANGLE: 100\r\nSTATION FILE: BKS.Z\r\nSTATION FILE: CMB.N\r\n";
+const QByteArray kEventFile = "EVENT NAME: Test quake\r\nEVENT LATITUDE:    37.0400\r\nEVENT LONGITUDE:  -121.8800\r\n"
+                              "EVENT DEPTH:       18.0\r\nEVENT MAGNITUDE:    7.1\r\nEVENT DATE: 1995/06/15\r\n"
+                              "ORIGIN TIME: 12:04:15.2\r\nTIME ACCELERATION: 50\r\nTIME WINDOW: 900\r\nTIME LIMIT: 3600\r\n"
+                              "VIEW ANGLE: 100\r\nSTATION FILE: BKS.Z\r\nSTATION FILE: CMB.N\r\n";
 const QString kIni = QStringLiteral("OV.INI"), kEvent = QStringLiteral("1995061512.evt");
 
 ino_t inodeOf(const QString& name) {
@@ -72,17 +71,26 @@ struct Harness {
     bool launchWorks = true, answer = false;
     std::unique_ptr<MaintenanceWindow> window;
 
-    explicit Harness(const QByteArray& ini = QByteArray(), const QByteArray& event = QByteArray(),
-                     FdsnServer centre = {}) {
+    explicit Harness(const QByteArray& ini = QByteArray(), const QByteArray& event = QByteArray(), FdsnServer centre = {}) {
         if (!ini.isNull()) dir.write(kIni, ini);
         if (!event.isNull()) dir.write(kEvent, event);
         loadSettings(settings);
         MaintenanceHooks hooks;
-        hooks.runDialog = [this](QDialog& d) { ++dialogsRun; if (script) script(d); return d.result(); };
+        hooks.runDialog = [this](QDialog& d) {
+            ++dialogsRun;
+            if (script) script(d);
+            return d.result();
+        };
         hooks.message = messages.function();
-        hooks.ask = [this](QWidget*, const QString& text) { questions.append(text); return answer; };
+        hooks.ask = [this](QWidget*, const QString& text) {
+            questions.append(text);
+            return answer;
+        };
         hooks.chooseInformationFile = [this](QWidget*) { return chooser(); };
-        hooks.launchEditor = [this](const QString& path) { launched.append(path); return launchWorks; };
+        hooks.launchEditor = [this](const QString& path) {
+            launched.append(path);
+            return launchWorks;
+        };
         hooks.dataCentre = std::move(centre);
         window = std::make_unique<MaintenanceWindow>(settings, sound, hooks);
     }
@@ -111,7 +119,7 @@ EventRecord sampleEvent() {
     return r;
 }
 
-}  // namespace
+}   // namespace
 
 TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelpAndReportsAFailedSave) {
     Harness h;
@@ -126,7 +134,10 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelpAndReportsAFail
     h.window->actionsFor(maintenance::kExit)[1]->trigger();   // Exit in its menu and on the bar
     EXPECT_FALSE(h.window->isVisible());
     QList<QUrl> opened;
-    setHelpOpener([&](const QUrl& url) { opened.append(url); return true; });
+    setHelpOpener([&](const QUrl& url) {
+        opened.append(url);
+        return true;
+    });
     h.dir.write(QStringLiteral("help/1020.html"), "<html></html>");
     h.window->runCommand(maintenance::kHelp);
     setHelpOpener({});
@@ -135,8 +146,8 @@ TEST(MaintenanceWindow, CarriesTheMenuWithExitInBothPlacesAndHelpAndReportsAFail
     h.dir.write(QStringLiteral("OV.INI/keep"), "old");
     h.run(maintenance::kControls, kOk);
     h.window->runCommand(maintenance::kControls);
-    EXPECT_TRUE(h.messages.texts.size() == 2 && h.messages.texts[0].startsWith("Unable to save the settings") &&
-                readFile(QStringLiteral("OV.INI/keep")) == "old");
+    EXPECT_TRUE(h.messages.texts.size() == 2 && h.messages.texts[0].startsWith("Unable to save the settings")
+                && readFile(QStringLiteral("OV.INI/keep")) == "old");
 }
 
 TEST(MaintenanceWindow, CancelWritesNothingOkRewritesAndKeysWithoutAControlSurviveEverySave) {
@@ -153,12 +164,15 @@ TEST(MaintenanceWindow, CancelWritesNothingOkRewritesAndKeysWithoutAControlSurvi
     h.run(maintenance::kView, [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(kIdCancel)->click(); });
     EXPECT_TRUE(inodeOf(kIni) != before && readFile(kIni) == kSettingsFile);
     h.run(maintenance::kControls, [](QDialog& d) {
-        findControlAs<QCheckBox>(&d, 761)->setChecked(false);   // Title bar
-        findControlAs<QCheckBox>(&d, 102)->setChecked(true);    // Show Slider
+        findControlAs<QCheckBox>(&d, 761)->setChecked(false);           // Title bar
+        findControlAs<QCheckBox>(&d, 102)->setChecked(true);            // Show Slider
         qobject_cast<ControlsDialog*>(&d)->box(8)->setChecked(false);   // the stored tutorial setting, not the running one
         press(&d, kIdOk);
     });
-    h.run(maintenance::kAudio, [](QDialog& d) { press(&d, 175); press(&d, kIdOk); });
+    h.run(maintenance::kAudio, [](QDialog& d) {
+        press(&d, 175);
+        press(&d, kIdOk);
+    });
     h.run(maintenance::kView, [](QDialog& d) { qobject_cast<ViewDialog*>(&d)->button(557)->click(); });
     QByteArray expected = kSettingsFile;
     expected.replace("TITLE BAR: YES", "TITLE BAR: NO").replace("SLIDER: NO", "SLIDER: YES").replace("TUTORIAL: YES", "TUTORIAL: NO");
@@ -169,7 +183,10 @@ TEST(MaintenanceWindow, CancelWritesNothingOkRewritesAndKeysWithoutAControlSurvi
 TEST(MaintenanceWindow, NumberInputsStoreTheLeadingNumberAndRefuseNegatives) {
     Harness h(kSettingsFile);
     for (const auto& [command, text] : {std::pair{815, "12abc"}, {813, "300"}, {817, " 0"}})
-        h.run(command, [t = text](QDialog& d) { findControlAs<QLineEdit>(&d, kNumberEditId)->setText(t); press(&d, kIdOk); });
+        h.run(command, [t = text](QDialog& d) {
+            findControlAs<QLineEdit>(&d, kNumberEditId)->setText(t);
+            press(&d, kIdOk);
+        });
     expectLines(readFile(kIni), {"TIMEOUT: 12", "INITIAL TIMEOUT: 300", "SECONDS TO PAUSE AT END: 0"});
     // A negative number is refused with a message, the focus on the field; a longer stored value is kept whole.
     h.settings.userTimeout = 4000000000u;
@@ -183,9 +200,16 @@ TEST(MaintenanceWindow, NumberInputsStoreTheLeadingNumberAndRefuseNegatives) {
     h.run(815, kOk);
     EXPECT_EQ(h.messages.texts, QStringList{"Value is not in the range 0 to 4294967295."});
     expectLines(readFile(kIni), {"TIMEOUT: 4000000000"});
-    for (const auto& [text, value] : std::initializer_list<std::pair<const char*, std::optional<uint32_t>>>{
-             {"90", 90}, {"abc", 0}, {"", 0}, {"  +7", 7}, {"-0", 0}, {"4294967295", 4294967295u}, {"-1", {}},
-             {"4294967296", {}}, {"99999999999999999999999", {}}})
+    for (const auto& [text, value] :
+         std::initializer_list<std::pair<const char*, std::optional<uint32_t>>>{{"90", 90},
+                                                                                {"abc", 0},
+                                                                                {"", 0},
+                                                                                {"  +7", 7},
+                                                                                {"-0", 0},
+                                                                                {"4294967295", 4294967295u},
+                                                                                {"-1", {}},
+                                                                                {"4294967296", {}},
+                                                                                {"99999999999999999999999", {}}})
         EXPECT_EQ(numberInputValue(text), value) << text;
 }
 
@@ -196,9 +220,9 @@ TEST(MaintenanceWindow, NewEventIsWrittenWithTheDefaultsOnlyWhenConfirmedAndRepl
     EXPECT_TRUE(QDir().entryList(QDir::Files).isEmpty());
     h.run(maintenance::kNew, kOk);
     const QByteArray file = readFile(QStringLiteral("1990010100.evt"));
-    expectLines(file, {"EVENT NAME: Event Name", "EVENT LATITUDE:     0.0000", "EVENT DEPTH:        0.0",
-                       "EVENT MAGNITUDE:    0.0", "EVENT DATE: 1990/01/01", "ORIGIN TIME: 00:00:00.0",
-                       "TIME ACCELERATION: 20", "TIME WINDOW: 1800", "TIME LIMIT: 1800", "VIEW ANGLE: 180"});
+    expectLines(file, {"EVENT NAME: Event Name", "EVENT LATITUDE:     0.0000", "EVENT DEPTH:        0.0", "EVENT MAGNITUDE:    0.0",
+                       "EVENT DATE: 1990/01/01", "ORIGIN TIME: 00:00:00.0", "TIME ACCELERATION: 20", "TIME WINDOW: 1800",
+                       "TIME LIMIT: 1800", "VIEW ANGLE: 180"});
     EXPECT_TRUE(!file.contains("STATION FILE") && QDir().entryList(QDir::Files).size() == 1);   // nothing else, no OV.INI
     h.run(maintenance::kPhases, kOk);   // the first confirmed preference creates the file
     expectLines(readFile(kIni), {"SHOW WELCOME SCREEN: YES"});
@@ -240,13 +264,13 @@ TEST(MaintenanceWindow, OpenedEventEditsFollowTheFormAndBadOnesWriteNothing) {
     EXPECT_EQ(h.messages.texts, QStringList{"Value is not in the range 5 to 60."});
     h.edit([&](EventEditorDialog& e) {
         EXPECT_TRUE(e.viewAngleButton(2)->isChecked());   // 100 degrees shows "90E"
-        e.field(kFieldHour)->clear();                       // passes, keeps the hour
+        e.field(kFieldHour)->clear();                     // passes, keeps the hour
         e.field(kFieldLatitude)->setText(QStringLiteral("12.5N"));
         e.field(kFieldTimeWindow)->setText(QStringLiteral("60"));
         e.viewAngleButton(6)->setChecked(true);
     });
-    expectLines(readFile(kEvent), {"EVENT LATITUDE:    12.5000", "ORIGIN TIME: 12:04:15.2", "TIME WINDOW: 3600",
-                                   "TIME LIMIT: 3600", "VIEW ANGLE: 270", "STATION FILE: BKS.Z", "STATION FILE: CMB.N"});
+    expectLines(readFile(kEvent), {"EVENT LATITUDE:    12.5000", "ORIGIN TIME: 12:04:15.2", "TIME WINDOW: 3600", "TIME LIMIT: 3600",
+                                   "VIEW ANGLE: 270", "STATION FILE: BKS.Z", "STATION FILE: CMB.N"});
     h.edit([](EventEditorDialog& e) { e.field(kFieldYear)->setText(QStringLiteral("1996")); });   // a new file, the old one stays
     const QByteArray moved = readFile(QStringLiteral("1996061512.evt"));
     expectLines(moved, {"EVENT NAME: Test quake", "EVENT DATE: 1996/06/15", "EVENT LONGITUDE:  -121.8800"});
@@ -264,8 +288,8 @@ TEST(MaintenanceWindow, SeismogramNamesAreWrittenBackWholeAndTooLongOnesRefused)
         if (name.size() <= 255)
             EXPECT_TRUE(h.messages.texts.isEmpty() && written.contains("\nSTATION FILE: " + name + "\r\n")) << name.size();
         else   // refused before the form opens, never cut
-            EXPECT_TRUE(h.dialogsRun == 1 && written.isEmpty() && h.messages.texts.size() == 1 &&
-                        h.messages.texts[0].contains("256 characters") && h.messages.texts[0].contains("at most 255"));
+            EXPECT_TRUE(h.dialogsRun == 1 && written.isEmpty() && h.messages.texts.size() == 1
+                        && h.messages.texts[0].contains("256 characters") && h.messages.texts[0].contains("at most 255"));
     }
 }
 
@@ -274,7 +298,10 @@ TEST(MaintenanceWindow, EditInformationStartsTheEditorAndRestoresTheDirectory) {
     const QString start = QDir::currentPath(), deep = QStringLiteral("texts with blanks/") + QString(120, QLatin1Char('d'));
     ASSERT_TRUE(QDir().mkpath(deep));
     for (const QString& answer : {QStringLiteral("3D.INF"), QString()}) {   // the file dialog moves, answers relatively
-        h.chooser = [&] { QDir::setCurrent(deep); return answer; };
+        h.chooser = [&] {
+            QDir::setCurrent(deep);
+            return answer;
+        };
         h.window->runCommand(maintenance::kEditInformation);
         EXPECT_EQ(QDir::currentPath(), start);
     }
@@ -293,7 +320,8 @@ TEST(TextEditorCommand, PathIsOneWholeArgumentAndNeverShellText) {
     };
     EXPECT_EQ(command(QString(), absolute), (QStringList{"xdg-open", absolute}));
     EXPECT_EQ(command(QStringLiteral("   "), absolute), (QStringList{"xdg-open", absolute}));
-    EXPECT_EQ(command(QStringLiteral("\"/opt/my editor/ed\" --new-window"), absolute), (QStringList{"/opt/my editor/ed", "--new-window", absolute}));
+    EXPECT_EQ(command(QStringLiteral("\"/opt/my editor/ed\" --new-window"), absolute),
+              (QStringList{"/opt/my editor/ed", "--new-window", absolute}));
     EXPECT_EQ(command("gedit", "-n.inf"), (QStringList{"gedit", dir.path() + "/-n.inf"}));   // no option: an absolute path
 }
 
@@ -301,8 +329,8 @@ TEST(EventEditor, ShowsTheRecordInTheFormatsOfTheFormAndTypingDropsWhatAFieldCan
     EventRecord r = sampleEvent(), early = newEventRecord();
     const EventEditorTexts t = editorTextsFrom(r);
     EXPECT_EQ(std::vector<std::string>(t.text.begin(), t.text.end()),
-              (std::vector<std::string>{"Loma Prieta", "37.040  ", "-121.880", "18.0  ", "7.1 ", "1989", "10", "18",
-                                        "0", "4", "15.2", "50", "15", "60"}));
+              (std::vector<std::string>{"Loma Prieta", "37.040  ", "-121.880", "18.0  ", "7.1 ", "1989", "10", "18", "0", "4", "15.2", "50",
+                                        "15", "60"}));
     early.year = 987;
     EXPECT_TRUE(t.viewIndex == 5 && editorTextsFrom(early).text[kFieldYear] == "0987");   // 225 degrees is "135W"
     // The view angle is brought into one turn and rounded down to an eighth.
@@ -314,9 +342,11 @@ TEST(EventEditor, ShowsTheRecordInTheFormatsOfTheFormAndTypingDropsWhatAFieldCan
     EventEditorDialog d(nullptr, r, log.function());
     EXPECT_EQ(findControlAs<QLineEdit>(&d, 701)->text() + findControlAs<QLineEdit>(&d, 709)->text(), "Loma Prieta60");
     EXPECT_TRUE(findControlAs<QLineEdit>(&d, 706)->maxLength() == 5 && findControlAs<QRadioButton>(&d, kFirstViewAngleId + 5)->isChecked());
-    const std::tuple<EditorField, QString, QString> typed[] = {
-        {kFieldYear, "1a9-9 6", "1996"}, {kFieldSpeed, "-5x0", "-50"}, {kFieldLatitude, "12.5N", "12.5N"},
-        {kFieldYear, QStringLiteral("+\u0663"), "+"}, {kFieldName, QString(45, 'x'), QString(39, 'x')}};
+    const std::tuple<EditorField, QString, QString> typed[] = {{kFieldYear, "1a9-9 6", "1996"},
+                                                               {kFieldSpeed, "-5x0", "-50"},
+                                                               {kFieldLatitude, "12.5N", "12.5N"},
+                                                               {kFieldYear, QStringLiteral("+\u0663"), "+"},
+                                                               {kFieldName, QString(45, 'x'), QString(39, 'x')}};
     for (const auto& [field, keys, shown] : typed) {
         d.field(field)->clear();
         for (QChar c : keys) {
@@ -338,9 +368,9 @@ TEST(EventEditor, ChecksFindTheFirstFailingFieldInTableOrder) {
     const auto f = checkEditorTexts(t);
     EXPECT_TRUE(f && f->field == kFieldMonth && f->low == 1 && f->high == 12);
     // Each step mends the first failure; the day takes 31 whatever the month, the hour 24, an empty field is 0.
-    const std::tuple<EditorField, const char*, int> steps[] = {{kFieldMonth, "12", kFieldDay}, {kFieldDay, "31", kFieldTimeLimit},
-        {kFieldTimeLimit, "180", -1}, {kFieldHour, "24", -1}, {kFieldSpeed, "-100", -1}, {kFieldSpeed, "-101", kFieldSpeed},
-        {kFieldSpeed, "", -1}, {kFieldYear, "", kFieldYear}};
+    const std::tuple<EditorField, const char*, int> steps[] = {
+        {kFieldMonth, "12", kFieldDay}, {kFieldDay, "31", kFieldTimeLimit}, {kFieldTimeLimit, "180", -1}, {kFieldHour, "24", -1},
+        {kFieldSpeed, "-100", -1},      {kFieldSpeed, "-101", kFieldSpeed}, {kFieldSpeed, "", -1},        {kFieldYear, "", kFieldYear}};
     for (const auto& [field, text, failing] : steps) {
         t.text[field] = text;
         EXPECT_EQ(checkEditorTexts(t) ? int(checkEditorTexts(t)->field) : -1, failing) << field << " " << text;
@@ -364,10 +394,11 @@ TEST(EventEditor, ApplyWritesEveryFieldAndTextsWithoutANumberLeaveTheirs) {
     t.text[kFieldLatitude] = "north";
     t.text[kFieldSpeed] = "-";
     t.text[kFieldName] = std::string(38, 'a') + "\xC3\xA9" + "b";   // cut on a character boundary
-    ASSERT_FALSE(checkEditorTexts(t).has_value());                   // empty hour and "-" count as 0
+    ASSERT_FALSE(checkEditorTexts(t).has_value());                  // empty hour and "-" count as 0
     applyEditorTexts(r, t);
     EXPECT_EQ(std::vector<float>({r.latitude, r.second}), std::vector<float>({12.5f, 55.4f}));
-    EXPECT_EQ(std::tuple(r.hour, r.timeAcceleration, r.fileName, r.name), std::tuple(12, -20, std::string("1994011712.evt"), std::string(38, 'a')));
+    EXPECT_EQ(std::tuple(r.hour, r.timeAcceleration, r.fileName, r.name),
+              std::tuple(12, -20, std::string("1994011712.evt"), std::string(38, 'a')));
 }
 
 TEST(EventEditor, AnOutOfRangeValueKeepsTheDialogOpenWithTheFocusOnItAndUntouchedValuesAreKept) {
@@ -412,7 +443,7 @@ QByteArray recording(const char* station, float lat, float lon, float onset) {
     return QByteArray(bytes.data(), qsizetype(bytes.size()));
 }
 
-}  // namespace
+}   // namespace
 
 TEST(MaintenanceWindow, ImportsRecordingsChecksTypedValuesThenOpensTheNewEventInTheEditor) {
     Harness h(kSettingsFile);
@@ -472,9 +503,8 @@ TEST(ImportFields, TypedValuesAreCheckedAndEmptyOnesLeftToTheFiles) {
     // What a scan found comes back as the texts the fields show.
     EXPECT_EQ(importFieldsFrom(r.event, "Tohoku").origin, "2011-03-11T05:46:24.1");
     const std::pair<std::string ImportFields::*, const char*> bad[] = {
-        {&ImportFields::origin, "yesterday"}, {&ImportFields::latitude, "91"},
-        {&ImportFields::longitude, "12E"}, {&ImportFields::magnitude, "nan"},
-        {&ImportFields::rate, "0"}, {&ImportFields::limit, "1e9"}};
+        {&ImportFields::origin, "yesterday"}, {&ImportFields::latitude, "91"}, {&ImportFields::longitude, "12E"},
+        {&ImportFields::magnitude, "nan"},    {&ImportFields::rate, "0"},      {&ImportFields::limit, "1e9"}};
     for (const auto& [field, text] : bad) {
         ImportFields g;
         g.*field = text;
@@ -542,7 +572,8 @@ TEST(MaintenanceWindow, ViewLogShowsTheNewestLinesWithTheirCategoryAndLevel) {
     startLogging("ovm", QDir::currentPath().toStdString());
     qCWarning(lcSound) << "no audio output device";
     qCDebug(lcClock) << "every tick";   // debug is off unless asked for
-    qCInfo(lcImport) << "created" << "2011031105.evt";
+    qCInfo(lcImport) << "created"
+                     << "2011031105.evt";
     stopLogging(3);
     qCWarning(lcSound) << "after the end";
     h.run(maintenance::kViewLog, look);
@@ -550,10 +581,9 @@ TEST(MaintenanceWindow, ViewLogShowsTheNewestLinesWithTheirCategoryAndLevel) {
     const QStringList lines = shown.split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 4) << shown.toStdString();
     const QString stamp = QStringLiteral(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3}Z ovm\[%1\] )").arg(::getpid());
-    const QStringList expected = {
-        "orvanta.clock info: ovm 2.1 started in " + QDir::currentPath() + " (Qt " + qVersion() + ")",
-        "orvanta.sound warning: no audio output device", "orvanta.import info: created 2011031105.evt",
-        "orvanta.clock info: ovm exits with status 3"};
+    const QStringList expected = {"orvanta.clock info: ovm 2.1 started in " + QDir::currentPath() + " (Qt " + qVersion() + ")",
+                                  "orvanta.sound warning: no audio output device", "orvanta.import info: created 2011031105.evt",
+                                  "orvanta.clock info: ovm exits with status 3"};
     for (int i = 0; i < 4; ++i)
         EXPECT_TRUE(QRegularExpression(stamp + QRegularExpression::escape(expected[i]) + "$").match(lines[i]).hasMatch())
             << lines[i].toStdString();

@@ -22,46 +22,38 @@ namespace {
 constexpr double kCoreRadius = 6371.0 - 2885.2;
 constexpr double kPi = 3.14159265358979323846;
 
-std::vector<double> columnDepths()
-{
+std::vector<double> columnDepths() {
     std::vector<double> depths;
-    for (int c = 0; c < kTableColumnCount; ++c)
-        depths.push_back(tableColumnDepth(c));
+    for (int c = 0; c < kTableColumnCount; ++c) depths.push_back(tableColumnDepth(c));
     return depths;
 }
 
-const EarthModel& jbModel()
-{
+const EarthModel& jbModel() {
     static const std::string beside = OV_SOURCE_DIR "/data/jb-model.txt";
     static const EarthModel m = loadEarthModel(std::filesystem::exists(beside) ? beside : OV_SOURCE_DIR "/../shared/data/jb-model.txt");
     return m;
 }
 
 // The four phases' curves for all columns, and the wavefronts of a surface source, computed once.
-const std::vector<ArrivalCurve>& curves(const std::string& phase)
-{
+const std::vector<ArrivalCurve>& curves(const std::string& phase) {
     static std::map<std::string, std::vector<ArrivalCurve>> cache;
-    if (!cache.count(phase))
-        cache[phase] = firstArrivals(jbModel(), phase, columnDepths());
+    if (!cache.count(phase)) cache[phase] = firstArrivals(jbModel(), phase, columnDepths());
     return cache[phase];
 }
 
-const std::vector<std::vector<FrontRecord>>& surfaceFronts()
-{
+const std::vector<std::vector<FrontRecord>>& surfaceFronts() {
     static const auto steps = computeWavefronts(jbModel(), 0.0);
     return steps;
 }
 
 double radiusOf(const FrontPoint& p) { return std::hypot(p.along, p.across); }
 
-} // namespace
+}   // namespace
 
-TEST(EarthModel, ReadsTheModelFileAndSurvivesJunk)
-{
+TEST(EarthModel, ReadsTheModelFileAndSurvivesJunk) {
     const EarthModel& m = jbModel();
     ASSERT_EQ(m.nodes.size(), 76u);
-    EXPECT_EQ(std::make_tuple(m.nodes.back().depth, m.coreMantleDepth(), m.innerCoreDepth()),
-              std::make_tuple(6371.0, 2885.2, 5158.35));
+    EXPECT_EQ(std::make_tuple(m.nodes.back().depth, m.coreMantleDepth(), m.innerCoreDepth()), std::make_tuple(6371.0, 2885.2, 5158.35));
     EXPECT_EQ(std::count_if(m.nodes.begin(), m.nodes.end(), [](const ModelNode& n) { return n.depth == 33.0; }), 2);   // the Moho
     for (const std::string& junk : {std::string(), std::string("\0\xff\x01garbage\n\n", 13), std::string("mantle\n# words\n1 2\n")})
         EXPECT_TRUE(parseEarthModel(junk).empty());
@@ -75,15 +67,19 @@ TEST(EarthModel, ReadsTheModelFileAndSurvivesJunk)
     EXPECT_FALSE(formatTravelTimeTable(firstArrivals(bad, "P", {0.0, 100.0})).empty());   // odd, but tables come
 }
 
-TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow)
-{
-    struct Case { const char* phase; int column; int deg; };
-    const Case cases[] = {{"P", 0, 0}, {"P", 1, 3}, {"P", 6, 60}, {"P", 13, 90}, {"S", 0, 5}, {"S", 13, 95},
-                          {"PP", 3, 120}, {"PP", 13, 170}, {"SS", 0, 18}, {"SS", 12, 180}};
+TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow) {
+    struct Case {
+        const char* phase;
+        int column;
+        int deg;
+    };
+    const Case cases[] = {{"P", 0, 0},   {"P", 1, 3},    {"P", 6, 60},    {"P", 13, 90}, {"S", 0, 5},
+                          {"S", 13, 95}, {"PP", 3, 120}, {"PP", 13, 170}, {"SS", 0, 18}, {"SS", 12, 180}};
     for (const Case& c : cases) {
         const double depth = tableColumnDepth(c.column);
         const double direct = directTravelTime(ShellModel(jbModel(), {depth}), phaseByName(c.phase), depth, c.deg);
-        EXPECT_TRUE(direct >= 0 && std::fabs(curves(c.phase)[c.column][c.deg] - direct) <= 0.5) << c.phase << " " << c.column << " " << c.deg;
+        EXPECT_TRUE(direct >= 0 && std::fabs(curves(c.phase)[c.column][c.deg] - direct) <= 0.5)
+            << c.phase << " " << c.column << " " << c.deg;
     }
     for (const char* ph : {"P", "S"})
         for (int c = 0; c < kTableColumnCount; ++c) {
@@ -107,8 +103,7 @@ TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow)
             ASSERT_GE(r.from, 0) << ph << " " << c;
             const double from = r.from * 180 / kPi, to = r.to * 180 / kPi;
             for (int d = 0; d < kTableDegrees; ++d) {
-                if (std::fabs(d - from) < 0.05 || std::fabs(d - to) < 0.05)
-                    continue;
+                if (std::fabs(d - from) < 0.05 || std::fabs(d - to) < 0.05) continue;
                 EXPECT_EQ(curves(ph)[c][d] >= 0, d >= from && d <= to) << ph << " column " << c << " at " << d;
             }
         }
@@ -119,8 +114,7 @@ TEST(TravelTimeTables, ColumnsEqualDirectComputationsAndEndAtTheCoreShadow)
     }
 }
 
-TEST(TravelTimeTables, WrittenFilesReadBackColumnByColumn)
-{
+TEST(TravelTimeTables, WrittenFilesReadBackColumnByColumn) {
     testdata::TempDir dir;
     ASSERT_TRUE(writeTravelTimeTables(jbModel(), dir.path()));
     for (const char* ph : {"P", "S", "PP", "SS"}) {
@@ -148,8 +142,7 @@ TEST(TravelTimeTables, WrittenFilesReadBackColumnByColumn)
     }
 }
 
-TEST(RayPaths, StepsPhasesAndLegTypes)
-{
+TEST(RayPaths, StepsPhasesAndLegTypes) {
     const auto& steps = surfaceFronts();
     ASSERT_GE(steps.size(), 301u);   // at least 3000 s
     EXPECT_TRUE(steps[0].empty());
@@ -178,14 +171,12 @@ TEST(RayPaths, StepsPhasesAndLegTypes)
         double best = -1;
         for (const FrontRecord& r : steps[t / 10])
             for (const FrontPoint& p : r.points)
-                if (r.phase == "P" && radiusOf(p) > 6371.0 - 15.0)
-                    best = std::max(best, std::atan2(p.across, p.along) * 180.0 / M_PI);
+                if (r.phase == "P" && radiusOf(p) > 6371.0 - 15.0) best = std::max(best, std::atan2(p.across, p.along) * 180.0 / M_PI);
         EXPECT_NEAR(best, frontDistance(table, static_cast<float>(t)), 1.0) << t;
     }
 }
 
-TEST(RayPaths, TheDisplaysReaderReadsTheWrittenFilesBack)
-{
+TEST(RayPaths, TheDisplaysReaderReadsTheWrittenFilesBack) {
     std::string index, data;
     testdata::TempDir dir;
     encodeRayPathTables(surfaceFronts(), 10, index, data);
@@ -210,7 +201,6 @@ TEST(RayPaths, TheDisplaysReaderReadsTheWrittenFilesBack)
     // Damaged files read as nothing: an offset past the end, points promised but missing.
     testdata::writeFile(dir / "X.INX", std::string("\xff\xff\xff\x7f\0\0\0\0", 8));
     testdata::writeFile(dir / "X.BIN", std::string("P\0\0\0\0\0\0\0\0\0\0\0\x01\0\x0a\0\xff\xff\0\0", 20));
-    for (std::size_t step : {0, 1, 7})
-        EXPECT_TRUE(readRayPathStep(dir / "X.INX", dir / "X.BIN", step).empty()) << step;
+    for (std::size_t step : {0, 1, 7}) EXPECT_TRUE(readRayPathStep(dir / "X.INX", dir / "X.BIN", step).empty()) << step;
     EXPECT_TRUE(readRayPathStep(dir / "none.INX", dir / "none.BIN", 0).empty());
 }

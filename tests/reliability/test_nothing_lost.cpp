@@ -55,8 +55,7 @@ bool writeUntilFull(int fd, std::size_t chunk) {
 class ScratchFileSystem {
 public:
     ScratchFileSystem() : dir_(base_ / "fs") {
-        mounted_ = ::mkdir(dir_.c_str(), 0700) == 0 &&
-                   ::mount("tmpfs", dir_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, kOptions) == 0;
+        mounted_ = ::mkdir(dir_.c_str(), 0700) == 0 && ::mount("tmpfs", dir_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, kOptions) == 0;
     }
     ~ScratchFileSystem() {
         if (mounted_ && ::umount2(dir_.c_str(), 0) != 0) ::umount2(dir_.c_str(), MNT_DETACH);
@@ -111,8 +110,7 @@ public:
             const rlimit limit{100, oldLimit_.rlim_max};
             return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
         }
-        if (trouble_ == Trouble::ReadOnly)
-            return fs_.mounted() ? fs_.setReadOnly(true) : ::chmod(fs_.path().c_str(), 0500) == 0;
+        if (trouble_ == Trouble::ReadOnly) return fs_.mounted() ? fs_.setReadOnly(true) : ::chmod(fs_.path().c_str(), 0500) == 0;
         return fs_.fill(trouble_ == Trouble::PartlyFull ? 4096 : 0);
     }
     bool mend() {
@@ -122,8 +120,7 @@ public:
             std::signal(SIGXFSZ, oldHandler_);
             return ok;
         }
-        if (trouble_ == Trouble::ReadOnly)
-            return fs_.mounted() ? fs_.setReadOnly(false) : ::chmod(fs_.path().c_str(), 0700) == 0;
+        if (trouble_ == Trouble::ReadOnly) return fs_.mounted() ? fs_.setReadOnly(false) : ::chmod(fs_.path().c_str(), 0700) == 0;
         fs_.release();
         return true;
     }
@@ -179,9 +176,10 @@ const Save kSaves[] = {
      [](const std::string& dir) { return writeEventFile(bigEvent(), {}, true, dir); }},
 };
 
-const std::pair<Trouble, const char*> kTroubles[] = {
-    {Trouble::FullDisk, "full disk"}, {Trouble::PartlyFull, "room for part of the file"},
-    {Trouble::ReadOnly, "read-only disk"}, {Trouble::SizeLimit, "file-size limit"}};
+const std::pair<Trouble, const char*> kTroubles[] = {{Trouble::FullDisk, "full disk"},
+                                                     {Trouble::PartlyFull, "room for part of the file"},
+                                                     {Trouble::ReadOnly, "read-only disk"},
+                                                     {Trouble::SizeLimit, "file-size limit"}};
 
 TEST(NothingLost, EverySaveOnABrokenDiskFailsAndKeepsTheOldFile) {
     for (const auto& [trouble, how] : kTroubles)
@@ -230,9 +228,8 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
         Strings messages;
         Sound sound(nullptr);
         MainWindow w(settings, sound, run, catalogue, script);
-        w.setMessageShower([&](QWidget*, const QString& text, const QString& caption) {
-            messages.push_back((caption + ": " + text).toStdString());
-        });
+        w.setMessageShower(
+            [&](QWidget*, const QString& text, const QString& caption) { messages.push_back((caption + ": " + text).toStdString()); });
         w.resize(800, 600);
         w.show();
         QCoreApplication::processEvents();
@@ -272,15 +269,13 @@ TEST(NothingLost, AFailedSettingsSaveDuringARunKeepsTheOldFileAndTheRun) {
     }
 }
 
-} // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     // Before Qt starts any thread (unsharing the mount table needs a single
     // one): mounts made from now on stay in this process's namespace.
-    if (::unshare(CLONE_NEWNS) == 0)
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (::unshare(CLONE_NEWNS) == 0) ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

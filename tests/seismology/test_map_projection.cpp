@@ -5,8 +5,7 @@
 
 #include <cmath>
 
-TEST(Mercator, LookupFollowsTheOrdinateUpToEightyEight)
-{
+TEST(Mercator, LookupFollowsTheOrdinateUpToEightyEight) {
     EXPECT_TRUE(std::fabs(mercatorLookup(0)) < 1e-9 && std::fabs(mercatorLookup(30) - 31.47) < 0.01);
     double last = mercatorLookup(-88.99);
     for (double lat = -88.9; lat < 89; lat += 0.01) {
@@ -16,8 +15,7 @@ TEST(Mercator, LookupFollowsTheOrdinateUpToEightyEight)
         last = m;
     }
     const double at88 = mercatorLookup(88);
-    for (double high : {89.0, 90.0, 1e300, double(INFINITY)})
-        EXPECT_EQ(mercatorLookup(high), at88) << high;
+    for (double high : {89.0, 90.0, 1e300, double(INFINITY)}) EXPECT_EQ(mercatorLookup(high), at88) << high;
     EXPECT_EQ(std::make_tuple(mercatorLookup(-135), mercatorLookup(NAN)), std::make_tuple(-at88, 0.0));
     // Just below 89 the last interval is interpolated, never past its end.
     const double lo = mercatorOrdinate(88 + 59.0 / 60), hi = mercatorOrdinate(89);
@@ -25,8 +23,7 @@ TEST(Mercator, LookupFollowsTheOrdinateUpToEightyEight)
     EXPECT_NEAR(mercatorLookup(88.99999999), hi, 1e-3);
 }
 
-TEST(FitMap, AreaIsNarrowedOrLoweredAndCentred)
-{
+TEST(FitMap, AreaIsNarrowedOrLoweredAndCentred) {
     const double m = mercatorLookup(80) - mercatorLookup(-60);
     MapProjection p;
     const int needed = static_cast<int>(400 / m * 360);
@@ -41,16 +38,14 @@ TEST(FitMap, AreaIsNarrowedOrLoweredAndCentred)
     p.fitMap(0, -60, 80, r);
     const int hFit = static_cast<int>(m * 2);
     EXPECT_EQ(std::make_tuple(p.sx, p.sy, p.mapHeight), std::make_tuple(2.0, 2.0, hFit));
-    EXPECT_EQ(std::make_tuple(r.left, r.top, r.right, r.bottom),
-              std::make_tuple(0, (1000 - hFit) / 2, 720, (1000 + hFit) / 2));
+    EXPECT_EQ(std::make_tuple(r.left, r.top, r.right, r.bottom), std::make_tuple(0, (1000 - hFit) / 2, 720, (1000 + hFit) / 2));
     EXPECT_EQ(std::make_tuple(p.m0, p.m1), std::make_tuple(mercatorLookup(-60), mercatorLookup(80)));
     Rect flat{0, 0, 500, 300};
     p.fitMap(NAN, -60, 80, flat);   // no span: no map, not a crash
     EXPECT_EQ(p.mapHeight, 0);
 }
 
-TEST(MapPoint, CornersWrapAroundAndDegenerateInput)
-{
+TEST(MapPoint, CornersWrapAroundAndDegenerateInput) {
     EXPECT_EQ(std::make_tuple(longitudeOffset(-115, 65), longitudeOffset(60, 65), longitudeOffset(65, 65)),
               std::make_tuple(180.0f, 355.0f, 0.0f));
     MapProjection p;   // left edge at 65 E

@@ -17,11 +17,9 @@ using namespace testdata;
 #endif
 static std::atomic<bool> gCounting{false};
 static std::atomic<long> gAllocations{0};
-void* operator new(std::size_t n)
-{
+void* operator new(std::size_t n) {
     gAllocations += gCounting ? 1 : 0;
-    if (void* p = std::malloc(n ? n : 1))
-        return p;
+    if (void* p = std::malloc(n ? n : 1)) return p;
     throw std::bad_alloc();
 }
 void operator delete(void* p) noexcept { std::free(p); }
@@ -32,23 +30,24 @@ namespace {
 struct Rec {
     std::string phase;
     int leg = 1;
-    unsigned time = 0, points = 0;   // point i of record `seed` is (seed * 100 + i, -seed * 7 - i)
+    unsigned time = 0, points = 0;      // point i of record `seed` is (seed * 100 + i, -seed * 7 - i)
     int seed = 0, declaredCount = -1;   // point count written to the header; -1: the real one
 };
 
 // Writes the records in order, little-endian; the index holds the offset of
 // the first record of each run of equal times.
-void writeRayFiles(const std::string& inx, const std::string& bin, const std::vector<Rec>& recs)
-{
+void writeRayFiles(const std::string& inx, const std::string& bin, const std::vector<Rec>& recs) {
     std::string data, index;
-    auto u16 = [](std::string& s, unsigned v) { s += static_cast<char>(v & 0xff); s += static_cast<char>((v >> 8) & 0xff); };
+    auto u16 = [](std::string& s, unsigned v) {
+        s += static_cast<char>(v & 0xff);
+        s += static_cast<char>((v >> 8) & 0xff);
+    };
     for (std::size_t i = 0; i < recs.size(); ++i) {
         const Rec& r = recs[i];
         if (i == 0 || recs[i - 1].time != r.time)
             u16(index, static_cast<unsigned>(data.size())), u16(index, static_cast<unsigned>(data.size() >> 16));
         data += (r.phase + std::string(12, '\0')).substr(0, 12);
-        for (unsigned v : {unsigned(r.leg), r.time, r.declaredCount >= 0 ? unsigned(r.declaredCount) : r.points, 0xBEEFu})
-            u16(data, v);
+        for (unsigned v : {unsigned(r.leg), r.time, r.declaredCount >= 0 ? unsigned(r.declaredCount) : r.points, 0xBEEFu}) u16(data, v);
         for (unsigned p = 0; p < r.points; ++p)
             u16(data, static_cast<unsigned>(r.seed * 100 + int(p))), u16(data, static_cast<unsigned>(-r.seed * 7 - int(p)));
     }
@@ -56,8 +55,7 @@ void writeRayFiles(const std::string& inx, const std::string& bin, const std::ve
 }
 
 // Steps of 10 s: times 0, 10, 20, 30 with the phases P, S, PKP and SKS each.
-std::vector<Rec> standardRecords()
-{
+std::vector<Rec> standardRecords() {
     std::vector<Rec> recs;
     for (unsigned step = 0; step < 4; ++step)
         for (int p = 0; p < 4; ++p)
@@ -67,12 +65,11 @@ std::vector<Rec> standardRecords()
 
 // Each record handed over as "phase/leg/time/count/first along/last across".
 using Records = std::vector<std::string>;
-Records collect(RayTable& table, int t, const PhaseSelection& s = {})
-{
+Records collect(RayTable& table, int t, const PhaseSelection& s = {}) {
     Records out;
     table.forEachRayRecord(t, s, [&](const RayRecordHeader& h, const RayPoint* p, int n) {
-        out.push_back(std::string(h.phase) + "/" + std::to_string(h.legType) + "/" + std::to_string(h.time) + "/" +
-                      std::to_string(n) + "/" + std::to_string(p[0].along) + "/" + std::to_string(p[n - 1].across));
+        out.push_back(std::string(h.phase) + "/" + std::to_string(h.legType) + "/" + std::to_string(h.time) + "/" + std::to_string(n) + "/"
+                      + std::to_string(p[0].along) + "/" + std::to_string(p[n - 1].across));
     });
     return out;
 }
@@ -82,17 +79,15 @@ protected:
     TempDir dir;
     std::string inx = dir / "T.INX", bin = dir / "T.BIN";
     RayTable t;
-    void open(const std::vector<Rec>& recs)
-    {
+    void open(const std::vector<Rec>& recs) {
         writeRayFiles(inx, bin, recs);
         ASSERT_TRUE(t.openFiles(inx, bin));
     }
 };
 
-} // namespace
+}   // namespace
 
-TEST_F(RayTableFiles, TimeSelectsTheStepHoldingItAndThePhasesWanted)
-{
+TEST_F(RayTableFiles, TimeSelectsTheStepHoldingItAndThePhasesWanted) {
     open(standardRecords());
     EXPECT_EQ(std::make_tuple(t.timeStep(), t.indexCount()), std::make_tuple(10, 4u));   // the first time that is not 0
     const Records at15 = {"P/1/10/3/400/-30", "S/2/10/4/500/-38", "PKP/1/10/5/600/-46", "SKS/2/10/6/700/-54"};
@@ -122,10 +117,12 @@ TEST_F(RayTableFiles, TimeSelectsTheStepHoldingItAndThePhasesWanted)
     EXPECT_EQ(std::make_tuple(gAllocations.load(), points), std::make_tuple(0L, 50L * (3 + 4 + 5 + 6) + 50 * (3 + 5)));
 }
 
-TEST_F(RayTableFiles, EmptyRecordsFullLengthNamesAndOddSteps)
-{
-    open({{"P", 1, 0, 2, 1}, {"P", 1, 5, 2, 2}, {"EMPTY", 1, 5, 0, 0},
-          {"PKIKPPKIKPxx", 3, 5, 1, 3}, {"S", 2, 10, 2, 4}});   // twelve bytes, no terminator
+TEST_F(RayTableFiles, EmptyRecordsFullLengthNamesAndOddSteps) {
+    open({{"P", 1, 0, 2, 1},
+          {"P", 1, 5, 2, 2},
+          {"EMPTY", 1, 5, 0, 0},
+          {"PKIKPPKIKPxx", 3, 5, 1, 3},
+          {"S", 2, 10, 2, 4}});                                                             // twelve bytes, no terminator
     EXPECT_EQ(collect(t, 7), (Records{"P/1/5/2/200/-15", "PKIKPPKIKPxx/3/5/1/300/-21"}));   // no empty record
 
     open({{"P", 1, 0, 4, 1}, {"S", 2, 0, 4, 2}});   // no time but 0: no step
@@ -134,8 +131,7 @@ TEST_F(RayTableFiles, EmptyRecordsFullLengthNamesAndOddSteps)
     EXPECT_EQ(collect(t, 32767), Records{"P/1/0/1/100/-7"});
 }
 
-TEST_F(RayTableFiles, TruncatedAndInconsistentFilesEndTheStep)
-{
+TEST_F(RayTableFiles, TruncatedAndInconsistentFilesEndTheStep) {
     open(standardRecords());
     const std::string data = readFile(bin);
     // Cut inside the points of PKP at 10 s: P and S are handed over, not PKP.
@@ -162,8 +158,7 @@ TEST_F(RayTableFiles, TruncatedAndInconsistentFilesEndTheStep)
               std::make_tuple(3u, 0u, 0u, 4u));
 }
 
-TEST(RayTableOpening, DepthChoosesThePairAndMissingFilesFail)
-{
+TEST(RayTableOpening, DepthChoosesThePairAndMissingFilesFail) {
     TempDir dir;
     RayTable t;
     EXPECT_FALSE(t.openRayTable(0, dir.path()));

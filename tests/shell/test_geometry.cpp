@@ -15,8 +15,8 @@ constexpr float kNoSet = std::numeric_limits<float>::quiet_NaN();
 std::vector<std::string> buttons(const Settings& s, CharacterCell cell, std::vector<Command>* commands = nullptr) {
     std::vector<std::string> out;
     for (const BarButton& b : barButtons(s, cell)) {
-        out.push_back(b.label + " " + std::to_string(b.rect.x) + " " + std::to_string(b.rect.y) + " " + std::to_string(b.rect.width) + " " +
-                      std::to_string(b.rect.height));
+        out.push_back(b.label + " " + std::to_string(b.rect.x) + " " + std::to_string(b.rect.y) + " " + std::to_string(b.rect.width) + " "
+                      + std::to_string(b.rect.height));
         if (commands) commands->push_back(b.command);
     }
     return out;
@@ -25,16 +25,17 @@ std::vector<std::string> buttons(const Settings& s, CharacterCell cell, std::vec
 TEST(BarButtons, OptionalButtonsFollowTheirSettingsInOneColumn) {
     Settings s;
     s.canExit = s.selectView = s.tutorialEnabled = false;
-    EXPECT_EQ(buttons(s, {8, 16}), (std::vector<std::string>{"World Menu 0 1 63 32", "Repeat 0 33 63 32", "Pause 0 65 63 32",
-                                                            "Event Info 0 97 63 32"}));
+    EXPECT_EQ(buttons(s, {8, 16}),
+              (std::vector<std::string>{"World Menu 0 1 63 32", "Repeat 0 33 63 32", "Pause 0 65 63 32", "Event Info 0 97 63 32"}));
     s.selectView = true;
     EXPECT_EQ(buttons(s, {8, 16})[3], "Views 0 97 63 32");
-    s.canExit = s.tutorialEnabled = true; s.exitLabel = "Leave";
+    s.canExit = s.tutorialEnabled = true;
+    s.exitLabel = "Leave";
     s.buttonHeight = 1.5f;   // trunc(15 x 1.5) = 22 pixels
     std::vector<Command> commands;
-    EXPECT_EQ(buttons(s, {7, 15}, &commands), (std::vector<std::string>{"Leave 0 1 55 22", "World Menu 0 23 55 22", "Repeat 0 45 55 22",
-                                                            "Pause 0 67 55 22", "Views 0 89 55 22", "Tutorial 0 111 55 22",
-                                                            "Event Info 0 133 55 22"}));
+    EXPECT_EQ(buttons(s, {7, 15}, &commands),
+              (std::vector<std::string>{"Leave 0 1 55 22", "World Menu 0 23 55 22", "Repeat 0 45 55 22", "Pause 0 67 55 22",
+                                        "Views 0 89 55 22", "Tutorial 0 111 55 22", "Event Info 0 133 55 22"}));
     EXPECT_EQ(commands, (std::vector<Command>{Command::ExitButton, Command::WorldMenu, Command::Repeat, Command::Pause, Command::Views,
                                               Command::TutorialButton, Command::EventInfoButton}));
     s.buttonHeight = 1e30f;   // at most twenty cells
@@ -67,7 +68,10 @@ TEST(PaneArrangement, AllModeAndSingleViewModes) {
 }
 
 TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquares) {
-    struct Case { int cellWidth, width, height; bool wide, arranged; };
+    struct Case {
+        int cellWidth, width, height;
+        bool wide, arranged;
+    };
     const Case cases[] = {
         {8, 1920, 1080, true, true},     // 16:9 kiosk
         {8, 2560, 600, true, true},      // very wide: the height limits the squares
@@ -83,23 +87,29 @@ TEST(PaneArrangement, WideLayoutGivesTheTracesAtLeast40PercentAboveTwoEqualSquar
         g.wideLayout = c.wide;
         const LayoutRects r = arrangePanes(ViewMode::All, g, c.width, c.height);
         if (!c.arranged) {
-            EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.seismograms), std::tuple(before.globe, before.crossSection, before.seismograms));
+            EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.seismograms),
+                      std::tuple(before.globe, before.crossSection, before.seismograms));
             EXPECT_TRUE(r.fillerA.empty() && r.fillerB.empty());
             continue;
         }
         const int side = r.globe.width;
         EXPECT_EQ(std::tuple(r.globe, r.crossSection, r.fillerA, r.fillerB),
                   std::tuple(PaneRect{r.globe.x, c.height - side, side, side}, PaneRect{r.globe.right(), r.globe.y, side, side},
-                             PaneRect{0, r.globe.y, r.globe.x, side}, PaneRect{r.crossSection.right(), r.globe.y, r.bar.x - r.crossSection.right(), side}));
-        EXPECT_EQ(std::tuple(r.seismograms.bottom(), r.stationNames.height, r.seismograms.right()), std::tuple(r.globe.y, r.seismograms.height, r.bar.x));
+                             PaneRect{0, r.globe.y, r.globe.x, side},
+                             PaneRect{r.crossSection.right(), r.globe.y, r.bar.x - r.crossSection.right(), side}));
+        EXPECT_EQ(std::tuple(r.seismograms.bottom(), r.stationNames.height, r.seismograms.right()),
+                  std::tuple(r.globe.y, r.seismograms.height, r.bar.x));
         // Squares centred and as large as the band of at least 40 % for the traces and the width allow.
         EXPECT_EQ(std::tuple(side > 0, std::abs(r.fillerA.width - r.fillerB.width) <= 1, r.seismograms.height * 100 >= c.height * 40,
-                             2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100), std::tuple(true, true, true, true));
+                             2 * side + 1 >= r.bar.x || r.seismograms.height * 100 < c.height * 40 + 100),
+                  std::tuple(true, true, true, true));
     }
     // At 1920 x 1080 the traces get 432 pixels instead of 159.
-    PaneGeometry g = paneGeometry({8, 16}, 1920); g.wideLayout = true;
+    PaneGeometry g = paneGeometry({8, 16}, 1920);
+    g.wideLayout = true;
     const LayoutRects r = arrangePanes(ViewMode::All, g, 1920, 1080);
-    EXPECT_EQ(std::tuple(r.seismograms, r.globe, r.fillerB), std::tuple(PaneRect{38, 0, 1818, 432}, PaneRect{280, 432, 648, 648}, PaneRect{1576, 432, 280, 648}));
+    EXPECT_EQ(std::tuple(r.seismograms, r.globe, r.fillerB),
+              std::tuple(PaneRect{38, 0, 1818, 432}, PaneRect{280, 432, 648, 648}, PaneRect{1576, 432, 280, 648}));
 }
 
 TEST(SpeedSlider, MappingAndPollingStayInRange) {
@@ -112,8 +122,12 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
     c.setUp(acceleration);
     EXPECT_EQ(std::tuple(c.shownSpeed, c.position), std::tuple(20, 80));
     // Each poll: the speed set (NaN: left), the slider dragged to (-1: left), the position and speed that result.
-    const struct { float set; int drag; int position; float speed; } polls[] = {
-        {kNoSet, -1, 79, 21}, {kNoSet, -1, 79, 21}, {50, -1, 50, 50}, {kNoSet, 150, 150, -50}, {400, -1, 0, 100}};
+    const struct {
+        float set;
+        int drag;
+        int position;
+        float speed;
+    } polls[] = {{kNoSet, -1, 79, 21}, {kNoSet, -1, 79, 21}, {50, -1, 50, 50}, {kNoSet, 150, 150, -50}, {400, -1, 0, 100}};
     for (const auto& p : polls) {
         if (!std::isnan(p.set)) acceleration = p.set;
         if (p.drag >= 0) c.position = p.drag;
@@ -121,9 +135,11 @@ TEST(SpeedSlider, MappingAndPollingStayInRange) {
         EXPECT_EQ(std::tuple(c.position, acceleration), std::tuple(p.position, p.speed));
     }
     for (float huge : {1e30f, -1e30f}) {   // the slider stops at its end
-        SpeedControl h; h.setUp(huge);
+        SpeedControl h;
+        h.setUp(huge);
         EXPECT_EQ(std::tuple(h.shownSpeed, h.position), std::tuple(huge > 0 ? 32767 : -32768, huge > 0 ? 100 - 32767 : 100 + 32768));
-        float a = huge; h.readSpeed(a);
+        float a = huge;
+        h.readSpeed(a);
         EXPECT_EQ(std::tuple(h.position, a), std::tuple(huge > 0 ? kSliderMinimum : kSliderMaximum, huge > 0 ? 100.0f : -100.0f));
     }
 }
@@ -148,4 +164,4 @@ TEST(BarLowerPart, ButtonHeightsSliderScaleMinutesBoxAndText) {
     EXPECT_EQ(minutesText(1e12f).size(), 9u);   // never overflows its buffer
 }
 
-}  // namespace
+}   // namespace

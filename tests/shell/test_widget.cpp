@@ -40,8 +40,10 @@ struct QtEnvironment : ::testing::Environment {
 // The command numbers of a menu and its submenus.
 void collect(const QList<QAction*>& actions, std::vector<int>& out) {
     for (QAction* a : actions)
-        if (a->menu()) collect(a->menu()->actions(), out);
-        else if (!a->isSeparator()) out.push_back(a->data().toInt());
+        if (a->menu())
+            collect(a->menu()->actions(), out);
+        else if (!a->isSeparator())
+            out.push_back(a->data().toInt());
 }
 
 // Records for a main window, run in a fresh current directory.
@@ -107,7 +109,8 @@ TEST(MainWindow, MenuTitleBarScriptToggleAndStrayTimer) {
 }
 
 TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
-    Settings s; s.slider = true;
+    Settings s;
+    s.slider = true;
     const PaneGeometry g = paneGeometry({8, 16}, 1024);
     std::vector<Command> received;
     ButtonBar bar(nullptr, s, g, 20.7f, [&](Command id) { received.push_back(id); });
@@ -117,9 +120,11 @@ TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
               std::tuple(QRect(0, 1, 63, 32), 1 + 5 * 32));   // no Tutorial button
     EXPECT_EQ(std::tuple(bar.slider()->minimum(), bar.slider()->maximum(), bar.slider()->value(), bar.slider()->geometry().top()),
               std::tuple(0, 200, 80, 1 + 6 * 32 + 5 * 16));
-    float acceleration = 20.7f; bar.readSpeed(acceleration);
+    float acceleration = 20.7f;
+    bar.readSpeed(acceleration);
     EXPECT_EQ(std::tuple(acceleration, bar.slider()->value()), std::tuple(21.0f, 79));
-    bar.slider()->setValue(150); bar.readSpeed(acceleration);
+    bar.slider()->setValue(150);
+    bar.readSpeed(acceleration);
     EXPECT_EQ(acceleration, -50.0f);
     for (bool paused : {true, false}) {
         bar.setPauseLabel(paused);
@@ -130,13 +135,16 @@ TEST(ButtonBarWidget, ButtonsSliderAndPauseLabel) {
     EXPECT_EQ(std::tuple(bar.minutesShown(), received), std::tuple(std::string("  10 "), std::vector<Command>{Command::WorldMenu}));
     s.slider = false;
     ButtonBar plain(nullptr, s, g, 20.7f, nullptr);
-    float kept = 20.7f; plain.resize(64, 700); plain.readSpeed(kept);
+    float kept = 20.7f;
+    plain.resize(64, 700);
+    plain.readSpeed(kept);
     EXPECT_EQ(std::tuple(plain.slider(), kept, plain.minutesBox()), std::tuple(nullptr, 20.7f, bar.minutesBox()));   // the box stays
 }
 
 TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
     Fixture f;
-    Settings s; s.initialTimeout = 0;
+    Settings s;
+    s.initialTimeout = 0;
     int starts = 0;
     {
         WelcomeWindow w(nullptr, s, [&] { ++starts; });
@@ -145,13 +153,16 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
         const QImage shot = w.grab().toImage();
         ASSERT_NE(w.startButton(), nullptr);
         const int h = static_cast<int>(w.cell().height * s.buttonHeight);
-        EXPECT_EQ(std::tuple(w.startButton()->geometry(), w.startButton()->label()), std::tuple(QRect(400 - 40, 20, 80, h), QString("Start")));
+        EXPECT_EQ(std::tuple(w.startButton()->geometry(), w.startButton()->label()),
+                  std::tuple(QRect(400 - 40, 20, 80, h), QString("Start")));
         bool white = false;   // "Unable to open file: OVINIT.BMP" in white
         for (int x = 0; x < 800 && !white; ++x)
             for (int y = 300; y < 320 && !white; ++y) white = shot.pixelColor(x, y) == Qt::white;
         EXPECT_TRUE(white);
         // Painted small first (a kiosk without a window manager sizes it later): the button follows.
-        w.resize(200, 150); w.grab(); w.resize(1920, 1080);
+        w.resize(200, 150);
+        w.grab();
+        w.resize(1920, 1080);
         const QImage big = w.grab().toImage();
         EXPECT_EQ(std::tuple(w.findChildren<FaceButton*>().size(), w.startButton()->geometry(), big.pixelColor(921, 20 + h / 2),
                              big.pixelColor(61, 20 + h / 2)),
@@ -168,8 +179,8 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
         WelcomeWindow w(nullptr, s, [&] { ++starts; });
         w.resize(400, 300);
         const QImage shot = w.grab().toImage();
-        const std::pair<QPoint, QColor> pixels[] = {{{150, 125}, QColor(0, 128, 0)}, {{249, 174}, QColor(0, 128, 0)},
-                                                    {{149, 125}, Qt::black}, {{250, 125}, Qt::black}};
+        const std::pair<QPoint, QColor> pixels[] = {
+            {{150, 125}, QColor(0, 128, 0)}, {{249, 174}, QColor(0, 128, 0)}, {{149, 125}, Qt::black}, {{250, 125}, Qt::black}};
         for (const auto& [p, colour] : pixels) EXPECT_EQ(shot.pixelColor(p), colour) << p.x();
         EXPECT_TRUE(w.timeoutArmed());   // the time-out starts as Start does, once
         QTimerEvent timeout(w.timeoutTimerId());
@@ -179,7 +190,8 @@ TEST(WelcomeScreen, StartButtonEnterTimeoutAndPicture) {
     auto main = f.window();   // Enter reaches the welcome screen through the main window
     ASSERT_NE(main->welcomeWindow(), nullptr);
     main->command(Command::Enter);
-    EXPECT_EQ(std::tuple(main->clock().state().pendingAction, main->clock().state().timerArmed[kActionTimer]), std::tuple(PendingAction::LeaveWelcome, true));
+    EXPECT_EQ(std::tuple(main->clock().state().pendingAction, main->clock().state().timerArmed[kActionTimer]),
+              std::tuple(PendingAction::LeaveWelcome, true));
 }
 
 TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
@@ -187,18 +199,24 @@ TEST(ViewPaneMachinery, GeometryPicturesFlashAndCopies) {
     EXPECT_EQ(std::tuple(m.radius, m.inner, m.centre, m.pictureRect, m.halfPictureWidth),
               std::tuple(168, QRect(6, 6, 388, 288), QPoint(200, 150), QRect(-194, -144, 388, 288), 194));
     EXPECT_EQ(infoButtonRect(QRect(0, 0, 400, 300), 7, 16, 2.0f), QRect(400 - 56, 300 - 32 - 7, 49, 32));
-    Settings settings; Sound sound(nullptr);
+    Settings settings;
+    Sound sound(nullptr);
     ViewPane pane(nullptr, Command::GlobeInfo, Qt::black, {settings, sound, QSize(8, 16), [] { return true; }, {}});
-    pane.resize(400, 300); pane.layoutPane();
+    pane.resize(400, 300);
+    pane.layoutPane();
     ASSERT_TRUE(pane.createPictures());
     EXPECT_EQ(pane.surface(Surface::Working).size(), QSize(388, 288));
     const auto screen = [&](int x, int y) { return pane.surface(Surface::Screen).pixelColor(x, y); };
     const auto fill = [&](Surface s, QRect r, QColor c) {   // in logical coordinates
-        QPainter p; pane.beginDrawing(p, s); p.fillRect(r, c);
+        QPainter p;
+        pane.beginDrawing(p, s);
+        p.fillRect(r, c);
     };
     fill(Surface::Clean, QRect(-20, -20, 40, 40), QColor(0, 0, 200));   // around the logical origin
-    pane.copy(Surface::Working, Surface::Clean); pane.copy(Surface::Screen, Surface::Working);
-    EXPECT_EQ(std::tuple(screen(200, 150), pane.surface(Surface::Working).pixelColor(194, 144)), std::tuple(QColor(0, 0, 200), QColor(0, 0, 200)));
+    pane.copy(Surface::Working, Surface::Clean);
+    pane.copy(Surface::Screen, Surface::Working);
+    EXPECT_EQ(std::tuple(screen(200, 150), pane.surface(Surface::Working).pixelColor(194, 144)),
+              std::tuple(QColor(0, 0, 200), QColor(0, 0, 200)));
     pane.drawFlash(QPoint(50, 0), 1.0f);   // radius 10 at logical (50, 0)
     EXPECT_EQ(std::tuple(screen(250, 150), pane.flashRect()), std::tuple(QColor(Qt::white), QRect(40, -10, 20, 20)));
     pane.drawFlash(QPoint(50, 0), 0.5f);   // the previous disc is erased first
@@ -239,7 +257,8 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     auto w = f.onTheMap(1024, 700);
     auto& clock = w->clock();
     EXPECT_EQ(std::tuple(w->worldMapWindow() != nullptr, w->welcomeWindow(), int(clock.state().tickMs)), std::tuple(true, nullptr, 0));
-    clock.chooseEvent(0, "a.evt"); w->command(Command::StartCurrentEvent);
+    clock.chooseEvent(0, "a.evt");
+    w->command(Command::StartCurrentEvent);
     ViewLayout* layout = w->viewLayout();
     ASSERT_TRUE(layout && layout->globe() && layout->crossSection() && layout->seismograms() && layout->bar());
     EXPECT_EQ(std::tuple(w->worldMapWindow(), layout->size(), layout->bar()->geometry().right() + 1, layout->bar()->width()),
@@ -271,13 +290,15 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
         return int(list && list->chosenName().empty() ? QDialog::Accepted : QDialog::Rejected);
     });
     w->command(Command::List);
-    EXPECT_EQ(std::tuple(w->viewLayout(), clock.state().simTime, clock.state().timerArmed[kFlashTimer], clock.state().timerArmed[kTickTimer]),
-              std::tuple(layout, 0.0f, true, false));
+    EXPECT_EQ(
+        std::tuple(w->viewLayout(), clock.state().simTime, clock.state().timerArmed[kFlashTimer], clock.state().timerArmed[kTickTimer]),
+        std::tuple(layout, 0.0f, true, false));
     for (int id : {kFlashTimer, kFlashTimer, kTickTimer}) clock.onTimer(id);
-    EXPECT_TRUE(axisShown());   // not a bare white pane
+    EXPECT_TRUE(axisShown());     // not a bare white pane
     w->command(Command::About);   // the About box both programs show
     EXPECT_EQ(dialogs, (std::vector<std::string>{"EventListDialog", "AboutDialog"}));
-    layout->globe()->infoButton()->click(); QCoreApplication::processEvents();   // a pane's Info reaches the main window
+    layout->globe()->infoButton()->click();
+    QCoreApplication::processEvents();   // a pane's Info reaches the main window
     EXPECT_TRUE(w->infoWindow() && w->infoWindow()->fileName() == "3D.INF");
     w->command(Command::Map);
     ASSERT_TRUE(w->viewLayout() == nullptr && w->worldMapWindow());
@@ -286,7 +307,8 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     ASSERT_TRUE(clock.state().screenReady);
     // Exit, then a new map before the queued teardown runs: the window waits
     // for that map instead of tearing down into a screen it cannot close.
-    w->command(Command::Exit); w->command(Command::Map);
+    w->command(Command::Exit);
+    w->command(Command::Map);
     ASSERT_FALSE(clock.state().screenReady);
     QCoreApplication::sendPostedEvents(w.get(), QEvent::MetaCall);
     EXPECT_EQ(std::tuple(w->isVisible(), w->worldMapWindow() != nullptr, clock.exitPending()), std::tuple(true, true, true));
@@ -295,4 +317,4 @@ TEST(MainWindowRun, EventBuildsTheLayoutRunsAndExitWaitsForTheScreen) {
     EXPECT_FALSE(w->isVisible());
 }
 
-}  // namespace
+}   // namespace

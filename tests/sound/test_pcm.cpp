@@ -31,7 +31,7 @@ TEST(PcmWave, ConvertedToTheDeviceFormatKeepingDurationLevelsAndNonsenseGivesNot
     std::vector<uint8_t> in(72000);
     for (std::size_t i = 0; i < in.size(); ++i) in[i] = uint8_t(i * 7);
     EXPECT_EQ(convertWave(in.data(), in.size(), kWaveRate, waveFormat()), in);   // passed unchanged
-    const uint8_t levels[3] = {128, 0, 255};   // silence and the extremes (+127/128 of full scale)
+    const uint8_t levels[3] = {128, 0, 255};                                     // silence and the extremes (+127/128 of full scale)
     const auto out = convertWave(levels, 3, kWaveRate, PcmFormat{kWaveRate, 1, SampleKind::Int16});
     ASSERT_EQ(out.size(), 6u);
     EXPECT_EQ(std::pair(s16(out, 0), s16(out, 1)), std::pair(0L, -32767L));
@@ -48,8 +48,9 @@ TEST(PcmWave, ConvertedToTheDeviceFormatKeepingDurationLevelsAndNonsenseGivesNot
     EXPECT_NEAR(s16(up, 2), 32767 / 6, 2);
     EXPECT_NEAR(s16(up, 6), 16384, 2);
     EXPECT_NEAR(s16(up, 10), 16384, 2);   // held after the last sample
-    EXPECT_EQ(convertedWaveSize(0, kWaveRate, waveFormat()) + convertedWaveSize(1, 0, waveFormat()) +
-                  convertedWaveSize(1, kWaveRate, PcmFormat{0, 1, SampleKind::Int16}), 0u);
+    EXPECT_EQ(convertedWaveSize(0, kWaveRate, waveFormat()) + convertedWaveSize(1, 0, waveFormat())
+                  + convertedWaveSize(1, kWaveRate, PcmFormat{0, 1, SampleKind::Int16}),
+              0u);
     EXPECT_TRUE(convertWave(levels, 1, kWaveRate, PcmFormat{16000, 0, SampleKind::Int16}).empty());
 
     // Stereo float frames become device samples, clipped.
@@ -65,7 +66,7 @@ TEST(PcmWave, ConvertedToTheDeviceFormatKeepingDurationLevelsAndNonsenseGivesNot
 
 TEST(PcmTones, BeepIsShortAndHighChimeRingsLongerAndBothFadeOut) {
     const auto beep = makeBeep(44100), chime = makeChime(44100);   // their lengths are measured on the synthesizer
-    int crossings = 0;   // about 988 Hz: odd harmonics add few crossings
+    int crossings = 0;                                             // about 988 Hz: odd harmonics add few crossings
     for (std::size_t i = 1; i < beep.size(); ++i) crossings += (beep[i - 1] < 0) != (beep[i] < 0);
     EXPECT_NEAR(crossings / 2.0 / (double(beep.size()) / 44100), 988, 120);
     for (const auto* tone : {&beep, &chime}) {   // not clipped, and no click when it stops
@@ -145,4 +146,4 @@ TEST(AudioBackendWithoutDevice, EverythingIsSilentSafeAndQuietWithOrWithoutAppli
     QLoggingCategory::setFilterRules(QString());
 }
 
-}  // namespace
+}   // namespace

@@ -65,8 +65,8 @@ TEST(SoundWave, OneSoundAtATimeClosedOnRequestRetriedWithoutDeviceAndEachArrival
     rig.sound.playWave(first.data(), 8);   // nothing in flight after a close
     rig.sound.playWave(nullptr, 8);
     rig.sound.playWave(first.data(), 0);
-    EXPECT_EQ(rig.log.operations, (Ops{"waveOpen failed", "waveOpen", "waveWrite 100", "waveWrite 72000", "waveReset",
-                                       "waveClose", "waveOpen", "waveWrite 8"}));
+    EXPECT_EQ(rig.log.operations, (Ops{"waveOpen failed", "waveOpen", "waveWrite 100", "waveWrite 72000", "waveReset", "waveClose",
+                                       "waveOpen", "waveWrite 8"}));
 
     Rig arrivals;
     KSAC seismogram;
@@ -106,4 +106,4 @@ TEST(SoundMusic, PlayOpensQueriesAndPlaysAndClosesOnAnyFailure) {
     EXPECT_EQ(rig.log.operations, (Ops{"musicOpen OV.MID", "musicPlay", "musicClose", "musicOpen EQ.MID", "musicPlay"}));
 }
 
-}  // namespace
+}   // namespace

@@ -1,9 +1,9 @@
 // The real synthesis (the General MIDI SoundFont, the music player, the beep
 // and chime, the wave path) rendered into memory and measured. A sound counts
 // as audible when its RMS is above -40 dBFS; silence is below -70 dBFS.
-#include "fileio/FileSystem.h"
 #include "data/Seismogram.h"
 #include "data/Settings.h"
+#include "fileio/FileSystem.h"
 #include "sound/RenderBackend.h"
 #include "sound/Sound.h"
 
@@ -58,12 +58,11 @@ std::string writeFile(const std::string& dir, const std::string& name, const std
 
 // A format-0 file: a string chord held for three seconds at 120 beats per minute.
 std::vector<uint8_t> threeSecondChord() {
-    std::vector<uint8_t> track = {
-        0x00, 0xC0, 48, 0x00, 0x90, 48, 100, 0x00, 0x90, 55, 100, 0x00, 0x90, 60, 100,
-        0x8B, 0x20, 0x80, 48, 64,   // 6 quarters (1440 ticks) later
-        0x00, 0x80, 55, 64, 0x00, 0x80, 60, 64, 0x00, 0xFF, 0x2F, 0x00};
-    track.insert(track.begin(), {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0,
-                                 uint8_t(track.size())});
+    std::vector<uint8_t> track = {0x00, 0xC0, 48,  0x00, 0x90, 48,   100, 0x00, 0x90, 55,   100,  0x00,
+                                  0x90, 60,   100, 0x8B, 0x20, 0x80, 48,  64,   // 6 quarters (1440 ticks) later
+                                  0x00, 0x80, 55,  64,   0x00, 0x80, 60,  64,   0x00, 0xFF, 0x2F, 0x00};
+    track.insert(track.begin(),
+                 {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0, uint8_t(track.size())});
     return track;
 }
 
@@ -173,4 +172,4 @@ TEST_F(SynthRender, ArrivalSoundsBeepOnceChimeRingsQuakePlaysWholeAndConverted) 
     EXPECT_EQ(stereo.backend->waveOutput().size(), 216000u * 4);   // 4.5 s converted
 }
 
-}  // namespace
+}   // namespace

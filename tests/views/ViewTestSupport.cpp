@@ -9,8 +9,8 @@ TravelTimeTable linearTable(float secondsPerDegree, float offset) {
     return t;
 }
 
-std::unique_ptr<KSAC> makeTrace(const std::string& station, const std::vector<float>& samples, float delta, float start,
-                                float latitude, float longitude) {
+std::unique_ptr<KSAC> makeTrace(const std::string& station, const std::vector<float>& samples, float delta, float start, float latitude,
+                                float longitude) {
     auto k = std::make_unique<KSAC>();
     k->header.setUndefined();
     k->header.f[DELTA] = delta;
@@ -25,9 +25,7 @@ std::unique_ptr<KSAC> makeTrace(const std::string& station, const std::vector<fl
     return k;
 }
 
-QColor at(const QImage& image, QPoint origin, int x, int y) {
-    return image.pixelColor(origin.x() + x, origin.y() + y);
-}
+QColor at(const QImage& image, QPoint origin, int x, int y) { return image.pixelColor(origin.x() + x, origin.y() + y); }
 
 bool near(const QImage& image, QPoint origin, int x, int y, QColor colour, int radius) {
     for (int dy = -radius; dy <= radius; ++dy)

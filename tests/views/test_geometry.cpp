@@ -13,8 +13,7 @@
 namespace {
 
 TEST(GlobeGeometry, PenWidthAndPhaseFronts) {
-    EXPECT_EQ((std::vector<int>{wavefrontPenWidth(30), wavefrontPenWidth(168), wavefrontPenWidth(1000)}),
-              (std::vector<int>{1, 2, 5}));
+    EXPECT_EQ((std::vector<int>{wavefrontPenWidth(30), wavefrontPenWidth(168), wavefrontPenWidth(1000)}), (std::vector<int>{1, 2, 5}));
     EXPECT_NEAR(surfaceStep(168), 1.19f, 0.005f);
 
     // PP and SS only beyond 15 degrees, in the order P, PP, S, SS.
@@ -92,9 +91,10 @@ TEST(SeismogramGeometry, WindowAxisAndTraceScaling) {
 
 TEST(TextPlacement, AlignmentCodes) {
     // Width 40, ascent 12, descent 4, at (100, 50).
-    const std::pair<int, QPoint> cases[] = {{align::LeftTop, {100, 62}}, {align::RightTop, {60, 62}},
-        {align::CentreTop, {80, 62}}, {align::LeftBottom, {100, 46}}, {align::RightBottom, {60, 46}},
-        {align::CentreBottom, {80, 46}}, {align::LeftBaseline, {100, 50}}, {align::CentreBaseline, {80, 50}}};
+    const std::pair<int, QPoint> cases[] = {{align::LeftTop, {100, 62}},      {align::RightTop, {60, 62}},
+                                            {align::CentreTop, {80, 62}},     {align::LeftBottom, {100, 46}},
+                                            {align::RightBottom, {60, 46}},   {align::CentreBottom, {80, 46}},
+                                            {align::LeftBaseline, {100, 50}}, {align::CentreBaseline, {80, 50}}};
     for (const auto& [code, baseline] : cases) EXPECT_EQ(alignedBaseline(100, 50, code, 40, 12, 4), baseline) << code;
     EXPECT_EQ(alignedTextRect(100, 50, align::LeftBottom, 40, 12, 4), QRect(100, 34, 40, 16));
 }
@@ -139,4 +139,4 @@ TEST(PictureDrawing, LinesSetWholePixelsOnlyInsideTheClip) {
               (std::vector<int>{10, 20, 3, 50, 50, 0}));
 }
 
-}  // namespace
+}   // namespace

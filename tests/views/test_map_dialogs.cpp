@@ -34,7 +34,8 @@ TEST(StationComponentRules, StatesFollowAvailabilityAndUseAndAllStationsSetsOnly
     }
     // An available component only ever becomes used or not used.
     EXPECT_EQ((std::vector<int>{stateAfterClick(0, BoxLook::Checked), stateAfterClick(1, BoxLook::Indeterminate),
-                                stateAfterClick(1, BoxLook::Unchecked)}), (std::vector<int>{1, 0, 0}));
+                                stateAfterClick(1, BoxLook::Unchecked)}),
+              (std::vector<int>{1, 0, 0}));
     applyComponentStates(ComponentStates{0, 1, 2}, s);
     EXPECT_EQ(s.selected, (Used{false, true, false}));
 
@@ -84,8 +85,7 @@ TEST(EventInformation, ValuesAreFormattedAsShownAndTheButtonsDecide) {
     std::tie(e.latitude, e.longitude, e.depth, e.magnitude) = std::tuple(-33.5f, 121.875f, 10.4f, 6.96f);
     const auto v = eventInformationValues(e);   // depth in whole kilometres
     EXPECT_EQ(std::vector<std::string>(v.begin(), v.end()),
-              (std::vector<std::string>{"Loma Prieta", "1989/10/18", "00:04:15.2", "-33.500 ", "121.875 ",
-                                        "10      ", "7.0     "}));
+              (std::vector<std::string>{"Loma Prieta", "1989/10/18", "00:04:15.2", "-33.500 ", "121.875 ", "10      ", "7.0     "}));
     for (auto [button, result, select] : {std::tuple{int(EventInformationDialog::kGoId), QDialog::Accepted, false},
                                           {int(EventInformationDialog::kSelectStationsId), QDialog::Accepted, true},
                                           {int(kIdCancel), QDialog::Rejected, false}}) {
@@ -97,4 +97,4 @@ TEST(EventInformation, ValuesAreFormattedAsShownAndTheButtonsDecide) {
     }
 }
 
-}  // namespace
+}   // namespace

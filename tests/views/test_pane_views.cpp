@@ -17,8 +17,7 @@
 
 namespace {
 
-const QColor kEarth(0, 0, 160), kRed(255, 0, 0), kCyan(0, 255, 255), kYellow(255, 255, 0), kWhite(Qt::white),
-    kBlack(Qt::black);
+const QColor kEarth(0, 0, 160), kRed(255, 0, 0), kCyan(0, 255, 255), kYellow(255, 255, 0), kWhite(Qt::white), kBlack(Qt::black);
 const float kKm = 168.0f / 6371;   // cross-section pixels per kilometre
 
 // A run in a scratch folder with the settings at their defaults; `pane` is the view under test.
@@ -36,7 +35,8 @@ protected:
     const QImage& working() { return pane->surface(Surface::Working); }
     const QImage& clean() { return pane->surface(Surface::Clean); }
     // Each tick draws something, reaches the screen exactly, and is erased from the working picture.
-    template <class Tick> void eachTickShownThenErased(std::initializer_list<int> times, Tick tick) {
+    template <class Tick>
+    void eachTickShownThenErased(std::initializer_list<int> times, Tick tick) {
         const QImage cleanPicture = clean();
         for (int t : times) {
             tick(t);
@@ -50,8 +50,9 @@ protected:
 
     QTemporaryDir dir;
     RunState run;
-    Settings settings; Sound sound{nullptr};   // silent sound
-    bool shown = false;   // whether an event is shown
+    Settings settings;
+    Sound sound{nullptr};   // silent sound
+    bool shown = false;     // whether an event is shown
     ViewContext context{settings, sound, QSize(8, 16), [this] { return shown; }, {}};
     ViewPane* pane = nullptr;
 };
@@ -242,8 +243,7 @@ protected:
 };
 
 TEST_F(CrossSectionViewTest, DiscCoresAndStationsAlsoWithUnsetOrUnreadableDistances) {
-    for (auto [name, lon, gcarc] : {std::tuple{"ANMO", 0.0f, 45.0f}, {"NANS", 60.0f, std::nanf("")},
-                                    {"UNSET", 120.0f, -12345.0f}}) {
+    for (auto [name, lon, gcarc] : {std::tuple{"ANMO", 0.0f, 45.0f}, {"NANS", 60.0f, std::nanf("")}, {"UNSET", 120.0f, -12345.0f}}) {
         run.seismograms.push_back(makeTrace(name, {0, 1}, 1, 0, 0, lon));
         run.seismograms.back()->header.f[GCARC] = gcarc;
     }
@@ -254,8 +254,8 @@ TEST_F(CrossSectionViewTest, DiscCoresAndStationsAlsoWithUnsetOrUnreadableDistan
     const QColor grey(128, 128, 128);
     EXPECT_EQ((std::vector<QColor>{pixel(Surface::Clean, 130, 0), pixel(Surface::Clean, 60, 0), pixel(Surface::Clean, 180, 0)}),
               (std::vector<QColor>{grey, grey, kBlack}));
-    EXPECT_TRUE(drawn(91, 0, kBlack, 1, Surface::Clean) && drawn(0, 34, kBlack, 1, Surface::Clean) &&
-                drawn(167, 0, kWhite, 1, Surface::Clean));
+    EXPECT_TRUE(drawn(91, 0, kBlack, 1, Surface::Clean) && drawn(0, 34, kBlack, 1, Surface::Clean)
+                && drawn(167, 0, kWhite, 1, Surface::Clean));
     // Distances that are not numbers or unset are computed from the coordinates.
     EXPECT_NEAR(run.seismograms[1]->header.f[GCARC], 60, 0.01);
     EXPECT_NEAR(run.seismograms[2]->header.f[GCARC], 120, 0.01);
@@ -264,8 +264,7 @@ TEST_F(CrossSectionViewTest, DiscCoresAndStationsAlsoWithUnsetOrUnreadableDistan
 }
 
 TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColoursAndTablesAllAtTimeZeroDrawNothing) {
-    build({front("X", 1, 0, 2, 0, 0), front("P", 1, 10, 3, 3000, 600), front("S", 2, 10, 3, -3000, 600),
-           front("Y", 7, 10, 3, 0, 600)});
+    build({front("X", 1, 0, 2, 0, 0), front("P", 1, 10, 3, 3000, 600), front("S", 2, 10, 3, -3000, 600), front("Y", 7, 10, 3, 0, 600)});
     EXPECT_EQ(view->rayTable().timeStep(), 10);
     EXPECT_TRUE(view->drawFronts(15));   // step 1 (time 10)
     const int y = int(-kKm * 3000), x = int(kKm * 900);
@@ -281,11 +280,15 @@ TEST_F(CrossSectionViewTest, FrontsMirroredInTheirLegColoursAndTablesAllAtTimeZe
 
 TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
     settings.labelPhasesOnCrossSection = true;
-    build({front("X", 1, 0, 2, 0, 0), front("PKP", 1, 10, 5, 3000, 0), front("SKS", 2, 10, 6, -3000, 0),
-           front("P", 1, 20, 6, 3000, 0), front("S", 2, 20, 6, 3000, 40)});
+    build({front("X", 1, 0, 2, 0, 0), front("PKP", 1, 10, 5, 3000, 0), front("SKS", 2, 10, 6, -3000, 0), front("P", 1, 20, 6, 3000, 0),
+           front("S", 2, 20, 6, 3000, 40)});
     const auto labels = [&](int t) { return view->drawFronts(t), std::vector<QRect>(view->tickLabels()); };
     const auto topLeft = [](int y) { return std::vector<QPoint>{QPoint(0, y)}; };
-    auto corners = [](const std::vector<QRect>& r) { std::vector<QPoint> p; for (const QRect& q : r) p.push_back(q.topLeft()); return p; };
+    auto corners = [](const std::vector<QRect>& r) {
+        std::vector<QPoint> p;
+        for (const QRect& q : r) p.push_back(q.topLeft());
+        return p;
+    };
     EXPECT_EQ(corners(labels(10)), topLeft(int(kKm * 3000)));    // 5 points: never labelled
     EXPECT_EQ(corners(labels(20)), topLeft(int(-kKm * 3000)));   // both first points nearly at the same place
     settings.labelPhasesOnCrossSection = false;
@@ -295,8 +298,9 @@ TEST_F(CrossSectionViewTest, SixPointFrontsAreLabelledAndTheFirstInFileWins) {
 TEST_F(CrossSectionViewTest, ScreenShowsExactlyEachTickAndNothingOfTheOneBefore) {
     settings.labelPhasesOnCrossSection = true;
     run.depth = 20;   // with the surface-wave arcs
-    build({front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300),
-           front("PKP", 1, 200, 8, -5000, 600), front("SS", 2, 300, 7, 1000, 2000)}, 100);
+    build({front("P", 1, 100, 8, 4000, -1200), front("S", 2, 100, 6, -2000, 300), front("PKP", 1, 200, 8, -5000, 600),
+           front("SS", 2, 300, 7, 1000, 2000)},
+          100);
     eachTickShownThenErased({150, 250, 350, 1500, 120}, [&](int t) { ASSERT_TRUE(view->drawFronts(t)); });
 }
 
@@ -306,8 +310,8 @@ TEST_F(CrossSectionViewTest, SurfaceArcsAfterTheFirstMinuteOfShallowEventsAndFla
     view->drawFronts(60);
     EXPECT_EQ(working(), clean());
     view->drawFronts(600);   // band from 12.4 to 20.5 degrees
-    EXPECT_TRUE(onRim(16.4f, 1, kYellow, 1, Surface::Working, 167) && onRim(16.4f, -1, kYellow, 1, Surface::Working, 167) &&
-                !onRim(25, 1, kYellow, 1, Surface::Working, 167));
+    EXPECT_TRUE(onRim(16.4f, 1, kYellow, 1, Surface::Working, 167) && onRim(16.4f, -1, kYellow, 1, Surface::Working, 167)
+                && !onRim(25, 1, kYellow, 1, Surface::Working, 167));
     view->presentWorking();
     run.depth = 100;
     view->drawFronts(600);
@@ -320,4 +324,4 @@ TEST_F(CrossSectionViewTest, SurfaceArcsAfterTheFirstMinuteOfShallowEventsAndFla
     EXPECT_EQ(std::pair(view->flashRect(), pixel(Surface::Screen, 0, -151 + 5)), std::pair(QRect(-10, -161, 20, 20), kWhite));
 }
 
-}  // namespace
+}   // namespace

@@ -29,7 +29,7 @@ protected:
     void SetUp() override {
         run.timeWindow = 600;   // 600 pixels wide: one pixel per second
         auto a = makeTrace("AAA", zigzag(2000), 1, 0);
-        a->arrivalTimes = {100, 0, 0, 0};     // P
+        a->arrivalTimes = {100, 0, 0, 0};   // P
         a->description = "First station";
         auto b = makeTrace("BBB", zigzag(2000), 1, 0);
         b->arrivalTimes = {0, 200, 250, 0};   // S, PP
@@ -43,9 +43,7 @@ protected:
         picture->reset(0);
         for (float t : ticks) picture->tick(t);
     }
-    int count(const char* operation) const {
-        return static_cast<int>(std::count(log.operations.begin(), log.operations.end(), operation));
-    }
+    int count(const char* operation) const { return static_cast<int>(std::count(log.operations.begin(), log.operations.end(), operation)); }
     QColor px(int x, int y) const { return image->pixelColor(x, y); }
     // Whether the trace passes column x within 3 pixels of y.
     bool traced(int x, int y) const { return within(x, y, 3, kBlack); }
@@ -123,7 +121,7 @@ TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithTheirSounds) {
     EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed) && count("chime") == 1);
     picture->tick(300);
     EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed) && count("chime") == 3);   // S, PP
-    EXPECT_EQ(px(201, picture->baselineOf(1) - 20), kBlack);   // the black shadow line
+    EXPECT_EQ(px(201, picture->baselineOf(1) - 20), kBlack);                             // the black shadow line
 
     // The earthquake sound plays the trace, and stops with the picture.
     settings.audio = AudioMode::EQ;
@@ -137,7 +135,7 @@ TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEverySt
     settings.labelPhasesOnSeismogram = true;
     run.seismograms.clear();
     run.seismograms.push_back(makeTrace("FINE", zigzag(8000), 0.05f, 50.5f));   // 50.5 s to 450.5 s
-    run.seismograms[0]->arrivalTimes = {0, 0, 0, 120};                           // SS
+    run.seismograms[0]->arrivalTimes = {0, 0, 0, 120};                          // SS
     run.seismogramCount = 1;
     picture->reset(0), picture->invalidate();
     picture->tick(300);   // redrawn whole: marks drawn silently
@@ -162,8 +160,8 @@ TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhat
     picture->tick(610);   // half a window on: redrawn from 300 s, the trace ends at x = 310
     EXPECT_TRUE(picture->windowStartTime() == 300 && traced(300, 100) && !traced(320, 100));
     EXPECT_EQ(std::pair(px(60, 298), px(90, 298)), std::pair(kBlack, kWhite));   // axis ticks: minute 6, not 6.5
-    picture->tick(200);   // back before the window start: the window moves back too
+    picture->tick(200);                                                          // back before the window start: the window moves back too
     EXPECT_EQ(picture->windowStartTime(), 0);
 }
 
-}  // namespace
+}   // namespace

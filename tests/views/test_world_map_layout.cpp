@@ -128,7 +128,7 @@ TEST(WorldMapLabels, DifferentlyNamedLabelsNeverOverlapOnACrowdedMap) {
             }
         }
     }
-    EXPECT_GT(sameNameOverlaps, 0);   // the rule leaves those alone
+    EXPECT_GT(sameNameOverlaps, 0);              // the rule leaves those alone
     layoutEventLabels(c, s, kMetrics, kWidth);   // the next paint gives the same labels
     for (int i = 0; i < c.count(); ++i) EXPECT_EQ(c.at(i).mapLabelRect, first[std::size_t(i)]);
 }
@@ -156,4 +156,4 @@ TEST(WorldMapHitTest, FirstLabelOrMarkerContainingThePointWinsAndStationsAreDesc
               std::tuple("Albuquerque, New Mexico, USA", "Corvallis, Oregon, USA", ""));
 }
 
-}  // namespace
+}   // namespace

@@ -113,4 +113,4 @@ TEST(WorldMapTutorial, ContinueEndsThePageEarlyCancelOrATouchLeavesTheTutorial) 
     EXPECT_EQ(t.run(60), Log{});
 }
 
-}  // namespace
+}   // namespace

@@ -6,9 +6,9 @@
 #include "dialogs/Buttons.h"
 #include "dialogs/StationComponentsDialog.h"
 #include "dialogs/TextWindows.h"
+#include "seismology/SphericalGeometry.h"
 #include "sound/RecordingBackend.h"
 #include "sound/Sound.h"
-#include "seismology/SphericalGeometry.h"
 #include "tests/data/DataTestSupport.h"
 #include "tests/views/ViewTestSupport.h"
 #include "views/EventInformationDialog.h"
@@ -26,8 +26,7 @@ namespace {
 using namespace testdata;
 using Commands = std::vector<Command>;
 using Names = std::vector<std::string>;
-const QColor kWhite(255, 255, 255), kGrey(128, 128, 128), kLightGrey(192, 192, 192), kRed(255, 0, 0), kBlue(0, 0, 255),
-    kGreen(0, 128, 0);
+const QColor kWhite(255, 255, 255), kGrey(128, 128, 128), kLightGrey(192, 192, 192), kRed(255, 0, 0), kBlue(0, 0, 255), kGreen(0, 128, 0);
 const std::vector<float> kSamples(50, 1.0f);
 
 struct FakeMapHost : WorldMapHost {
@@ -52,10 +51,9 @@ class WorldMapWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         old_ = QDir::currentPath();
-        writeFile(dir_ / "1990010100.evt",
-                  "EVENT NAME: Near Coast\nEVENT LATITUDE:    -33.5000\nEVENT LONGITUDE:   -72.0000\n"
-                  "EVENT DEPTH:       10.4\nEVENT DATE: 1990/01/01\nORIGIN TIME: 00:00:00.0\n"
-                  "STATION FILE: ANMO.BHZ\nSTATION FILE: COR.BHZ\n");
+        writeFile(dir_ / "1990010100.evt", "EVENT NAME: Near Coast\nEVENT LATITUDE:    -33.5000\nEVENT LONGITUDE:   -72.0000\n"
+                                           "EVENT DEPTH:       10.4\nEVENT DATE: 1990/01/01\nORIGIN TIME: 00:00:00.0\n"
+                                           "STATION FILE: ANMO.BHZ\nSTATION FILE: COR.BHZ\n");
         for (const char* c : {"Z", "N", "E"})
             writeSac(dir_ / (std::string("1990010100/ANMO.BH") + c), stationHeader("ANMO", 34.9f, -106.5f), kSamples);
         writeSac(dir_ / "1990010100/COR.BHZ", stationHeader("COR", 44.6f, -123.3f), kSamples);
@@ -90,7 +88,9 @@ protected:
         screenPoint(map->screen(), lat, lon, x, y);
         return QPoint(x, y);
     }
-    void started(const std::string& file) const { EXPECT_EQ(std::pair(host.commands, host.chosenFile), std::pair(Commands{Command::StartCurrentEvent}, file)); }
+    void started(const std::string& file) const {
+        EXPECT_EQ(std::pair(host.commands, host.chosenFile), std::pair(Commands{Command::StartCurrentEvent}, file));
+    }
     long clicks() const {
         return std::count_if(log.midiMessages.begin(), log.midiMessages.end(), [](uint32_t m) { return (m & 0xF0u) == 0x90u; });
     }
@@ -135,9 +135,9 @@ TEST_F(WorldMapWindowTest, PaintsMapPictureFrameTitleButtonsAndLabels) {
     EXPECT_EQ(img.pixelColor(point(-60, 0)), kGreen);   // the world picture fills the map
     // The raised frame in light grey surroundings, the title box light yellow inside.
     const int midY = (s.mapRect.top + s.mapRect.bottom) / 2;
-    EXPECT_EQ((std::vector<QColor>{img.pixelColor(s.mapRect.left + 1, midY), img.pixelColor(s.mapRect.right - 2, midY),
-                                   img.pixelColor(3, 3)}),
-              (std::vector<QColor>{kWhite, kGrey, kLightGrey}));
+    EXPECT_EQ(
+        (std::vector<QColor>{img.pixelColor(s.mapRect.left + 1, midY), img.pixelColor(s.mapRect.right - 2, midY), img.pixelColor(3, 3)}),
+        (std::vector<QColor>{kWhite, kGrey, kLightGrey}));
     EXPECT_TRUE(near(img, {}, s.titleCentreX - 100, s.titleCentreY, QColor(255, 255, 0), 20));
     EXPECT_EQ(map->exitButton()->geometry().x(), s.exitButton.left);
     // Each label: a raised light-grey face with red writing.
@@ -193,8 +193,8 @@ TEST_F(WorldMapWindowTest, ComponentsChosenOnTheMapRewriteTheEventFile) {
     // Z used (red centre), N and E available only (white bars above and left), on the blue disc.
     const QPoint anmo = point(34.9f, -106.5f);
     const QImage img = image();
-    EXPECT_EQ((std::vector<QColor>{img.pixelColor(anmo), img.pixelColor(anmo + QPoint(0, -7)),
-                                   img.pixelColor(anmo + QPoint(-7, 0)), img.pixelColor(anmo + QPoint(5, 5))}),
+    EXPECT_EQ((std::vector<QColor>{img.pixelColor(anmo), img.pixelColor(anmo + QPoint(0, -7)), img.pixelColor(anmo + QPoint(-7, 0)),
+                                   img.pixelColor(anmo + QPoint(5, 5))}),
               (std::vector<QColor>{kRed, kWhite, kWhite, kBlue}));
 
     // Touch ANMO, switch N on, OK: written, the rest of the file kept. Then
@@ -228,7 +228,9 @@ TEST_F(WorldMapWindowTest, ComponentsChosenOnTheMapRewriteTheEventFile) {
     EXPECT_EQ(qspa, QPoint(point(-60, 144.44f).x(), map->screen().mapRect.bottom - 1));
     EXPECT_EQ(std::pair(image().pixelColor(qspa), image().pixelColor(qspa + QPoint(5, -5))), std::pair(kWhite, kBlue));
     const std::string before = eventFile();
-    dialog = [&](QDialog& d) { return line = dynamic_cast<StationComponentsDialog&>(d).valueText(StationComponentsDialog::kStationLineId), 0; };
+    dialog = [&](QDialog& d) {
+        return line = dynamic_cast<StationComponentsDialog&>(d).valueText(StationComponentsDialog::kStationLineId), 0;
+    };
     map->touch(qspa + QPoint(0, -5));
     EXPECT_EQ(std::pair(line.left(4), eventFile()), std::pair(QString("QSPA"), before));
     map->touch(point(-33.5f, -72.0f) + QPoint(3, 3));   // the star starts the event
@@ -281,4 +283,4 @@ TEST_F(WorldMapWindowTest, TimeoutStartsTheFirstEventAndTutorialOpensItsPageUnti
     EXPECT_FALSE(settings.tutorialMode || !host.commands.empty());
 }
 
-}  // namespace
+}   // namespace

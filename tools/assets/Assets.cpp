@@ -1,7 +1,7 @@
 #include "Assets.h"
 
-#include "Music.h"
 #include "Midi.h"
+#include "Music.h"
 #include "Pictures.h"
 #include "Stations.h"
 #include "Texts.h"
@@ -17,20 +17,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string pathIn(const std::string& dir, const std::string& name)
-{
+std::string pathIn(const std::string& dir, const std::string& name) {
     return (fs::path(dir) / name).string();
 }
 
-bool makeDirectory(const std::string& dir)
-{
+bool makeDirectory(const std::string& dir) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     return fs::is_directory(dir, ec);
 }
 
-bool writeText(const std::string& path, const std::string& text)
-{
+bool writeText(const std::string& path, const std::string& text) {
     std::error_code ec;
     fs::create_directories(fs::path(path).parent_path(), ec);
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
@@ -39,16 +36,14 @@ bool writeText(const std::string& path, const std::string& text)
     return static_cast<bool>(f);
 }
 
-void report(bool ok, const std::string& what)
-{
+void report(bool ok, const std::string& what) {
     std::printf("%s %s\n", ok ? "wrote" : "FAILED to write", what.c_str());
     std::fflush(stdout);
 }
 
-}  // namespace
+}   // namespace
 
-void ensureGuiApplication()
-{
+void ensureGuiApplication() {
     if (QGuiApplication::instance() != nullptr) return;
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 0);
     static int argc = 1;
@@ -59,8 +54,7 @@ void ensureGuiApplication()
     (void)app;
 }
 
-bool writeGlobePictures(const std::string& outDir, const std::string& earthImagePath)
-{
+bool writeGlobePictures(const std::string& outDir, const std::string& earthImagePath) {
     const QImage source = loadEarthImage(earthImagePath);
     if (source.isNull() || !makeDirectory(outDir)) {
         report(false, "globe pictures (cannot read " + earthImagePath + ")");
@@ -76,8 +70,7 @@ bool writeGlobePictures(const std::string& outDir, const std::string& earthImage
     return ok;
 }
 
-bool writeWorldMap(const std::string& outDir, const std::string& earthImagePath)
-{
+bool writeWorldMap(const std::string& outDir, const std::string& earthImagePath) {
     const QImage source = loadEarthImage(earthImagePath);
     if (source.isNull() || !makeDirectory(outDir)) {
         report(false, "WORLD.SAV (cannot read " + earthImagePath + ")");
@@ -85,30 +78,28 @@ bool writeWorldMap(const std::string& outDir, const std::string& earthImagePath)
     }
     const QImage map = renderWorldMap(EquirectSampler(source), 2048);
     const bool ok = saveBmp24(map, pathIn(outDir, "WORLD.SAV"));
-    report(ok, "WORLD.SAV (world map, " + std::to_string(map.width()) + " x " +
-                   std::to_string(map.height()) + ")");
+    report(ok, "WORLD.SAV (world map, " + std::to_string(map.width()) + " x "
+                   + std::to_string(map.height()) + ")");
     return ok;
 }
 
-bool writeWelcomePicture(const std::string& outDir)
-{
+bool writeWelcomePicture(const std::string& outDir) {
     ensureGuiApplication();
-    const bool ok = makeDirectory(outDir) && saveBmp24(renderWelcome(), pathIn(outDir, "OVINIT.BMP"));
+    const bool ok = makeDirectory(outDir)
+                    && saveBmp24(renderWelcome(), pathIn(outDir, "OVINIT.BMP"));
     report(ok, "OVINIT.BMP (welcome picture, 800 x 600)");
     return ok;
 }
 
-bool writeMusic(const std::string& outDir)
-{
-    const bool ok = makeDirectory(outDir) &&
-                    writeBytes(pathIn(outDir, "OV.MID"), welcomeTuneBytes()) &&
-                    writeBytes(pathIn(outDir, "EQ.MID"), quakeRumbleBytes());
+bool writeMusic(const std::string& outDir) {
+    const bool ok = makeDirectory(outDir)
+                    && writeBytes(pathIn(outDir, "OV.MID"), welcomeTuneBytes())
+                    && writeBytes(pathIn(outDir, "EQ.MID"), quakeRumbleBytes());
     report(ok, "OV.MID and EQ.MID (music)");
     return ok;
 }
 
-bool writeStationList(const std::string& outDir)
-{
+bool writeStationList(const std::string& outDir) {
     std::string text;
     for (const GsnStation& s : gsnStations()) text += stationLine(s) + "\n";
     const bool ok = makeDirectory(outDir) && writeText(pathIn(outDir, "ZURIVI.STA"), text);
@@ -116,8 +107,7 @@ bool writeStationList(const std::string& outDir)
     return ok;
 }
 
-bool writeInfoTexts(const std::string& outDir)
-{
+bool writeInfoTexts(const std::string& outDir) {
     bool ok = makeDirectory(outDir);
     const std::vector<NamedText> texts = infoTexts();
     for (const NamedText& t : texts) ok = writeText(pathIn(outDir, t.name), t.contents) && ok;
@@ -125,8 +115,7 @@ bool writeInfoTexts(const std::string& outDir)
     return ok;
 }
 
-bool writeHelpPages(const std::string& outDir)
-{
+bool writeHelpPages(const std::string& outDir) {
     bool ok = makeDirectory(outDir);
     const std::vector<NamedText> pages = helpPages();
     for (const NamedText& p : pages) ok = writeText(pathIn(outDir, p.name), p.contents) && ok;
@@ -134,8 +123,7 @@ bool writeHelpPages(const std::string& outDir)
     return ok;
 }
 
-bool writeAllAssets(const std::string& outDir, const std::string& earthImagePath)
-{
+bool writeAllAssets(const std::string& outDir, const std::string& earthImagePath) {
     bool ok = writeGlobePictures(outDir, earthImagePath);
     ok = writeWorldMap(outDir, earthImagePath) && ok;
     ok = writeWelcomePicture(outDir) && ok;

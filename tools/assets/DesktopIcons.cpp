@@ -35,8 +35,8 @@ void drawGlobe(QPainter& p, QRectF box) {
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(40, 150, 60));
     const auto land = [&](double x, double y, double w, double h) {
-        p.drawEllipse(QRectF(box.x() + x * box.width(), box.y() + y * box.height(),
-                             w * box.width(), h * box.height()));
+        p.drawEllipse(QRectF(box.x() + x * box.width(), box.y() + y * box.height(), w * box.width(),
+                             h * box.height()));
     };
     land(0.12, 0.14, 0.36, 0.30);
     land(0.22, 0.40, 0.16, 0.34);
@@ -54,7 +54,7 @@ void drawGlobe(QPainter& p, QRectF box) {
     p.drawEllipse(quake, 0.06 * box.width(), 0.06 * box.height());
 }
 
-}  // namespace
+}   // namespace
 
 QImage drawDesktopIcon(DesktopIcon which, int size) {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);

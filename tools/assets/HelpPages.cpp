@@ -359,9 +359,9 @@ Time window, Select View, Make bitmap (save a picture of the screen), Run from S
 exhibit's working directory. Changes take effect when Orvanta is started again.</p>
 )";
 
-std::string page(const std::string& title, const std::string& body, bool withNav)
-{
-    std::string html = "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
+std::string page(const std::string& title, const std::string& body, bool withNav) {
+    std::string html =
+        "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>";
     html += title;
     html += "</title>\n<style>";
     html += kStyle;
@@ -373,20 +373,19 @@ std::string page(const std::string& title, const std::string& body, bool withNav
     return html;
 }
 
-}  // namespace
+}   // namespace
 
-std::vector<int> helpTopics()
-{
+std::vector<int> helpTopics() {
     std::vector<int> topics{0};
     for (const Topic& t : kTopics) topics.push_back(t.number);
     return topics;
 }
 
-std::vector<NamedText> helpPages()
-{
+std::vector<NamedText> helpPages() {
     std::vector<NamedText> pages;
     pages.push_back({"help/0.html", page("Orvanta Help", kContents, false)});
     for (const Topic& t : kTopics)
-        pages.push_back({"help/" + std::to_string(t.number) + ".html", page(t.title, t.body, true)});
+        pages.push_back(
+            {"help/" + std::to_string(t.number) + ".html", page(t.title, t.body, true)});
     return pages;
 }

@@ -211,13 +211,12 @@ recordings on or off, for this station alone or for all stations at once.
 When you are done, touch the star to start the earthquake.
 )";
 
-}  // namespace
+}   // namespace
 
-std::vector<NamedText> infoTexts()
-{
+std::vector<NamedText> infoTexts() {
     return {
-        {"3D.INF", kGlobe},        {"WAVES.INF", kWaves},    {"XS.INF", kSection},
-        {"CORE.INF", kCore},       {"SEIS.INF", kSeismograms}, {"MAP_EV.INF", kMapEvents},
+        {"3D.INF", kGlobe},           {"WAVES.INF", kWaves},      {"XS.INF", kSection},
+        {"CORE.INF", kCore},          {"SEIS.INF", kSeismograms}, {"MAP_EV.INF", kMapEvents},
         {"MAP_ST.INF", kMapStations},
     };
 }

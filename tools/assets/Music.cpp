@@ -38,8 +38,8 @@ struct MelodyNote {
 };
 
 constexpr int kBars = 16;
-const Chord kProgression[kBars] = {kAm, kF, kC, kG, kAm, kF, kC, kG,
-                                   kF,  kG, kEm, kAm, kF, kG, kC, kC};
+const Chord kProgression[kBars] = {kAm, kF, kC,  kG,  kAm, kF, kC, kG,
+                                   kF,  kG, kEm, kAm, kF,  kG, kC, kC};
 
 const std::vector<MelodyNote> kMelody[kBars] = {
     {{76, 1.5}, {74, 0.5}, {72, 1}, {69, 1}},
@@ -60,9 +60,8 @@ const std::vector<MelodyNote> kMelody[kBars] = {
     {{84, 6}},   // the last note rings on past the bar
 };
 
-void setUpChannel(MidiTrack& t, const char* name, uint8_t channel, uint8_t program,
-                  uint8_t volume, uint8_t pan)
-{
+void setUpChannel(MidiTrack& t, const char* name, uint8_t channel, uint8_t program, uint8_t volume,
+                  uint8_t pan) {
     t.trackName(0, name);
     t.programChange(0, channel, program);
     t.controlChange(0, channel, 7, volume);
@@ -70,10 +69,9 @@ void setUpChannel(MidiTrack& t, const char* name, uint8_t channel, uint8_t progr
     t.controlChange(0, channel, 91, 60);   // reverb send
 }
 
-}  // namespace
+}   // namespace
 
-std::vector<uint8_t> welcomeTuneBytes()
-{
+std::vector<uint8_t> welcomeTuneBytes() {
     MidiFile file(kTicksPerQuarter);
     MidiTrack& conductor = file.addTrack();
     conductor.trackName(0, "Orvanta");
@@ -134,8 +132,7 @@ std::vector<uint8_t> welcomeTuneBytes()
     return file.bytes(kBars * bar + beats(2));
 }
 
-std::vector<uint8_t> quakeRumbleBytes()
-{
+std::vector<uint8_t> quakeRumbleBytes() {
     MidiFile file(kTicksPerQuarter);
     MidiTrack& conductor = file.addTrack();
     conductor.trackName(0, "Earthquake");
@@ -159,18 +156,20 @@ std::vector<uint8_t> quakeRumbleBytes()
 
     MidiTrack& timpani = file.addTrack();
     setUpChannel(timpani, "Timpani", 1, kTimpani, 120, 64);
-    for (uint32_t tick = 0, k = 0; tick + beats(0.125) <= end - beats(0.5); tick += beats(0.125), ++k)
+    for (uint32_t tick = 0, k = 0; tick + beats(0.125) <= end - beats(0.5);
+         tick += beats(0.125), ++k)
         timpani.note(tick, beats(0.12), 1, k % 2 == 0 ? 40 : 43,
                      static_cast<uint8_t>(30 + 90 * envelope(tick)));
 
     MidiTrack& drums = file.addTrack();
     drums.trackName(0, "Drums");
     drums.controlChange(0, kDrums, 7, 120);
-    drums.note(0, beats(2), kDrums, 49, 112);   // crash cymbal
+    drums.note(0, beats(2), kDrums, 49, 112);     // crash cymbal
     drums.note(0, beats(0.5), kDrums, 41, 120);   // low floor tom
     for (uint32_t tick = 0; tick < end - beats(1); tick += beats(0.25))
         drums.note(tick, beats(0.2), kDrums, 35, static_cast<uint8_t>(25 + 100 * envelope(tick)));
     for (double at : {0.5, 1.25, 2.5, 3.75})
-        drums.note(beats(at), beats(0.4), kDrums, 41, static_cast<uint8_t>(50 + 70 * envelope(beats(at))));
+        drums.note(beats(at), beats(0.4), kDrums, 41,
+                   static_cast<uint8_t>(50 + 70 * envelope(beats(at))));
     return file.bytes(end);
 }

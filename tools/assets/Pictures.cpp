@@ -21,35 +21,30 @@ constexpr double kDegree = 3.14159265358979323846 / 180.0;
 // disc stays bright and only a narrow rim darkens.
 constexpr double kLimbBrightness = 0.45;
 
-uchar toByte(double v)
-{
+uchar toByte(double v) {
     if (v <= 0) return 0;
     if (v >= 255) return 255;
     return static_cast<uchar>(v + 0.5);
 }
 
-}  // namespace
+}   // namespace
 
-EquirectSampler::EquirectSampler(const QImage& source)
-{
+EquirectSampler::EquirectSampler(const QImage& source) {
     if (source.isNull() || source.width() < 2 || source.height() < 2) return;
     image_ = source.convertToFormat(QImage::Format_RGB888);
     width_ = image_.width();
     height_ = image_.height();
 }
 
-double EquirectSampler::columnOf(double longitude) const
-{
+double EquirectSampler::columnOf(double longitude) const {
     return (longitude + 180.0) / 360.0 * width_ - 0.5;
 }
 
-double EquirectSampler::rowOf(double latitude) const
-{
+double EquirectSampler::rowOf(double latitude) const {
     return (90.0 - latitude) / 180.0 * height_ - 0.5;
 }
 
-void EquirectSampler::sampleAt(double u, double v, float rgb[3]) const
-{
+void EquirectSampler::sampleAt(double u, double v, float rgb[3]) const {
     if (width_ == 0) {
         rgb[0] = rgb[1] = rgb[2] = 0;
         return;
@@ -74,20 +69,17 @@ void EquirectSampler::sampleAt(double u, double v, float rgb[3]) const
     }
 }
 
-void EquirectSampler::sample(double latitude, double longitude, float rgb[3]) const
-{
+void EquirectSampler::sample(double latitude, double longitude, float rgb[3]) const {
     sampleAt(columnOf(longitude), rowOf(latitude), rgb);
 }
 
-QImage loadEarthImage(const std::string& path)
-{
+QImage loadEarthImage(const std::string& path) {
     QImage image;
     if (!image.load(QString::fromStdString(path))) return {};
     return image;
 }
 
-QImage renderGlobe(const EquirectSampler& earth, double centralLongitude, int size)
-{
+QImage renderGlobe(const EquirectSampler& earth, double centralLongitude, int size) {
     if (size <= 0) return {};
     QImage out(size, size, QImage::Format_RGB888);
     out.fill(Qt::black);
@@ -122,8 +114,8 @@ QImage renderGlobe(const EquirectSampler& earth, double centralLongitude, int si
             const double longitude = centralLongitude + std::atan2(px, z) / kDegree;
             float rgb[3];
             earth.sampleAt(earth.columnOf(longitude), v, rgb);
-            const double shade =
-                (kLimbBrightness + (1.0 - kLimbBrightness) * std::sqrt(z)) * coverage;
+            const double shade = (kLimbBrightness + (1.0 - kLimbBrightness) * std::sqrt(z))
+                                 * coverage;
             line[3 * i + 0] = toByte(rgb[0] * shade);
             line[3 * i + 1] = toByte(rgb[1] * shade);
             line[3 * i + 2] = toByte(rgb[2] * shade);
@@ -132,28 +124,27 @@ QImage renderGlobe(const EquirectSampler& earth, double centralLongitude, int si
     return out;
 }
 
-int worldMapHeight(int width)
-{
+int worldMapHeight(int width) {
     const double m0 = mercatorLookup(kWorldMapSouth);
     const double m1 = mercatorLookup(kWorldMapNorth);
     return static_cast<int>(std::lround(width * (m1 - m0) / 360.0));
 }
 
-double latitudeOfOrdinate(double ordinate)
-{
+double latitudeOfOrdinate(double ordinate) {
     double lo = -88, hi = 88;
     if (ordinate <= mercatorLookup(lo)) return lo;
     if (ordinate >= mercatorLookup(hi)) return hi;
     for (int k = 0; k < 60; ++k) {
         const double mid = 0.5 * (lo + hi);
-        if (mercatorLookup(mid) < ordinate) lo = mid;
-        else hi = mid;
+        if (mercatorLookup(mid) < ordinate)
+            lo = mid;
+        else
+            hi = mid;
     }
     return 0.5 * (lo + hi);
 }
 
-QImage renderWorldMap(const EquirectSampler& earth, int width)
-{
+QImage renderWorldMap(const EquirectSampler& earth, int width) {
     if (width <= 0) return {};
     const int height = worldMapHeight(width);
     QImage out(width, height, QImage::Format_RGB888);
@@ -185,8 +176,7 @@ QImage renderWorldMap(const EquirectSampler& earth, int width)
     return out;
 }
 
-bool saveBmp24(const QImage& image, const std::string& path)
-{
+bool saveBmp24(const QImage& image, const std::string& path) {
     if (image.isNull()) return false;
     QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     // A fixed resolution keeps the file header the same whatever the screen.

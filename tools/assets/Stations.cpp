@@ -76,15 +76,11 @@ constexpr GsnStation kStations[] = {
     {"PMSA", "IU", "Palmer Station, Antarctica", -64.7744, -64.0489},
 };
 
-}  // namespace
+}   // namespace
 
-std::span<const GsnStation> gsnStations()
-{
-    return kStations;
-}
+std::span<const GsnStation> gsnStations() { return kStations; }
 
-std::string stationLine(const GsnStation& station)
-{
+std::string stationLine(const GsnStation& station) {
     char line[96];
     std::snprintf(line, sizeof line, "%-8.8s%-31.31s %.4f%c %.4f%c", station.code,
                   station.description, std::fabs(station.latitude),

@@ -22,8 +22,7 @@ constexpr int kHeight = 600;
 // Small linear congruential generator: the same stars on every run.
 struct Lcg {
     uint32_t state;
-    uint32_t next()
-    {
+    uint32_t next() {
         state = state * 1664525u + 1013904223u;
         return state >> 8;
     }
@@ -31,8 +30,7 @@ struct Lcg {
 };
 
 void drawCentredText(QPainter& p, const QString& text, const QFont& font, double cx,
-                     double baseline, const QColor& colour, bool shadow = true)
-{
+                     double baseline, const QColor& colour, bool shadow = true) {
     p.setFont(font);
     const QFontMetricsF fm(font);
     const double x = cx - fm.horizontalAdvance(text) / 2.0;
@@ -45,15 +43,13 @@ void drawCentredText(QPainter& p, const QString& text, const QFont& font, double
 }
 
 // A point on the rim of the section, `angle` degrees clockwise from the top.
-QPointF rimPoint(QPointF centre, double radius, double angle)
-{
+QPointF rimPoint(QPointF centre, double radius, double angle) {
     const double a = angle * kPi / 180.0;
     return {centre.x() + radius * std::sin(a), centre.y() - radius * std::cos(a)};
 }
 
-void drawSeismogram(QPainter& p, double x0, double x1, double y, double pArrival,
-                    double sArrival, double amplitude)
-{
+void drawSeismogram(QPainter& p, double x0, double x1, double y, double pArrival, double sArrival,
+                    double amplitude) {
     QPainterPath path;
     path.moveTo(x0, y);
     for (double x = x0; x <= x1; x += 0.5) {
@@ -72,10 +68,9 @@ void drawSeismogram(QPainter& p, double x0, double x1, double y, double pArrival
     p.drawPath(path);
 }
 
-}  // namespace
+}   // namespace
 
-QImage renderWelcome()
-{
+QImage renderWelcome() {
     QImage image(kWidth, kHeight, QImage::Format_RGB888);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing, true);
@@ -175,8 +170,8 @@ QImage renderWelcome()
     small.setPixelSize(14);
     drawCentredText(p, "Mantle", small, centre.x(), centre.y() - (radius + coreRadius) / 2 + 40,
                     Qt::white);
-    drawCentredText(p, "Outer core", small, centre.x(), centre.y() - (coreRadius + innerRadius) / 2 + 5,
-                    Qt::white);
+    drawCentredText(p, "Outer core", small, centre.x(),
+                    centre.y() - (coreRadius + innerRadius) / 2 + 5, Qt::white);
     drawCentredText(p, "Inner core", small, centre.x(), centre.y() + 5, QColor(90, 45, 0), false);
 
     // The focus as a star.
@@ -185,8 +180,10 @@ QImage renderWelcome()
         const double a = k * kPi / 5.0;
         const double r = (k % 2 == 0) ? 11.0 : 4.5;
         const QPointF q(focus.x() + r * std::sin(a), focus.y() - r * std::cos(a));
-        if (k == 0) star.moveTo(q);
-        else star.lineTo(q);
+        if (k == 0)
+            star.moveTo(q);
+        else
+            star.lineTo(q);
     }
     star.closeSubpath();
     p.setPen(QPen(Qt::black, 1));

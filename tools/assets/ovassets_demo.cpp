@@ -9,8 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         std::fprintf(stderr, "usage: ovassets_demo <outdir> [earth-image]\n");
         return 2;
@@ -26,7 +25,8 @@ int main(int argc, char** argv)
     auto timed = [&](bool (*step)(const std::string&, const std::string&), const std::string& arg) {
         const auto start = std::chrono::steady_clock::now();
         ok = step(out, arg) && ok;
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double s =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         total += s;
         std::printf("  (%.2f s)\n", s);
     };

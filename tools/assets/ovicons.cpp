@@ -20,9 +20,11 @@ int main(int argc, char** argv) {
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString dir = QStringLiteral("%1/hicolor/%2x%2/apps").arg(top).arg(size);
         if (!QDir().mkpath(dir)) return 1;
-        const struct { DesktopIcon which; const char* name; } icons[] = {
-            {DesktopIcon::Display, "org.orvanta.ov"},
-            {DesktopIcon::Maintenance, "org.orvanta.ovm"}};
+        const struct {
+            DesktopIcon which;
+            const char* name;
+        } icons[] = {{DesktopIcon::Display, "org.orvanta.ov"},
+                     {DesktopIcon::Maintenance, "org.orvanta.ovm"}};
         for (const auto& icon : icons) {
             const QString path = QStringLiteral("%1/%2.png").arg(dir, icon.name);
             if (!drawDesktopIcon(icon.which, size).save(path)) {

@@ -26,31 +26,28 @@ constexpr int kStations = 60;
 constexpr double kRate = 40;
 constexpr double kSeconds = 3600;
 
-void writeFile(const std::string& path, const std::string& content)
-{
+void writeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
 // Processor time of this process and its finished children, seconds.
-double cpuSeconds(int who)
-{
+double cpuSeconds(int who) {
     rusage u{};
     getrusage(who, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-         + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
+           + 1e-6 * double(u.ru_utime.tv_usec + u.ru_stime.tv_usec);
 }
 
-double seconds(std::chrono::steady_clock::time_point since)
-{
+double seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
 }
 
-} // namespace
+}   // namespace
 
-int main()
-{
-    const fs::path scratch = fs::temp_directory_path() / ("ov-bench-import-" + std::to_string(::getpid()));
+int main() {
+    const fs::path scratch = fs::temp_directory_path()
+                             / ("ov-bench-import-" + std::to_string(::getpid()));
     const fs::path data = scratch / "data", installation = scratch / "installation";
     fs::create_directories(data);
     fs::create_directories(installation);
@@ -71,8 +68,10 @@ int main()
         const double azimuths[3] = {0, 10, 100}, dips[3] = {-90, 0, 0};
         for (int c = 0; c < 3; ++c) {
             char line[256];
-            std::snprintf(line, sizeof line, "XB|%s|00|%s|%.4f|%.4f|100|0|%.1f|%.1f|bench|1e9|1|m/s|40|"
-                          "2000-01-01T00:00:00|\n", code, channels[c], lat, lon, azimuths[c], dips[c]);
+            std::snprintf(line, sizeof line,
+                          "XB|%s|00|%s|%.4f|%.4f|100|0|%.1f|%.1f|bench|1e9|1|m/s|40|"
+                          "2000-01-01T00:00:00|\n",
+                          code, channels[c], lat, lon, azimuths[c], dips[c]);
             stations += line;
             TraceSegment seg{{"XB", code, "00", channels[c]}, start, kRate, {}};
             seg.samples.resize(static_cast<std::size_t>(kSeconds * kRate));
@@ -84,7 +83,8 @@ int main()
                     v += 5000.0 * std::exp(-(t - delay - 300) / 60) * std::sin(2 * M_PI * t / 2);
                 seg.samples[i] = std::round(v);
             }
-            const std::string path = (data / (std::string("XB.") + code + ".00." + channels[c] + ".mseed")).string();
+            const std::string path =
+                (data / (std::string("XB.") + code + ".00." + channels[c] + ".mseed")).string();
             writeFile(path, packMiniSeed(seg, MiniSeedEncoding::Steim2, 4096));
             files.push_back(path);
         }
@@ -128,8 +128,7 @@ int main()
         const fs::path out = scratch / "mseed2sac";
         fs::create_directories(out);
         std::string command = "cd '" + out.string() + "' && /usr/bin/mseed2sac";
-        for (const std::string& f : files)
-            command += " '" + f + "'";
+        for (const std::string& f : files) command += " '" + f + "'";
         command += " >/dev/null 2>&1";
         const double cpu1 = cpuSeconds(RUSAGE_CHILDREN);
         const auto t1 = std::chrono::steady_clock::now();

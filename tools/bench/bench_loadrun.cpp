@@ -22,14 +22,12 @@ constexpr int kStations = 30;
 constexpr int kSamples = 72000;
 constexpr int kRepetitions = 15;
 
-void writeFile(const std::string& path, const std::string& content)
-{
+void writeFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(content.data(), static_cast<std::streamsize>(content.size()));
 }
 
-void buildEvent(const std::string& dir)
-{
+void buildEvent(const std::string& dir) {
     const char* phases[4] = {"P", "S", "PP", "SS"};
     for (int p = 0; p < 4; ++p) {
         std::string text;
@@ -61,9 +59,8 @@ void buildEvent(const std::string& dir)
         const float lat = -60.0f + 4.0f * static_cast<float>(s);
         const float lon = -170.0f + 11.0f * static_cast<float>(s);
         char line[128];
-        std::snprintf(line, sizeof line, "%-8s%-31s %7.4f%c %8.4f%c\r\n", name,
-                      "Benchmark station", std::fabs(lat), lat < 0 ? 'S' : 'N', std::fabs(lon),
-                      lon < 0 ? 'W' : 'E');
+        std::snprintf(line, sizeof line, "%-8s%-31s %7.4f%c %8.4f%c\r\n", name, "Benchmark station",
+                      std::fabs(lat), lat < 0 ? 'S' : 'N', std::fabs(lon), lon < 0 ? 'W' : 'E');
         stations += line;
         for (int c = 0; c < 3; ++c) {
             SacHeader h;
@@ -72,8 +69,12 @@ void buildEvent(const std::string& dir)
             h.f[B] = 0;
             h.f[STLA] = lat;
             h.f[STLO] = lon;
-            h.i[NZYEAR] = 2004; h.i[NZJDAY] = 361; h.i[NZHOUR] = 0;
-            h.i[NZMIN] = 58; h.i[NZSEC] = 0; h.i[NZMSEC] = 0;
+            h.i[NZYEAR] = 2004;
+            h.i[NZJDAY] = 361;
+            h.i[NZHOUR] = 0;
+            h.i[NZMIN] = 58;
+            h.i[NZSEC] = 0;
+            h.i[NZMSEC] = 0;
             h.i[NPTS] = kSamples;
             h.setText(KSTNM, name);
             for (int i = 0; i < kSamples; ++i)
@@ -88,10 +89,9 @@ void buildEvent(const std::string& dir)
     writeFile(dir + "/ZURIVI.STA", stations);
 }
 
-} // namespace
+}   // namespace
 
-int main()
-{
+int main() {
     std::string tmpl = (std::filesystem::temp_directory_path() / "ovbench.XXXXXX").string();
     std::vector<char> name(tmpl.begin(), tmpl.end());
     name.push_back('\0');
@@ -108,7 +108,8 @@ int main()
     const auto first0 = std::chrono::steady_clock::now();
     const bool loaded = loadRun(run, "2004122600.EVT");
     const double firstMs = std::chrono::duration<double, std::milli>(
-                               std::chrono::steady_clock::now() - first0).count();
+                               std::chrono::steady_clock::now() - first0)
+                               .count();
     if (!loaded || run.seismogramCount != kStations * 3) {
         std::fprintf(stderr, "loadRun failed (%d seismograms)\n", run.seismogramCount);
         std::filesystem::remove_all(dir);
@@ -131,8 +132,8 @@ int main()
     std::sort(cpu.begin(), cpu.end());
     std::printf("loadRun: %d seismograms x %d samples, %d repetitions (warm cache)\n",
                 run.seismogramCount, kSamples, kRepetitions);
-    std::printf("median %.2f ms, min %.2f ms, max %.2f ms (target < 50 ms)\n",
-                ms[ms.size() / 2], ms.front(), ms.back());
+    std::printf("median %.2f ms, min %.2f ms, max %.2f ms (target < 50 ms)\n", ms[ms.size() / 2],
+                ms.front(), ms.back());
     std::printf("first load in the process: %.2f ms\n", firstMs);
     std::printf("processor time: median %.2f ms, min %.2f ms\n", cpu[cpu.size() / 2], cpu.front());
     std::filesystem::remove_all(dir);

@@ -23,9 +23,9 @@ constexpr unsigned kStepSeconds = 10;
 constexpr int kRepetitions = 5000;
 
 const char* const kPhaseNames[kPhases] = {
-    "P",     "PP",    "PPP",   "PcP",   "PKP",   "PKiKP", "PKIKP", "PcS",   "PS",    "PKKP",
-    "PKPPKP", "Pdiff", "PKS",   "PcPPcP", "PPS",  "S",     "SS",    "SSS",   "ScS",   "SKS",
-    "SKiKS", "SKIKS", "ScP",   "SP",    "SKKS",  "Sdiff", "SKP",   "ScSScS", "SSP",  "SPP"};
+    "P",      "PP",    "PPP", "PcP",    "PKP",  "PKiKP", "PKIKP", "PcS",    "PS",  "PKKP",
+    "PKPPKP", "Pdiff", "PKS", "PcPPcP", "PPS",  "S",     "SS",    "SSS",    "ScS", "SKS",
+    "SKiKS",  "SKIKS", "ScP", "SP",     "SKKS", "Sdiff", "SKP",   "ScSScS", "SSP", "SPP"};
 
 void put16(std::string& out, unsigned v) {
     out.push_back(static_cast<char>(v & 0xff));
@@ -67,7 +67,10 @@ bool writeTables(const std::string& inx, const std::string& bin) {
     return std::fclose(index) == 0 && ok;
 }
 
-struct Figures { double mean, p99; long records, points; };
+struct Figures {
+    double mean, p99;
+    long records, points;
+};
 
 // Walks the step holding `time(i)` for each repetition i.
 template <class TimeOf>
@@ -83,7 +86,8 @@ Figures measure(RayTable& table, const PhaseSelection& settings, TimeOf timeOf) 
         const auto t0 = std::chrono::steady_clock::now();
         table.forEachRayRecord(timeOf(i), settings, fn);
         const auto t1 = std::chrono::steady_clock::now();
-        us[static_cast<std::size_t>(i)] = std::chrono::duration<double, std::micro>(t1 - t0).count();
+        us[static_cast<std::size_t>(i)] =
+            std::chrono::duration<double, std::micro>(t1 - t0).count();
     }
     if (checksum == 42) std::puts("");   // keeps the walk from being optimised away
     double sum = 0;
@@ -94,15 +98,16 @@ Figures measure(RayTable& table, const PhaseSelection& settings, TimeOf timeOf) 
 }
 
 void print(const char* what, const Figures& f) {
-    std::printf("%-34s mean %7.1f us   p99 %7.1f us   (%ld records, %ld points per step)\n",
-                what, f.mean, f.p99, f.records, f.points);
+    std::printf("%-34s mean %7.1f us   p99 %7.1f us   (%ld records, %ld points per step)\n", what,
+                f.mean, f.p99, f.records, f.points);
 }
 
-}  // namespace
+}   // namespace
 
 int main() {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() / ("ov_bench_raytable_" + std::to_string(::getpid()));
+    const fs::path dir = fs::temp_directory_path()
+                         / ("ov_bench_raytable_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     const std::string inx = (dir / "OV0.INX").string(), bin = (dir / "OV0.BIN").string();
     if (!writeTables(inx, bin)) {

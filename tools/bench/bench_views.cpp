@@ -52,7 +52,9 @@ struct Series {
     void print() const {
         std::vector<double> v = values;
         std::sort(v.begin(), v.end());
-        const auto pick = [&](double q) { return v[std::min(v.size() - 1, std::size_t(q * double(v.size())))]; };
+        const auto pick = [&](double q) {
+            return v[std::min(v.size() - 1, std::size_t(q * double(v.size())))];
+        };
         std::printf("  %-14s median %7.3f ms   p99 %7.3f ms   max %7.3f ms\n", name, pick(0.5),
                     pick(0.99), v.back());
     }
@@ -73,21 +75,24 @@ QString buildDemoFolder() {
     QDir up(QCoreApplication::applicationDirPath());
     do {
         const QDir demo(up.filePath(QStringLiteral("demo")));
-        if (!demo.entryList({QStringLiteral("*.evt"), QStringLiteral("*.EVT")}, QDir::Files).isEmpty())
+        if (!demo.entryList({QStringLiteral("*.evt"), QStringLiteral("*.EVT")}, QDir::Files)
+                 .isEmpty())
             return demo.absolutePath();
     } while (up.cdUp());
     return QString();
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : buildDemoFolder();
     if (dir.isEmpty()) {
-        std::fprintf(stderr, "no demo installation above %s; build the demo target or name an "
-                             "installation\n", qPrintable(QCoreApplication::applicationDirPath()));
+        std::fprintf(stderr,
+                     "no demo installation above %s; build the demo target or name an "
+                     "installation\n",
+                     qPrintable(QCoreApplication::applicationDirPath()));
         return 1;
     }
     if (!QDir::setCurrent(dir)) {
@@ -97,7 +102,8 @@ int main(int argc, char** argv) {
     std::string event = argc > 2 ? argv[2] : "";
     if (event.empty()) {
         int most = -1;
-        for (const QString& f : QDir().entryList({QStringLiteral("*.evt")}, QDir::Files, QDir::Name)) {
+        for (const QString& f :
+             QDir().entryList({QStringLiteral("*.evt")}, QDir::Files, QDir::Name)) {
             const int n = countStations(f.toStdString());
             if (n > most) {
                 most = n;
@@ -125,8 +131,9 @@ int main(int argc, char** argv) {
     client.resize(width, height);
     const QFontMetrics fm(client.font());
     const CharacterCell cell{fm.horizontalAdvance(QLatin1Char('N')), fm.height()};
-    ViewLayout layout(&client, ViewMode::All, paneGeometry(cell, width), settings, theSound(), run,
-                      [&] { return shown; }, nullptr);
+    ViewLayout layout(
+        &client, ViewMode::All, paneGeometry(cell, width), settings, theSound(), run,
+        [&] { return shown; }, nullptr);
     client.show();
     QCoreApplication::processEvents();
     GlobeView& globe = *layout.globe();
@@ -152,9 +159,10 @@ int main(int argc, char** argv) {
                 event.c_str(), int(run.seismogramCount),
                 run.seismograms.empty() ? 0 : run.seismograms[0]->npts(), int(run.timeLimit),
                 int(run.timeWindow));
-    std::printf("screen %d x %d: globe %d x %d (R %d), cross-section %d x %d, seismograms %d x %d\n",
-                width, height, globe.width(), globe.height(), int(globe.radius()), xs.width(),
-                xs.height(), seis.width(), seis.height());
+    std::printf(
+        "screen %d x %d: globe %d x %d (R %d), cross-section %d x %d, seismograms %d x %d\n", width,
+        height, globe.width(), globe.height(), int(globe.radius()), xs.width(), xs.height(),
+        seis.width(), seis.height());
     std::printf("start of the event (layout, pictures, full redraws): %.1f ms\n", setupMs);
 
     // BENCH_VIEWS_TICKS sets another count (fewer for a run under a profiler).
@@ -195,12 +203,13 @@ int main(int argc, char** argv) {
     if (std::getenv("BENCH_VIEWS_SLOWEST")) {
         std::vector<int> order(sAll.values.size());
         for (std::size_t i = 0; i < order.size(); ++i) order[i] = int(i);
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return sAll.values[size_t(a)] > sAll.values[size_t(b)]; });
+        std::sort(order.begin(), order.end(),
+                  [&](int a, int b) { return sAll.values[size_t(a)] > sAll.values[size_t(b)]; });
         for (int k = 0; k < 12; ++k) {
             const std::size_t i = std::size_t(order[size_t(k)]);
-            std::printf("  slow tick %4zu t=%6.0f: globe %.2f xs %.2f seis %.2f paint %.2f\n", i + 1,
-                        double(step) * double(i + 1), sGlobe.values[i], sXs.values[i], sSeis.values[i],
-                        sPaint.values[i]);
+            std::printf("  slow tick %4zu t=%6.0f: globe %.2f xs %.2f seis %.2f paint %.2f\n",
+                        i + 1, double(step) * double(i + 1), sGlobe.values[i], sXs.values[i],
+                        sSeis.values[i], sPaint.values[i]);
         }
     }
     for (const Series* s : {&sGlobe, &sXs, &sSeis, &sPaint, &sAll}) s->print();

@@ -5,8 +5,8 @@
 #include "TravelTimeTables.h"
 
 #include "data/EventFile.h"
-#include "fileio/FileSystem.h"
 #include "data/Settings.h"
+#include "fileio/FileSystem.h"
 #include "seismology/SphericalGeometry.h"
 
 #include <algorithm>
@@ -25,44 +25,39 @@ constexpr double kPi = std::numbers::pi;
 // magnitude as listed by the global earthquake catalogues; seconds rounded
 // to the tenth the event file keeps.
 const std::vector<DemoEvent> kEvents = {
-    {"Loma Prieta, California", 1989, 10, 18, 0, 4, 15.2f, 37.036f, -121.883f, 17.2f, 6.9f,
-     20, 1800, 3600,
-     "the Santa Cruz Mountains, about 16 km north-east of Santa Cruz, California, USA",
+    {"Loma Prieta, California", 1989, 10, 18, 0, 4, 15.2f, 37.036f, -121.883f, 17.2f, 6.9f, 20,
+     1800, 3600, "the Santa Cruz Mountains, about 16 km north-east of Santa Cruz, California, USA",
      "17 October 1989 at 5:04 in the afternoon (Pacific Daylight Time)",
      "Here the Pacific plate slides north-west past the North American plate along the San "
      "Andreas fault system, by about 5 cm every year.",
      "The shaking lasted about 15 seconds. A double-deck freeway collapsed in Oakland and a "
      "section of the Bay Bridge fell. 63 people died. Millions watched on television, because "
      "the baseball World Series was about to start in San Francisco."},
-    {"Bolivia deep earthquake", 1994, 6, 9, 0, 33, 16.2f, -13.841f,
-     -67.553f, 631.3f, 8.2f, 20, 1800, 3000,
-     "the Amazon lowlands of northern Bolivia, 631 km below the surface",
+    {"Bolivia deep earthquake", 1994, 6, 9, 0, 33, 16.2f, -13.841f, -67.553f, 631.3f, 8.2f, 20,
+     1800, 3000, "the Amazon lowlands of northern Bolivia, 631 km below the surface",
      "8 June 1994 at 8:33 in the evening (Bolivia Time)",
      "The Nazca plate sinks under South America. Deep below the Andes the cold slab is still "
      "rigid enough to break: this is one of the deepest large earthquakes ever recorded.",
      "Because it was so deep, it did little damage, but it was felt as far away as Canada. "
      "Deep earthquakes send out almost no surface waves, so the seismograms show clean P, S, "
      "PP and SS waves. The whole Earth rang like a bell for days."},
-    {"Izmit (Kocaeli), Turkey", 1999, 8, 17, 0, 1, 39.1f, 40.748f, 29.864f, 17.0f, 7.6f,
-     20, 1800, 3600,
-     "the Gulf of Izmit, about 90 km east of Istanbul, Turkey",
+    {"Izmit (Kocaeli), Turkey", 1999, 8, 17, 0, 1, 39.1f, 40.748f, 29.864f, 17.0f, 7.6f, 20, 1800,
+     3600, "the Gulf of Izmit, about 90 km east of Istanbul, Turkey",
      "17 August 1999 at 3:01 in the night (Eastern European Summer Time)",
      "The Anatolian plate, which carries most of Turkey, is squeezed westwards along the "
      "North Anatolian fault, a long strike-slip fault like the San Andreas.",
      "The fault broke over about 150 km and moved sideways by up to 5 metres. More than "
      "17,000 people died, many in collapsed apartment buildings, and a large refinery burned "
      "for days."},
-    {"Sumatra-Andaman Islands", 2004, 12, 26, 0, 58, 53.5f, 3.295f, 95.982f, 30.0f, 9.1f,
-     30, 1800, 3700,
-     "the Indian Ocean off the west coast of northern Sumatra, Indonesia",
+    {"Sumatra-Andaman Islands", 2004, 12, 26, 0, 58, 53.5f, 3.295f, 95.982f, 30.0f, 9.1f, 30, 1800,
+     3700, "the Indian Ocean off the west coast of northern Sumatra, Indonesia",
      "26 December 2004 at 7:58 in the morning (Western Indonesia Time)",
      "The India plate dives beneath the Burma plate at the Sunda trench. Stress built up "
      "over centuries was released at once.",
      "The fault ruptured over about 1300 km for nearly ten minutes, one of the largest "
      "earthquakes ever recorded. The sea floor was lifted by several metres and a tsunami "
      "crossed the Indian Ocean. About 230,000 people died in fourteen countries."},
-    {"Maule, Chile", 2010, 2, 27, 6, 34, 11.5f, -36.122f, -72.898f, 22.9f, 8.8f,
-     20, 1800, 3600,
+    {"Maule, Chile", 2010, 2, 27, 6, 34, 11.5f, -36.122f, -72.898f, 22.9f, 8.8f, 20, 1800, 3600,
      "the coast of the Maule region of central Chile",
      "27 February 2010 at 3:34 in the night (Chile Summer Time)",
      "The Nazca plate sinks beneath the South American plate by about 7 cm every year; "
@@ -70,8 +65,7 @@ const std::vector<DemoEvent> kEvents = {
      "The fault broke over about 500 km. The shaking and the tsunami that followed killed "
      "about 500 people and damaged hundreds of thousands of homes. The city of Concepcion "
      "moved about 3 metres to the west."},
-    {"Tohoku, Japan", 2011, 3, 11, 5, 46, 24.1f, 38.297f, 142.373f, 29.0f, 9.1f,
-     30, 1800, 3700,
+    {"Tohoku, Japan", 2011, 3, 11, 5, 46, 24.1f, 38.297f, 142.373f, 29.0f, 9.1f, 30, 1800, 3700,
      "the Pacific Ocean about 70 km east of the Oshika peninsula, Tohoku, Japan",
      "11 March 2011 at 2:46 in the afternoon (Japan Standard Time)",
      "The Pacific plate dives beneath northern Japan at the Japan trench, about 8 cm every "
@@ -79,8 +73,7 @@ const std::vector<DemoEvent> kEvents = {
      "The sea floor moved by up to 50 metres. The tsunami reached heights of almost 40 metres "
      "on the coast, about 18,000 people died or went missing, and the Fukushima Daiichi "
      "nuclear power plant was badly damaged."},
-    {"Gorkha, Nepal", 2015, 4, 25, 6, 11, 26.0f, 28.231f, 84.731f, 8.2f, 7.8f,
-     20, 1800, 3600,
+    {"Gorkha, Nepal", 2015, 4, 25, 6, 11, 26.0f, 28.231f, 84.731f, 8.2f, 7.8f, 20, 1800, 3600,
      "the Gorkha district of Nepal, about 80 km north-west of Kathmandu",
      "25 April 2015 at 11:56 in the morning (Nepal Time)",
      "The India plate pushes north into Asia by about 4 cm every year and slides beneath "
@@ -88,9 +81,8 @@ const std::vector<DemoEvent> kEvents = {
      "Almost 9,000 people died. Many old temples in the Kathmandu valley collapsed, and an "
      "avalanche struck the base camp of Mount Everest. The city of Kathmandu was lifted by "
      "about one metre."},
-    {"Kaikoura, New Zealand", 2016, 11, 13, 11, 2, 56.3f, -42.737f, 173.054f, 15.1f, 7.8f,
-     20, 1800, 3600,
-     "the north-east of the South Island of New Zealand, near Culverden",
+    {"Kaikoura, New Zealand", 2016, 11, 13, 11, 2, 56.3f, -42.737f, 173.054f, 15.1f, 7.8f, 20, 1800,
+     3600, "the north-east of the South Island of New Zealand, near Culverden",
      "14 November 2016 just after midnight (New Zealand Daylight Time)",
      "New Zealand lies on the boundary between the Pacific and the Australian plates, which "
      "here move past each other at about 4 cm every year.",
@@ -99,23 +91,19 @@ const std::vector<DemoEvent> kEvents = {
      "landslides; two people died."},
 };
 
-std::string formatText(const char* format, double value)
-{
+std::string formatText(const char* format, double value) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, format, value);
     return buffer;
 }
 
-float roundTrip(const char* format, float value)
-{
+float roundTrip(const char* format, float value) {
     return std::strtof(formatText(format, value).c_str(), nullptr);
 }
 
-std::string upper(std::string s)
-{
+std::string upper(std::string s) {
     for (char& c : s)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     return s;
 }
 
@@ -124,8 +112,7 @@ class NoiseSource {
 public:
     explicit NoiseSource(uint32_t seed) : state_(seed ? seed : 0x9e3779b9u) {}
     // Uniform in [-1, 1].
-    float uniform()
-    {
+    float uniform() {
         state_ ^= state_ << 13;
         state_ ^= state_ >> 17;
         state_ ^= state_ << 5;
@@ -141,8 +128,7 @@ private:
 class SmoothNoise {
 public:
     SmoothNoise(uint32_t seed, float keep) : source_(seed), keep_(keep) {}
-    float next()
-    {
+    float next() {
         value_ = keep_ * value_ + (1.0f - keep_) * source_.uniform();
         return value_;
     }
@@ -153,8 +139,7 @@ private:
     float value_ = 0;
 };
 
-uint32_t hashText(const std::string& text, uint32_t h = 2166136261u)
-{
+uint32_t hashText(const std::string& text, uint32_t h = 2166136261u) {
     for (unsigned char c : text) {
         h ^= c;
         h *= 16777619u;
@@ -162,14 +147,10 @@ uint32_t hashText(const std::string& text, uint32_t h = 2166136261u)
     return h;
 }
 
-double sampleTime(int k)
-{
-    return k * static_cast<double>(kDemoDelta) - kDemoLeadSeconds;
-}
+double sampleTime(int k) { return k * static_cast<double>(kDemoDelta) - kDemoLeadSeconds; }
 
 // First sample at or after time t.
-int firstSampleAt(double t)
-{
+int firstSampleAt(double t) {
     const double k = std::ceil((t + kDemoLeadSeconds) / static_cast<double>(kDemoDelta));
     return static_cast<int>(std::clamp(k, 0.0, static_cast<double>(kDemoSamples)));
 }
@@ -180,11 +161,9 @@ struct Trace3 {
     std::vector<float>* traces[3];
 };
 
-void addWavelet(Trace3 out, const float weights[3], double onset, double amplitude,
-                double period, double codaTau, uint32_t seed)
-{
-    if (onset <= 0 || amplitude <= 0)
-        return;
+void addWavelet(Trace3 out, const float weights[3], double onset, double amplitude, double period,
+                double codaTau, uint32_t seed) {
+    if (onset <= 0 || amplitude <= 0) return;
     const double decay = 1.2 * period;
     const double length = std::max(8.0 * decay, 5.0 * codaTau);
     const int k0 = firstSampleAt(onset);
@@ -193,8 +172,7 @@ void addWavelet(Trace3 out, const float weights[3], double onset, double amplitu
                            SmoothNoise(seed * 131u + 11u, 0.6f)};
     for (int k = k0; k < k1; ++k) {
         const double tau = sampleTime(k) - onset;
-        if (tau < 0)
-            continue;
+        if (tau < 0) continue;
         const double pulse = std::sin(2 * kPi * tau / period) * std::exp(-tau / decay);
         const double codaEnvelope = 0.35 * (1 - std::exp(-tau / 3.0)) * std::exp(-tau / codaTau);
         for (int c = 0; c < 3; ++c) {
@@ -204,117 +182,93 @@ void addWavelet(Trace3 out, const float weights[3], double onset, double amplitu
     }
 }
 
-double magnitudeFactor(float magnitude)
-{
-    return 1000.0 * std::pow(10.0, 0.6 * (magnitude - 7.0));
-}
+double magnitudeFactor(float magnitude) { return 1000.0 * std::pow(10.0, 0.6 * (magnitude - 7.0)); }
 
 // Body-wave amplitude of P on the vertical component.
-double bodyAmplitude(const DemoEvent& event, float distance)
-{
+double bodyAmplitude(const DemoEvent& event, float distance) {
     return magnitudeFactor(event.magnitude) / (1.0 + distance / 15.0);
 }
 
-std::string wrapParagraph(const std::string& text, std::size_t width = 72)
-{
+std::string wrapParagraph(const std::string& text, std::size_t width = 72) {
     std::string out, line;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find(' ', pos);
-        if (end == std::string::npos)
-            end = text.size();
+        if (end == std::string::npos) end = text.size();
         const std::string word = text.substr(pos, end - pos);
         pos = end + 1;
-        if (word.empty())
-            continue;
+        if (word.empty()) continue;
         if (!line.empty() && line.size() + 1 + word.size() > width) {
             out += line + "\n";
             line.clear();
         }
-        if (!line.empty())
-            line += " ";
+        if (!line.empty()) line += " ";
         line += word;
     }
-    if (!line.empty())
-        out += line + "\n";
+    if (!line.empty()) out += line + "\n";
     return out;
 }
 
 // Paragraphs wrapped into short lines, separated by empty lines.
-std::string paragraphs(const std::vector<std::string>& parts)
-{
+std::string paragraphs(const std::vector<std::string>& parts) {
     std::string out;
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (i)
-            out += "\n";
+        if (i) out += "\n";
         out += wrapParagraph(parts[i]);
     }
     return out;
 }
 
-std::string degreesText(float value, char positive, char negative)
-{
+std::string degreesText(float value, char positive, char negative) {
     return formatText("%.2f", std::fabs(value)) + " " + (value < 0 ? negative : positive);
 }
 
-std::string wholeText(double value)
-{
-    return formatText("%.0f", value);
-}
+std::string wholeText(double value) { return formatText("%.0f", value); }
 
-std::string stationLabel(const StationGeometry& s)
-{
+std::string stationLabel(const StationGeometry& s) {
     std::string label = s.station.code;
-    if (!s.station.description.empty())
-        label += " (" + s.station.description + ")";
+    if (!s.station.description.empty()) label += " (" + s.station.description + ")";
     return label;
 }
 
-bool writeBytes(const std::string& path, const std::string& bytes)
-{
+bool writeBytes(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
+    if (!out) return false;
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return static_cast<bool>(out.flush());
 }
 
-bool makeDirectory(const std::string& dir)
-{
+bool makeDirectory(const std::string& dir) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     return std::filesystem::is_directory(dir, ec);
 }
 
-uint32_t readingTime(const std::string& text)
-{
+uint32_t readingTime(const std::string& text) {
     std::size_t words = 0;
     bool inWord = false;
     for (char c : text) {
         const bool blank = c == ' ' || c == '\n';
-        if (!blank && !inWord)
-            ++words;
+        if (!blank && !inWord) ++words;
         inWord = !blank;
     }
     return static_cast<uint32_t>(std::clamp<std::size_t>(8 + words / 3, 15, 45));
 }
 
-} // namespace
+}   // namespace
 
 const std::vector<DemoEvent>& demoEvents() { return kEvents; }
 
 const DemoEvent& tutorialEvent() { return kEvents.front(); }
 
-std::string demoEventFileName(const DemoEvent& event)
-{
+std::string demoEventFileName(const DemoEvent& event) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%04u%02u%02u%02u.evt", unsigned(event.year),
                   unsigned(event.month), unsigned(event.day), unsigned(event.hour));
     return buffer;
 }
 
-std::string demoEventFolder(const DemoEvent& event)
-{
+std::string demoEventFolder(const DemoEvent& event) {
     const std::string name = demoEventFileName(event);
     return name.substr(0, name.find('.'));
 }
@@ -323,34 +277,29 @@ float storedLatitude(const DemoEvent& event) { return roundTrip("%10.4f", event.
 float storedLongitude(const DemoEvent& event) { return roundTrip("%10.4f", event.longitude); }
 float storedDepth(const DemoEvent& event) { return roundTrip("%10.1f", event.depth); }
 
-StationGeometry stationGeometry(const DemoEvent& event, const DemoStation& station)
-{
-    const GreatCircle gc = greatCircle(station.latitude, station.longitude,
-                                       storedLatitude(event), storedLongitude(event));
+StationGeometry stationGeometry(const DemoEvent& event, const DemoStation& station) {
+    const GreatCircle gc = greatCircle(station.latitude, station.longitude, storedLatitude(event),
+                                       storedLongitude(event));
     return {station, gc.distance, gc.azimuth};
 }
 
 std::vector<StationGeometry> chooseRecordedStations(const DemoEvent& event,
                                                     const std::vector<DemoStation>& stations,
-                                                    std::size_t count)
-{
+                                                    std::size_t count) {
     std::vector<StationGeometry> all;
     for (const DemoStation& s : stations) {
-        if (s.code.empty() || s.code.size() > 8)
-            continue;
+        if (s.code.empty() || s.code.size() > 8) continue;
         const bool duplicate = std::any_of(all.begin(), all.end(), [&](const StationGeometry& g) {
             return g.station.code == s.code;
         });
         StationGeometry g = stationGeometry(event, s);
         // Stations on top of the epicentre have no meaningful back azimuth.
-        if (!duplicate && g.distance >= 1.0f)
-            all.push_back(std::move(g));
+        if (!duplicate && g.distance >= 1.0f) all.push_back(std::move(g));
     }
     std::sort(all.begin(), all.end(), [](const StationGeometry& a, const StationGeometry& b) {
         return a.distance != b.distance ? a.distance < b.distance : a.station.code < b.station.code;
     });
-    if (all.size() <= count)
-        return all;
+    if (all.size() <= count) return all;
 
     // The nearest station first, then again and again the station farthest in
     // distance from every one chosen so far: an even spread over the range.
@@ -361,8 +310,7 @@ std::vector<StationGeometry> chooseRecordedStations(const DemoEvent& event,
         std::size_t best = 0;
         float bestGap = -1;
         for (std::size_t i = 0; i < all.size(); ++i) {
-            if (taken[i])
-                continue;
+            if (taken[i]) continue;
             float gap = 1e9f;
             for (const StationGeometry& c : chosen)
                 gap = std::min(gap, std::fabs(all[i].distance - c.distance));
@@ -381,10 +329,8 @@ std::vector<StationGeometry> chooseRecordedStations(const DemoEvent& event,
 }
 
 std::vector<StationGeometry> chooseListedStations(const std::vector<StationGeometry>& recorded,
-                                                  std::size_t count)
-{
-    if (recorded.size() <= count)
-        return recorded;
+                                                  std::size_t count) {
+    if (recorded.size() <= count) return recorded;
     // The nearest station, then stations nearest to evenly spaced distances.
     // Most of them lie within 98 degrees, where the direct P and S waves
     // arrive; the last two, when there are stations that far, lie in the
@@ -397,14 +343,17 @@ std::vector<StationGeometry> chooseListedStations(const std::vector<StationGeome
     const std::size_t inside = shadow ? count - 2 : count;
     const float insideEnd = shadow ? std::min(last, 98.0f) : last;
     for (std::size_t n = 1; n < count; ++n) {
-        const float target =
-            n < inside ? first + (insideEnd - first) * static_cast<float>(n) / static_cast<float>(inside - 1)
-                       : 100.0f + (last - 100.0f) * (n == count - 1 ? 1.0f : 0.4f);
+        const float target = n < inside ? first
+                                              + (insideEnd - first) * static_cast<float>(n)
+                                                    / static_cast<float>(inside - 1)
+                                        : 100.0f + (last - 100.0f) * (n == count - 1 ? 1.0f : 0.4f);
         // Stations for the inside targets come from inside when there are any left.
         const bool wantInside =
-            n < inside && std::any_of(recorded.begin(), recorded.end(), [&](const StationGeometry& g) {
-                return !taken[static_cast<std::size_t>(&g - recorded.data())] && g.distance <= 100.0f;
-            });
+            n < inside
+            && std::any_of(recorded.begin(), recorded.end(), [&](const StationGeometry& g) {
+                   return !taken[static_cast<std::size_t>(&g - recorded.data())]
+                          && g.distance <= 100.0f;
+               });
         std::size_t best = 0;
         float bestDiff = 1e9f;
         for (std::size_t i = 0; i < recorded.size(); ++i) {
@@ -423,24 +372,21 @@ std::vector<StationGeometry> chooseListedStations(const std::vector<StationGeome
     return listed;
 }
 
-std::array<float, 4> tableArrivals(const std::array<TravelTimeTable, 4>& tables, float distance)
-{
+std::array<float, 4> tableArrivals(const std::array<TravelTimeTable, 4>& tables, float distance) {
     std::array<float, 4> times{};
-    for (std::size_t i = 0; i < 4; ++i)
-        times[i] = arrivalTime(tables[i], distance);
+    for (std::size_t i = 0; i < 4; ++i) times[i] = arrivalTime(tables[i], distance);
     return times;
 }
 
-std::array<TravelTimeTable, 4> loadDemoTables(const std::string& dir, float depthKm)
-{
+std::array<TravelTimeTable, 4> loadDemoTables(const std::string& dir, float depthKm) {
     std::array<TravelTimeTable, 4> tables;
     for (std::size_t i = 0; i < 4; ++i)
         tables[i] = loadTravelTimeTable(kTablePhases[i], depthKm, dir);
     return tables;
 }
 
-const std::array<const char*, kCorePhaseCount> kCorePhaseNames = {"Pdiff", "PKiKP", "PKIKP",
-                                                                   "PKP", "SKS"};
+const std::array<const char*, kCorePhaseCount> kCorePhaseNames = {"Pdiff", "PKiKP", "PKIKP", "PKP",
+                                                                  "SKS"};
 
 namespace {
 
@@ -449,24 +395,20 @@ constexpr double kDegreesPerRadian = 180.0 / kPi;
 // far beyond the grazing distance it has faded into the noise.
 constexpr double kDiffractionReach = 15.0;
 
-} // namespace
+}   // namespace
 
 DemoRays::DemoRays(const EarthModel& model, float eventDepthKm)
-    : depth_(tableColumnDepth(depthColumn(eventDepthKm)))
-{
+    : depth_(tableColumnDepth(depthColumn(eventDepthKm))) {
     from_.fill(-1);
     to_.fill(-1);
-    if (model.empty())
-        return;
+    if (model.empty()) return;
     auto shells = std::make_unique<ShellModel>(model, std::vector<double>{depth_});
     const int source = shells->boundaryAt(depth_);
     const int cmb = shells->coreMantleBoundary();
-    if (source < 0 || cmb < 1 || source >= cmb)
-        return;
+    if (source < 0 || cmb < 1 || source >= cmb) return;
     for (std::size_t i = 0; i < 4; ++i) {
         const DistanceRange r = phaseDistanceRange(*shells, phaseByName(kTablePhases[i]), depth_);
-        if (r.from < 0)
-            continue;
+        if (r.from < 0) continue;
         from_[i] = r.from * kDegreesPerRadian;
         to_[i] = r.to * kDegreesPerRadian;
     }
@@ -478,8 +420,7 @@ DemoRays::DemoRays(const EarthModel& model, float eventDepthKm)
     const double p = shells->shells()[static_cast<std::size_t>(cmb - 1)].etaBot[WaveP] * (1 + 1e-9);
     if (resolveLegs(*shells, phaseByName("P").downLegs, source, legs)) {
         const RayResult r = traceRay(*shells, p, legs);
-        if (r.valid)
-            graze_ = {r.theta * kDegreesPerRadian, r.time, p / kDegreesPerRadian};
+        if (r.valid) graze_ = {r.theta * kDegreesPerRadian, r.time, p / kDegreesPerRadian};
     }
     const DistanceRange pkp = phaseDistanceRange(*shells, phaseByName("PKP"), depth_);
     pkpFrom_ = pkp.from < 0 ? 0.0 : pkp.from * kDegreesPerRadian;
@@ -488,20 +429,17 @@ DemoRays::DemoRays(const EarthModel& model, float eventDepthKm)
 
 DemoRays::~DemoRays() = default;
 
-bool DemoRays::reaches(std::size_t phase, float distance) const
-{
+bool DemoRays::reaches(std::size_t phase, float distance) const {
     // A hair of tolerance: the branch ends are found by bisection.
     return phase < 4 && from_[phase] >= 0 && distance >= from_[phase] - 1e-4
-        && distance <= to_[phase] + 1e-4;
+           && distance <= to_[phase] + 1e-4;
 }
 
-std::array<float, kCorePhaseCount> DemoRays::coreArrivals(float distance) const
-{
+std::array<float, kCorePhaseCount> DemoRays::coreArrivals(float distance) const {
     std::array<float, kCorePhaseCount> t{};
     // Where direct P arrives it is the wave to see; the weaker core phases
     // there are left out.
-    if (!shells_ || !(distance > graze_[0]) || distance > 180.0f)
-        return t;
+    if (!shells_ || !(distance > graze_[0]) || distance > 180.0f) return t;
     auto traced = [&](const char* name) {
         const double v = directTravelTime(*shells_, phaseByName(name), depth_, distance);
         return v > 0 ? static_cast<float>(v) : 0.0f;
@@ -510,19 +448,15 @@ std::array<float, kCorePhaseCount> DemoRays::coreArrivals(float distance) const
         t[CorePdiff] = static_cast<float>(graze_[1] + graze_[2] * (distance - graze_[0]));
     t[CorePKIKP] = traced("PKIKP");
     // The inner core's reflection matters only where PKIKP does not arrive yet.
-    if (t[CorePKIKP] == 0)
-        t[CorePKiKP] = traced("PKiKP");
-    if (pkpFrom_ > 0 && distance >= pkpFrom_)
-        t[CorePKP] = traced("PKP");
-    if (!reaches(1, distance))
-        t[CoreSKS] = traced("SKS");
+    if (t[CorePKIKP] == 0) t[CorePKiKP] = traced("PKiKP");
+    if (pkpFrom_ > 0 && distance >= pkpFrom_) t[CorePKP] = traced("PKP");
+    if (!reaches(1, distance)) t[CoreSKS] = traced("SKS");
     return t;
 }
 
 ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& station,
                              const std::array<TravelTimeTable, 4>& tables, const DemoRays& rays,
-                             uint32_t seed)
-{
+                             uint32_t seed) {
     ComputedMotion m;
     const std::size_t n = kDemoSamples;
     std::vector<float> z(n, 0.0f), radial(n, 0.0f), transverse(n, 0.0f);
@@ -547,14 +481,10 @@ ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& stat
     // phase's table time comes before its parent's.
     std::array<float, 4>& o = m.onsets;
     for (std::size_t i = 0; i < 4; ++i)
-        if (!rays.reaches(i, distance))
-            o[i] = 0;
-    if (o[1] > 0 && o[0] > 0 && o[1] <= o[0])
-        o[1] = 0;
-    if (o[2] > 0 && o[0] > 0 && o[2] <= o[0])
-        o[2] = 0;
-    if (o[3] > 0 && ((o[1] > 0 && o[3] <= o[1]) || (o[0] > 0 && o[3] <= o[0])))
-        o[3] = 0;
+        if (!rays.reaches(i, distance)) o[i] = 0;
+    if (o[1] > 0 && o[0] > 0 && o[1] <= o[0]) o[1] = 0;
+    if (o[2] > 0 && o[0] > 0 && o[2] <= o[0]) o[2] = 0;
+    if (o[3] > 0 && ((o[1] > 0 && o[3] <= o[1]) || (o[0] > 0 && o[3] <= o[0]))) o[3] = 0;
 
     addWavelet(zrt, pWeights, m.onsets[0], p, 1.5, 40.0, seed ^ 0x1111u);
     addWavelet(zrt, sWeights, m.onsets[1], 1.5 * p, 4.0, 60.0, seed ^ 0x2222u);
@@ -589,14 +519,12 @@ ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& stat
         const double depthFactor = 1.0 - event.depth / 100.0;
         const double sine = std::max(std::sin(distance * kPi / 180.0), 0.15);
         const double amplitude = 0.7 * magnitudeFactor(event.magnitude) * depthFactor
-                               / std::sqrt(sine) * std::exp(-distance / 150.0);
+                                 / std::sqrt(sine) * std::exp(-distance / 150.0);
         const int k0 = firstSampleAt(fast), k1 = firstSampleAt(slow);
         double rayleighPhase = 0, lovePhase = 0;
         // Most energy early in the train (the long periods), tailing off
         // towards the slow edge; x^0.5 (1-x)^1.5 peaks at x = 0.25.
-        auto envelope = [](double x) {
-            return std::sqrt(x) * std::pow(1.0 - x, 1.5) / 0.32476;
-        };
+        auto envelope = [](double x) { return std::sqrt(x) * std::pow(1.0 - x, 1.5) / 0.32476; };
         // Scattering along the path makes the train swell and fade.
         SmoothNoise wander(seed ^ 0x5555u, 0.9995f);
         const double dt = kDemoDelta;
@@ -653,8 +581,7 @@ ComputedMotion computeMotion(const DemoEvent& event, const StationGeometry& stat
     return m;
 }
 
-SacHeader demoSacHeader(const DemoEvent& event, const DemoStation& station, char component)
-{
+SacHeader demoSacHeader(const DemoEvent& event, const DemoStation& station, char component) {
     SacHeader h;
     h.setUndefined();
     h.f[DELTA] = kDemoDelta;
@@ -673,7 +600,7 @@ SacHeader demoSacHeader(const DemoEvent& event, const DemoStation& station, char
     int year = event.year;
     int jday = dayOfYear(event.year, event.month, event.day);
     long long ms = ((event.hour * 60LL + event.minute) * 60LL) * 1000LL
-                 + std::lround(event.second * 10.0f) * 100LL - kDemoLeadSeconds * 1000LL;
+                   + std::lround(event.second * 10.0f) * 100LL - kDemoLeadSeconds * 1000LL;
     while (ms < 0) {
         ms += 86400000LL;
         if (--jday < 1) {
@@ -699,13 +626,11 @@ SacHeader demoSacHeader(const DemoEvent& event, const DemoStation& station, char
     return h;
 }
 
-std::string demoSeismogramName(const DemoStation& station, char component)
-{
+std::string demoSeismogramName(const DemoStation& station, char component) {
     return upper(station.code) + ".BH" + component;
 }
 
-EventRecord demoEventRecord(const DemoEvent& event, const std::vector<StationGeometry>& listed)
-{
+EventRecord demoEventRecord(const DemoEvent& event, const std::vector<StationGeometry>& listed) {
     EventRecord r = newEventRecord();
     r.name = event.name;
     r.latitude = event.latitude;
@@ -736,31 +661,32 @@ EventRecord demoEventRecord(const DemoEvent& event, const std::vector<StationGeo
     return r;
 }
 
-std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationGeometry>& listed)
-{
-    const char* strength = event.magnitude >= 9.0f   ? "a great earthquake, one of the largest ever measured"
+std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationGeometry>& listed) {
+    const char* strength = event.magnitude >= 9.0f
+                               ? "a great earthquake, one of the largest ever measured"
                            : event.magnitude >= 8.0f ? "a great earthquake"
                            : event.magnitude >= 7.0f ? "a major earthquake"
                                                      : "a strong earthquake";
-    const std::string depthWords =
-        event.depth < 70.0f
-            ? "It was shallow: the rock broke only " + wholeText(event.depth) + " km below the surface."
-        : event.depth < 300.0f
-            ? "It was of intermediate depth: the rock broke " + wholeText(event.depth)
-                  + " km below the surface."
-            : "It was deep: the rock broke " + wholeText(event.depth)
-                  + " km below the surface, inside the Earth's mantle.";
+    const std::string depthWords = event.depth < 70.0f
+                                       ? "It was shallow: the rock broke only "
+                                             + wholeText(event.depth) + " km below the surface."
+                                   : event.depth < 300.0f
+                                       ? "It was of intermediate depth: the rock broke "
+                                             + wholeText(event.depth) + " km below the surface."
+                                       : "It was deep: the rock broke " + wholeText(event.depth)
+                                             + " km below the surface, inside the Earth's mantle.";
 
     std::string text = wrapParagraph(std::string(event.name) + ": the earthquake of "
-                                     + std::to_string(event.year)) + "\n";
+                                     + std::to_string(event.year))
+                       + "\n";
     text += "<PRE>\n";
     text += std::string("When:  ") + event.localTime + ",\n";
     char utc[96];
-    std::snprintf(utc, sizeof utc, "       that is %04d/%02d/%02d at %02d:%02d:%04.1f UTC", event.year,
-                  event.month, event.day, event.hour, event.minute, event.second);
+    std::snprintf(utc, sizeof utc, "       that is %04d/%02d/%02d at %02d:%02d:%04.1f UTC",
+                  event.year, event.month, event.day, event.hour, event.minute, event.second);
     text += std::string(utc) + "\n";
     text += "Where: " + degreesText(event.latitude, 'N', 'S') + ", "
-          + degreesText(event.longitude, 'E', 'W') + "\n";
+            + degreesText(event.longitude, 'E', 'W') + "\n";
     text += "Depth: " + wholeText(event.depth) + " km\n";
     text += "Magnitude: " + formatText("%.1f", event.magnitude) + "\n";
     text += "</PRE>\n\n";
@@ -772,13 +698,13 @@ std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationG
     parts.push_back(event.setting);
     parts.push_back(event.story);
     std::string stations = "The seismograms come from " + std::to_string(listed.size())
-                         + " stations of the worldwide seismograph network, from "
-                         + (listed.empty() ? std::string("-") : listed.front().station.code) + " ("
-                         + wholeText(listed.empty() ? 0 : listed.front().distance)
-                         + " degrees away) to "
-                         + (listed.empty() ? std::string("-") : listed.back().station.code) + " ("
-                         + wholeText(listed.empty() ? 0 : listed.back().distance)
-                         + " degrees away). More stations can be chosen on the world map.";
+                           + " stations of the worldwide seismograph network, from "
+                           + (listed.empty() ? std::string("-") : listed.front().station.code)
+                           + " (" + wholeText(listed.empty() ? 0 : listed.front().distance)
+                           + " degrees away) to "
+                           + (listed.empty() ? std::string("-") : listed.back().station.code) + " ("
+                           + wholeText(listed.empty() ? 0 : listed.back().distance)
+                           + " degrees away). More stations can be chosen on the world map.";
     parts.push_back(stations);
     parts.push_back("Please note: the seismograms of this demonstration are computed, not "
                     "recorded. The P, S, PP and SS waves start exactly when the travel-time "
@@ -790,8 +716,7 @@ std::string demoEventInfoText(const DemoEvent& event, const std::vector<StationG
     return text;
 }
 
-std::string computedSeismogramsText()
-{
+std::string computedSeismogramsText() {
     std::vector<std::string> parts = {
         "How the demonstration seismograms were computed",
         "The seismograms of the demonstration earthquakes are computed, not recorded. Real "
@@ -827,8 +752,7 @@ std::string computedSeismogramsText()
 }
 
 bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stations,
-                    const EarthModel& model, const std::string& dir, std::string& error)
-{
+                    const EarthModel& model, const std::string& dir, std::string& error) {
     const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir, storedDepth(event));
     if (tables[0].count == 0 || tables[1].count == 0) {
         error = "travel-time tables missing in " + dir;
@@ -862,8 +786,8 @@ bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stat
     }
     const std::string eventKey = demoEventFileName(event);
     for (const StationGeometry& s : recorded) {
-        const ComputedMotion motion =
-            computeMotion(event, s, tables, rays, hashText(s.station.code, hashText(eventKey)));
+        const ComputedMotion motion = computeMotion(event, s, tables, rays,
+                                                    hashText(s.station.code, hashText(eventKey)));
         const std::vector<float>* traces[3] = {&motion.z, &motion.n, &motion.e};
         const char components[3] = {'Z', 'N', 'E'};
         for (int c = 0; c < 3; ++c) {
@@ -892,11 +816,9 @@ bool writeDemoEvent(const DemoEvent& event, const std::vector<DemoStation>& stat
 std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
                                         const std::vector<StationGeometry>& listed,
                                         const std::array<TravelTimeTable, 4>& tables,
-                                        const DemoRays& rays)
-{
+                                        const DemoRays& rays) {
     std::vector<TutorialPage> pages;
-    if (listed.empty())
-        return pages;
+    if (listed.empty()) return pages;
     const StationGeometry& nearest = listed.front();
     const std::array<float, 4> near = tableArrivals(tables, nearest.distance);
     const std::string nearName = stationLabel(nearest);
@@ -910,31 +832,35 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
     };
     std::vector<Moment> moments;
 
-    moments.push_back({20,
-        paragraphs({"The earthquake has begun. The flash marked the epicentre, the point on the "
-                    "surface above the place where the rock broke, " + wholeText(event.depth)
-                    + " km below.",
-                    "Waves now spread out in every direction. On the globe you see their fronts "
-                    "run over the surface; the cross-section shows them travelling through the "
-                    "inside of the Earth. The clock counts the minutes since the earthquake; the "
-                    "computer runs it " + std::to_string(event.timeAcceleration)
-                    + " times faster than real time."})});
+    moments.push_back(
+        {20,
+         paragraphs({"The earthquake has begun. The flash marked the epicentre, the point on the "
+                     "surface above the place where the rock broke, "
+                         + wholeText(event.depth) + " km below.",
+                     "Waves now spread out in every direction. On the globe you see their fronts "
+                     "run over the surface; the cross-section shows them travelling through the "
+                     "inside of the Earth. The clock counts the minutes since the earthquake; the "
+                     "computer runs it "
+                         + std::to_string(event.timeAcceleration)
+                         + " times faster than real time."})});
     if (near[0] > 0)
-        moments.push_back({near[0] + 12,
-            paragraphs({"The P wave has reached the nearest station, " + nearName + ", "
-                        + nearDistance + " degrees from the epicentre, " + wholeText(near[0])
-                        + " seconds after the earthquake.",
-                        "P stands for primary: it is the fastest wave. It pushes and pulls the "
-                        "rock in the direction it travels, like sound. The top seismogram now "
-                        "shows its first wiggles."})});
+        moments.push_back(
+            {near[0] + 12,
+             paragraphs({"The P wave has reached the nearest station, " + nearName + ", "
+                             + nearDistance + " degrees from the epicentre, " + wholeText(near[0])
+                             + " seconds after the earthquake.",
+                         "P stands for primary: it is the fastest wave. It pushes and pulls the "
+                         "rock in the direction it travels, like sound. The top seismogram now "
+                         "shows its first wiggles."})});
     if (near[1] > 0)
-        moments.push_back({near[1] + 12,
-            paragraphs({"Now the S wave arrives at " + nearest.station.code + ", "
-                        + wholeText(near[1]) + " seconds after the earthquake.",
-                        "S stands for secondary: it shakes the rock sideways and travels at "
-                        "only about half the speed of P. The time between P and S grows with "
-                        "distance; seismologists use it to find how far away an earthquake "
-                        "was."})});
+        moments.push_back(
+            {near[1] + 12,
+             paragraphs({"Now the S wave arrives at " + nearest.station.code + ", "
+                             + wholeText(near[1]) + " seconds after the earthquake.",
+                         "S stands for secondary: it shakes the rock sideways and travels at "
+                         "only about half the speed of P. The time between P and S grows with "
+                         "distance; seismologists use it to find how far away an earthquake "
+                         "was."})});
     // PP and SS at the nearest listed station where they stand clearly apart
     // from P and S (close to the epicentre they nearly coincide).
     float firstPP = 0, firstSS = 0;
@@ -951,56 +877,62 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
         }
     }
     if (firstPP > 0)
-        moments.push_back({firstPP + 12,
-            paragraphs({"At " + ppStation + " a second P wave has arrived: PP. It travelled "
-                        "down into the Earth, bounced once off the surface halfway to the "
-                        "station, and went down and up again.",
-                        "Its path is longer than that of P, so it comes later. Far from the "
-                        "earthquake the PP wave can be as clear as P itself."})});
+        moments.push_back(
+            {firstPP + 12,
+             paragraphs({"At " + ppStation
+                             + " a second P wave has arrived: PP. It travelled "
+                               "down into the Earth, bounced once off the surface halfway to the "
+                               "station, and went down and up again.",
+                         "Its path is longer than that of P, so it comes later. Far from the "
+                         "earthquake the PP wave can be as clear as P itself."})});
     if (event.depth < 100.0f) {
         const double surface = nearest.distance / kSurfaceWaveFastSpeed;
-        moments.push_back({surface + 25,
-            paragraphs({"The surface waves have reached " + nearest.station.code
-                        + ". They travel along the surface only, at 2.3 to 3.8 km per second, "
+        moments.push_back(
+            {surface + 25,
+             paragraphs(
+                 {"The surface waves have reached " + nearest.station.code
+                      + ". They travel along the surface only, at 2.3 to 3.8 km per second, "
                         "slower than P and S, but they are the largest waves on the seismogram.",
-                        "On the globe they are the wide band behind the other fronts. Their "
-                        "long swings come first and the shorter ones follow: this spreading out "
-                        "is called dispersion. Surface waves do most of the damage near an "
-                        "earthquake."})});
+                  "On the globe they are the wide band behind the other fronts. Their "
+                  "long swings come first and the shorter ones follow: this spreading out "
+                  "is called dispersion. Surface waves do most of the damage near an "
+                  "earthquake."})});
     }
     if (firstSS > 0)
-        moments.push_back({firstSS + 12,
-            paragraphs({"The SS wave has arrived at " + ssStation + ": an S wave that "
-                        "bounced once off the surface on its way, just as PP did for P.",
-                        "Every wave that reaches a station has its own path through the Earth. "
-                        "By timing many of them at many stations, seismologists have mapped "
-                        "the Earth's crust, mantle and core."})});
+        moments.push_back(
+            {firstSS + 12,
+             paragraphs({"The SS wave has arrived at " + ssStation
+                             + ": an S wave that "
+                               "bounced once off the surface on its way, just as PP did for P.",
+                         "Every wave that reaches a station has its own path through the Earth. "
+                         "By timing many of them at many stations, seismologists have mapped "
+                         "the Earth's crust, mantle and core."})});
     // The farthest station the direct P wave reaches, and the first station
     // in the core's shadow, where no direct P arrives at all.
     const StationGeometry* farthest = nullptr;
     const StationGeometry* shadowed = nullptr;
     for (const StationGeometry& s : listed) {
         const bool direct = rays.reaches(0, s.distance) && tableArrivals(tables, s.distance)[0] > 0;
-        if (direct && &s != &nearest)
-            farthest = &s;
-        if (!direct && shadowed == nullptr)
-            shadowed = &s;
+        if (direct && &s != &nearest) farthest = &s;
+        if (!direct && shadowed == nullptr) shadowed = &s;
     }
     double lastArrival = near[0];
     if (farthest != nullptr) {
         const float p = tableArrivals(tables, farthest->distance)[0];
         lastArrival = std::max(lastArrival, double(p));
-        moments.push_back({p + 12,
-            paragraphs({"The P wave has reached " + stationLabel(*farthest) + ", "
-                        + wholeText(farthest->distance) + " degrees away, after "
-                        + wholeText(p / 60.0) + " minutes.",
-                        "Waves that reach stations this far away dive deep into the mantle, "
-                        "where the rock is denser and stiffer and waves travel faster. Their "
-                        "paths bend, as light bends in water."})});
+        moments.push_back(
+            {p + 12,
+             paragraphs({"The P wave has reached " + stationLabel(*farthest) + ", "
+                             + wholeText(farthest->distance) + " degrees away, after "
+                             + wholeText(p / 60.0) + " minutes.",
+                         "Waves that reach stations this far away dive deep into the mantle, "
+                         "where the rock is denser and stiffer and waves travel faster. Their "
+                         "paths bend, as light bends in water."})});
     }
     if (shadowed != nullptr) {
         const float pp = rays.reaches(2, shadowed->distance)
-                             ? tableArrivals(tables, shadowed->distance)[2] : 0.0f;
+                             ? tableArrivals(tables, shadowed->distance)[2]
+                             : 0.0f;
         const std::array<float, kCorePhaseCount> core = rays.coreArrivals(shadowed->distance);
         // The first clear wave through the core, PKIKP or PKP.
         float through = core[CorePKIKP];
@@ -1011,45 +943,56 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
         }
         const std::string label = stationLabel(*shadowed);
         const std::string shadow =
-            "Look at " + label + ", " + wholeText(shadowed->distance) + " degrees away: no direct "
-            "P or S wave arrives there. The Earth's core casts a shadow: it bends P waves away "
-            "and stops S waves completely, because its outer part is liquid.";
+            "Look at " + label + ", " + wholeText(shadowed->distance)
+            + " degrees away: no direct "
+              "P or S wave arrives there. The Earth's core casts a shadow: it bends P waves away "
+              "and stops S waves completely, because its outer part is liquid.";
         const std::string weak =
-            core[CorePdiff] > 0   ? "Before it only a weak P wave came in, bent around the edge of the core."
+            core[CorePdiff] > 0
+                ? "Before it only a weak P wave came in, bent around the edge of the core."
             : core[CorePKiKP] > 0 ? "Before it only a faint echo off the inner core came in."
                                   : "Nothing came before it.";
         if (through > 0) {
             lastArrival = std::max(lastArrival, double(through));
-            const std::string path = std::string(throughName) == "PKIKP"
-                ? "It went straight through the liquid outer core and the solid inner core: "
-                  "PKIKP, K for the outer core and I for the inner core."
-                : "It crossed the liquid outer core, which bent it like a lens: PKP, K for "
-                  "the outer core.";
-            moments.push_back({through + 12,
-                paragraphs({shadow,
-                            "The wave that has just arrived there came through the core, "
-                            + wholeText(through / 60.0) + " minutes after the earthquake. " + path,
-                            weak + " PP, which went around the core by bouncing off the "
-                            "surface, comes later."})});
+            const std::string path =
+                std::string(throughName) == "PKIKP"
+                    ? "It went straight through the liquid outer core and the solid inner core: "
+                      "PKIKP, K for the outer core and I for the inner core."
+                    : "It crossed the liquid outer core, which bent it like a lens: PKP, K for "
+                      "the outer core.";
+            moments.push_back(
+                {through + 12,
+                 paragraphs({shadow,
+                             "The wave that has just arrived there came through the core, "
+                                 + wholeText(through / 60.0) + " minutes after the earthquake. "
+                                 + path,
+                             weak
+                                 + " PP, which went around the core by bouncing off the "
+                                   "surface, comes later."})});
         } else if (pp > 0) {
             lastArrival = std::max(lastArrival, double(pp));
-            moments.push_back({pp + 12,
-                paragraphs({shadow,
-                            "The first clear wave at this station is PP, which went around the "
-                            "core by bouncing off the surface. " + weak})});
+            moments.push_back(
+                {pp + 12,
+                 paragraphs(
+                     {shadow, "The first clear wave at this station is PP, which went around the "
+                              "core by bouncing off the surface. "
+                                  + weak})});
         }
     }
     std::sort(moments.begin(), moments.end(),
               [](const Moment& a, const Moment& b) { return a.at < b.at; });
 
     // Step 0: shown on the world map before the run.
-    pages.push_back({"TUT0.INF", 0, 0,
-        paragraphs({"Welcome to the tutorial!",
-                    std::string("In a moment the ") + event.name + " earthquake of "
-                    + std::to_string(event.year) + " starts by itself. Watch how its waves "
+    pages.push_back(
+        {"TUT0.INF", 0, 0,
+         paragraphs(
+             {"Welcome to the tutorial!",
+              std::string("In a moment the ") + event.name + " earthquake of "
+                  + std::to_string(event.year)
+                  + " starts by itself. Watch how its waves "
                     "travel around and through the Earth and how the seismographs record them.",
-                    "Each page stays for a while and then goes away; press Cancel to stop the "
-                    "tutorial at any time."})});
+              "Each page stays for a while and then goes away; press Cancel to stop the "
+              "tutorial at any time."})});
     double last = 0;
     for (const Moment& m : moments) {
         const double at = std::max(m.at, last + 20.0);
@@ -1072,13 +1015,11 @@ std::vector<TutorialPage> tutorialPages(const DemoEvent& event,
                                "Touch a star on the world map to watch another earthquake, or "
                                "press Tutorial to read these pages again."});
     pages.push_back(std::move(closing));
-    for (TutorialPage& page : pages)
-        page.stayFor = readingTime(page.text);
+    for (TutorialPage& page : pages) page.stayFor = readingTime(page.text);
     return pages;
 }
 
-std::string tutorialScriptText(const std::vector<TutorialPage>& pages)
-{
+std::string tutorialScriptText(const std::vector<TutorialPage>& pages) {
     std::string out;
     for (const TutorialPage& page : pages) {
         char line[64];
@@ -1090,12 +1031,11 @@ std::string tutorialScriptText(const std::vector<TutorialPage>& pages)
 }
 
 bool writeTutorial(const DemoEvent& event, const std::vector<DemoStation>& stations,
-                   const EarthModel& model, const std::string& dir, std::string& error)
-{
+                   const EarthModel& model, const std::string& dir, std::string& error) {
     const std::array<TravelTimeTable, 4> tables = loadDemoTables(dir, storedDepth(event));
     const DemoRays rays(model, storedDepth(event));
-    const std::vector<StationGeometry> listed =
-        chooseListedStations(chooseRecordedStations(event, stations));
+    const std::vector<StationGeometry> listed = chooseListedStations(
+        chooseRecordedStations(event, stations));
     const std::vector<TutorialPage> pages = tutorialPages(event, listed, tables, rays);
     if (pages.size() < 2) {
         error = "no tutorial pages";
@@ -1113,8 +1053,7 @@ bool writeTutorial(const DemoEvent& event, const std::vector<DemoStation>& stati
     return true;
 }
 
-bool writeDemoSettings(const std::string& dir)
-{
+bool writeDemoSettings(const std::string& dir) {
     Settings settings;
     settings.tutorialEvent = demoEventFileName(tutorialEvent());
     return saveSettings(settings, joinPath(dir, "OV.INI"));

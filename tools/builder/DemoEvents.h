@@ -22,20 +22,20 @@ class ShellModel;
 
 // One earthquake as the global catalogues give it.
 struct DemoEvent {
-    const char* name;          // event name, at most 39 characters
-    int year, month, day;      // origin date (UTC)
-    int hour, minute;          // origin time (UTC)
-    float second;              // to one decimal, as the event file stores it
-    float latitude, longitude; // epicentre, degrees, north and east positive
-    float depth;               // km
-    float magnitude;           // moment magnitude
-    int timeAcceleration;      // simulated seconds per real second
-    int timeWindow;            // seconds of seismogram shown at once
-    int timeLimit;             // seconds after the origin when the run ends
-    const char* place;         // where, for the information text
-    const char* localTime;     // the local date and time, for the information text
-    const char* setting;       // the tectonic setting, one or two sentences
-    const char* story;         // what happened, one short paragraph
+    const char* name;            // event name, at most 39 characters
+    int year, month, day;        // origin date (UTC)
+    int hour, minute;            // origin time (UTC)
+    float second;                // to one decimal, as the event file stores it
+    float latitude, longitude;   // epicentre, degrees, north and east positive
+    float depth;                 // km
+    float magnitude;             // moment magnitude
+    int timeAcceleration;        // simulated seconds per real second
+    int timeWindow;              // seconds of seismogram shown at once
+    int timeLimit;               // seconds after the origin when the run ends
+    const char* place;           // where, for the information text
+    const char* localTime;       // the local date and time, for the information text
+    const char* setting;         // the tectonic setting, one or two sentences
+    const char* story;           // what happened, one short paragraph
 };
 
 // The demonstration events, in chronological order.
@@ -43,8 +43,8 @@ const std::vector<DemoEvent>& demoEvents();
 
 // A recording station: code, network, position and a short description.
 struct DemoStation {
-    std::string code;        // at most 8 characters, upper case
-    std::string network;     // at most 8 characters
+    std::string code;      // at most 8 characters, upper case
+    std::string network;   // at most 8 characters
     float latitude = 0;
     float longitude = 0;
     std::string description;
@@ -138,10 +138,10 @@ private:
 // Three components of one station's computed ground motion.
 struct ComputedMotion {
     std::vector<float> z, n, e;
-    std::array<float, 4> onsets{};   // P, S, PP, SS onsets used (0: phase absent)
+    std::array<float, 4> onsets{};                     // P, S, PP, SS onsets used (0: phase absent)
     std::array<float, kCorePhaseCount> coreOnsets{};   // core phases used (0: absent)
-    float noiseBound = 0;            // no noise sample exceeds this in magnitude
-    float surfaceStart = 0, surfaceEnd = 0;   // surface-wave band (0, 0 when deep)
+    float noiseBound = 0;                              // no noise sample exceeds this in magnitude
+    float surfaceStart = 0, surfaceEnd = 0;            // surface-wave band (0, 0 when deep)
 };
 
 // Computes the seismograms of one station: damped wavelets with scattered

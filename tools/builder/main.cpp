@@ -30,18 +30,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double secondsSince(Clock::time_point start)
-{
+double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-void usage()
-{
+void usage() {
     std::fprintf(stderr, "usage: ovbuild <outdir> [--model path] [--earth-image path]\n");
 }
 
-std::vector<DemoStation> demoStations()
-{
+std::vector<DemoStation> demoStations() {
     std::vector<DemoStation> stations;
     for (const GsnStation& g : gsnStations())
         stations.push_back({g.code, g.network, static_cast<float>(g.latitude),
@@ -49,10 +46,9 @@ std::vector<DemoStation> demoStations()
     return stations;
 }
 
-} // namespace
+}   // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     std::string outDir, modelPath = OV_DEFAULT_MODEL, earthImage = kDefaultEarthImage;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -126,8 +122,8 @@ int main(int argc, char** argv)
                 continue;
             }
             std::printf("  event %s  %-24s M%.1f %5.0f km  %.1f s\n",
-                        demoEventFileName(event).c_str(), event.name, event.magnitude,
-                        event.depth, secondsSince(t));
+                        demoEventFileName(event).c_str(), event.name, event.magnitude, event.depth,
+                        secondsSince(t));
             std::fflush(stdout);
         }
         std::string error;
@@ -142,7 +138,8 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "ovbuild: cannot write OV.INI\n");
             ok = false;
         } else {
-            std::printf("  OV.INI (tutorial event %s)\n", demoEventFileName(tutorialEvent()).c_str());
+            std::printf("  OV.INI (tutorial event %s)\n",
+                        demoEventFileName(tutorialEvent()).c_str());
         }
         std::fflush(stdout);
     }
@@ -167,8 +164,11 @@ int main(int argc, char** argv)
     // Pictures of the cross-section fronts at 300, 600 and 1200 s, for a
     // person to check the ray-path tables by eye.
     const std::vector<int> frontTimes = {300, 600, 1200};
-    const struct { const char* base; double depth; bool built; } pictures[] = {
-        {"OV0", 0.0, ok}, {"OV600", 600.0, deepOk}};
+    const struct {
+        const char* base;
+        double depth;
+        bool built;
+    } pictures[] = {{"OV0", 0.0, ok}, {"OV600", 600.0, deepOk}};
     for (const auto& picture : pictures) {
         if (!picture.built) continue;
         const std::string base = outDir + "/" + picture.base;

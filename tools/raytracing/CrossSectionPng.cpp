@@ -13,26 +13,21 @@ namespace {
 
 // Text drawing needs a GUI application object; a tool that has none gets one,
 // on the off-screen platform unless another is chosen.
-void ensureGuiApplication()
-{
-    if (QCoreApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+void ensureGuiApplication() {
+    if (QCoreApplication::instance()) return;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "ovtables";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
 }
 
-} // namespace
+}   // namespace
 
 bool drawCrossSectionPng(const std::string& indexPath, const std::string& dataPath,
                          const std::vector<int>& times, int timeStep, double sourceDepthKm,
-                         const std::string& pngPath, int panelSize)
-{
-    if (times.empty() || timeStep <= 0 || panelSize < 64)
-        return false;
+                         const std::string& pngPath, int panelSize) {
+    if (times.empty() || timeStep <= 0 || panelSize < 64) return false;
     ensureGuiApplication();
     const int n = static_cast<int>(times.size());
     QImage image(panelSize * n, panelSize, QImage::Format_RGB32);
@@ -53,8 +48,9 @@ bool drawCrossSectionPng(const std::string& indexPath, const std::string& dataPa
         p.drawEllipse(c, inner, inner);
         const std::size_t step = static_cast<std::size_t>(std::max(0, times[i]) / timeStep);
         for (const FrontRecord& r : readRayPathStep(indexPath, dataPath, step)) {
-            QColor colour = r.legType == 1 ? QColor(255, 128, 128)
-                          : r.legType == 2 ? QColor(128, 255, 255) : QColor(Qt::black);
+            QColor colour = r.legType == 1   ? QColor(255, 128, 128)
+                            : r.legType == 2 ? QColor(128, 255, 255)
+                                             : QColor(Qt::black);
             p.setPen(QPen(colour, 2));
             p.setBrush(Qt::NoBrush);
             QPolygonF right, left;

@@ -12,8 +12,8 @@ struct ModelNode {
 };
 
 struct EarthModel {
-    double radius = 6371.0;          // km
-    std::vector<ModelNode> nodes;    // depth never decreases; equal depths mark a discontinuity
+    double radius = 6371.0;         // km
+    std::vector<ModelNode> nodes;   // depth never decreases; equal depths mark a discontinuity
 
     bool empty() const { return nodes.size() < 2; }
     // Depth of the top of the fluid outer core, or a negative value when the

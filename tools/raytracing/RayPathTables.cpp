@@ -26,38 +26,31 @@ struct PhaseFan {
 };
 
 RayResult traceFanRay(const ShellModel& sm, const PhaseFan& f, double angle, bool up,
-                      RaySink* sink = nullptr)
-{
+                      RaySink* sink = nullptr) {
     return traceRay(sm, f.etaS * std::sin(angle), up ? f.up : f.down, sink);
 }
 
-bool needsRefinement(const FanRay& a, const FanRay& b, double radius, double tolKm)
-{
+bool needsRefinement(const FanRay& a, const FanRay& b, double radius, double tolKm) {
     double gap = b.angle - a.angle;
-    if (a.res.valid != b.res.valid)
-        return gap > 1e-6;
-    if (!a.res.valid || gap < 1e-7)
-        return false;
-    return std::fabs(a.res.theta - b.res.theta) * radius > tolKm ||
-           std::fabs(a.res.minRadius - b.res.minRadius) > tolKm;
+    if (a.res.valid != b.res.valid) return gap > 1e-6;
+    if (!a.res.valid || gap < 1e-7) return false;
+    return std::fabs(a.res.theta - b.res.theta) * radius > tolKm
+           || std::fabs(a.res.minRadius - b.res.minRadius) > tolKm;
 }
 
 // The fan of take-off angles of one phase, bisected until neighbouring rays
 // end close together (or the gap between them is a true jump).
-std::vector<FanRay> buildFan(const ShellModel& sm, const PhaseFan& f, double tolKm)
-{
+std::vector<FanRay> buildFan(const ShellModel& sm, const PhaseFan& f, double tolKm) {
     std::vector<FanRay> init;
     const int n = 360;
     for (int i = 0; i <= n; ++i) {
         double a = kPi * i / n;
         bool up = i * 2 < n;
-        if ((up && !f.hasUp) || (!up && !f.hasDown))
-            continue;
+        if ((up && !f.hasUp) || (!up && !f.hasDown)) continue;
         init.push_back({a, up, traceFanRay(sm, f, a, up)});
     }
     std::vector<FanRay> out;
-    if (init.empty())
-        return out;
+    if (init.empty()) return out;
     out.push_back(init[0]);
     std::vector<FanRay> stack;
     const std::size_t cap = 60000;
@@ -67,8 +60,8 @@ std::vector<FanRay> buildFan(const ShellModel& sm, const PhaseFan& f, double tol
         while (!stack.empty()) {
             const FanRay& lo = out.back();
             FanRay& hi = stack.back();
-            if (lo.up == hi.up && out.size() + stack.size() < cap &&
-                needsRefinement(lo, hi, sm.radius(), tolKm)) {
+            if (lo.up == hi.up && out.size() + stack.size() < cap
+                && needsRefinement(lo, hi, sm.radius(), tolKm)) {
                 double a = 0.5 * (lo.angle + hi.angle);
                 FanRay mid{a, lo.up, traceFanRay(sm, f, a, lo.up)};
                 stack.push_back(mid);
@@ -90,8 +83,7 @@ public:
     };
     StepSink(Pos* out, int steps, double dt) : out_(out), steps_(steps), dt_(dt) {}
 
-    void sample(const RaySample& s) override
-    {
+    void sample(const RaySample& s) override {
         if (!hasPrev_) {
             prev_ = s;
             hasPrev_ = true;
@@ -122,8 +114,7 @@ struct XY {
     double x, y;
 };
 
-double segDistance(const XY& p, const XY& a, const XY& b)
-{
+double segDistance(const XY& p, const XY& a, const XY& b) {
     double dx = b.x - a.x, dy = b.y - a.y;
     double l2 = dx * dx + dy * dy;
     double t = l2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / l2 : 0.0;
@@ -132,10 +123,8 @@ double segDistance(const XY& p, const XY& a, const XY& b)
 }
 
 // Douglas-Peucker thinning, iterative so that long fronts cannot exhaust the stack.
-std::vector<XY> simplify(const std::vector<XY>& pts, double tol)
-{
-    if (pts.size() < 3)
-        return pts;
+std::vector<XY> simplify(const std::vector<XY>& pts, double tol) {
+    if (pts.size() < 3) return pts;
     std::vector<char> keep(pts.size(), 0);
     keep.front() = keep.back() = 1;
     std::vector<std::pair<std::size_t, std::size_t>> work{{0, pts.size() - 1}};
@@ -159,36 +148,25 @@ std::vector<XY> simplify(const std::vector<XY>& pts, double tol)
     }
     std::vector<XY> out;
     for (std::size_t i = 0; i < pts.size(); ++i)
-        if (keep[i])
-            out.push_back(pts[i]);
+        if (keep[i]) out.push_back(pts[i]);
     return out;
 }
 
-int16_t toKm(double v)
-{
-    return static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L));
-}
+int16_t toKm(double v) { return static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L)); }
 
-XY toXY(double r, double theta)
-{
-    return {r * std::cos(theta), std::fabs(r * std::sin(theta))};
-}
+XY toXY(double r, double theta) { return {r * std::cos(theta), std::fabs(r * std::sin(theta))}; }
 
 void emitPiece(const std::string& phase, int leg, uint16_t time, const std::vector<XY>& piece,
-               double simplifyKm, std::vector<FrontRecord>& out)
-{
-    if (piece.size() < 2)
-        return;
+               double simplifyKm, std::vector<FrontRecord>& out) {
+    if (piece.size() < 2) return;
     std::vector<XY> thin = simplify(piece, simplifyKm);
     std::vector<FrontPoint> pts;
     for (const XY& p : thin) {
         FrontPoint q{toKm(p.x), toKm(p.y)};
-        if (!pts.empty() && pts.back().along == q.along && pts.back().across == q.across)
-            continue;
+        if (!pts.empty() && pts.back().along == q.along && pts.back().across == q.across) continue;
         pts.push_back(q);
     }
-    if (pts.size() < 2)
-        return;
+    if (pts.size() < 2) return;
     const std::size_t maxPts = 65535;
     for (std::size_t start = 0; start + 1 < pts.size(); start += maxPts - 1) {
         std::size_t end = std::min(pts.size(), start + maxPts);
@@ -196,71 +174,59 @@ void emitPiece(const std::string& phase, int leg, uint16_t time, const std::vect
         rec.phase = phase.substr(0, 11);
         rec.legType = static_cast<int16_t>(leg);
         rec.time = time;
-        rec.points.assign(pts.begin() + static_cast<long>(start), pts.begin() + static_cast<long>(end));
+        rec.points.assign(pts.begin() + static_cast<long>(start),
+                          pts.begin() + static_cast<long>(end));
         out.push_back(std::move(rec));
     }
 }
 
-void put16(std::string& s, uint16_t v)
-{
+void put16(std::string& s, uint16_t v) {
     s += static_cast<char>(v & 0xff);
     s += static_cast<char>(v >> 8);
 }
 
-void put32(std::string& s, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        s += static_cast<char>((v >> (8 * i)) & 0xff);
+void put32(std::string& s, uint32_t v) {
+    for (int i = 0; i < 4; ++i) s += static_cast<char>((v >> (8 * i)) & 0xff);
 }
 
-std::string joinPath(const std::string& dir, const std::string& name)
-{
-    if (dir.empty())
-        return name;
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-bool writeFileAtomically(const std::string& path, const std::string& bytes)
-{
+bool writeFileAtomically(const std::string& path, const std::string& bytes) {
     std::string tmp = path + ".tmp";
     {
         std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f)
-            return false;
+        if (!f) return false;
         f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        if (!f.flush())
-            return false;
+        if (!f.flush()) return false;
     }
     return std::rename(tmp.c_str(), path.c_str()) == 0;
 }
 
-bool readFile(const std::string& path, std::string& out)
-{
+bool readFile(const std::string& path, std::string& out) {
     std::ifstream f(path, std::ios::binary);
-    if (!f)
-        return false;
+    if (!f) return false;
     std::ostringstream ss;
     ss << f.rdbuf();
     out = ss.str();
     return true;
 }
 
-} // namespace
+}   // namespace
 
 std::vector<std::vector<FrontRecord>> computeWavefronts(
     const EarthModel& model, double sourceDepthKm, const RayPathOptions& options,
-    const std::function<void(const std::string&)>& progress)
-{
+    const std::function<void(const std::string&)>& progress) {
     std::vector<std::vector<FrontRecord>> steps;
-    if (model.empty())
-        return steps;
+    if (model.empty()) return steps;
     resetVectorState();
     sourceDepthKm = std::clamp(sourceDepthKm, 0.0, model.radius - 1.0);
     const int dt = std::clamp(options.timeStep, 1, 3600);
     ShellModel sm(model, {sourceDepthKm}, options.shellKm);
     int src = sm.boundaryAt(sourceDepthKm);
-    if (src < 0)
-        return steps;
+    if (src < 0) return steps;
     const bool buried = src > 0;
     std::vector<PhaseDef> phases = crossSectionPhases(buried);
 
@@ -281,8 +247,8 @@ std::vector<std::vector<FrontRecord>> computeWavefronts(
                 ++valid;
             }
         if (progress)
-            progress("  " + phases[i].name + ": " + std::to_string(valid) + " rays of " +
-                     std::to_string(rays[i].size()));
+            progress("  " + phases[i].name + ": " + std::to_string(valid) + " rays of "
+                     + std::to_string(rays[i].size()));
     }
     const int maxEnd = std::min(options.maxEndTime, 65535);
     int endTime = std::clamp(static_cast<int>(std::ceil(longest)), options.minEndTime, maxEnd);
@@ -297,8 +263,7 @@ std::vector<std::vector<FrontRecord>> computeWavefronts(
         const int K = nSteps - 1;
         pos.assign(nr * static_cast<std::size_t>(K + 1), {});
         for (std::size_t j = 0; j < nr; ++j) {
-            if (!fan[j].res.valid)
-                continue;
+            if (!fan[j].res.valid) continue;
             StepSink sink(&pos[j * (K + 1)], K, dt);
             traceFanRay(sm, fans[i], fan[j].angle, fan[j].up, &sink);
         }
@@ -317,10 +282,8 @@ std::vector<std::vector<FrontRecord>> computeWavefronts(
             auto surfacePoint = [&](std::size_t done, std::size_t going, XY& out) {
                 const RayResult& a = fan[done].res;
                 const RayResult& b = fan[going].res;
-                if (!a.valid || !b.valid || a.time > t || b.time <= t)
-                    return false;
-                if (std::fabs(a.theta - b.theta) * R > options.gapKm)
-                    return false;
+                if (!a.valid || !b.valid || a.time > t || b.time <= t) return false;
+                if (std::fabs(a.theta - b.theta) * R > options.gapKm) return false;
                 double f = (t - a.time) / (b.time - a.time);
                 out = toXY(R, a.theta + f * (b.theta - a.theta));
                 return true;
@@ -330,8 +293,7 @@ std::vector<std::vector<FrontRecord>> computeWavefronts(
                 if (p.leg == 0) {
                     if (!piece.empty()) {
                         XY s;
-                        if (surfacePoint(j, j - 1, s))
-                            piece.push_back(s);
+                        if (surfacePoint(j, j - 1, s)) piece.push_back(s);
                         flush();
                     }
                     continue;
@@ -344,8 +306,7 @@ std::vector<std::vector<FrontRecord>> computeWavefronts(
                 }
                 if (piece.empty() && j > 0) {
                     XY s;
-                    if (surfacePoint(j - 1, j, s))
-                        piece.push_back(s);
+                    if (surfacePoint(j - 1, j, s)) piece.push_back(s);
                 }
                 leg = p.leg;
                 piece.push_back(xy);
@@ -357,15 +318,13 @@ std::vector<std::vector<FrontRecord>> computeWavefronts(
 }
 
 void encodeRayPathTables(const std::vector<std::vector<FrontRecord>>& steps, uint16_t timeStep,
-                         std::string& indexBytes, std::string& dataBytes)
-{
+                         std::string& indexBytes, std::string& dataBytes) {
     indexBytes.clear();
     dataBytes.clear();
     auto header = [&](const std::string& name, int16_t leg, uint16_t time, uint16_t count) {
         char nameBytes[12] = {};
         std::size_t n = std::min<std::size_t>(name.size(), 11);
-        for (std::size_t i = 0; i < n; ++i)
-            nameBytes[i] = name[i];
+        for (std::size_t i = 0; i < n; ++i) nameBytes[i] = name[i];
         dataBytes.append(nameBytes, 12);
         put16(dataBytes, static_cast<uint16_t>(leg));
         put16(dataBytes, time);
@@ -377,8 +336,7 @@ void encodeRayPathTables(const std::vector<std::vector<FrontRecord>>& steps, uin
         const uint16_t time = static_cast<uint16_t>(k * timeStep);
         std::size_t written = 0;
         for (const FrontRecord& r : steps[k]) {
-            if (r.points.empty() || r.points.size() > 65535)
-                continue;
+            if (r.points.empty() || r.points.size() > 65535) continue;
             header(r.phase, r.legType, time, static_cast<uint16_t>(r.points.size()));
             for (const FrontPoint& p : r.points) {
                 put16(dataBytes, static_cast<uint16_t>(p.along));
@@ -386,41 +344,36 @@ void encodeRayPathTables(const std::vector<std::vector<FrontRecord>>& steps, uin
             }
             ++written;
         }
-        if (written == 0)
-            header("", 0, time, 0);
+        if (written == 0) header("", 0, time, 0);
     }
 }
 
 bool writeRayPathTables(const EarthModel& model, float sourceDepthKm, const std::string& baseName,
                         const std::string& outDir, const RayPathOptions& options,
-                        const std::function<void(const std::string&)>& progress)
-{
+                        const std::function<void(const std::string&)>& progress) {
     auto steps = computeWavefronts(model, sourceDepthKm, options, progress);
-    if (steps.empty())
-        return false;
+    if (steps.empty()) return false;
     std::string index, data;
     encodeRayPathTables(steps, static_cast<uint16_t>(std::clamp(options.timeStep, 1, 3600)), index,
                         data);
-    return writeFileAtomically(joinPath(outDir, baseName + ".BIN"), data) &&
-           writeFileAtomically(joinPath(outDir, baseName + ".INX"), index);
+    return writeFileAtomically(joinPath(outDir, baseName + ".BIN"), data)
+           && writeFileAtomically(joinPath(outDir, baseName + ".INX"), index);
 }
 
 std::vector<FrontRecord> readRayPathStep(const std::string& indexPath, const std::string& dataPath,
-                                         std::size_t step)
-{
+                                         std::size_t step) {
     std::vector<FrontRecord> out;
     std::string index, data;
-    if (!readFile(indexPath, index) || !readFile(dataPath, data))
-        return out;
-    if (step >= index.size() / 4)
-        return out;
+    if (!readFile(indexPath, index) || !readFile(dataPath, data)) return out;
+    if (step >= index.size() / 4) return out;
     auto u16 = [&](std::size_t at) {
-        return static_cast<uint16_t>(static_cast<unsigned char>(data[at]) |
-                                     (static_cast<unsigned char>(data[at + 1]) << 8));
+        return static_cast<uint16_t>(static_cast<unsigned char>(data[at])
+                                     | (static_cast<unsigned char>(data[at + 1]) << 8));
     };
     const unsigned char* ib = reinterpret_cast<const unsigned char*>(index.data()) + 4 * step;
-    std::size_t at = static_cast<std::size_t>(ib[0]) | static_cast<std::size_t>(ib[1]) << 8 |
-                     static_cast<std::size_t>(ib[2]) << 16 | static_cast<std::size_t>(ib[3]) << 24;
+    std::size_t at = static_cast<std::size_t>(ib[0]) | static_cast<std::size_t>(ib[1]) << 8
+                     | static_cast<std::size_t>(ib[2]) << 16
+                     | static_cast<std::size_t>(ib[3]) << 24;
     bool first = true;
     uint16_t time = 0;
     while (at + 20 <= data.size()) {
@@ -435,12 +388,10 @@ std::vector<FrontRecord> readRayPathStep(const std::string& indexPath, const std
             break;
         first = false;
         at += 20;
-        if (at + 4 * static_cast<std::size_t>(count) > data.size())
-            break;
+        if (at + 4 * static_cast<std::size_t>(count) > data.size()) break;
         for (uint16_t i = 0; i < count; ++i, at += 4)
             r.points.push_back({static_cast<int16_t>(u16(at)), static_cast<int16_t>(u16(at + 2))});
-        if (count > 0)
-            out.push_back(std::move(r));
+        if (count > 0) out.push_back(std::move(r));
     }
     return out;
 }

@@ -23,13 +23,13 @@ struct FrontRecord {
 };
 
 struct RayPathOptions {
-    int timeStep = 10;          // s
-    int minEndTime = 3000;      // the tables run at least this long (s)
-    int maxEndTime = 7200;      // and never longer
-    double shellKm = 10.0;      // thickness of the integration shells
-    double rayToleranceKm = 20; // neighbouring rays end no further apart than this
-    double gapKm = 150;         // neighbouring rays further apart break a front
-    double simplifyKm = 1.5;    // polylines are thinned to this tolerance
+    int timeStep = 10;            // s
+    int minEndTime = 3000;        // the tables run at least this long (s)
+    int maxEndTime = 7200;        // and never longer
+    double shellKm = 10.0;        // thickness of the integration shells
+    double rayToleranceKm = 20;   // neighbouring rays end no further apart than this
+    double gapKm = 150;           // neighbouring rays further apart break a front
+    double simplifyKm = 1.5;      // polylines are thinned to this tolerance
 };
 
 // Fronts of every cross-section phase (pP and sP only for a buried source),

@@ -9,18 +9,15 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-double interpolate(double d, const ModelNode& a, const ModelNode& b, bool s)
-{
+double interpolate(double d, const ModelNode& a, const ModelNode& b, bool s) {
     double va = s ? a.vs : a.vp, vb = s ? b.vs : b.vp;
-    if (b.depth <= a.depth)
-        return va;
+    if (b.depth <= a.depth) return va;
     return va + (vb - va) * (d - a.depth) / (b.depth - a.depth);
 }
 
 // Angle and time functions of the power-law shell: the distance between two
 // points of a ray is |f(eta2) - f(eta1)| / |k|, the time |g(eta2) - g(eta1)| / |k|.
-inline double gFn(double eta, double p)
-{
+inline double gFn(double eta, double p) {
     double q = (eta - p) * (eta + p);
     return q > 0 ? std::sqrt(q) : 0.0;
 }
@@ -37,8 +34,7 @@ struct TraceState {
 // Moves the ray inside one shell from eta `ea` (at radius ra) to eta `eb`
 // (at radius rb); one of the two is a shell boundary or the turning point.
 void piece(const Shell& s, Wave w, double p, double ea, double ra, double eb, double rb,
-           TraceState& st)
-{
+           TraceState& st) {
     double k = s.k[w];
     double ak = std::fabs(k);
     double fa = fFn(ea, p), ga = gFn(ea, p);
@@ -53,8 +49,8 @@ void piece(const Shell& s, Wave w, double p, double ea, double ra, double eb, do
             double u = ga + (gb - ga) * i / n;
             double eta = std::sqrt(u * u + p * p);
             double r = s.rTop * std::pow(eta / s.etaTop[w], 1.0 / k);
-            st.sink->sample({st.t + std::fabs(u - ga) / ak, r,
-                             st.theta + std::fabs(fFn(eta, p) - fa) / ak, w});
+            st.sink->sample(
+                {st.t + std::fabs(u - ga) / ak, r, st.theta + std::fabs(fFn(eta, p) - fa) / ak, w});
         }
         st.sink->sample({st.t + dT, rb, st.theta + dTheta, w});
     }
@@ -63,35 +59,28 @@ void piece(const Shell& s, Wave w, double p, double ea, double ra, double eb, do
     st.minR = std::min(st.minR, std::min(ra, rb));
 }
 
-bool passable(const Shell& s, Wave w, double p)
-{
+bool passable(const Shell& s, Wave w, double p) {
     return s.vTop[w] > 0 && s.vBot[w] > 0 && s.etaTop[w] >= p && s.etaBot[w] >= p;
 }
 
-bool goDown(const Shell& s, Wave w, double p, TraceState& st)
-{
-    if (!passable(s, w, p))
-        return false;
+bool goDown(const Shell& s, Wave w, double p, TraceState& st) {
+    if (!passable(s, w, p)) return false;
     piece(s, w, p, s.etaTop[w], s.rTop, s.etaBot[w], s.rBot, st);
     return true;
 }
 
-bool goUp(const Shell& s, Wave w, double p, TraceState& st)
-{
-    if (!passable(s, w, p))
-        return false;
+bool goUp(const Shell& s, Wave w, double p, TraceState& st) {
+    if (!passable(s, w, p)) return false;
     piece(s, w, p, s.etaBot[w], s.rBot, s.etaTop[w], s.rTop, st);
     return true;
 }
 
-} // namespace
+}   // namespace
 
 ShellModel::ShellModel(const EarthModel& model, const std::vector<double>& extraDepthsKm,
                        double maxThicknessKm)
-    : radius_(model.radius)
-{
-    if (model.empty())
-        return;
+    : radius_(model.radius) {
+    if (model.empty()) return;
     maxThicknessKm = std::max(maxThicknessKm, 0.5);
     std::vector<double> extras = extraDepthsKm;
     std::sort(extras.begin(), extras.end());
@@ -99,12 +88,10 @@ ShellModel::ShellModel(const EarthModel& model, const std::vector<double>& extra
     for (std::size_t i = 0; i + 1 < nodes.size(); ++i) {
         const ModelNode& a = nodes[i];
         const ModelNode& b = nodes[i + 1];
-        if (b.depth <= a.depth)
-            continue;
+        if (b.depth <= a.depth) continue;
         std::vector<double> cuts{a.depth};
         for (double e : extras)
-            if (e > a.depth + 1e-9 && e < b.depth - 1e-9)
-                cuts.push_back(e);
+            if (e > a.depth + 1e-9 && e < b.depth - 1e-9) cuts.push_back(e);
         cuts.push_back(b.depth);
         bool fluidS = a.vs <= 0 || b.vs <= 0;
         for (std::size_t c = 0; c + 1 < cuts.size(); ++c) {
@@ -118,8 +105,7 @@ ShellModel::ShellModel(const EarthModel& model, const std::vector<double>& extra
                 s.rBot = std::max(0.0, radius_ - bot);
                 for (int w = 0; w < 2; ++w) {
                     bool sw = (w == WaveS);
-                    if (sw && fluidS)
-                        continue;
+                    if (sw && fluidS) continue;
                     s.vTop[w] = interpolate(top, a, b, sw);
                     s.vBot[w] = interpolate(bot, a, b, sw);
                     if (s.vTop[w] <= 0 || s.vBot[w] <= 0) {
@@ -135,8 +121,7 @@ ShellModel::ShellModel(const EarthModel& model, const std::vector<double>& extra
                     }
                     double b_ = std::log(s.vTop[w] / s.vBot[w]) / std::log(s.rTop / s.rBot);
                     double k = 1.0 - b_;
-                    if (std::fabs(k) < 1e-6)
-                        k = k < 0 ? -1e-6 : 1e-6;
+                    if (std::fabs(k) < 1e-6) k = k < 0 ? -1e-6 : 1e-6;
                     s.k[w] = k;
                     // Computed like the next shell's etaTop, so that a ray
                     // grazing a continuous boundary is not lost to rounding.
@@ -158,46 +143,36 @@ ShellModel::ShellModel(const EarthModel& model, const std::vector<double>& extra
     }
 }
 
-int ShellModel::boundaryAt(double depthKm) const
-{
+int ShellModel::boundaryAt(double depthKm) const {
     double r = radius_ - depthKm;
     for (std::size_t j = 0; j < shells_.size(); ++j)
-        if (std::fabs(shells_[j].rTop - r) < 1e-6)
-            return static_cast<int>(j);
+        if (std::fabs(shells_[j].rTop - r) < 1e-6) return static_cast<int>(j);
     return -1;
 }
 
-int ShellModel::floorBelow(int b) const
-{
-    if (cmb_ >= 0 && b < cmb_)
-        return cmb_;
-    if (icb_ >= 0 && b < icb_)
-        return icb_;
+int ShellModel::floorBelow(int b) const {
+    if (cmb_ >= 0 && b < cmb_) return cmb_;
+    if (icb_ >= 0 && b < icb_) return icb_;
     return static_cast<int>(shells_.size());
 }
 
-double ShellModel::etaBelow(int b, Wave wave) const
-{
-    if (b < 0 || b >= static_cast<int>(shells_.size()))
-        return 0;
+double ShellModel::etaBelow(int b, Wave wave) const {
+    if (b < 0 || b >= static_cast<int>(shells_.size())) return 0;
     return shells_[b].etaTop[wave];
 }
 
-std::vector<PhaseDef> crossSectionPhases(bool withDepthPhases)
-{
+std::vector<PhaseDef> crossSectionPhases(bool withDepthPhases) {
     const char* names[] = {"P", "PP", "PcP", "PKP", "PKIKP", "PKiKP", "ScP", "PcS",
-                           "S", "SS", "ScS", "SKS", "SKKS", "pP", "sP"};
+                           "S", "SS", "ScS", "SKS", "SKKS",  "pP",    "sP"};
     std::vector<PhaseDef> out;
     for (const char* n : names) {
-        if (!withDepthPhases && (n[0] == 'p' || n[0] == 's'))
-            continue;
+        if (!withDepthPhases && (n[0] == 'p' || n[0] == 's')) continue;
         out.push_back(phaseByName(n));
     }
     return out;
 }
 
-PhaseDef phaseByName(const std::string& name)
-{
+PhaseDef phaseByName(const std::string& name) {
     const Place src = AtSource, surf = AtSurface, cmb = AtCoreMantle, icb = AtInnerCore;
     PhaseDef d;
     d.name = name;
@@ -222,14 +197,21 @@ PhaseDef phaseByName(const std::string& name)
         d.downLegs = {{w, src, cmb, false}, {WaveP, cmb, cmb, true}, {w, cmb, surf, false}};
     } else if (name == "SKKS") {
         d.takeoffWave = WaveS;
-        d.downLegs = {{WaveS, src, cmb, false}, {WaveP, cmb, cmb, true},
-                      {WaveP, cmb, cmb, true}, {WaveS, cmb, surf, false}};
+        d.downLegs = {{WaveS, src, cmb, false},
+                      {WaveP, cmb, cmb, true},
+                      {WaveP, cmb, cmb, true},
+                      {WaveS, cmb, surf, false}};
     } else if (name == "PKIKP") {
-        d.downLegs = {{WaveP, src, cmb, false}, {WaveP, cmb, icb, false}, {WaveP, icb, icb, true},
-                      {WaveP, icb, cmb, false}, {WaveP, cmb, surf, false}};
+        d.downLegs = {{WaveP, src, cmb, false},
+                      {WaveP, cmb, icb, false},
+                      {WaveP, icb, icb, true},
+                      {WaveP, icb, cmb, false},
+                      {WaveP, cmb, surf, false}};
     } else if (name == "PKiKP") {
-        d.downLegs = {{WaveP, src, cmb, false}, {WaveP, cmb, icb, false},
-                      {WaveP, icb, cmb, false}, {WaveP, cmb, surf, false}};
+        d.downLegs = {{WaveP, src, cmb, false},
+                      {WaveP, cmb, icb, false},
+                      {WaveP, icb, cmb, false},
+                      {WaveP, cmb, surf, false}};
     } else if (name == "pP" || name == "sP") {
         Wave w = name[0] == 'p' ? WaveP : WaveS;
         d.takeoffWave = w;
@@ -241,8 +223,7 @@ PhaseDef phaseByName(const std::string& name)
 }
 
 bool resolveLegs(const ShellModel& shells, const std::vector<LegDef>& defs, int sourceBoundary,
-                 std::vector<Leg>& out)
-{
+                 std::vector<Leg>& out) {
     out.clear();
     auto place = [&](Place p) {
         switch (p) {
@@ -255,43 +236,35 @@ bool resolveLegs(const ShellModel& shells, const std::vector<LegDef>& defs, int 
     };
     for (const LegDef& d : defs) {
         int a = place(d.from), b = place(d.to);
-        if (a < 0 || b < 0)
-            return false;
+        if (a < 0 || b < 0) return false;
         out.push_back({d.wave, a, b, d.turn});
     }
     return !out.empty();
 }
 
 RayResult traceRay(const ShellModel& model, double p, const std::vector<Leg>& legs, RaySink* sink,
-                   double stepKm)
-{
+                   double stepKm) {
     RayResult res;
     const auto& sh = model.shells();
     const int n = static_cast<int>(sh.size());
-    if (legs.empty() || n == 0 || !(p >= 0))
-        return res;
+    if (legs.empty() || n == 0 || !(p >= 0)) return res;
     p = std::max(p, 1e-9);
     TraceState st;
     st.sink = sink;
     st.stepKm = std::max(stepKm, 0.5);
     int b0 = legs.front().from;
-    if (b0 < 0 || b0 > n)
-        return res;
+    if (b0 < 0 || b0 > n) return res;
     double r0 = b0 < n ? sh[b0].rTop : 0.0;
     st.minR = r0;
-    if (sink)
-        sink->sample({0, r0, 0, legs.front().wave});
+    if (sink) sink->sample({0, r0, 0, legs.front().wave});
     for (const Leg& leg : legs) {
         Wave w = leg.wave;
-        if (leg.from < 0 || leg.from > n || leg.to < 0 || leg.to > n)
-            return res;
+        if (leg.from < 0 || leg.from > n || leg.to < 0 || leg.to > n) return res;
         if (!leg.turn) {
             for (int j = leg.from; j < leg.to; ++j)
-                if (!goDown(sh[j], w, p, st))
-                    return res;
+                if (!goDown(sh[j], w, p, st)) return res;
             for (int j = leg.from - 1; j >= leg.to; --j)
-                if (!goUp(sh[j], w, p, st))
-                    return res;
+                if (!goUp(sh[j], w, p, st)) return res;
             continue;
         }
         int floor = model.floorBelow(leg.from);
@@ -299,12 +272,10 @@ RayResult traceRay(const ShellModel& model, double p, const std::vector<Leg>& le
         bool turned = false;
         while (j < floor) {
             const Shell& s = sh[j];
-            if (s.vTop[w] <= 0 || s.vBot[w] <= 0)
-                return res;
+            if (s.vTop[w] <= 0 || s.vBot[w] <= 0) return res;
             if (s.etaTop[w] < p) {
                 // Total reflection at the top of this shell.
-                if (j == leg.from)
-                    return res;
+                if (j == leg.from) return res;
                 turned = true;
                 break;
             }
@@ -319,11 +290,9 @@ RayResult traceRay(const ShellModel& model, double p, const std::vector<Leg>& le
             turned = true;
             break;
         }
-        if (!turned || leg.to > j)
-            return res;
+        if (!turned || leg.to > j) return res;
         for (int jj = j - 1; jj >= leg.to; --jj)
-            if (!goUp(sh[jj], w, p, st))
-                return res;
+            if (!goUp(sh[jj], w, p, st)) return res;
     }
     res.valid = true;
     res.theta = st.theta;
@@ -332,20 +301,16 @@ RayResult traceRay(const ShellModel& model, double p, const std::vector<Leg>& le
     return res;
 }
 
-void resetVectorState()
-{
+void resetVectorState() {
 #if defined(__x86_64__) && defined(__GNUC__)
-    if (__builtin_cpu_supports("avx"))
-        asm volatile("vzeroupper" ::: "memory");
+    if (__builtin_cpu_supports("avx")) asm volatile("vzeroupper" ::: "memory");
 #endif
 }
 
 double directTravelTime(const ShellModel& model, const PhaseDef& phase, double sourceDepthKm,
-                        double distanceDeg)
-{
+                        double distanceDeg) {
     int b = model.boundaryAt(sourceDepthKm);
-    if (b < 0 || phase.name.empty())
-        return -1;
+    if (b < 0 || phase.name.empty()) return -1;
     double etaS = model.etaBelow(b, phase.takeoffWave);
     std::vector<Leg> up, down;
     bool hasUp = b > 0 && resolveLegs(model, phase.upLegs, b, up);
@@ -354,8 +319,7 @@ double directTravelTime(const ShellModel& model, const PhaseDef& phase, double s
     const double smooth = 0.25 * kPi / 180.0;
     double best = -1;
     auto consider = [&](double t) {
-        if (best < 0 || t < best)
-            best = t;
+        if (best < 0 || t < best) best = t;
     };
     // Scans one direction's fan (take-off angle from the vertical, 0..pi/2,
     // p = etaS sin) and homes in on every crossing of the target distance.
@@ -367,15 +331,13 @@ double directTravelTime(const ShellModel& model, const PhaseDef& phase, double s
         segment = [&](double a0, const RayResult& r0, double a1, const RayResult& r1, int depth) {
             bool both = r0.valid && r1.valid;
             if (both && std::fabs(r1.theta - r0.theta) <= smooth) {
-                if ((r0.theta - target) * (r1.theta - target) > 0)
-                    return;
+                if ((r0.theta - target) * (r1.theta - target) > 0) return;
                 double lo = a0, hi = a1;
                 RayResult rlo = r0, rhi = r1;
                 for (int it = 0; it < 60 && hi - lo > 1e-15; ++it) {
                     double mid = 0.5 * (lo + hi);
                     RayResult rm = trace(mid);
-                    if (!rm.valid)
-                        break;
+                    if (!rm.valid) break;
                     if ((rlo.theta - target) * (rm.theta - target) <= 0) {
                         hi = mid;
                         rhi = rm;
@@ -389,8 +351,7 @@ double directTravelTime(const ShellModel& model, const PhaseDef& phase, double s
                 consider(rlo.time + f * (rhi.time - rlo.time));
                 return;
             }
-            if ((!r0.valid && !r1.valid) || depth >= 30 || a1 - a0 < 1e-12)
-                return;
+            if ((!r0.valid && !r1.valid) || depth >= 30 || a1 - a0 < 1e-12) return;
             double mid = 0.5 * (a0 + a1);
             RayResult rm = trace(mid);
             segment(a0, r0, mid, rm, depth + 1);
@@ -399,8 +360,7 @@ double directTravelTime(const ShellModel& model, const PhaseDef& phase, double s
         const int n = 2000;
         double prevA = 0;
         RayResult prev = trace(0);
-        if (prev.valid && std::fabs(prev.theta - target) < 1e-12)
-            consider(prev.time);
+        if (prev.valid && std::fabs(prev.theta - target) < 1e-12) consider(prev.time);
         for (int i = 1; i <= n; ++i) {
             double a = 0.5 * kPi * i / n;
             RayResult cur = trace(a);
@@ -409,26 +369,20 @@ double directTravelTime(const ShellModel& model, const PhaseDef& phase, double s
             prevA = a;
         }
     };
-    if (hasUp)
-        scan(up);
-    if (hasDown)
-        scan(down);
+    if (hasUp) scan(up);
+    if (hasDown) scan(down);
     return best;
 }
 
 DistanceRange phaseDistanceRange(const ShellModel& model, const PhaseDef& phase,
-                                 double sourceDepthKm)
-{
+                                 double sourceDepthKm) {
     DistanceRange range;
     int b = model.boundaryAt(sourceDepthKm);
-    if (b < 0 || phase.name.empty())
-        return range;
+    if (b < 0 || phase.name.empty()) return range;
     const double etaS = model.etaBelow(b, phase.takeoffWave);
     auto include = [&](const RayResult& r) {
-        if (!r.valid)
-            return;
-        if (range.from < 0 || r.theta < range.from)
-            range.from = r.theta;
+        if (!r.valid) return;
+        if (range.from < 0 || r.theta < range.from) range.from = r.theta;
         range.to = std::max(range.to, r.theta);
     };
     auto scan = [&](const std::vector<Leg>& legs) {
@@ -457,9 +411,7 @@ DistanceRange phaseDistanceRange(const ShellModel& model, const PhaseDef& phase,
         }
     };
     std::vector<Leg> legs;
-    if (b > 0 && resolveLegs(model, phase.upLegs, b, legs))
-        scan(legs);
-    if (resolveLegs(model, phase.downLegs, b, legs))
-        scan(legs);
+    if (b > 0 && resolveLegs(model, phase.upLegs, b, legs)) scan(legs);
+    if (resolveLegs(model, phase.downLegs, b, legs)) scan(legs);
     return range;
 }

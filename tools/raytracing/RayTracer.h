@@ -13,10 +13,10 @@
 enum Wave { WaveP = 0, WaveS = 1 };
 
 struct Shell {
-    double rTop = 0, rBot = 0;   // km
-    double vTop[2]{}, vBot[2]{}; // km/s for P and S (0: the wave cannot travel here)
-    double etaTop[2]{}, etaBot[2]{};  // r / v, s/rad
-    double k[2]{};               // 1 - B of the power law, per wave
+    double rTop = 0, rBot = 0;         // km
+    double vTop[2]{}, vBot[2]{};       // km/s for P and S (0: the wave cannot travel here)
+    double etaTop[2]{}, etaBot[2]{};   // r / v, s/rad
+    double k[2]{};                     // 1 - B of the power law, per wave
 };
 
 // The boundaries of the shells are numbered from 0 (surface) to shells.size()

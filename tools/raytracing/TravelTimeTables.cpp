@@ -29,27 +29,24 @@ struct Sample {
 class Evaluator {
 public:
     Evaluator(const ShellModel& sm, Wave w, const std::vector<int>& sources)
-        : sm_(sm), w_(w), src_(sources)
-    {
+        : sm_(sm), w_(w), src_(sources) {
         cumD_.resize(sm.boundaryCount());
         cumT_.resize(sm.boundaryCount());
     }
 
-    Sample eval(double p)
-    {
+    Sample eval(double p) {
         const auto& sh = sm_.shells();
         Sample smp;
         smp.p = p;
         double pp = std::max(p, 1e-9);
         int floor = sm_.floorBelow(0);
-        int reached = 0;      // boundaries 0..reached are reached going down
+        int reached = 0;   // boundaries 0..reached are reached going down
         double turnD = 0, turnT = 0;
         cumD_[0] = cumT_[0] = 0;
         bool turned = false;
         for (int j = 0; j < floor; ++j) {
             const Shell& s = sh[j];
-            if (s.vTop[w_] <= 0 || s.vBot[w_] <= 0)
-                break;
+            if (s.vTop[w_] <= 0 || s.vBot[w_] <= 0) break;
             if (s.etaTop[w_] < pp) {
                 turned = j > 0;
                 turnD = cumD_[j];
@@ -76,8 +73,7 @@ public:
         for (std::size_t c = 0; c < src_.size(); ++c) {
             int s = src_[c];
             ColumnValues& v = smp.cols[c];
-            if (s < 0 || reached < s || p > sm_.etaBelow(s, w_))
-                continue;
+            if (s < 0 || reached < s || p > sm_.etaBelow(s, w_)) continue;
             v.upValid = s > 0;
             v.upD = cumD_[s];
             v.upT = cumT_[s];
@@ -91,8 +87,7 @@ public:
     }
 
 private:
-    static double g(double eta, double p)
-    {
+    static double g(double eta, double p) {
         double q = (eta - p) * (eta + p);
         return q > 0 ? std::sqrt(q) : 0.0;
     }
@@ -106,21 +101,15 @@ private:
 
 // Whether two neighbouring ray parameters are too far apart in distance on
 // any branch of any column (or one has a branch the other lacks).
-bool needsRefinement(const Sample& a, const Sample& b, double tol)
-{
-    if (a.turned != b.turned)
-        return true;
-    if (a.turned && std::fabs(a.legD - b.legD) > tol)
-        return true;
+bool needsRefinement(const Sample& a, const Sample& b, double tol) {
+    if (a.turned != b.turned) return true;
+    if (a.turned && std::fabs(a.legD - b.legD) > tol) return true;
     for (std::size_t c = 0; c < a.cols.size(); ++c) {
         const ColumnValues& x = a.cols[c];
         const ColumnValues& y = b.cols[c];
-        if (x.upValid != y.upValid || x.downValid != y.downValid)
-            return true;
-        if (x.upValid && std::fabs(x.upD - y.upD) > tol)
-            return true;
-        if (x.downValid && std::fabs(x.downD - y.downD) > tol)
-            return true;
+        if (x.upValid != y.upValid || x.downValid != y.downValid) return true;
+        if (x.upValid && std::fabs(x.upD - y.upD) > tol) return true;
+        if (x.downValid && std::fabs(x.downD - y.downD) > tol) return true;
     }
     return false;
 }
@@ -132,13 +121,11 @@ struct FanPoint {
 
 // Lowest time of the fan's pieces at every whole degree. Neighbouring points
 // further apart than `maxGap` are not joined (a jump in the fan).
-void minimumOverFan(const std::vector<FanPoint>& fan, double maxGap, ArrivalCurve& best)
-{
+void minimumOverFan(const std::vector<FanPoint>& fan, double maxGap, ArrivalCurve& best) {
     for (std::size_t i = 0; i + 1 < fan.size(); ++i) {
         const FanPoint& a = fan[i];
         const FanPoint& b = fan[i + 1];
-        if (!a.valid || !b.valid || std::fabs(b.d - a.d) > maxGap)
-            continue;
+        if (!a.valid || !b.valid || std::fabs(b.d - a.d) > maxGap) continue;
         double lo = std::min(a.d, b.d), hi = std::max(a.d, b.d);
         int d0 = static_cast<int>(std::ceil(lo / kDeg - 1e-9));
         int d1 = static_cast<int>(std::floor(hi / kDeg + 1e-9));
@@ -155,61 +142,48 @@ void minimumOverFan(const std::vector<FanPoint>& fan, double maxGap, ArrivalCurv
                 double s = x - a.d;
                 t = a.t + a.p * s + (b.p - a.p) * s * s / (2 * span);
             }
-            if (best[d] < 0 || t < best[d])
-                best[d] = t;
+            if (best[d] < 0 || t < best[d]) best[d] = t;
         }
     }
 }
 
-std::string joinPath(const std::string& dir, const std::string& name)
-{
-    if (dir.empty())
-        return name;
+std::string joinPath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
     return dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-} // namespace
+}   // namespace
 
-double tableColumnDepth(int column)
-{
-    return column <= 0 ? 0.0 : 33.0 + (column - 1) * 63.38;
-}
+double tableColumnDepth(int column) { return column <= 0 ? 0.0 : 33.0 + (column - 1) * 63.38; }
 
 std::vector<ArrivalCurve> firstArrivals(const EarthModel& model, const std::string& phase,
-                                        const std::vector<double>& depthsKm)
-{
+                                        const std::vector<double>& depthsKm) {
     ArrivalCurve none;
     none.fill(-1.0);
     std::vector<ArrivalCurve> out(depthsKm.size(), none);
     bool direct = phase == "P" || phase == "S";
     bool reflected = phase == "PP" || phase == "SS";
-    if ((!direct && !reflected) || model.empty())
-        return out;
+    if ((!direct && !reflected) || model.empty()) return out;
     resetVectorState();
     Wave w = phase[0] == 'P' ? WaveP : WaveS;
     ShellModel sm(model, depthsKm);
-    if (sm.shells().empty())
-        return out;
+    if (sm.shells().empty()) return out;
     std::vector<int> sources;
     double pMax = 0;
     for (double d : depthsKm) {
         int b = sm.boundaryAt(d);
         sources.push_back(b);
-        if (b >= 0)
-            pMax = std::max(pMax, sm.etaBelow(b, w));
+        if (b >= 0) pMax = std::max(pMax, sm.etaBelow(b, w));
     }
-    if (pMax <= 0)
-        return out;
+    if (pMax <= 0) return out;
 
     // Ray parameters: a uniform grid plus each source's horizontal ray, then
     // bisection wherever neighbours land too far apart.
     std::vector<double> ps;
     const int n0 = 1500;
-    for (int i = 0; i <= n0; ++i)
-        ps.push_back(pMax * i / n0);
+    for (int i = 0; i <= n0; ++i) ps.push_back(pMax * i / n0);
     for (int b : sources)
-        if (b >= 0)
-            ps.push_back(sm.etaBelow(b, w));
+        if (b >= 0) ps.push_back(sm.etaBelow(b, w));
     std::sort(ps.begin(), ps.end());
     ps.erase(std::unique(ps.begin(), ps.end()), ps.end());
 
@@ -248,8 +222,7 @@ std::vector<ArrivalCurve> firstArrivals(const EarthModel& model, const std::stri
             // with p rising, then down-going rays with p falling; the two meet
             // at the source's horizontal ray, which is on the grid.
             for (const Sample& s : samples)
-                if (s.cols[c].upValid)
-                    fan.push_back({true, s.cols[c].upD, s.cols[c].upT, s.p});
+                if (s.cols[c].upValid) fan.push_back({true, s.cols[c].upD, s.cols[c].upT, s.p});
             for (auto it = samples.rbegin(); it != samples.rend(); ++it)
                 fan.push_back({it->cols[c].downValid, it->cols[c].downD, it->cols[c].downT, it->p});
         } else {
@@ -264,20 +237,16 @@ std::vector<ArrivalCurve> firstArrivals(const EarthModel& model, const std::stri
     return out;
 }
 
-std::string formatTravelTimeTable(const std::vector<ArrivalCurve>& columns)
-{
+std::string formatTravelTimeTable(const std::vector<ArrivalCurve>& columns) {
     const int nc = std::min<int>(static_cast<int>(columns.size()), kTableColumnCount);
     std::vector<int> first(nc, -1), last(nc, -2);
     for (int c = 0; c < nc; ++c) {
         const ArrivalCurve& a = columns[c];
         int d = 0;
-        while (d < kTableDegrees && a[d] < 0)
-            ++d;
-        if (d == kTableDegrees)
-            continue;
+        while (d < kTableDegrees && a[d] < 0) ++d;
+        if (d == kTableDegrees) continue;
         first[c] = d;
-        while (d + 1 < kTableDegrees && a[d + 1] >= 0)
-            ++d;
+        while (d + 1 < kTableDegrees && a[d + 1] >= 0) ++d;
         last[c] = d;
     }
     std::string out;
@@ -288,44 +257,35 @@ std::string formatTravelTimeTable(const std::vector<ArrivalCurve>& columns)
         line = buf;
         int written = 0;
         for (int c = 0; c < nc; ++c) {
-            if (first[c] < 0 || d > last[c])
-                break;
+            if (first[c] < 0 || d > last[c]) break;
             double t = columns[c][std::max(d, first[c])];
             std::snprintf(buf, sizeof buf, "%7.1f", t);
             line += buf;
             ++written;
         }
-        if (written == 0)
-            break;
+        if (written == 0) break;
         out += line;
         out += '\n';
     }
     return out;
 }
 
-bool writeTravelTimeTables(const EarthModel& model, const std::string& outDir)
-{
-    if (model.empty())
-        return false;
+bool writeTravelTimeTables(const EarthModel& model, const std::string& outDir) {
+    if (model.empty()) return false;
     std::vector<double> depths;
-    for (int c = 0; c < kTableColumnCount; ++c)
-        depths.push_back(tableColumnDepth(c));
+    for (int c = 0; c < kTableColumnCount; ++c) depths.push_back(tableColumnDepth(c));
     for (const char* phase : {"P", "S", "PP", "SS"}) {
         std::string text = formatTravelTimeTable(firstArrivals(model, phase, depths));
-        if (text.empty())
-            return false;
+        if (text.empty()) return false;
         std::string path = joinPath(outDir, std::string(phase) + ".JB");
         std::string tmp = path + ".tmp";
         {
             std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-            if (!f)
-                return false;
+            if (!f) return false;
             f << text;
-            if (!f.flush())
-                return false;
+            if (!f.flush()) return false;
         }
-        if (std::rename(tmp.c_str(), path.c_str()) != 0)
-            return false;
+        if (std::rename(tmp.c_str(), path.c_str()) != 0) return false;
     }
     return true;
 }

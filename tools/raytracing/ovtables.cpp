@@ -12,8 +12,7 @@
 #include <cstdio>
 #include <string>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 3) {
         std::fprintf(stderr, "usage: ovtables <model> <outdir>\n");
         return 2;

@@ -4,16 +4,16 @@
 // music), ov_mid.wav (the welcome music, when the assets library is built)
 // and earthquake.wav (a synthetic seismogram played in the earthquake sounds
 // mode). Prints duration, RMS and peak of each.
-#include "fileio/FileSystem.h"
 #include "data/Seismogram.h"
 #include "data/Settings.h"
+#include "fileio/FileSystem.h"
 #include "sound/Pcm.h"
 #include "sound/RenderBackend.h"
 #include "sound/Sound.h"
 
 #if OV_HAVE_ASSETS
-#include "Music.h"
 #include "Midi.h"
+#include "Music.h"
 #endif
 
 #include <cmath>
@@ -52,7 +52,9 @@ std::vector<float> syntheticSeismogram() {
     std::vector<float> x(n);
     std::mt19937 random(7);
     std::normal_distribution<float> noise(0.0f, 0.01f);
-    struct Phase { double onset, frequency, amplitude, decay; };
+    struct Phase {
+        double onset, frequency, amplitude, decay;
+    };
     const Phase phases[] = {{400, 1.2, 0.25, 60}, {900, 0.6, 0.6, 120}, {1500, 0.08, 1.0, 600}};
     for (int i = 0; i < n; ++i) {
         const double t = i / rate;
@@ -61,7 +63,7 @@ std::vector<float> syntheticSeismogram() {
             if (t >= p.onset) {
                 const double s = t - p.onset;
                 v += p.amplitude * std::exp(-s / p.decay) * std::sin(2 * M_PI * p.frequency * s)
-                   * (1 + 0.3 * std::sin(0.05 * s));
+                     * (1 + 0.3 * std::sin(0.05 * s));
             }
         x[std::size_t(i)] = float(v);
     }
@@ -75,13 +77,14 @@ std::vector<float> renderMusic(const std::string& file) {
         return {};
     }
     // Until the player has finished, then a second of reverberation; at most a minute.
-    for (int ms = 0; ms < 60000 && rig.backend->engine().musicPlaying(); ms += 100) rig.backend->renderMilliseconds(100);
+    for (int ms = 0; ms < 60000 && rig.backend->engine().musicPlaying(); ms += 100)
+        rig.backend->renderMilliseconds(100);
     rig.backend->renderMilliseconds(1000);
     rig.sound.stopMusic();
     return rig.backend->output();
 }
 
-}  // namespace
+}   // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
@@ -127,9 +130,11 @@ int main(int argc, char** argv) {
         settings.audio = AudioMode::EQ;
         rig.sound.playArrivalSound(settings, seismogram);
         const std::vector<uint8_t>& wave = rig.backend->waveOutput();
-        ok &= writeWavFile(joinPath(dir, "earthquake.wav"), rig.backend->waveDevice(), wave.data(), wave.size());
+        ok &= writeWavFile(joinPath(dir, "earthquake.wav"), rig.backend->waveDevice(), wave.data(),
+                           wave.size());
         std::vector<float> asFloat(wave.size());
-        for (std::size_t i = 0; i < wave.size(); ++i) asFloat[i] = (float(wave[i]) - 128.0f) / 128.0f;
+        for (std::size_t i = 0; i < wave.size(); ++i)
+            asFloat[i] = (float(wave[i]) - 128.0f) / 128.0f;
         report("earthquake.wav", asFloat, 1, kWaveRate);
     }
 
