@@ -111,6 +111,24 @@ void addSeismogram(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
     }
 }
 
+// Whether any line of the text starts with one of the keys of an event file.
+bool hasEventLine(const std::string& text) {
+    static constexpr const char* kKeys[] = {
+        "EVENT ",       "VIEW ANGLE:",  "TIME WINDOW:", "TIME LIMIT:", "TIME ACCELERATION:",
+        "ORIGIN TIME:", "STATION FILE:"};
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = toUpper(
+            std::string_view(text).substr(start, std::min<std::size_t>(end - start, 24)));
+        for (const char* key : kKeys)
+            if (line.rfind(key, 0) == 0) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
 void parseRunLine(RunState& run, std::vector<std::unique_ptr<KSAC>>& spare,
                   std::string_view written) {
     const std::string line = toUpper(written);
@@ -191,6 +209,8 @@ bool loadRun(RunState& run, const std::string& eventFile) {
     if (path.empty()) return false;
     std::string data;
     if (!readWholeFile(joinPath(run.directory, path), data, kTextFileMax)) return false;
+    const std::string text = textMode(data);
+    if (!hasEventLine(text)) return false;
 
     run.eventPath = path;
     run.folder = folderOf(run.eventPath);
@@ -207,7 +227,6 @@ bool loadRun(RunState& run, const std::string& eventFile) {
     run.seismograms.clear();
     std::reverse(spare.begin(), spare.end());
 
-    const std::string text = textMode(data);
     // Whole lines, so that long seismogram file names stay whole.
     PieceReader reader(text, text.size() + 2);
     std::string_view piece;

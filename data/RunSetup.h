@@ -64,7 +64,9 @@ public:
 
 // Loads the event file `eventFile` (relative to run.directory) into the run;
 // an empty name reloads the previous one. False when the file cannot be
-// opened; the run, its eventPath included, is then unchanged.
+// opened or holds no line of an event file (an empty or foreign file would
+// otherwise replay the previous event under its name); the run, its
+// eventPath included, is then unchanged.
 bool loadRun(RunState& run, const std::string& eventFile);
 
 StationRecord parseStationLine(const std::string& line);

@@ -79,6 +79,12 @@ TEST(RunSetup, LoadsEventTablesSeismogramsAndDescriptions) {
     run.name = "kept";
     EXPECT_FALSE(loadRun(run, "nowhere.evt"));
     EXPECT_EQ(run.eventPath + run.name + run.folder, "second.evtkeptsecond");
+    // So does a file with no line of an event file in it (empty, or some other file's bytes).
+    for (const char* foreign : {"", "\x89PNG\r\n\x1a\n\0\0", "EVENT\nSTATION\n"}) {
+        writeFile(inst.dir / "foreign.evt", foreign);
+        EXPECT_FALSE(loadRun(run, "foreign.evt")) << foreign;
+        EXPECT_EQ(run.eventPath + run.name, "second.evtkept");
+    }
     ASSERT_TRUE(loadRun(run, ""));
     EXPECT_EQ(run.name, "Second");
 }
