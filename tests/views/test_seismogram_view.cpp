@@ -121,7 +121,8 @@ TEST_F(SeismogramViewTest, ArrivalMarksInTheirColoursWithTheirSounds) {
     EXPECT_TRUE(markAt(100, 0, kRed) && !markAt(100, 1, kRed) && count("chime") == 1);
     picture->tick(300);
     EXPECT_TRUE(markAt(200, 1, kCyan) && markAt(250, 1, kRed) && count("chime") == 3);   // S, PP
-    EXPECT_EQ(px(201, picture->baselineOf(1) - 20), kBlack);                             // the black shadow line
+    EXPECT_EQ(std::pair(px(200, picture->baselineOf(1) - 20), px(201, picture->baselineOf(1) - 20)),
+              std::pair(kCyan, kBlack));   // the mark's line in its colour, its black shadow line
 
     // The earthquake sound plays the trace, and stops with the picture.
     settings.audio = AudioMode::EQ;
@@ -146,6 +147,19 @@ TEST_F(SeismogramViewTest, FullRedrawOfAFineTraceStartsAtItsBeginAndMarksEverySt
     // The 20 steps of second 120 all lie in column 120, the shadow in the next.
     EXPECT_TRUE(markAt(120, 0, kCyan) && !markAt(119, 0, kCyan) && !markAt(121, 0, kCyan));
     EXPECT_TRUE(px(121, yb - 40) == kBlack && count("chime") == 0);
+}
+
+TEST_F(SeismogramViewTest, TickPiecesJoinAndAColumnKeepsItsHighestSample) {
+    // A sample every 10 s: the piece of the second tick starts where the first one stopped.
+    run.seismograms[0] = makeTrace("SLOW", zigzag(60), 10, 0);
+    std::vector<float> fine = zigzag(8000);   // 20 samples a column, one of them a peak
+    fine[2007] = 1;
+    run.seismograms[1] = makeTrace("FINE", fine, 0.05f, 50.5f);
+    play({105, 200});
+    EXPECT_TRUE(traced(102, picture->baselineOf(0)));
+    int top = picture->baselineOf(1);
+    while (px(150, top - 1) == kBlack) --top;
+    EXPECT_LT(top, picture->baselineOf(1) - 40);   // the peak at 150.85 s reaches far above the baseline
 }
 
 TEST_F(SeismogramViewTest, WindowJumpsAtTheRightEdgeAndRunningBackwardsWipesWhatLiesBeyond) {
